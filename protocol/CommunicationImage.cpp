@@ -1,0 +1,87 @@
+#include "protocol/CommunicationImage.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr std::int16_t kDefaultBandFreqHz[kBandCount] = {40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300};
+constexpr std::int16_t kFlatGainCode = 120;
+constexpr std::int16_t kDefaultBwCode = 32;
+constexpr std::int16_t kDefaultGain = 80;
+constexpr std::int16_t kNoNotchFreqHz = 20;
+constexpr int kPaddedNameLength = 12;
+
+void SetPaddedName(char* record, const char* text)
+{
+    std::memset(record, 0, kPresetRecordSize);
+    std::memset(record, ' ', kPaddedNameLength);
+    std::memcpy(record, text, std::strlen(text));
+}
+
+PresetNameTable InitialPresetNames()
+{
+    PresetNameTable table{};
+    SetPaddedName(table.records[0], " Current");
+    for (int r = 1; r < kPresetRecordCount; ++r) {
+        char text[kPresetRecordSize];
+        std::snprintf(text, sizeof text, " USER %d", r);
+        SetPaddedName(table.records[r], text);
+    }
+    return table;
+}
+
+}  // namespace
+
+ChannelBlock DefaultChannelBlock()
+{
+    ChannelBlock block{};
+    block.reserved0.Set(kDefaultGain);
+    block.gain.Set(kDefaultGain);
+    block.gateThreshold = 1;
+    block.compThreshold = 59;
+    for (int k = 0; k < kBandCount; ++k) {
+        block.bands[k].freqHz.Set(kDefaultBandFreqHz[k]);
+        block.bands[k].gainCode.Set(kFlatGainCode);
+        block.bands[k].bwCode.Set(kDefaultBwCode);
+    }
+    for (NotchEntry& notch : block.notches)
+        notch.freqHz.Set(kNoNotchFreqHz);
+    return block;
+}
+
+ChannelBlock g_ChannelBlocks[kChannelCount] = {DefaultChannelBlock(), DefaultChannelBlock()};
+GlobalSettings g_GlobalSettings{};
+PresetNameTable g_PresetNames = InitialPresetNames();
+std::atomic<std::uint8_t> g_MeterBytes[kMeterByteCount]{};
+std::mutex g_ImageMutex;
+
+std::int16_t g_SavedBandGains[kChannelCount][kBandCount]{};
+std::uint8_t g_PeqBypassed[kChannelCount]{};
+std::atomic<std::int32_t> g_NotchClearRequest{0};
+std::atomic<std::int32_t> g_LanguageChinese{0};
+std::atomic<std::uint8_t> g_ChannelLinked{0};
+
+std::atomic<std::uint8_t> g_Connected{0};
+std::atomic<std::int32_t> g_DeviceOpen{0};
+std::atomic<std::int32_t> g_WriteBusy{0};
+
+CommandSlot g_CommandSlot;
+std::atomic<std::uint8_t> g_AwaitingReply{0};
+std::atomic<std::uint8_t> g_WaitTicks{0};
+std::atomic<std::uint8_t> g_WaitLimit{0};
+std::atomic<std::uint8_t> g_Attempts{0};
+
+void LoadImageDefaults()
+{
+    ImageLock lock(g_ImageMutex);
+    g_ChannelBlocks[0] = DefaultChannelBlock();
+    g_ChannelBlocks[1] = DefaultChannelBlock();
+    g_GlobalSettings = GlobalSettings{};
+}
+
+void LoadInitialPresetNames()
+{
+    ImageLock lock(g_ImageMutex);
+    g_PresetNames = InitialPresetNames();
+}

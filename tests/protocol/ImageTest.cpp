@@ -1,0 +1,82 @@
+#include "protocol/CommunicationImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TEST(ImageDefaults, ChannelBlockBytesMatchTheUnitLayout)
+{
+    LoadImageDefaults();
+    const std::uint8_t* b = BlockBytes(g_ChannelBlocks[0]);
+    // group 0: reserved0 80, gain 80, mute 0, freqShift 0
+    const std::uint8_t group0[8] = {0x50, 0x00, 0x50, 0x00, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(0, std::memcmp(b, group0, 8));
+    EXPECT_EQ(1, b[8]);     // gateThreshold -99 dB
+    EXPECT_EQ(59, b[16]);   // compressor threshold OFF
+    EXPECT_EQ(0, b[17]);
+    EXPECT_EQ(0, b[18]);
+    EXPECT_EQ(0, b[19]);
+    // band 7: 1000 Hz, gain 120, bw 32, slope 0, type 0
+    const std::uint8_t band7[8] = {0xE8, 0x03, 0x78, 0x00, 0x20, 0x00, 0x00, 0x00};
+    EXPECT_EQ(0, std::memcmp(b + 24 + 8 * 7, band7, 8));
+    for (int i = 0; i < kNotchCount; ++i) {
+        EXPECT_EQ(0, b[126 + 4 * i]);
+        EXPECT_EQ(0, b[127 + 4 * i]);
+        EXPECT_EQ(20, b[128 + 4 * i]);
+        EXPECT_EQ(0, b[129 + 4 * i]);
+    }
+    for (int i = 120; i <= 125; ++i)
+        EXPECT_EQ(0, b[i]) << "byte " << i;
+}
+
+TEST(ImageDefaults, BlocksLieBackToBackAndDefaultsReachBoth)
+{
+    g_ChannelBlocks[1].gain.Set(3);
+    g_GlobalSettings.language = 1;
+    LoadImageDefaults();
+    EXPECT_EQ(BlockBytes(g_ChannelBlocks[0]) + 174, BlockBytes(g_ChannelBlocks[1]));
+    EXPECT_EQ(0, std::memcmp(&g_ChannelBlocks[0], &g_ChannelBlocks[1], sizeof(ChannelBlock)));
+    EXPECT_EQ(80, g_ChannelBlocks[1].gain.Get());
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[i]) << "byte " << i;
+}
+
+TEST(ImageDefaults, InitialPresetNamesArePaddedToTwelveThenZero)
+{
+    LoadInitialPresetNames();
+    char expected0[kPresetRecordSize] = " Current    ";
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[0], expected0, kPresetRecordSize));
+    char expected21[kPresetRecordSize] = " USER 21    ";
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[21], expected21, kPresetRecordSize));
+    char expected1[kPresetRecordSize] = " USER 1     ";
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[1], expected1, kPresetRecordSize));
+}
+
+TEST(Le16, SignedLittleEndianRoundTrip)
+{
+    struct Case { std::int16_t value; std::uint8_t lo, hi; };
+    const Case cases[] = {{0, 0, 0}, {80, 0x50, 0}, {1000, 0xE8, 0x03}, {-1, 0xFF, 0xFF}, {-32768, 0, 0x80}};
+    for (const Case& c : cases) {
+        Le16 v;
+        v.Set(c.value);
+        EXPECT_EQ(c.lo, v.lo);
+        EXPECT_EQ(c.hi, v.hi);
+        EXPECT_EQ(c.value, v.Get());
+        std::uint8_t raw[2];
+        WriteLe16(raw, c.value);
+        EXPECT_EQ(c.value, ReadLe16(raw));
+    }
+}
+
+TEST(GlobalItems, MapToTheirBytes)
+{
+    EXPECT_EQ(5, GlobalItemByte(5));
+    EXPECT_EQ(10, GlobalItemByte(7));
+    EXPECT_EQ(11, GlobalItemByte(8));
+    EXPECT_EQ(-1, GlobalItemByte(6));
+    EXPECT_EQ(-1, GlobalItemByte(0));
+}
+
+}  // namespace
