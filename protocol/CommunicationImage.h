@@ -60,6 +60,12 @@ struct NotchEntry {
 static_assert(sizeof(NotchEntry) == 4);
 static_assert(offsetof(NotchEntry, freqHz) == 2);
 
+// Window message numbers keep the values the unit's software has always used.
+constexpr int kWmUser = 0x0400;
+constexpr int WM_DEVICE_REFRESH = kWmUser + 2000;   // posted by the reader thread
+constexpr int kRefreshAll = 0xFF;                   // lParam: every parameter changed
+constexpr int kRefreshNotches = 0xFE;               // lParam: a notch table changed
+
 constexpr int kChannelCount = 2;
 constexpr int kBandCount = 12;
 constexpr int kNotchCount = 12;

@@ -1,0 +1,31 @@
+// Messages that controls post to their parent window, carried as one Qt event
+// class whose type is the message number.
+#pragma once
+
+#include "protocol/CommunicationImage.h"
+
+#include <QEvent>
+#include <QObject>
+
+constexpr int WM_GRAPH_BAND_CHANGED = kWmUser + 100;   // wParam band, lParam channel
+constexpr int WM_FADER_MOVING = kWmUser + 9425;        // wParam fader id, lParam position
+constexpr int WM_FADER_MOVED = kWmUser + 9426;         // wParam fader id, lParam position
+
+class CWindowMessage : public QEvent {
+public:
+    CWindowMessage(int message, qintptr wParam, qintptr lParam)
+        : QEvent(static_cast<QEvent::Type>(message)), m_wParam(wParam), m_lParam(lParam)
+    {
+    }
+
+    int Message() const { return static_cast<int>(type()); }
+    qintptr WParam() const { return m_wParam; }
+    qintptr LParam() const { return m_lParam; }
+
+private:
+    qintptr m_wParam;
+    qintptr m_lParam;
+};
+
+// Posts (never sends) a message to target; safe from any thread.
+void PostWindowMessage(QObject* target, int message, qintptr wParam, qintptr lParam);
