@@ -1,0 +1,34 @@
+#include "ui/controls/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+MessageBoxHook& Hook()
+{
+    static MessageBoxHook hook;
+    return hook;
+}
+
+}  // namespace
+
+void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption)
+{
+    if (Hook()) {
+        Hook()(text, caption);
+        return;
+    }
+    QMessageBox::warning(parent, caption, text, QMessageBox::Ok);
+}
+
+void SetMessageBoxHook(MessageBoxHook hook)
+{
+    Hook() = std::move(hook);
+}
+
+QString ApplicationName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
