@@ -1,0 +1,126 @@
+// One filter of a channel equalizer (a parametric band, a notch band or a pass
+// filter) and the 96 kHz biquad response math behind it.
+#pragma once
+
+#include "model/DataConver.h"
+
+#include <array>
+#include <string>
+
+constexpr double kSampleRate = 96000.0;
+constexpr double kTwoPi = 6.2831852;
+constexpr double kTwoPiOverRate = 6.544985e-05;
+
+enum FilterType {
+    FILTER_PEAK = 0,
+    FILTER_LOW_SHELF = 1,
+    FILTER_HIGH_SHELF = 2,
+    FILTER_HIGH_PASS = 3,
+    FILTER_LOW_PASS = 4,
+};
+
+// Shelf slope codes (byte `slope` of a band record, which the band table calls `option`).
+constexpr int kSlope6dBPerOct = 0;
+constexpr int kSlope12dBPerOct = 1;
+
+// Magnitude in dB at each grid frequency.
+using Response = std::array<double, kGridSize>;
+
+// H(z) = (b0 + b1 z^-1 + b2 z^-2) / (1 + a1 z^-1 + a2 z^-2).
+struct BiquadSection {
+    double b0 = 1.0;
+    double b1 = 0.0;
+    double b2 = 0.0;
+    double a1 = 0.0;
+    double a2 = 0.0;
+};
+
+double SectionDb(const BiquadSection& section, int i);
+// Peaking band; the centre is snapped to the nearest grid frequency.
+void ComputePeakResponse(double hz, double gainDb, double octaves, Response& out);
+// Low (type 1) or high (type 2) shelf at the frequency as stored; an option other
+// than 12 dB/Oct is drawn as 6 dB/Oct, a type other than 2 as a low shelf.
+void ComputeShelfResponse(int type, int option, double hz, double gainDb, Response& out);
+
+class CFilter {
+public:
+    CFilter() = default;
+    CFilter(const CFilter&) = delete;
+    CFilter& operator=(const CFilter&) = delete;
+
+    // Binding to a band table record (not owned).
+    void AttachBand(BandParams* rec);
+    void AttachPass(PassParams* rec);   // types 3 and 4 only: call SetType first
+    void SetType(int t);
+    void SetBandNumber(int n);
+    void SetBwCode(int code);
+    void SetGainCode(int code);
+
+    double GainDb() const;
+    double BandwidthOct();
+    int GainCode() const;
+    int GetType() const { return m_type; }
+    int CurrentFreq();
+    bool IsFlat() const { return m_bFlat != 0; }
+    bool IsPassFilter() const { return m_pBand == nullptr && m_pPass != nullptr; }
+    const BandParams* Band() const { return m_pBand; }
+
+    // Geometry for a plot of plot.Width() x plot.Height() pixels at the graph's insets.
+    void SetPlotRect(const PlotRect& plot);
+    void Recompute(bool reloadGain);
+    void LayoutHandles();
+    void LayoutWidthHandles();
+    std::string Describe();
+
+    // Drag steps, points in graph client coordinates.
+    void BeginMove(PlotPoint pt);
+    bool Move(PlotPoint pt);
+    void BeginWidth(PlotPoint pt);
+    bool MoveWidth(PlotPoint pt);
+
+    const Response& GetResponse() const { return m_response; }
+    // Point 0 and point 242 lie on the 0 dB line at the plot's edges, 1..241 on the response.
+    const std::array<PlotPoint, kGridSize + 2>& Polygon() const { return m_poly; }
+    const PlotRect& HandleRect() const { return m_rcHandle; }
+    const PlotRect& WidthRectL() const { return m_rcWidthL; }
+    const PlotRect& WidthRectR() const { return m_rcWidthR; }
+    const PlotRect& TextRect() const { return m_rcText; }
+    PlotPoint DragOffset() const { return m_dragOffset; }
+    int PlotWidth() const { return m_plotW; }
+    int PlotHeight() const { return m_plotH; }
+
+    // Interaction flags: written by the graph only, read by the drag steps.
+    int m_bHoverCentre = 0;
+    int m_bHoverLeft = 0;
+    int m_bHoverRight = 0;
+    int m_bDragCentre = 0;
+    int m_bDragLeft = 0;
+    int m_bDragRight = 0;
+
+private:
+    // Band values limited to the ranges the response and the plot are defined for;
+    // the record itself keeps whatever codes the unit sent.
+    double BandFreqHz() const;
+    int BandType() const;
+    const char* SlopeText() const;
+    void ComputeBandResponse();
+
+    Response m_response{};
+    PlotPoint m_dragOffset;
+    PlotRect m_rcHandle;
+    PlotRect m_rcWidthL;
+    PlotRect m_rcWidthR;
+    int m_type = FILTER_PEAK;
+    int m_freqHz = kMaxFreqHz;
+    double m_gainDb = 0.0;
+    int m_bFlat = 1;
+    BandParams* m_pBand = nullptr;
+    PassParams* m_pPass = nullptr;
+    double m_bwOct = 0.3;
+    int m_bandNo = 0;
+    int m_plotW = 0;
+    int m_plotH = 0;
+    std::array<PlotPoint, kGridSize + 2> m_poly{};
+    PlotRect m_rcText;
+    std::string m_text;
+};

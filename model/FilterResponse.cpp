@@ -1,0 +1,106 @@
+#include "model/Filter.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kLn2 = 0.69314718;
+
+struct GridTrig {
+    std::array<double, kGridSize> cosW;
+    std::array<double, kGridSize> sinW;
+};
+
+// cos and sin of each grid point's angle, computed once (on first use, so the
+// grid is certainly built by then).
+const GridTrig& GridAngles()
+{
+    static const GridTrig trig = [] {
+        GridTrig t{};
+        for (int i = 0; i < kGridSize; ++i) {
+            const double w = kFreqGrid[i] * kTwoPi / kSampleRate;
+            t.cosW[i] = std::cos(w);
+            t.sinW[i] = std::sin(w);
+        }
+        return t;
+    }();
+    return trig;
+}
+
+void EvaluateSection(const BiquadSection& section, Response& out)
+{
+    for (int i = 0; i < kGridSize; ++i)
+        out[i] = SectionDb(section, i);
+}
+
+struct ShelfShape {
+    double k;   // design corner = band frequency x k
+    double S;   // shelf slope
+};
+
+ShelfShape ShelfShapeOf(int type, int option)
+{
+    const bool steep = option == kSlope12dBPerOct;
+    if (type == FILTER_HIGH_SHELF)
+        return steep ? ShelfShape{0.76923076923, 1.05} : ShelfShape{0.4545454546, 0.5};
+    return steep ? ShelfShape{1.2727272727, 1.05} : ShelfShape{2.0, 0.5};
+}
+
+BiquadSection ShelfSection(bool high, double w0, double gainDb, double S)
+{
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double c0 = std::cos(w0);
+    const double alpha = (std::sin(w0) / 2.0) * std::sqrt((A + 1.0 / A) * (1.0 / S - 1.0) + 2.0);
+    const double beta = 2.0 * std::sqrt(A) * alpha;
+    const double sign = high ? -1.0 : 1.0;   // a high shelf mirrors the cos terms
+    const double a0 = (A + 1.0) + sign * (A - 1.0) * c0 + beta;
+    BiquadSection s;
+    s.a1 = -2.0 * sign * ((A - 1.0) + sign * (A + 1.0) * c0) / a0;
+    s.a2 = ((A + 1.0) + sign * (A - 1.0) * c0 - beta) / a0;
+    s.b0 = A * ((A + 1.0) - sign * (A - 1.0) * c0 + beta) / a0;
+    s.b1 = 2.0 * sign * A * ((A - 1.0) - sign * (A + 1.0) * c0) / a0;
+    s.b2 = A * ((A + 1.0) - sign * (A - 1.0) * c0 - beta) / a0;
+    return s;
+}
+
+}  // namespace
+
+double SectionDb(const BiquadSection& section, int i)
+{
+    const GridTrig& trig = GridAngles();
+    const double c = trig.cosW[i];
+    const double s = trig.sinW[i];
+    const double nr = section.b0 * c + section.b1 + section.b2 * c;
+    const double ni = section.b0 * s - section.b2 * s;
+    const double dr = c + section.a1 + section.a2 * c;
+    const double di = s - section.a2 * s;
+    return 20.0 * std::log10(std::sqrt((nr * nr + ni * ni) / (dr * dr + di * di)));
+}
+
+void ComputePeakResponse(double hz, double gainDb, double octaves, Response& out)
+{
+    const double f0 = kFreqGrid[FreqToGridIndex(hz)];
+    const double w0 = f0 * kTwoPiOverRate;
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double sn = std::sin(w0);
+    // ln 2 here, not the ln 2 / 2 of the Q shown in the description
+    const double alpha = sn * std::sinh(kLn2 * octaves * w0 / sn);
+    const double a0 = 1.0 + alpha / A;
+    BiquadSection s;
+    s.b0 = (1.0 + alpha * A) / a0;
+    s.b1 = -2.0 * std::cos(w0) / a0;
+    s.b2 = (1.0 - alpha * A) / a0;
+    s.a1 = -2.0 * std::cos(w0) / a0;
+    s.a2 = (1.0 - alpha / A) / a0;
+    EvaluateSection(s, out);
+}
+
+void ComputeShelfResponse(int type, int option, double hz, double gainDb, Response& out)
+{
+    const ShelfShape shape = ShelfShapeOf(type, option);
+    const double w0 = hz * kTwoPiOverRate * shape.k;
+    BiquadSection s;
+    if (gainDb != 0.0)
+        s = ShelfSection(type == FILTER_HIGH_SHELF, w0, gainDb, shape.S);
+    EvaluateSection(s, out);
+}
