@@ -1,0 +1,188 @@
+#include "protocol/CommunicationFraming.h"
+
+#include "protocol/CommunicationImage.h"
+#include "protocol/CommunicationReply.h"
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+namespace {
+
+WriteReportHook g_WriteReportHook;
+std::atomic<std::chrono::milliseconds::rep> g_WriteWaitLimitMs{kDefaultWriteWaitLimit.count()};
+
+// Sending state, UI thread only: the report being filled.
+std::uint8_t g_Staging[kReportSize];
+std::size_t g_StagingPosition = 0;
+
+// Receiving state, reader thread only.
+FrameReceiver g_Receiver{};
+
+void WriteFrameHeader(std::uint8_t* out, std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3,
+                      std::uint8_t a4, std::uint16_t n)
+{
+    const std::uint8_t header[kFrameHeaderSize] = {
+        kSyncByte, kSyncByte, kSyncByte, kUnitAddress, kSenderTag, cmd, a1, a2, a3, a4,
+        static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)};
+    std::memcpy(out, header, kFrameHeaderSize);
+}
+
+std::uint8_t XorBytes(const std::uint8_t* bytes, std::size_t count)
+{
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        sum ^= bytes[i];
+    return sum;
+}
+
+// A write that does not complete in time counts as failed: the flag is dropped
+// so that the UI thread never hangs on a stuck device.
+void WaitForWriteDone()
+{
+    if (g_WriteBusy.load() == 0)
+        return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_WriteWaitLimitMs.load());
+    while (g_WriteBusy.load() != 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            g_WriteBusy.store(0);
+            return;
+        }
+        std::this_thread::yield();
+    }
+}
+
+void FlushStaging()
+{
+    if (g_WriteReportHook)
+        g_WriteReportHook(g_Staging);
+    WaitForWriteDone();
+    g_StagingPosition = 0;
+}
+
+void StageByte(std::uint8_t byte)
+{
+    g_Staging[g_StagingPosition++] = byte;
+    if (g_StagingPosition == kReportSize)
+        FlushStaging();
+}
+
+}  // namespace
+
+std::size_t EncodeFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+                        const std::uint8_t* payload, std::uint16_t n, std::uint8_t* out)
+{
+    const std::size_t size = FrameReportCount(n) * kReportSize;
+    std::memset(out, 0, size);
+    WriteFrameHeader(out, cmd, a1, a2, a3, a4, n);
+    if (n > 0)
+        std::memcpy(out + kFrameHeaderSize, payload, n);
+    out[kFrameHeaderSize + n] = XorBytes(out, kFrameHeaderSize + n);
+    out[kFrameHeaderSize + n + 1] = kEndByte;
+    return size;
+}
+
+void ResetFrameReceiver(FrameReceiver& receiver)
+{
+    receiver.position = 0;
+    receiver.inFrame = false;
+}
+
+bool ReceiveFrameByte(FrameReceiver& receiver, std::uint8_t byte)
+{
+    if (!receiver.inFrame) {
+        if (byte != kSyncByte) {
+            receiver.position = 0;
+            return false;
+        }
+        receiver.buffer[receiver.position++] = byte;
+        receiver.inFrame = receiver.position == kSyncCount;
+        return false;
+    }
+    receiver.buffer[receiver.position++] = byte;
+    if (static_cast<std::size_t>(receiver.position) < kFrameHeaderSize)
+        return false;
+    const std::size_t n = ReceivedPayloadLength(receiver);
+    if (n > kMaxPayload) {
+        ResetFrameReceiver(receiver);   // cannot be held: look for the next frame
+        return false;
+    }
+    if (static_cast<std::size_t>(receiver.position) < n + kFrameOverhead)
+        return false;
+    receiver.checksum = receiver.buffer[n + kFrameHeaderSize];
+    receiver.endByte = receiver.buffer[n + kFrameHeaderSize + 1];
+    ResetFrameReceiver(receiver);
+    return true;
+}
+
+std::uint16_t ReceivedPayloadLength(const FrameReceiver& receiver)
+{
+    return static_cast<std::uint16_t>(receiver.buffer[kFrameLength] | (receiver.buffer[kFrameLength + 1] << 8));
+}
+
+bool ReceivedFrameIsValid(const FrameReceiver& receiver)
+{
+    return receiver.endByte == kEndByte &&
+           XorBytes(receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(receiver)) == receiver.checksum;
+}
+
+void SetWriteReportHook(WriteReportHook hook)
+{
+    g_WriteReportHook = std::move(hook);
+}
+
+void SetWriteWaitLimit(std::chrono::milliseconds limit)
+{
+    g_WriteWaitLimitMs.store(limit.count());
+}
+
+bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+               std::uint16_t n, const std::uint8_t* payload)
+{
+    if (g_Connected.load() == 0)
+        return false;
+    g_AwaitingReply.store(1);
+    g_WaitTicks.store(0);
+    WriteFrameHeader(g_Staging, cmd, a1, a2, a3, a4, n);
+    std::uint8_t checksum = XorBytes(g_Staging, kFrameHeaderSize);
+    g_StagingPosition = kFrameHeaderSize;
+    for (std::uint16_t i = 0; i < n; ++i) {
+        checksum ^= payload[i];
+        StageByte(payload[i]);
+    }
+    StageByte(checksum);
+    StageByte(kEndByte);
+    if (g_StagingPosition > 0) {
+        std::memset(g_Staging + g_StagingPosition, 0, kReportSize - g_StagingPosition);
+        FlushStaging();
+    }
+    return true;
+}
+
+void FeedInputReport(const std::uint8_t* report)
+{
+    const std::uint8_t* data = report + 1;   // skip the report ID
+    for (std::size_t i = 0; i < kReportSize; ++i) {
+        if (!ReceiveFrameByte(g_Receiver, data[i]))
+            continue;
+        if (g_Receiver.endByte == kEndByte && CheckReplyChecksum())
+            HandleReply();
+        return;   // the rest of a report that ended a frame is not looked at
+    }
+}
+
+void ResetReceiver()
+{
+    ResetFrameReceiver(g_Receiver);
+}
+
+bool CheckReplyChecksum()
+{
+    return XorBytes(g_Receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(g_Receiver)) == g_Receiver.checksum;
+}
+
+const std::uint8_t* ReceivedFrame()
+{
+    return g_Receiver.buffer;
+}

@@ -1,0 +1,110 @@
+// Frames to and from the unit: a 12-byte header, the payload, an XOR checksum
+// and the end byte AAh, cut into 64-byte reports.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+// Command codes the program sends, and the codes of the unit's replies.
+constexpr std::uint8_t CMD_SET_PARAM = 0xA1;
+constexpr std::uint8_t CMD_READ_SETUP = 0xA2;
+constexpr std::uint8_t CMD_BLOCK_WRITTEN = 0xA3;   // reply only
+constexpr std::uint8_t CMD_WRITE_DONE = 0xA4;      // reply only
+constexpr std::uint8_t CMD_STORE_PRESET = 0xA5;
+constexpr std::uint8_t CMD_RECALL_PRESET = 0xA6;
+constexpr std::uint8_t CMD_POLL = 0xA9;
+constexpr std::uint8_t CMD_ACK = 0xAA;
+constexpr std::uint8_t CMD_CLEAR_WAIT = 0xAE;      // reply only
+constexpr std::uint8_t CMD_DONE = 0xAF;            // scheduler state, never on the wire
+constexpr std::uint8_t CMD_WRITE_BANDS = 0xB0;
+
+// Parameter areas (a1 of a set-parameter command).
+constexpr std::uint8_t AREA_CHANNEL = 4;
+constexpr std::uint8_t AREA_PRESET_NAME = 5;
+constexpr std::uint8_t AREA_GLOBAL = 6;
+
+constexpr std::uint8_t kSetupWithGlobals = 6;   // a1 of the setup request and its full reply
+constexpr std::uint8_t kSetupNamesOnly = 5;     // a1 of a setup reply carrying names only
+constexpr std::uint8_t kStatusNotches = 1;      // a1 of a status reply carrying a notch table
+
+constexpr std::size_t kReportSize = 64;                     // data bytes of one report
+constexpr std::size_t kInputReportSize = kReportSize + 1;   // report ID first
+constexpr std::size_t kFrameHeaderSize = 12;
+constexpr std::size_t kFrameOverhead = kFrameHeaderSize + 2;   // header, checksum, end byte
+constexpr std::size_t kReceiveBufferSize = 1292;
+constexpr std::size_t kMaxPayload = kReceiveBufferSize - kFrameOverhead;   // 1278
+static_assert(kMaxPayload == 1278);
+
+constexpr std::uint8_t kSyncByte = 0x5A;
+constexpr int kSyncCount = 3;
+constexpr std::uint8_t kUnitAddress = 0x00;
+constexpr std::uint8_t kSenderTag = 0x53;
+constexpr std::uint8_t kEndByte = 0xAA;
+
+// Offsets of the header fields within a frame.
+constexpr std::size_t kFrameCode = 5;
+constexpr std::size_t kFrameA1 = 6;
+constexpr std::size_t kFrameA2 = 7;
+constexpr std::size_t kFrameA3 = 8;
+constexpr std::size_t kFrameA4 = 9;
+constexpr std::size_t kFrameLength = 10;
+
+// Number of 64-byte reports a frame with n payload bytes occupies.
+constexpr std::size_t FrameReportCount(std::size_t n)
+{
+    return (kFrameOverhead + n + kReportSize - 1) / kReportSize;
+}
+
+// Builds a whole frame, zero-filled to the end of its last report, into out
+// (which holds FrameReportCount(n) * 64 bytes). Returns the bytes written.
+std::size_t EncodeFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+                        const std::uint8_t* payload, std::uint16_t n, std::uint8_t* out);
+
+// Reassembles frames from a stream of bytes; used by the reader thread's
+// receiver and by the simulated unit.
+struct FrameReceiver {
+    std::uint8_t buffer[kReceiveBufferSize];
+    std::int16_t position;
+    bool inFrame;
+    std::uint8_t checksum;   // of the last completed frame
+    std::uint8_t endByte;    // of the last completed frame
+};
+
+// Resets a receiver to looking for three sync bytes.
+void ResetFrameReceiver(FrameReceiver& receiver);
+
+// Takes one byte; true when it completed a frame (valid or not).
+bool ReceiveFrameByte(FrameReceiver& receiver, std::uint8_t byte);
+
+// Payload length declared by the frame in the receive buffer.
+std::uint16_t ReceivedPayloadLength(const FrameReceiver& receiver);
+
+// The last completed frame ends with AAh and its checksum matches.
+bool ReceivedFrameIsValid(const FrameReceiver& receiver);
+
+// Writes one 64-byte report to the unit; installed by the HID link.
+using WriteReportHook = std::function<bool(const std::uint8_t* data64)>;
+void SetWriteReportHook(WriteReportHook hook);
+
+// How long SendFrame waits for g_WriteBusy to drop after each report.
+constexpr std::chrono::milliseconds kDefaultWriteWaitLimit{1000};
+void SetWriteWaitLimit(std::chrono::milliseconds limit);
+
+// Builds and writes one frame; false (doing nothing) while not connected.
+bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+               std::uint16_t n, const std::uint8_t* payload);
+
+// Takes one input report (report ID, then 64 data bytes); calls HandleReply()
+// for each accepted frame. Reader thread only.
+void FeedInputReport(const std::uint8_t* report);
+
+// The reader thread's receiver goes back to looking for sync (reconnect, tests).
+void ResetReceiver();
+
+// XOR of the received frame's header and payload equals its checksum byte.
+bool CheckReplyChecksum();
+
+// The frame last completed by FeedInputReport (reader thread only).
+const std::uint8_t* ReceivedFrame();

@@ -1,0 +1,268 @@
+#include "ProtocolFixture.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+class Reply : public ProtocolTest {
+protected:
+    // A pending set-parameter that a reply may end.
+    void Pending()
+    {
+        g_CommandSlot.code.store(CMD_SET_PARAM);
+        g_AwaitingReply.store(1);
+        g_WaitTicks.store(2);
+    }
+
+    static Bytes SetupPayload()
+    {
+        Bytes p(kSetupReplySize);
+        for (int i = 0; i < kSetupGlobalBytes; ++i)
+            p[i] = static_cast<std::uint8_t>(0x10 + i);
+        for (int r = 0; r < kSetupNameRecords; ++r) {
+            char name[17];
+            std::snprintf(name, sizeof name, "Unit name %02d....", r);
+            std::memcpy(p.data() + 12 + 16 * r, name, 16);
+        }
+        return p;
+    }
+};
+
+TEST_F(Reply, SetupFillsGlobalsAndNamesAndQueuesRecallOfCurrentMemory)
+{
+    Bytes setup = SetupPayload();
+    setup[10] = 2;   // channels linked
+    Pending();
+    Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, setup);
+    EXPECT_EQ(0, std::memcmp(GlobalBytes(g_GlobalSettings), setup.data(), 12));
+    for (int i = 12; i < 64; ++i)
+        EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[i]);
+    EXPECT_STREQ("Unit name 00....", g_PresetNames.records[0]);
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[20], "Unit name 20....\0", 17));
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[21], " USER 21    \0", 13));
+    EXPECT_EQ(1, g_ChannelLinked.load());
+    EXPECT_EQ(CMD_RECALL_PRESET, g_CommandSlot.code.load());
+    EXPECT_EQ(0, g_CommandSlot.a2.load());
+    EXPECT_EQ(0, g_AwaitingReply.load());
+    EXPECT_TRUE(m_refreshes.empty());
+}
+
+TEST_F(Reply, SetupWithoutLinkClearsTheLinkFlag)
+{
+    g_ChannelLinked.store(1);
+    Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, SetupPayload());
+    EXPECT_EQ(0, g_ChannelLinked.load());
+}
+
+TEST_F(Reply, NamesOnlySetupFillsRecordsOneToNineteen)
+{
+    Bytes names(kSetupNamesReplySize);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = static_cast<std::uint8_t>('A' + i % 26);
+    Pending();
+    Feed(CMD_READ_SETUP, kSetupNamesOnly, 0, names);
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[0], " Current    ", 12));
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[1], names.data() + 16, 15));
+    EXPECT_EQ('\0', g_PresetNames.records[1][15]);
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[19], names.data() + 304, 15));
+    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[20], " USER 20    ", 12));
+    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+    EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[0]);
+}
+
+TEST_F(Reply, ShortOrUnknownSetupChangesNothing)
+{
+    const PresetNameTable before = g_PresetNames;
+    Pending();
+    Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, Bytes(kSetupReplySize - 1, 0x41));
+    Feed(CMD_READ_SETUP, kSetupNamesOnly, 0, Bytes(kSetupNamesReplySize - 1, 0x41));
+    Feed(CMD_READ_SETUP, 7, 0, Bytes(kSetupReplySize, 0x41));
+    EXPECT_EQ(0, std::memcmp(&before, &g_PresetNames, sizeof before));
+    EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[0]);
+    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+    EXPECT_EQ(1, g_AwaitingReply.load());
+}
+
+TEST_F(Reply, RecallReplacesBothBlocksAndPostsFullRefresh)
+{
+    Bytes blocks(kRecallReplySize);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        blocks[i] = static_cast<std::uint8_t>(i * 3);
+    Pending();
+    Feed(CMD_RECALL_PRESET, 0, 0, blocks);
+    EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[0]), blocks.data(), 174));
+    EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[1]), blocks.data() + 174, 174));
+    EXPECT_EQ((std::vector<int>{0xFF}), m_refreshes);
+    EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
+    EXPECT_EQ(0, g_AwaitingReply.load());
+    EXPECT_EQ(0, g_WaitTicks.load());
+}
+
+TEST_F(Reply, ShortRecallIsNotApplied)
+{
+    Pending();
+    Feed(CMD_RECALL_PRESET, 0, 0, Bytes(kRecallReplySize - 1, 0x07));
+    EXPECT_EQ(80, g_ChannelBlocks[1].gain.Get());
+    EXPECT_TRUE(m_refreshes.empty());
+    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+}
+
+TEST_F(Reply, EndOfWaitCodesReturnToPolling)
+{
+    struct Case { std::uint8_t code; std::uint8_t slotAfter; std::uint8_t awaitingAfter; };
+    const Case cases[] = {
+        {0xA3, CMD_POLL, 0}, {0xB0, CMD_POLL, 0}, {0xA4, CMD_POLL, 0}, {0xA5, CMD_POLL, 0},
+        {0xAA, CMD_POLL, 0}, {0xAE, CMD_SET_PARAM, 0},
+        {0xA1, CMD_SET_PARAM, 1}, {0x00, CMD_SET_PARAM, 1}, {0xAF, CMD_SET_PARAM, 1}, {0xA7, CMD_SET_PARAM, 1},
+    };
+    for (const Case& c : cases) {
+        Pending();
+        Feed(c.code, 0, 0, {1, 2, 3, 4});
+        EXPECT_EQ(c.slotAfter, g_CommandSlot.code.load()) << std::hex << int(c.code);
+        EXPECT_EQ(c.awaitingAfter, g_AwaitingReply.load()) << std::hex << int(c.code);
+        EXPECT_EQ(c.awaitingAfter ? 2 : 0, g_WaitTicks.load()) << std::hex << int(c.code);
+    }
+    EXPECT_TRUE(m_refreshes.empty());
+    EXPECT_EQ(0, g_MeterBytes[0].load());
+}
+
+TEST_F(Reply, AckEndsWhateverWasPending)
+{
+    QueueStorePreset(5);
+    g_AwaitingReply.store(1);
+    Feed(CMD_ACK, 0, 0, {});
+    EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
+}
+
+TEST_F(Reply, NotchStatusFillsOneChannelsTable)
+{
+    Bytes notches(kNotchReplySize);
+    for (std::size_t i = 0; i < notches.size(); ++i)
+        notches[i] = static_cast<std::uint8_t>(0x80 + i);
+    const ChannelBlock a = g_ChannelBlocks[0];
+    const ChannelBlock bBefore = g_ChannelBlocks[1];
+    Pending();
+    Feed(CMD_POLL, kStatusNotches, 1, notches);
+    EXPECT_EQ(0, std::memcmp(&a, &g_ChannelBlocks[0], sizeof a));
+    EXPECT_EQ(0, std::memcmp(&bBefore, &g_ChannelBlocks[1], 126));
+    EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[1]) + 126, notches.data(), 48));
+    EXPECT_EQ((std::vector<int>{0xFE}), m_refreshes);
+    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+    EXPECT_EQ(1, g_AwaitingReply.load());
+}
+
+TEST_F(Reply, NotchStatusForChannelTwoOrShortIsIgnored)
+{
+    const ChannelBlock a = g_ChannelBlocks[0], b = g_ChannelBlocks[1];
+    Feed(CMD_POLL, kStatusNotches, 2, Bytes(kNotchReplySize, 0x55));
+    Feed(CMD_POLL, kStatusNotches, 0xFF, Bytes(kNotchReplySize, 0x55));
+    Feed(CMD_POLL, kStatusNotches, 0, Bytes(kNotchReplySize - 1, 0x55));
+    EXPECT_EQ(0, std::memcmp(&a, &g_ChannelBlocks[0], sizeof a));
+    EXPECT_EQ(0, std::memcmp(&b, &g_ChannelBlocks[1], sizeof b));
+    EXPECT_TRUE(m_refreshes.empty());
+    EXPECT_EQ(0, g_MeterBytes[0].load());
+}
+
+TEST_F(Reply, MeterStatusStoresFourBytes)
+{
+    Pending();
+    Feed(CMD_POLL, 0, 0, {0x85, 0x20, 0x01, 0x02});
+    Feed(CMD_POLL, 3, 1, {0x86, 0x21, 0x03});   // short: ignored
+    EXPECT_EQ(0x85, g_MeterBytes[0].load());
+    EXPECT_EQ(0x20, g_MeterBytes[1].load());
+    EXPECT_EQ(0x01, g_MeterBytes[2].load());
+    EXPECT_EQ(0x02, g_MeterBytes[3].load());
+    EXPECT_TRUE(m_refreshes.empty());
+    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+}
+
+class Meters : public Reply {
+protected:
+    void SetUp() override
+    {
+        Reply::SetUp();
+        SetLampHook([this](int channel, int lamp, bool lit) {
+            ASSERT_GE(channel, 0);
+            ASSERT_LT(channel, 2);
+            ASSERT_GE(lamp, 0);
+            ASSERT_LT(lamp, kLampsPerChannel);
+            m_lamps[channel][lamp] = lit ? '#' : '.';
+        });
+    }
+
+    std::string Lamps(int channel) const { return std::string(m_lamps[channel], kLampsPerChannel); }
+
+    char m_lamps[2][kLampsPerChannel + 1] = {"??????????", "??????????"};
+};
+
+TEST_F(Meters, LevelLampThresholds)
+{
+    struct Case { std::uint8_t meter; const char* lamps; };
+    const Case cases[] = {
+        {0x00, ".........."}, {0x01, ".........."}, {0x02, "#........."}, {0x0F, "##........"},
+        {0x15, "###......."}, {0x2A, "########.."}, {0x38, "########.."}, {0x39, "#########."},
+        {0x7F, "#########."}, {0x80, ".........#"}, {0xB9, "##########"},
+    };
+    for (const Case& c : cases) {
+        g_MeterShown[1] = 0;
+        g_MeterBytes[1].store(c.meter);
+        RefreshMeters();
+        EXPECT_EQ(c.lamps, Lamps(1)) << std::hex << int(c.meter);
+        EXPECT_EQ(".........." , Lamps(0));
+    }
+}
+
+TEST_F(Meters, OverloadShowsForOneTick)
+{
+    g_MeterBytes[0].store(0x80);
+    RefreshMeters();
+    EXPECT_EQ(".........#", Lamps(0));
+    EXPECT_EQ(0x00, g_MeterBytes[0].load());
+    RefreshMeters();
+    EXPECT_EQ("..........", Lamps(0));
+}
+
+TEST_F(Meters, ShownLevelFallsByThreePerTick)
+{
+    g_MeterBytes[0].store(60);
+    RefreshMeters();
+    EXPECT_EQ(60, g_MeterShown[0]);
+    g_MeterBytes[0].store(0);
+    RefreshMeters();
+    EXPECT_EQ(57, g_MeterShown[0]);
+    EXPECT_EQ("#########.", Lamps(0));
+    RefreshMeters();
+    EXPECT_EQ(54, g_MeterShown[0]);
+    EXPECT_EQ("########..", Lamps(0));
+    for (int i = 0; i < 17; ++i)
+        RefreshMeters();
+    EXPECT_EQ(3, g_MeterShown[0]);
+    RefreshMeters();
+    EXPECT_EQ(0, g_MeterShown[0]);
+    RefreshMeters();
+    EXPECT_EQ(0, g_MeterShown[0]);
+}
+
+TEST_F(Meters, RisingLevelIsShownAtOnce)
+{
+    g_MeterShown[1] = 10;
+    g_MeterBytes[1].store(0x80 | 40);
+    RefreshMeters();
+    EXPECT_EQ(40, g_MeterShown[1]);
+    EXPECT_EQ("#######..#", Lamps(1));
+    EXPECT_EQ(40, g_MeterBytes[1].load());
+}
+
+TEST_F(Meters, LastLevelStaysWhileDisconnected)
+{
+    g_Connected.store(0);
+    g_MeterBytes[0].store(30);
+    RefreshMeters();
+    RefreshMeters();
+    EXPECT_EQ(30, g_MeterShown[0]);
+    EXPECT_EQ("####......", Lamps(0));
+}
+
+}  // namespace
