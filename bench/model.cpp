@@ -1,0 +1,87 @@
+#include "model/KTVEQ.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr PlotRect kPlot{35, 10, 635, 310};
+
+// Every band and notch boosted or cut, so that a reload evaluates all 48 bands.
+void LoadBusyImage()
+{
+    LoadImageDefaults();
+    ImageLock lock(g_ImageMutex);
+    for (ChannelBlock& block : g_ChannelBlocks) {
+        for (int k = 0; k < kBandCount; ++k) {
+            block.bands[k].gainCode.Set(static_cast<std::int16_t>(60 + 10 * k));
+            block.bands[k].type = static_cast<std::uint8_t>(k % 3);
+        }
+        for (int i = 0; i < kNotchCount; ++i)
+            block.notches[i].freqHz.Set(static_cast<std::int16_t>(100 + 500 * i));
+    }
+}
+
+void BuildBusyEqualizers()
+{
+    LoadBusyImage();
+    BuildEqualizers(true);
+    for (CKTVEQ& eq : g_Equalizers)
+        eq.SetPlotRect(kPlot);
+}
+
+void BM_PeakResponse(benchmark::State& state)
+{
+    Response out{};
+    for (auto _ : state) {
+        ComputePeakResponse(1000, 6.0, 0.37, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_PeakResponse);
+
+void BM_ShelfResponse(benchmark::State& state)
+{
+    Response out{};
+    for (auto _ : state) {
+        ComputeShelfResponse(FILTER_HIGH_SHELF, 1, 1000, 6.0, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_ShelfResponse);
+
+void BM_ReloadEqualizersBothChannels(benchmark::State& state)
+{
+    BuildBusyEqualizers();
+    for (auto _ : state) {
+        ReloadEqualizers();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ReloadEqualizersBothChannels)->Unit(benchmark::kMicrosecond);
+
+void BM_ComputeCurves(benchmark::State& state)
+{
+    BuildBusyEqualizers();
+    for (auto _ : state) {
+        g_Equalizers[0].ComputeCurves();
+        benchmark::DoNotOptimize(g_Equalizers[0].CurveA().data());
+    }
+}
+BENCHMARK(BM_ComputeCurves)->Unit(benchmark::kMicrosecond);
+
+// One drag step of a boosted peaking band, alternating between two pointer positions.
+void BM_MoveStep(benchmark::State& state)
+{
+    BuildBusyEqualizers();
+    CFilter& band = g_Equalizers[0].GetAt(9);
+    band.BeginMove(band.HandleRect().Centre());
+    const PlotPoint points[2] = {{300, 60}, {320, 70}};
+    int n = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(band.Move(points[n]));
+        n ^= 1;
+    }
+}
+BENCHMARK(BM_MoveStep)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
