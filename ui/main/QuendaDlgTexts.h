@@ -1,0 +1,78 @@
+// The main window's texts in both languages, its fixed list entries, the
+// button images by language and the display formats of the channel fields.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+constexpr int kEnglish = 0;
+constexpr int kChinese = 1;
+
+// The system's locale id for a locale: 0x0804 Chinese (PRC), 0x0404 Chinese (Taiwan),
+// 0x0C04 Hong Kong, 0x1004 Singapore, 0x1404 Macao; 0x0409 for every other locale.
+int LocaleId(const QLocale& locale);
+// 1 (Chinese) for 0x0804 and 0x0404 only, otherwise 0.
+int LanguageForLocaleId(int localeId);
+// The language the window starts in, from the system locale.
+int SystemLanguage();
+
+// 0 = English, 1 = Chinese, from g_LanguageChinese (any non-zero value is Chinese).
+int CurrentLanguage();
+
+struct LabelText {
+    int id;
+    const char* english;
+    const char* chinese;
+};
+std::span<const LabelText> LabelTexts();
+
+// Entries of the language-dependent lists, index 0 first.
+QStringList DetectSpeedEntries(int language);
+QStringList PanelLockEntries(int language);
+QStringList ChannelLinkEntries(int language);
+
+// Entries of the fixed lists.
+QStringList StaticNotchEntries();   // "0" .. "8"
+QStringList NoiseGateEntries();     // "-30dB" .. "-99dB", "OFF"
+QStringList FreqShiftEntries();     // "OFF", "2Hz" .. "8Hz"
+
+struct ButtonImages {
+    int normal, down, over;
+};
+struct LanguageButton {
+    int id;
+    std::array<ButtonImages, 2> images;   // English, Chinese
+};
+// Load, save, import, export, setting, language and both Notch Clear buttons.
+std::span<const LanguageButton> LanguageButtons();
+
+int NotchBypassImage(int language, bool on);
+int PeqBypassImage(int language, bool on);
+int MuteImage(bool muted);
+
+constexpr int kConnectImageOff = 147;
+constexpr int kConnectImageOn = 148;
+
+QString RangeMessage(int language);   // "Data out of range" / "数据超出范围"
+
+// Display formats of the channel codes. Codes a unit may send outside the
+// defined range show as the raw code, never an index outside a table.
+QString GainText(int code);
+QString CompThresholdText(int code);
+QString CompAttackText(int code);
+QString CompReleaseText(int code);
+QString CompRatioText(int code);
+
+// List entries of the coded fields; -1 when the code has no entry.
+int NoiseGateEntry(int gateThreshold);
+int ChannelLinkEntry(int channelLink);
+
+// What an edit's text reads as: the leading number of the text (after blanks,
+// an optional sign, digits), 0 when the text starts with none.
+double LeadingDecimal(const QString& text);     // digits with an optional fraction
+long long LeadingInteger(const QString& text);  // digits only; saturates far outside int
