@@ -30,14 +30,11 @@ public:
     void SetMargins(int left, int top, int right, int bottom);
     void SetVertical(bool vertical);
     void SetRange(int min, int max, bool redraw);
-    void SetPageSize(int page) { m_page = page; }
 
     void SetPos(int pos);
     int GetPos() const { return m_pos; }
     void SetInvertedPos(int value);
     int GetInvertedPos();
-    int GetRangeMin() const { return m_min; }
-    int GetRangeMax() const { return m_max; }
 
     // The window that receives the messages; the parent widget when none is set.
     void SetParentWnd(QObject* target) { m_pParent = target; }
