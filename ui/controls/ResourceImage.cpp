@@ -40,6 +40,5 @@ QCursor LoadResourceCursor(int id, int hotX, int hotY, bool* loaded)
     *loaded = !image.isNull();
     if (!*loaded)
         return QCursor(Qt::ArrowCursor);
-    // Hot spot coordinates are in device-independent pixels; QCursor scales them itself.
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
