@@ -103,7 +103,7 @@ int LanguageForLocaleId(int localeId)
 
 int SystemLanguage()
 {
-    return LanguageForLocaleId(LocaleId(QLocale::system()));
+    return LanguageForLocaleId(LocaleId(QLocale()));
 }
 
 int CurrentLanguage()

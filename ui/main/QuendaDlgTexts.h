@@ -18,7 +18,8 @@ constexpr int kChinese = 1;
 int LocaleId(const QLocale& locale);
 // 1 (Chinese) for 0x0804 and 0x0404 only, otherwise 0.
 int LanguageForLocaleId(int localeId);
-// The language the window starts in, from the system locale.
+// The language the window starts in, from the default locale (the system's
+// unless the program set another).
 int SystemLanguage();
 
 // 0 = English, 1 = Chinese, from g_LanguageChinese (any non-zero value is Chinese).

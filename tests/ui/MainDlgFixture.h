@@ -1,0 +1,167 @@
+// A fresh main window over a freshly reset image, with message boxes recorded
+// instead of shown. Shared by the widget and the end-to-end tests.
+#pragma once
+
+#include "protocol/Communication.h"
+#include "ui/controls/MessageBox.h"
+#include "ui/controls/ResourceImage.h"
+#include "ui/main/QuendaDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+inline void EnsureApplication()
+{
+    if (QApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    static int argc = 1;
+    static char name[] = "quenda-test";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+using SlotBytes = std::array<int, 5>;   // command code and its four argument bytes
+
+inline SlotBytes ReadSlot()
+{
+    return {g_CommandSlot.code.load(), g_CommandSlot.a1.load(), g_CommandSlot.a2.load(),
+            g_CommandSlot.a3.load(), g_CommandSlot.a4.load()};
+}
+
+inline void ClearSlot()
+{
+    g_CommandSlot.code = 0;
+    g_CommandSlot.a1 = 0;
+    g_CommandSlot.a2 = 0;
+    g_CommandSlot.a3 = 0;
+    g_CommandSlot.a4 = 0;
+}
+
+inline SlotBytes SetParamSlot(int area, int channel, int group)
+{
+    return {CMD_SET_PARAM, area, 0, channel, group};
+}
+
+struct ShownMessage {
+    QString text;
+    QString caption;
+};
+
+inline void ResetProcessState()
+{
+    LoadImageDefaults();
+    LoadInitialPresetNames();
+    ResetSchedulerState();
+    ResetReceiver();
+    g_Connected = 0;
+    g_DeviceOpen = 0;
+    g_WriteBusy = 0;
+    g_LanguageChinese = 0;
+    g_ChannelLinked = 0;
+    g_NotchClearRequest = 0;
+    for (auto& meter : g_MeterBytes)
+        meter = 0;
+    g_MeterShown[0] = g_MeterShown[1] = 0;
+}
+
+class MainDlgFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        ResetProcessState();
+        SetMessageBoxHook([this](const QString& text, const QString& caption) {
+            m_messages.push_back({text, caption});
+        });
+    }
+
+    void TearDown() override
+    {
+        m_dlg.reset();
+        SetMessageBoxHook({});
+        SetWriteReportHook({});
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    CQuendaDlg& Open(CQuendaDlg::LinkHandlers link = {})
+    {
+        m_dlg = std::make_unique<CQuendaDlg>(std::move(link));
+        return *m_dlg;
+    }
+
+    // Shown and active, so that focus changes reach the edits.
+    void ShowActive()
+    {
+        m_dlg->show();
+        QApplication::setActiveWindow(m_dlg.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
+    }
+
+    QString Text(int id) const { return m_dlg->Edit(id)->text(); }
+    QString ListText(int id) const { return m_dlg->List(id)->currentText(); }
+    int ListIndex(int id) const { return m_dlg->List(id)->currentIndex(); }
+
+    // What a user does with an edit: focus it, replace its text, press Enter.
+    void TypeAndEnter(int id, const QString& text)
+    {
+        QLineEdit* edit = m_dlg->Edit(id);
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    // The user picks entry index of a list.
+    void Pick(int id, int index)
+    {
+        QComboBox* list = m_dlg->List(id);
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+
+    void Click(int id) { QTest::mouseClick(m_dlg->Control(id), Qt::LeftButton); }
+
+    // The control shows the face of bitmap id at its top-left corner: every
+    // opaque pixel of the face is on screen.
+    bool ShowsImage(int controlId, int imageId) const
+    {
+        const QImage shot = m_dlg->Control(controlId)->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage face = LoadResourceImage(imageId).convertToFormat(QImage::Format_ARGB32);
+        if (face.isNull() || face.width() > shot.width() || face.height() > shot.height())
+            return false;
+        for (int y = 0; y < face.height(); ++y) {
+            for (int x = 0; x < face.width(); ++x) {
+                const QRgb want = face.pixel(x, y);
+                if (qAlpha(want) == 255 && (shot.pixel(x, y) & 0xFFFFFF) != (want & 0xFFFFFF))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    ChannelBlock Block(int channel) const
+    {
+        ImageLock lock(g_ImageMutex);
+        return g_ChannelBlocks[channel];
+    }
+
+    std::unique_ptr<CQuendaDlg> m_dlg;
+    std::vector<ShownMessage> m_messages;
+};

@@ -1,0 +1,407 @@
+#include "ui/main/QuendaDlg.h"
+
+#include "model/KTVEQ.h"
+#include "protocol/Communication.h"
+#include "ui/controls/BitmapSlider.h"
+#include "ui/controls/ControlId.h"
+#include "ui/controls/ResourceImage.h"
+#include "ui/controls/SpinButton.h"
+#include "ui/controls/WindowMessage.h"
+#include "ui/controls/XPButton.h"
+#include "ui/controls/xSkinButton.h"
+#include "ui/main/QuendaAbout.h"
+#include "ui/main/QuendaDlgTemplate.h"
+#include "ui/main/QuendaDlgTexts.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPixmap>
+#include <QTimerEvent>
+
+#include <cmath>
+
+std::atomic<CQuendaDlg*> g_pMainDlg{nullptr};
+
+namespace {
+
+constexpr int kComboHeightDu = 13;     // the visible field of a drop-down list
+constexpr int kListItemPixels = 18;
+constexpr int kFontPixels = 12;
+constexpr int kIconId = 128;
+
+int ToPixels(int dialogUnits)
+{
+    return static_cast<int>(std::lround(dialogUnits * CQuendaDlg::kPixelsPerDialogUnit));
+}
+
+QRect ItemRect(const DialogItem& item)
+{
+    const int cy = item.kind == ItemKind::DropDown ? kComboHeightDu : item.cy;
+    return QRect(ToPixels(item.x), ToPixels(item.y), ToPixels(item.cx), ToPixels(cy));
+}
+
+bool IsEditId(int id)
+{
+    return (id >= 1028 && id <= 1035) || id == 1040 || id == 1041;
+}
+
+// Spins and the edits they step: 2092..2099 -> 1028..1035, 2100/2101 -> 1040/1041.
+int SpinBuddy(int spinId)
+{
+    return spinId <= 2099 ? 1028 + (spinId - 2092) : 1040 + (spinId - 2100);
+}
+
+// Typing is limited to signed decimal numbers: digits, ".", "-" and backspace.
+bool IsCharacterRejected(const QKeyEvent* key)
+{
+    if (key->key() == Qt::Key_Delete)
+        return false;
+    if ((key->modifiers() & Qt::ControlModifier) && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
+        return true;
+    for (const QChar ch : key->text()) {
+        const bool allowed = ch.isDigit() && ch.unicode() < 0x80;
+        if (!allowed && ch != u'.' && ch != u'-' && ch != u'\b')
+            return true;
+    }
+    return false;
+}
+
+bool IsEnterOrEscape(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+}  // namespace
+
+CQuendaDlg::CQuendaDlg(LinkHandlers link, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_link(std::move(link)),
+      m_hIcon(QPixmap::fromImage(LoadResourceImage(kIconId)))
+{
+    CreateControls();
+    OnInitDialog();
+}
+
+CQuendaDlg::~CQuendaDlg()
+{
+    CQuendaDlg* self = this;
+    g_pMainDlg.compare_exchange_strong(self, nullptr);
+    SetLampHook(nullptr);
+    SetDeviceRefreshHook(nullptr);
+}
+
+QWidget* CQuendaDlg::Control(int id) const
+{
+    return m_controls.value(id, nullptr);
+}
+
+QComboBox* CQuendaDlg::List(int id) const
+{
+    return qobject_cast<QComboBox*>(Control(id));
+}
+
+QLineEdit* CQuendaDlg::Edit(int id) const
+{
+    return qobject_cast<QLineEdit*>(Control(id));
+}
+
+CxSkinButton* CQuendaDlg::SkinButton(int id) const
+{
+    return qobject_cast<CxSkinButton*>(Control(id));
+}
+
+CXPButton* CQuendaDlg::Lamp(int id) const
+{
+    return qobject_cast<CXPButton*>(Control(id));
+}
+
+CBitmapSlider* CQuendaDlg::Fader(int channel) const
+{
+    return qobject_cast<CBitmapSlider*>(Control(1042 + channel));
+}
+
+QWidget* CQuendaDlg::Graph(int channel) const
+{
+    return Control(2050 + channel);
+}
+
+void CQuendaDlg::CreateControls()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(kFontPixels);
+    setFont(font);
+    for (const DialogItem& item : Template102()) {
+        QWidget* control = CreateControl(item);
+        SetControlId(control, item.id);
+        m_controls.insert(item.id, control);
+        control->setGeometry(ItemRect(item));
+        control->setVisible(!(item.flags & kItemHidden));
+        if (item.flags & kItemDisabled)
+            control->setEnabled(false);
+        ConnectControl(item.id, control);
+    }
+    InstallKeyFilter();
+}
+
+QWidget* CQuendaDlg::CreateControl(const DialogItem& item)
+{
+    const QString text = QString::fromUtf8(item.text);
+    switch (item.kind) {
+    case ItemKind::GroupBox:
+        return new QGroupBox(text, this);
+    case ItemKind::Label:
+        return new QLabel(text, this);
+    case ItemKind::DropDown: {
+        auto* list = new QComboBox(this);
+        list->setMaxVisibleItems(std::max(5, ToPixels(item.cy - kComboHeightDu) / kListItemPixels));
+        return list;
+    }
+    case ItemKind::Edit: {
+        auto* edit = new QLineEdit(this);
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setReadOnly(item.flags & kItemReadOnly);
+        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+        edit->setAcceptDrops(false);
+        return edit;
+    }
+    case ItemKind::Spin:
+        return new CSpinButton(this);
+    case ItemKind::SkinButton:
+        return new CxSkinButton(this);
+    case ItemKind::Lamp:
+        return new CXPButton(this);
+    case ItemKind::Fader:
+        return new CBitmapSlider(this);
+    case ItemKind::Graph: {
+        auto* graph = new QFrame(this);
+        graph->setAutoFillBackground(true);
+        graph->setPalette(QPalette(Qt::black));
+        return graph;
+    }
+    }
+    return new QWidget(this);
+}
+
+void CQuendaDlg::ConnectControl(int id, QWidget* control)
+{
+    if (auto* list = qobject_cast<QComboBox*>(control)) {
+        connect(list, &QComboBox::activated, this, [this, id](int index) { OnListSelected(id, index); });
+    } else if (auto* button = qobject_cast<CxSkinButton*>(control)) {
+        connect(button, &QAbstractButton::clicked, this, [this, id] { OnButtonClicked(id); });
+    } else if (auto* spin = qobject_cast<CSpinButton*>(control)) {
+        connect(spin, &CSpinButton::Stepped, this, [this, id](int delta) {
+            const int channel = id <= 2099 ? (id - 2092) / 4 : id - 2100;
+            if (id >= 2100)
+                StepChannelValue(Gain, channel, 0, -delta);
+            else
+                StepChannelValue(Compressor, channel, 1 << ((id - 2092) % 4), -delta);
+        });
+    }
+}
+
+void CQuendaDlg::InstallKeyFilter()
+{
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+bool CQuendaDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (IsEnterOrEscape(key->key()))
+            setFocus(Qt::OtherFocusReason);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return true;
+        return IsCharacterRejected(key);
+    }
+    if (event->type() == QEvent::FocusOut) {
+        const int id = ControlId(watched);
+        if (IsEditId(id))
+            OnEditKillFocus(id);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CQuendaDlg::focusNextPrevChild(bool)
+{
+    return false;
+}
+
+void CQuendaDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter and Escape never end the dialog.
+    if (IsEnterOrEscape(event->key())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CQuendaDlg::OnInitDialog()
+{
+    setWindowTitle(QStringLiteral("V2.0.3"));
+    setWindowIcon(m_hIcon);
+    setFocusPolicy(Qt::ClickFocus);
+    move(0, 0);
+    resize(kWindowWidth, kWindowHeight);
+    g_LanguageChinese = SystemLanguage();
+    BuildEqualizers(false);
+    SetupFaders();
+    AttachSpins();
+    SelectListsFromImage();
+    SetupLamps();
+    SaveBandGains();
+    ApplyLanguage();
+    UpdatePeqBypassState(0);
+    UpdatePeqBypassState(1);
+    m_timer.start(kTimerPeriodMs, this);
+    SetLampHook([this](int channel, int lamp, bool lit) {
+        if (CXPButton* button = Lamp((channel == 0 ? 1056 : 1066) + lamp))
+            button->SetLit(lit);
+    });
+    SetDeviceRefreshHook([](int lParam) {
+        if (CQuendaDlg* dlg = g_pMainDlg.load())
+            PostWindowMessage(dlg, WM_DEVICE_REFRESH, 0, lParam);
+    });
+    g_pMainDlg = this;
+}
+
+void CQuendaDlg::SetupFaders()
+{
+    for (int c = 0; c < kChannelCount; ++c) {
+        CBitmapSlider* fader = Fader(c);
+        fader->SetChannelImages(135, 135, true, CBitmapSlider::kColourFromPixel, 0, 0);
+        fader->SetThumbImages(136, 137, true, CBitmapSlider::kColourFromPixel, 0, 0);
+        fader->SetMargins(33, 0, 0, 1);
+        fader->SetVertical(true);
+        fader->SetRange(0, 90, false);
+        fader->SetParentWnd(this);
+        ShowChannelSection(Gain, c, 0, false);
+        ShowChannelSection(Mute, c, 0, false);
+        ShowChannelSection(Compressor, c, kAllCompFields, false);
+    }
+}
+
+void CQuendaDlg::AttachSpins()
+{
+    for (int spinId = 2092; spinId <= 2101; ++spinId) {
+        auto* spin = qobject_cast<CSpinButton*>(Control(spinId));
+        spin->SetBuddy(Edit(SpinBuddy(spinId)));
+    }
+}
+
+void CQuendaDlg::SelectListsFromImage()
+{
+    FillList(1044, StaticNotchEntries());
+    FillList(1104, StaticNotchEntries());
+    FillList(1082, NoiseGateEntries());
+    FillList(1084, NoiseGateEntries());
+    FillList(1086, FreqShiftEntries());
+    FillList(1102, FreqShiftEntries());
+    ChannelBlock a, b;
+    {
+        ImageLock lock(g_ImageMutex);
+        a = g_ChannelBlocks[0];
+        b = g_ChannelBlocks[1];
+    }
+    SelectEntry(1049, a.detectSpeed, a.detectSpeed);
+    SelectEntry(1082, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
+    SelectEntry(1084, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
+    SelectEntry(1086, a.freqShift, a.freqShift);
+    SelectEntry(1102, b.freqShift, b.freqShift);
+    SelectEntry(1044, a.staticNotchCount, a.staticNotchCount);
+    SelectEntry(1104, b.staticNotchCount, b.staticNotchCount);
+}
+
+void CQuendaDlg::SetupLamps()
+{
+    for (int first : {1056, 1066}) {
+        for (int j = 0; j < 8; ++j)
+            Lamp(first + j)->SetLampImages(178, 180);
+        Lamp(first + 8)->SetLampImages(179, 181);
+        Lamp(first + 9)->SetLampImages(177, 182);
+    }
+}
+
+void CQuendaDlg::SaveBandGains()
+{
+    ImageLock lock(g_ImageMutex);
+    for (int c = 0; c < kChannelCount; ++c)
+        for (int k = 0; k < kBandCount; ++k)
+            g_SavedBandGains[c][k] = g_ChannelBlocks[c].bands[k].gainCode.Get();
+}
+
+bool CQuendaDlg::event(QEvent* event)
+{
+    switch (static_cast<int>(event->type())) {
+    case WM_DEVICE_REFRESH: {
+        auto* message = static_cast<CWindowMessage*>(event);
+        OnDeviceRefresh(message->WParam(), message->LParam());
+        return true;
+    }
+    case WM_GRAPH_BAND_CHANGED: {
+        auto* message = static_cast<CWindowMessage*>(event);
+        StoreGraphBand(message->WParam(), message->LParam());
+        return true;
+    }
+    case WM_FADER_MOVING:
+    case WM_FADER_MOVED: {
+        auto* message = static_cast<CWindowMessage*>(event);
+        OnFaderMoved(message->WParam(), message->LParam());
+        return true;
+    }
+    default:
+        return QDialog::event(event);
+    }
+}
+
+void CQuendaDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_linkStarted) {
+        m_linkStarted = true;
+        if (m_link.startLink)
+            m_link.startLink();
+    }
+}
+
+void CQuendaDlg::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_timer.timerId())
+        OnTimer();
+    else
+        QDialog::timerEvent(event);
+}
+
+void CQuendaDlg::OnTimer()
+{
+    SchedulerTick();
+    RefreshMeters();
+}
+
+void CQuendaDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(AboutMenuText(), this, &CQuendaDlg::ShowAboutBox);
+    menu.exec(event->globalPos());
+}
+
+void CQuendaDlg::ShowAboutBox()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

@@ -1,0 +1,131 @@
+// The main window: every control of dialog template 102, bound to the device
+// parameter image; refreshed from the image, in English or Chinese.
+#pragma once
+
+#include <QBasicTimer>
+#include <QDialog>
+#include <QHash>
+#include <QIcon>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class CxSkinButton;
+class CXPButton;
+class CBitmapSlider;
+struct DialogItem;
+
+class CQuendaDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum ChannelSection { Gain = 0, Mute = 1, Compressor = 3 };
+    enum CompFields { kCompThreshold = 1, kCompAttack = 2, kCompRelease = 4, kCompRatio = 8 };
+    static constexpr int kAllCompFields = kCompThreshold | kCompAttack | kCompRelease | kCompRatio;
+    static constexpr int kTimerPeriodMs = 100;
+    static constexpr double kPixelsPerDialogUnit = 1.7;
+    static constexpr int kWindowWidth = 1200;
+    static constexpr int kWindowHeight = 725;
+
+    // How the window reaches the HID link: started on the first show, and the
+    // connect button's handler.
+    struct LinkHandlers {
+        std::function<void()> startLink;
+        std::function<void()> onConnectButton;
+    };
+
+    explicit CQuendaDlg(LinkHandlers link = {}, QWidget* parent = nullptr);
+    ~CQuendaDlg() override;
+
+    // The child with the template id, or nullptr.
+    QWidget* Control(int id) const;
+    QComboBox* List(int id) const;
+    QLineEdit* Edit(int id) const;
+    CxSkinButton* SkinButton(int id) const;
+    CXPButton* Lamp(int id) const;
+    CBitmapSlider* Fader(int channel) const;
+    QWidget* Graph(int channel) const;
+
+    // Display refresh from the image.
+    void ShowChannelSection(ChannelSection section, int channel, int fields, bool queue);
+    void ShowMuteButton(int channel);
+    void ShowNotchBypassButton(int channel);
+    void UpdatePeqBypassState(int channel);
+    void OnDeviceRefresh(qintptr wParam, qintptr lParam);
+    void ApplyLanguage();
+    // The connect button's image from g_Connected.
+    void ShowConnectButton();
+
+    // Control bindings.
+    void StepChannelValue(ChannelSection section, int channel, int fields, int delta);
+    void OnFaderMoved(qintptr wParam, qintptr lParam);
+    void StoreGraphBand(qintptr wParam, qintptr lParam);
+    void OnEditKillFocus(int id);
+    void OnListSelected(int id, int index);
+    void OnButtonClicked(int id);
+
+    // Timer 1: one scheduler step, then the meters.
+    void OnTimer();
+    bool IsTimerRunning() const { return m_timer.isActive(); }
+
+    // The about box (the dialog's context menu offers it).
+    void ShowAboutBox();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void CreateControls();
+    QWidget* CreateControl(const DialogItem& item);
+    void ConnectControl(int id, QWidget* control);
+    void InstallKeyFilter();
+    void OnInitDialog();
+    void SetupFaders();
+    void AttachSpins();
+    void SelectListsFromImage();
+    void SetupLamps();
+    void SaveBandGains();
+
+    void ShowGain(int channel);
+    void ShowCompressorFields(int channel, int fields);
+    void SelectEntry(int id, int index, int rawCode);
+    void FillList(int id, const QStringList& entries);
+    void ApplyLanguageLists();
+    void ApplyLanguageImages();
+    void ApplyLanguageLabels();
+    void ReloadAndRedraw(int channel);
+    void RedrawGraphs();
+
+    bool CommitGainEdit(int channel, const QString& text);
+    bool CommitThresholdEdit(int channel, const QString& text);
+    bool CommitAttackEdit(int channel, const QString& text);
+    void ShowRangeMessage(ChannelSection section, int channel, int fields);
+    void TogglePeqBypass(int channel);
+    void ToggleNotchBypass(int channel);
+    void ClearNotches(int channel);
+    void SetStaticNotchCount(int channel, int index);
+    void SetDetectSpeed(int index);
+    void SetPanelLock(int index);
+    void SetChannelLink(int index);
+    void ToggleLanguage();
+    void ToggleMute(int channel);
+    void SetFreqShift(int channel, int index);
+    void SetGateThreshold(int channel, int index);
+
+    QHash<int, QWidget*> m_controls;
+    LinkHandlers m_link;
+    QIcon m_hIcon;
+    QBasicTimer m_timer;
+    bool m_linkStarted = false;
+};
+
+// The main dialog that the reader thread posts WM_DEVICE_REFRESH to.
+extern std::atomic<CQuendaDlg*> g_pMainDlg;

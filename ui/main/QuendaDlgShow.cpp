@@ -1,0 +1,215 @@
+// Showing the image in the window, and the interface language.
+#include "ui/main/QuendaDlg.h"
+
+#include "model/KTVEQ.h"
+#include "protocol/Communication.h"
+#include "ui/controls/BitmapSlider.h"
+#include "ui/controls/XPButton.h"
+#include "ui/controls/xSkinButton.h"
+#include "ui/main/QuendaDlgTexts.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace {
+
+ChannelBlock CopyBlock(int channel)
+{
+    ImageLock lock(g_ImageMutex);
+    return g_ChannelBlocks[channel];
+}
+
+GlobalSettings CopyGlobals()
+{
+    ImageLock lock(g_ImageMutex);
+    return g_GlobalSettings;
+}
+
+void SetSameImages(CxSkinButton* button, int image)
+{
+    button->SetImages(image, image, image);
+}
+
+}  // namespace
+
+void CQuendaDlg::ShowChannelSection(ChannelSection section, int channel, int fields, bool queue)
+{
+    switch (section) {
+    case Gain:
+        ShowGain(channel);
+        break;
+    case Mute:
+        ShowMuteButton(channel);
+        break;
+    case Compressor:
+        ShowCompressorFields(channel, fields);
+        break;
+    }
+    if (queue)
+        QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(channel), section == Compressor ? 2 : 0);
+}
+
+void CQuendaDlg::ShowGain(int channel)
+{
+    const int gain = CopyBlock(channel).gain.Get();
+    Edit(1040 + channel)->setText(GainText(gain));
+    Fader(channel)->SetInvertedPos(gain);
+}
+
+void CQuendaDlg::ShowCompressorFields(int channel, int fields)
+{
+    const ChannelBlock block = CopyBlock(channel);
+    const int first = 1028 + 4 * channel;
+    if (fields & kCompThreshold)
+        Edit(first)->setText(CompThresholdText(block.compThreshold));
+    if (fields & kCompAttack)
+        Edit(first + 1)->setText(CompAttackText(block.compAttack));
+    if (fields & kCompRelease)
+        Edit(first + 2)->setText(CompReleaseText(block.compRelease));
+    if (fields & kCompRatio)
+        Edit(first + 3)->setText(CompRatioText(block.compRatio));
+}
+
+void CQuendaDlg::ShowMuteButton(int channel)
+{
+    SetSameImages(SkinButton(1046 + channel), MuteImage(CopyBlock(channel).mute != 0));
+}
+
+void CQuendaDlg::ShowNotchBypassButton(int channel)
+{
+    const bool on = CopyBlock(channel).notchBypass != 0;
+    SetSameImages(SkinButton(1077 + 3 * channel), NotchBypassImage(CurrentLanguage(), on));
+}
+
+void CQuendaDlg::UpdatePeqBypassState(int channel)
+{
+    const ChannelBlock block = CopyBlock(channel);
+    bool flat = true;
+    for (int k = 0; k < kBandCount && flat; ++k)
+        flat = block.bands[k].gainCode.Get() == 120;
+    g_PeqBypassed[channel] = flat ? 1 : 0;
+    SetSameImages(SkinButton(1076 + 3 * channel), PeqBypassImage(CurrentLanguage(), flat));
+}
+
+void CQuendaDlg::OnDeviceRefresh(qintptr, qintptr lParam)
+{
+    if (lParam == kRefreshNotches) {
+        ReloadEqualizers();
+        RedrawGraphs();
+        return;
+    }
+    const int unitLanguage = CopyGlobals().language != 0 ? kChinese : kEnglish;
+    if (unitLanguage != g_LanguageChinese.load()) {
+        g_LanguageChinese = unitLanguage;
+        ApplyLanguage();
+    }
+    for (int c = 0; c < kChannelCount; ++c) {
+        ShowChannelSection(Gain, c, 0, false);
+        ShowChannelSection(Mute, c, 0, false);
+        ShowChannelSection(Compressor, c, kAllCompFields, false);
+    }
+    const ChannelBlock a = CopyBlock(0);
+    const ChannelBlock b = CopyBlock(1);
+    SelectEntry(1049, a.detectSpeed, a.detectSpeed);
+    SelectEntry(1082, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
+    SelectEntry(1084, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
+    ShowNotchBypassButton(0);
+    ShowNotchBypassButton(1);
+    UpdatePeqBypassState(0);
+    UpdatePeqBypassState(1);
+    SelectEntry(1086, a.freqShift, a.freqShift);
+    SelectEntry(1102, b.freqShift, b.freqShift);
+    SelectEntry(1044, a.staticNotchCount, a.staticNotchCount);
+    SelectEntry(1104, b.staticNotchCount, b.staticNotchCount);
+    ReloadEqualizers();
+    RedrawGraphs();
+    SaveBandGains();
+    const GlobalSettings globals = CopyGlobals();
+    SelectEntry(1108, globals.panelLock, globals.panelLock);
+    g_ChannelLinked = globals.channelLink == 2 ? 1 : 0;
+    SelectEntry(1110, g_ChannelLinked.load(), globals.channelLink);
+}
+
+// A code without an entry shows as its number and selects nothing.
+void CQuendaDlg::SelectEntry(int id, int index, int rawCode)
+{
+    QComboBox* list = List(id);
+    const bool valid = index >= 0 && index < list->count();
+    list->setPlaceholderText(valid ? QString() : QString::number(rawCode));
+    list->setCurrentIndex(valid ? index : -1);
+}
+
+void CQuendaDlg::FillList(int id, const QStringList& entries)
+{
+    QComboBox* list = List(id);
+    list->clear();
+    list->addItems(entries);
+}
+
+void CQuendaDlg::ApplyLanguage()
+{
+    ApplyLanguageLists();
+    ShowNotchBypassButton(0);
+    ShowNotchBypassButton(1);
+    UpdatePeqBypassState(0);
+    UpdatePeqBypassState(1);
+    ApplyLanguageImages();
+    ApplyLanguageLabels();
+    ShowConnectButton();
+}
+
+void CQuendaDlg::ApplyLanguageLists()
+{
+    const int language = CurrentLanguage();
+    const ChannelBlock a = CopyBlock(0);
+    const GlobalSettings globals = CopyGlobals();
+    FillList(1049, DetectSpeedEntries(language));
+    SelectEntry(1049, a.detectSpeed, a.detectSpeed);
+    FillList(1108, PanelLockEntries(language));
+    SelectEntry(1108, globals.panelLock, globals.panelLock);
+    g_ChannelLinked = globals.channelLink == 2 ? 1 : 0;
+    FillList(1110, ChannelLinkEntries(language));
+    SelectEntry(1110, g_ChannelLinked.load(), globals.channelLink);
+}
+
+void CQuendaDlg::ApplyLanguageImages()
+{
+    const int language = CurrentLanguage();
+    for (const LanguageButton& button : LanguageButtons()) {
+        const ButtonImages& images = button.images[language];
+        SkinButton(button.id)->SetImages(images.normal, images.down, images.over);
+    }
+    SetSameImages(SkinButton(1048), kConnectImageOff);
+}
+
+void CQuendaDlg::ApplyLanguageLabels()
+{
+    const bool chinese = CurrentLanguage() == kChinese;
+    for (const LabelText& label : LabelTexts()) {
+        const QString text = QString::fromUtf8(chinese ? label.chinese : label.english);
+        QWidget* control = Control(label.id);
+        if (auto* group = qobject_cast<QGroupBox*>(control))
+            group->setTitle(text);
+        else if (auto* plain = qobject_cast<QLabel*>(control))
+            plain->setText(text);
+    }
+}
+
+void CQuendaDlg::ShowConnectButton()
+{
+    SetSameImages(SkinButton(1048), g_Connected.load() == 1 ? kConnectImageOn : kConnectImageOff);
+}
+
+void CQuendaDlg::ReloadAndRedraw(int channel)
+{
+    ReloadEqualizers();
+    Graph(channel)->update();
+}
+
+void CQuendaDlg::RedrawGraphs()
+{
+    Graph(0)->update();
+    Graph(1)->update();
+}
