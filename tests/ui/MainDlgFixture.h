@@ -25,17 +25,6 @@ inline void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
-inline void EnsureApplication()
-{
-    if (QApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    static int argc = 1;
-    static char name[] = "quenda-test";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 using SlotBytes = std::array<int, 5>;   // command code and its four argument bytes
 
 inline SlotBytes ReadSlot()
@@ -84,7 +73,6 @@ class MainDlgFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         ResetProcessState();
         SetMessageBoxHook([this](const QString& text, const QString& caption) {
