@@ -1,0 +1,362 @@
+// The real main window against the simulated unit: reports written by the
+// scheduler reach the unit, its answers are fed back as input reports, and the
+// window's timer is driven tick by tick.
+#include "ui/MainDlgFixture.h"
+
+#include "model/DataConver.h"
+#include "transport/SimulatedUnit.h"
+#include "ui/controls/BitmapSlider.h"
+#include "ui/controls/SpinButton.h"
+#include "ui/controls/WindowMessage.h"
+#include "ui/controls/XPButton.h"
+#include "ui/main/QuendaDlgTexts.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QToolButton>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr int kThumbX = 40;   // over the fader's knob
+
+class EndToEnd : public MainDlgFixture {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        SetWriteReportHook([this](const std::uint8_t* data64) { return m_unit.ReceiveOutputReport(data64); });
+    }
+
+    // The connect button opens the simulated unit the way the HID link opens a real one.
+    CQuendaDlg& OpenWindow()
+    {
+        return Open({{}, [this] {
+                         g_DeviceOpen = 1;
+                         g_Connected = 1;
+                         QueueReadSetup();
+                         m_dlg->ShowConnectButton();
+                     }});
+    }
+
+    void Deliver()
+    {
+        std::uint8_t report[kInputReportSize];
+        while (m_unit.TakeInputReport(report))
+            FeedInputReport(report);
+        QCoreApplication::sendPostedEvents(m_dlg.get());
+    }
+
+    void Tick(int ticks = 1)
+    {
+        for (int i = 0; i < ticks; ++i) {
+            m_dlg->OnTimer();
+            Deliver();
+            m_unit.Tick();
+            Deliver();
+        }
+    }
+
+    // Connects and runs until the unit's setup and current memory are shown.
+    void Connect()
+    {
+        Click(1048);
+        Tick(4);
+        ASSERT_EQ(g_CommandSlot.code.load(), CMD_POLL);
+    }
+
+    void PreloadUnit(void (*change)(ChannelBlock&), int channel)
+    {
+        ChannelBlock block = m_unit.Current(channel);
+        change(block);
+        m_unit.SetCurrent(channel, block);
+    }
+
+    void SetUnitGlobal(int byte, std::uint8_t value)
+    {
+        UnitGlobals globals = m_unit.Globals();
+        globals[static_cast<std::size_t>(byte)] = value;
+        m_unit.SetGlobals(globals);
+    }
+
+    QString Label(int id) const
+    {
+        if (auto* group = qobject_cast<QGroupBox*>(m_dlg->Control(id)))
+            return group->title();
+        return qobject_cast<QLabel*>(m_dlg->Control(id))->text();
+    }
+
+    CSimulatedUnit m_unit{7};
+};
+
+void UnitState(ChannelBlock& b)
+{
+    b.gain.Set(50);
+    b.mute = 1;
+    b.freqShift = 2;
+    b.gateThreshold = 40;
+    b.compThreshold = 30;
+    b.compAttack = 20;
+    b.compRelease = 3;
+    b.compRatio = 9;
+    b.detectSpeed = 2;
+    b.staticNotchCount = 3;
+    b.notchBypass = 1;
+    b.bands[4].gainCode.Set(150);
+}
+
+TEST_F(EndToEnd, BeforeConnectingTheDefaultsShowAndNothingIsSent)
+{
+    OpenWindow();
+    Tick(5);
+    EXPECT_EQ(Text(1040), "0");
+    EXPECT_EQ(Text(1028), "OFF");
+    EXPECT_EQ(Text(1029), "5ms");
+    EXPECT_EQ(Text(1030), "Atkx2");
+    EXPECT_EQ(Text(1031), "1:1");
+    EXPECT_EQ(ListText(1082), "-99dB");
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_POLL), 0u);
+    EXPECT_TRUE(ShowsImage(1048, 147));
+}
+
+TEST_F(EndToEnd, ConnectShowsTheUnitStateAndItsStoredLanguage)
+{
+    PreloadUnit(UnitState, 1);
+    SetUnitGlobal(5, 1);    // panel lock: first level
+    SetUnitGlobal(11, 1);   // Chinese
+    OpenWindow();
+    Connect();
+    EXPECT_TRUE(ShowsImage(1048, 148));
+    EXPECT_EQ(g_LanguageChinese.load(), 1);
+    EXPECT_EQ(Label(1091), "通道 B");
+    EXPECT_EQ(ListText(1108), "一级锁");
+    EXPECT_EQ(Text(1041), "-30");
+    EXPECT_EQ(m_dlg->Fader(1)->GetPos(), 40);
+    EXPECT_TRUE(ShowsImage(1047, 139));
+    EXPECT_EQ(Text(1032), "-10");
+    EXPECT_EQ(Text(1033), "25ms");
+    EXPECT_EQ(Text(1034), "Atkx8");
+    EXPECT_EQ(Text(1035), "10:1");
+    EXPECT_EQ(ListText(1084), "-60dB");
+    EXPECT_EQ(ListText(1102), "4Hz");
+    EXPECT_EQ(ListText(1104), "3");
+    EXPECT_TRUE(ShowsImage(1080, 187));
+    EXPECT_TRUE(ShowsImage(1079, 190));
+    EXPECT_TRUE(ShowsImage(1076, 191));
+    EXPECT_EQ(Text(1040), "0");        // CH A stays at the unit's defaults
+    EXPECT_EQ(ListText(1049), "快 速");   // the list shows CH A's detection speed
+}
+
+TEST_F(EndToEnd, ChineseWindowTurnsEnglishWhenTheUnitStoresEnglish)
+{
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    OpenWindow();
+    EXPECT_EQ(Label(1090), "通道 A");
+    Connect();
+    EXPECT_EQ(g_LanguageChinese.load(), 0);
+    EXPECT_EQ(Label(1090), "CH A");
+    EXPECT_EQ(Label(1095), "  Raito");
+    EXPECT_EQ(ListText(1049), "Fast");
+    EXPECT_TRUE(ShowsImage(1055, 171));
+}
+
+TEST_F(EndToEnd, AChangeRecalledFromTheUnitAppearsInEveryControl)
+{
+    OpenWindow();
+    Connect();
+    PreloadUnit(UnitState, 0);
+    SetUnitGlobal(5, 2);
+    QueueRecallPreset(0);
+    Tick(3);
+    EXPECT_EQ(Text(1040), "-30");
+    EXPECT_EQ(m_dlg->Fader(0)->GetPos(), 40);
+    EXPECT_TRUE(ShowsImage(1046, 139));
+    EXPECT_EQ(Text(1028), "-10");
+    EXPECT_EQ(Text(1029), "25ms");
+    EXPECT_EQ(Text(1030), "Atkx8");
+    EXPECT_EQ(Text(1031), "10:1");
+    EXPECT_EQ(ListText(1082), "-60dB");
+    EXPECT_EQ(ListText(1086), "4Hz");
+    EXPECT_EQ(ListText(1044), "3");
+    EXPECT_EQ(ListText(1049), "Slowest");
+    EXPECT_TRUE(ShowsImage(1077, 194));
+    EXPECT_TRUE(ShowsImage(1076, 197));
+    EXPECT_EQ(g_SavedBandGains[0][4], 150);
+}
+
+TEST_F(EndToEnd, LanguageButtonIsStoredInTheUnit)
+{
+    OpenWindow();
+    Connect();
+    Click(1055);
+    Tick(2);
+    EXPECT_EQ(m_unit.Globals()[11], 1);
+    EXPECT_EQ(Label(1090), "通道 A");
+    Click(1055);
+    Tick(2);
+    EXPECT_EQ(m_unit.Globals()[11], 0);
+}
+
+TEST_F(EndToEnd, FaderDragSetsTheGainInTheUnit)
+{
+    CQuendaDlg& dlg = OpenWindow();
+    Connect();
+    CBitmapSlider* fader = dlg.Fader(0);
+    const int from = fader->PosToPixel(fader->GetPos());
+    QTest::mousePress(fader, Qt::LeftButton, {}, QPoint(kThumbX, from));
+    QTest::mouseMove(fader, QPoint(kThumbX, fader->PosToPixel(30)));
+    QTest::mouseRelease(fader, Qt::LeftButton, {}, QPoint(kThumbX, fader->PosToPixel(30)));
+    Tick(2);
+    const int gain = 90 - fader->PixelToPos(fader->PosToPixel(30));
+    EXPECT_EQ(gain, 61);
+    EXPECT_EQ(m_unit.Current(0).gain.Get(), gain);
+    EXPECT_EQ(Text(1040), QString::number(gain - 80));
+}
+
+TEST_F(EndToEnd, FaderWheelStepsTheGainInTheUnit)
+{
+    CQuendaDlg& dlg = OpenWindow();
+    Connect();
+    CBitmapSlider* fader = dlg.Fader(1);
+    const QPointF at(kThumbX, 50);
+    QWheelEvent wheel(at, fader->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(fader, &wheel);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(1).gain.Get(), 81);
+    EXPECT_EQ(Text(1041), "1");
+}
+
+TEST_F(EndToEnd, SpinTypingListsAndButtonsReachTheUnit)
+{
+    CQuendaDlg& dlg = OpenWindow();
+    Connect();
+    ShowActive();
+
+    auto* ratioSpin = qobject_cast<CSpinButton*>(dlg.Control(2099));
+    QTest::mouseClick(ratioSpin->UpButton(), Qt::LeftButton);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(1).compRatio, 1);
+
+    TypeAndEnter(1040, "9.9");
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(0).gain.Get(), 89);
+    EXPECT_EQ(Text(1040), "9");
+
+    TypeAndEnter(1033, "40");
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(1).compAttack, 35);
+
+    Pick(1082, 20);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(0).gateThreshold, 50);
+
+    Pick(1049, 1);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(0).detectSpeed, 1);
+    EXPECT_EQ(m_unit.Current(1).detectSpeed, 0);   // CH B's copy travels with its next group 15
+    EXPECT_EQ(Block(1).detectSpeed, 1);
+
+    Pick(1108, 2);
+    Tick(2);
+    EXPECT_EQ(m_unit.Globals()[5], 2);
+
+    Click(1046);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(0).mute, 1);
+
+    Click(1080);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(1).notchBypass, 1);
+    EXPECT_EQ(m_unit.Current(0).detectSpeed, 1);
+    EXPECT_EQ(m_unit.Current(1).detectSpeed, 1);
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(EndToEnd, EditValuesThatChangeNothingSendNothing)
+{
+    CQuendaDlg& dlg = OpenWindow();
+    Connect();
+    ShowActive();
+    TypeAndEnter(1041, "-4");
+    Tick(2);
+    ASSERT_EQ(m_unit.Current(1).gain.Get(), 76);
+    const std::size_t sets = m_unit.CommandsReceived(CMD_SET_PARAM);
+    TypeAndEnter(1041, "-3.5");
+    Tick(2);
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets);
+    EXPECT_EQ(Text(1041), "-3.5");
+
+    TypeAndEnter(1040, "10.9");
+    Tick(2);
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Data out of range");
+    EXPECT_EQ(Text(1040), "0");
+
+    dlg.Edit(1028)->setFocus();   // "OFF" is sent again on every focus loss
+    dlg.Edit(1029)->setFocus();
+    Tick(2);
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets + 1);
+    Pick(1044, 0);                // the same static notch count does nothing
+    Tick(2);
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets + 1);
+}
+
+TEST_F(EndToEnd, PeqBypassThenDragThenPressAgain)
+{
+    PreloadUnit([](ChannelBlock& b) { b.bands[1].gainCode.Set(80); }, 0);
+    OpenWindow();
+    Connect();
+    Click(1076);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(0).bands[1].gainCode.Get(), 120);
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_WRITE_BANDS), 1u);
+    EXPECT_TRUE(ShowsImage(1076, 198));
+
+    g_BandTable[0].bands[6].freqHz.Set(700);
+    g_BandTable[0].bands[6].gainCode.Set(140);
+    PostWindowMessage(m_dlg.get(), WM_GRAPH_BAND_CHANGED, 6, 0);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(0).bands[6].freqHz.Get(), 700);
+    EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 140);
+    EXPECT_TRUE(ShowsImage(1076, 197));
+
+    Click(1076);
+    Tick(2);
+    EXPECT_EQ(g_SavedBandGains[0][6], 140);
+    EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 120);
+    EXPECT_TRUE(ShowsImage(1076, 198));
+    Click(1076);
+    Tick(2);
+    EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 140);
+    EXPECT_EQ(m_unit.Current(0).bands[1].gainCode.Get(), 120);
+}
+
+TEST_F(EndToEnd, NotchClearEmptiesTheUnitsNotchesAndTheGraph)
+{
+    PreloadUnit([](ChannelBlock& b) { b.staticNotchCount = 8; }, 1);
+    OpenWindow();
+    Connect();
+    Tick(150);   // notches appear over time
+    ASSERT_GT(g_BandTable[1].bands[kBandCount].freqHz.Get(), 20);
+    Click(1081);
+    Tick(1);
+    for (const NotchEntry& notch : Block(1).notches)
+        EXPECT_EQ(notch.freqHz.Get(), 20);
+    EXPECT_EQ(g_NotchClearRequest.load(), 0);   // taken by the group-15 frame
+}
+
+TEST_F(EndToEnd, MetersMoveWhileConnected)
+{
+    CQuendaDlg& dlg = OpenWindow();
+    Connect();
+    bool lit = false;
+    for (int i = 0; i < 40 && !lit; ++i) {
+        Tick(1);
+        lit = dlg.Lamp(1056)->IsLit() || dlg.Lamp(1066)->IsLit();
+    }
+    EXPECT_TRUE(lit);
+}
+
+}  // namespace
