@@ -19,6 +19,13 @@ void FillSlot(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t 
     g_AwaitingReply.store(0);
 }
 
+// Marked before the frame goes out: a reply that the reader thread handles
+// while the write is still in progress must not be undone afterwards.
+void MarkSent()
+{
+    g_AwaitingReply.store(1);
+}
+
 // One attempt of a command with its own budget ran out; after too many the
 // command is given up and the scheduler goes back to polling via CMD_DONE.
 void CountOwnTimeout()
@@ -41,9 +48,9 @@ void TickSetParam()
 void TickReadSetup()
 {
     if (g_AwaitingReply.load() == 0) {
-        SendFrame(CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0, 0, nullptr);
-        g_AwaitingReply.store(1);
+        MarkSent();
         g_WaitLimit.store(0);
+        SendFrame(CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0, 0, nullptr);
     }
     if (++g_WaitTicks > kSetupWaitTicks) {
         g_WaitTicks.store(0);
@@ -66,10 +73,10 @@ void TickWriteBands()
     if (g_AwaitingReply.load() == 0) {
         const std::uint8_t area = g_CommandSlot.a1.load();
         const std::uint8_t channel = g_CommandSlot.a3.load();
+        MarkSent();
+        g_WaitTicks.store(0);
         if (area == AREA_CHANNEL && channel < kChannelCount)
             SendBands(area, channel);
-        g_AwaitingReply.store(1);
-        g_WaitTicks.store(0);
     }
     if (++g_WaitTicks > kWriteBandsWaitTicks) {
         g_WaitTicks.store(0);
@@ -80,9 +87,9 @@ void TickWriteBands()
 void TickPreset(std::uint8_t code)
 {
     if (g_AwaitingReply.load() == 0) {
-        SendFrame(code, 0, g_CommandSlot.a2.load(), 0, 0, 0, nullptr);
-        g_AwaitingReply.store(1);
+        MarkSent();
         g_WaitLimit.store(0);
+        SendFrame(code, 0, g_CommandSlot.a2.load(), 0, 0, 0, nullptr);
     }
     if (++g_WaitLimit > kPresetWaitTicks) {
         g_WaitLimit.store(0);

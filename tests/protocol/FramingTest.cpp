@@ -137,15 +137,23 @@ TEST_F(Framing, SendFrameMarksTheCommandAsSent)
 
 TEST_F(Framing, WaitsForEachWriteToComplete)
 {
+    // A stand-in for the write-completion thread clears the flag some time later.
     std::vector<int> busyWhenWritten;
+    std::vector<std::thread> completions;
     SetWriteReportHook([&](const std::uint8_t*) {
         busyWhenWritten.push_back(g_WriteBusy.load());
         g_WriteBusy.store(1);
-        std::thread([] { g_WriteBusy.store(0); }).detach();
+        completions.emplace_back([] {
+            for (int i = 0; i < 1000; ++i)
+                std::this_thread::yield();
+            g_WriteBusy.store(0);
+        });
         return true;
     });
     Bytes payload(96, 0x11);
     ASSERT_TRUE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, 96, payload.data()));
+    for (std::thread& t : completions)
+        t.join();
     EXPECT_EQ((std::vector<int>{0, 0}), busyWhenWritten);
 }
 

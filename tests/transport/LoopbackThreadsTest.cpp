@@ -1,0 +1,135 @@
+// The protocol against the simulated unit with the program's real threads: a
+// reader thread feeds input reports while the test thread ticks, and a
+// write-completion thread releases each report write. Run under the thread
+// sanitizer too.
+#include "protocol/ProtocolFixture.h"
+#include "transport/SimulatedUnit.h"
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+class LoopbackThreads : public ProtocolTest {
+protected:
+    void SetUp() override
+    {
+        ProtocolTest::SetUp();
+        SetWriteReportHook([this](const std::uint8_t* data) {
+            g_WriteBusy.store(1);
+            return m_unit.ReceiveOutputReport(data);
+        });
+        SetDeviceRefreshHook([this](int lParam) { m_fullRefreshes += lParam == kRefreshAll; });
+        m_reader = std::thread([this] { ReaderLoop(); });
+        m_writeDone = std::thread([this] { WriteDoneLoop(); });
+    }
+
+    void TearDown() override
+    {
+        m_stop.store(true);
+        m_reader.join();
+        m_writeDone.join();
+        ProtocolTest::TearDown();
+    }
+
+    void ReaderLoop()
+    {
+        InputReport report;
+        while (!m_stop.load()) {
+            m_reading.store(true);
+            if (m_unit.TakeInputReport(report.data()))
+                FeedInputReport(report.data());
+            m_reading.store(false);
+            std::this_thread::yield();
+        }
+    }
+
+    void WriteDoneLoop()
+    {
+        while (!m_stop.load()) {
+            if (g_WriteBusy.load() != 0)
+                g_WriteBusy.store(0);
+            std::this_thread::yield();
+        }
+    }
+
+    // Waits until the reader has taken and handled every reply that is due.
+    void Settle()
+    {
+        while (m_unit.PendingReports() > 0 || m_reading.load())
+            std::this_thread::yield();
+    }
+
+    void Step()
+    {
+        SchedulerTick();
+        Settle();
+        m_unit.Tick();
+        RefreshMeters();
+    }
+
+    bool RunCommand()
+    {
+        for (int i = 0; i < 200; ++i) {
+            Step();
+            if (g_CommandSlot.code.load() == CMD_POLL)
+                return true;
+        }
+        return false;
+    }
+
+    CSimulatedUnit m_unit{5};
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_reading{false};
+    std::atomic<int> m_fullRefreshes{0};
+    std::thread m_reader;
+    std::thread m_writeDone;
+};
+
+TEST_F(LoopbackThreads, ConnectAndChangesWithConcurrentReplies)
+{
+    ChannelBlock a = DefaultChannelBlock();
+    a.gain.Set(33);
+    a.staticNotchCount = 4;
+    m_unit.SetCurrent(0, a);
+    m_unit.SetPresetName(2, "Band room");
+    QueueReadSetup();
+    ASSERT_TRUE(RunCommand());
+    EXPECT_EQ(1, m_fullRefreshes.load());
+    {
+        ImageLock lock(g_ImageMutex);
+        EXPECT_EQ(33, g_ChannelBlocks[0].gain.Get());
+        EXPECT_STREQ("Band room", g_PresetNames.records[2]);
+    }
+
+    for (int i = 0; i < 40; ++i) {
+        const int channel = i % 2;
+        {
+            ImageLock lock(g_ImageMutex);
+            g_ChannelBlocks[channel].bands[i % kBandCount].freqHz.Set(static_cast<std::int16_t>(100 + 37 * i));
+            g_ChannelBlocks[channel].gain.Set(static_cast<std::int16_t>(i));
+        }
+        QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(channel), 0);
+        ASSERT_TRUE(RunCommand());
+        QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(channel), static_cast<std::uint8_t>(3 + i % kBandCount));
+        ASSERT_TRUE(RunCommand());
+    }
+    QueueWriteBands(AREA_CHANNEL, 1);
+    ASSERT_TRUE(RunCommand());
+    QueueStorePreset(6);
+    ASSERT_TRUE(RunCommand());
+    for (int i = 0; i < 100; ++i)
+        Step();   // idle: meters and notch tables arrive while the test thread ticks
+
+    for (int c = 0; c < kChannelCount; ++c) {
+        const ChannelBlock unit = m_unit.Current(c);
+        const ChannelBlock stored = m_unit.Preset(6)[static_cast<std::size_t>(c)];
+        ImageLock lock(g_ImageMutex);
+        EXPECT_EQ(0, std::memcmp(&unit, &g_ChannelBlocks[c], kNotchTableOffset)) << "channel " << c;
+        EXPECT_EQ(0, std::memcmp(&stored, &g_ChannelBlocks[c], kNotchTableOffset)) << "preset, channel " << c;
+    }
+    EXPECT_GT(m_unit.CommandsReceived(CMD_POLL), 20u);
+}
+
+}  // namespace
