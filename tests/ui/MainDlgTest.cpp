@@ -5,6 +5,8 @@
 #include "ui/controls/WindowMessage.h"
 #include "ui/controls/XPButton.h"
 #include "model/DataConver.h"
+#include "ui/controls/ControlId.h"
+#include "ui/main/QuendaAbout.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 
@@ -12,6 +14,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace {
@@ -682,6 +685,29 @@ TEST_F(MainDlg, ConnectButtonCallsTheLink)
     Open({{}, [&pressed] { ++pressed; }});
     Click(1048);
     EXPECT_EQ(pressed, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AboutBox, ShowsTheProgramNameAndClosesWithOk)
+{
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), "关于 Quenda");
+    EXPECT_EQ(AboutMenuText(), "关于 Quenda(&A)...");
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("Quenda 1.0 版"));
+    auto* ok = qobject_cast<QPushButton*>(FindControl(&about, 1));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), "确定");
+    EXPECT_TRUE(ok->isDefault());
+    about.show();
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
 }  // namespace
