@@ -20,31 +20,23 @@
 #include <string>
 #include <vector>
 
+namespace preset_test {
+
 using Report = std::array<std::uint8_t, kReportSize>;
 
-struct ShownMessage {
+struct PresetMessage {
     std::string text;
     std::string caption;
-    bool operator==(const ShownMessage&) const = default;
+    bool operator==(const PresetMessage&) const = default;
 };
 
-inline void PrintTo(const ShownMessage& m, std::ostream* os)
+inline void PrintTo(const PresetMessage& m, std::ostream* os)
 {
     *os << '"' << m.text << "\" / \"" << m.caption << '"';
 }
 
 class PresetDlgTest : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (QCoreApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_ui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
-
     void SetUp() override
     {
         LoadImageDefaults();
@@ -168,6 +160,8 @@ protected:
     }
 
     std::vector<Report> m_sent;
-    std::vector<ShownMessage> m_messages;
+    std::vector<PresetMessage> m_messages;
     std::string m_renameShown;
 };
+
+}  // namespace preset_test

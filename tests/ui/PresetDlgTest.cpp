@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace preset_test;
+
 enum class Kind { Load, Save };
 
 std::unique_ptr<CPresetDlg> OpenDialog(Kind kind)
@@ -114,7 +116,7 @@ TEST_P(PresetOk, WarnsOrQueuesThenCloses)
 
     ClickButton(dlg.get(), 1);
 
-    EXPECT_EQ(m_messages, (std::vector<ShownMessage>{{c.message, "Warning"}})) << c.what;
+    EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{c.message, "Warning"}})) << c.what;
     EXPECT_EQ(g_CommandSlot.code.load(), c.code) << c.what;
     EXPECT_EQ(g_CommandSlot.a2.load(), c.a2) << c.what;
     EXPECT_FALSE(dlg->isVisible()) << c.what;
