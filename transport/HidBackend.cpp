@@ -1,0 +1,27 @@
+#include "transport/HidBackend.h"
+
+#include "transport/HidBackendHidapi.h"
+#include "transport/HidBackendSimulated.h"
+
+#include <algorithm>
+
+std::unique_ptr<CHidBackend> MakeHidBackend(HidBackendKind kind)
+{
+    if (kind == HidBackendKind::Hidapi)
+        return std::make_unique<CHidapiBackend>();
+    auto simulated = std::make_unique<CSimulatedHidBackend>();
+    simulated->AddDevice(SimulatedDeviceSpec{});
+    simulated->StartClock();
+    return simulated;
+}
+
+void NormaliseInputReport(const std::uint8_t* data, int n, std::uint8_t* out65)
+{
+    std::fill(out65, out65 + kInputReportSize, 0);
+    if (n >= static_cast<int>(kInputReportSize)) {
+        std::copy(data, data + kInputReportSize, out65);
+        return;
+    }
+    out65[0] = kReportIdNone;
+    std::copy(data, data + std::clamp(n, 0, static_cast<int>(kReportSize)), out65 + 1);
+}

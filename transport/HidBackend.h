@@ -1,0 +1,95 @@
+// The whole seam between the HID link and the system's HID devices: list the
+// interfaces, open one by path, write an output report, read an input report,
+// close, and watch interfaces come and go. hidapi and the simulated unit are
+// the two back-ends behind it, chosen at run time.
+#pragma once
+
+#include "protocol/CommunicationFraming.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The unit's USB identity; all three must match.
+constexpr std::uint16_t kUnitVendorId = 0x0483;
+constexpr std::uint16_t kUnitProductId = 0x5750;
+constexpr std::uint16_t kUnitVersion = 0x0200;
+
+struct HidInterfaceInfo {
+    std::string path;
+    std::uint16_t vendor = 0;
+    std::uint16_t product = 0;
+    std::uint16_t version = 0;   // the USB release number
+};
+
+// A back-end's name for one open device; ids are never reused within a run.
+using HidHandle = std::int64_t;
+constexpr HidHandle kInvalidHidHandle = -1;
+
+enum class HidOpenError { None, PermissionDenied, Other };
+
+struct HidOpenResult {
+    HidHandle handle = kInvalidHidHandle;
+    HidOpenError error = HidOpenError::Other;
+};
+
+enum class HidWriteResult {
+    Done,
+    Failed,        // the device is there but the write did not go out
+    Unsupported,   // the device takes no output reports
+    Gone,          // the device has vanished
+};
+
+// One output report: the report ID 00h, then the 64 frame bytes.
+constexpr std::size_t kOutputReportSize = kReportSize + 1;
+constexpr std::uint8_t kReportIdNone = 0x00;   // the unit numbers no reports
+constexpr int kReadBufferSize = 512;
+
+// Device change events, numbered as the window's device broadcasts.
+constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
+constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
+
+using DeviceChangeCallback = std::function<void(std::uint32_t event, const std::string& path)>;
+
+// Reports arrival and removal of HID interface paths for as long as it lives.
+class CHidWatch {
+public:
+    virtual ~CHidWatch() = default;
+};
+
+class CHidBackend {
+public:
+    virtual ~CHidBackend() = default;
+
+    // The present HID interfaces in the system's order; may throw std::bad_alloc.
+    virtual std::vector<HidInterfaceInfo> Enumerate() = 0;
+
+    // Opens the interface at path for reading or for writing.
+    virtual HidOpenResult Open(const std::string& path, bool forWriting) = 0;
+
+    // Writes one 65-byte output report; blocks until the write is done.
+    virtual HidWriteResult Write(HidHandle handle, const std::uint8_t* report65) = 0;
+
+    // Waits up to timeoutMs for one input report and stores it as the report
+    // ID followed by 64 data bytes. Returns 1 for a report, 0 when none came,
+    // -1 when the device failed (it counts as removed).
+    virtual int Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) = 0;
+
+    // No Read or Write may be running on the handle.
+    virtual void Close(HidHandle handle) = 0;
+
+    // Calls back on some other thread for every arrival and removal.
+    virtual std::unique_ptr<CHidWatch> WatchDevices(DeviceChangeCallback callback) = 0;
+};
+
+enum class HidBackendKind { Hidapi, Simulated };
+
+// The back-end the program runs with: hidapi on the real devices, or one
+// simulated unit ticking on its own 100 ms clock (the demo).
+std::unique_ptr<CHidBackend> MakeHidBackend(HidBackendKind kind);
+
+// Brings a read of n bytes into the form the frame receiver takes: devices
+// without numbered reports deliver the 64 data bytes without the ID byte.
+void NormaliseInputReport(const std::uint8_t* data, int n, std::uint8_t* out65);

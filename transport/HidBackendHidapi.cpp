@@ -1,0 +1,263 @@
+#include "transport/HidBackendHidapi.h"
+
+#include <hidapi/hidapi.h>
+
+#include <atomic>
+#include <cerrno>
+#include <set>
+#include <thread>
+#include <unistd.h>
+
+#ifdef QUENDA_HAVE_UDEV
+#include <libudev.h>
+#include <poll.h>
+
+#include <cstring>
+#endif
+
+namespace {
+
+using EnumerationList = std::unique_ptr<hid_device_info, decltype(&hid_free_enumeration)>;
+
+EnumerationList EnumerateAll()
+{
+    return EnumerationList(hid_enumerate(0, 0), &hid_free_enumeration);
+}
+
+std::set<std::string> PresentPaths()
+{
+    std::set<std::string> paths;
+    EnumerationList list = EnumerateAll();
+    for (const hid_device_info* info = list.get(); info != nullptr; info = info->next)
+        paths.insert(info->path);
+    return paths;
+}
+
+// hidapi tells no reason when an open fails; the node's access rights do.
+HidOpenError OpenErrorOf(const std::string& path)
+{
+    if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
+        return HidOpenError::PermissionDenied;
+    return HidOpenError::Other;
+}
+
+HidWriteResult WriteErrorOf(int error)
+{
+    switch (error) {
+    case ENODEV:
+    case ESHUTDOWN:
+        return HidWriteResult::Gone;
+    case ENOSYS:
+    case EOPNOTSUPP:
+        return HidWriteResult::Unsupported;
+    default:
+        return HidWriteResult::Failed;
+    }
+}
+
+// Compares the enumerated paths every period and reports the differences.
+class CPollingWatch : public CHidWatch {
+public:
+    explicit CPollingWatch(DeviceChangeCallback callback)
+        : m_callback(std::move(callback)), m_known(PresentPaths()), m_thread([this] { Run(); })
+    {
+    }
+
+    ~CPollingWatch() override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+private:
+    void Run()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_wake.wait_for(lock, CHidapiBackend::kPollPeriod, [this] { return m_stop; })) {
+            lock.unlock();
+            Compare();
+            lock.lock();
+        }
+    }
+
+    void Compare()
+    {
+        const std::set<std::string> now = PresentPaths();
+        for (const std::string& path : m_known)
+            if (!now.contains(path))
+                m_callback(DBT_DEVICEREMOVECOMPLETE, path);
+        for (const std::string& path : now)
+            if (!m_known.contains(path))
+                m_callback(DBT_DEVICEARRIVAL, path);
+        m_known = now;
+    }
+
+    DeviceChangeCallback m_callback;
+    std::set<std::string> m_known;   // watcher thread only
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+#ifdef QUENDA_HAVE_UDEV
+
+// Listens to the kernel's hidraw add and remove events through udev.
+class CUdevWatch : public CHidWatch {
+public:
+    static constexpr int kPollSliceMs = 200;   // how soon the thread sees a stop request
+
+    static std::unique_ptr<CHidWatch> Make(DeviceChangeCallback callback)
+    {
+        udev* context = udev_new();
+        if (context == nullptr)
+            return nullptr;
+        udev_monitor* monitor = udev_monitor_new_from_netlink(context, "udev");
+        if (monitor == nullptr || udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
+            udev_monitor_enable_receiving(monitor) < 0) {
+            udev_monitor_unref(monitor);
+            udev_unref(context);
+            return nullptr;
+        }
+        return std::unique_ptr<CHidWatch>(new CUdevWatch(std::move(callback), context, monitor));
+    }
+
+    ~CUdevWatch() override
+    {
+        m_stop.store(true);
+        m_thread.join();
+        udev_monitor_unref(m_monitor);
+        udev_unref(m_context);
+    }
+
+private:
+    CUdevWatch(DeviceChangeCallback callback, udev* context, udev_monitor* monitor)
+        : m_callback(std::move(callback)), m_context(context), m_monitor(monitor), m_thread([this] { Run(); })
+    {
+    }
+
+    void Run()
+    {
+        pollfd watched{udev_monitor_get_fd(m_monitor), POLLIN, 0};
+        while (!m_stop.load()) {
+            if (::poll(&watched, 1, kPollSliceMs) > 0)
+                TakeEvent();
+        }
+    }
+
+    void TakeEvent()
+    {
+        udev_device* device = udev_monitor_receive_device(m_monitor);
+        if (device == nullptr)
+            return;
+        const char* action = udev_device_get_action(device);
+        const char* node = udev_device_get_devnode(device);
+        if (action != nullptr && node != nullptr) {
+            if (std::strcmp(action, "add") == 0)
+                m_callback(DBT_DEVICEARRIVAL, node);
+            else if (std::strcmp(action, "remove") == 0)
+                m_callback(DBT_DEVICEREMOVECOMPLETE, node);
+        }
+        udev_device_unref(device);
+    }
+
+    DeviceChangeCallback m_callback;
+    udev* m_context;
+    udev_monitor* m_monitor;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+#endif
+
+}  // namespace
+
+CHidapiBackend::CHidapiBackend()
+{
+    hid_init();
+}
+
+CHidapiBackend::~CHidapiBackend()
+{
+    for (auto& [handle, device] : m_devices)
+        hid_close(device);
+    hid_exit();
+}
+
+std::vector<HidInterfaceInfo> CHidapiBackend::Enumerate()
+{
+    std::vector<HidInterfaceInfo> interfaces;
+    EnumerationList list = EnumerateAll();
+    for (const hid_device_info* info = list.get(); info != nullptr; info = info->next)
+        interfaces.push_back({info->path, info->vendor_id, info->product_id, info->release_number});
+    return interfaces;
+}
+
+HidOpenResult CHidapiBackend::Open(const std::string& path, bool)
+{
+    hid_device* device = hid_open_path(path.c_str());
+    if (device == nullptr)
+        return {kInvalidHidHandle, OpenErrorOf(path)};
+    std::lock_guard lock(m_mutex);
+    const HidHandle handle = m_nextHandle++;
+    m_devices.emplace(handle, device);
+    return {handle, HidOpenError::None};
+}
+
+hid_device_* CHidapiBackend::Device(HidHandle handle)
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_devices.find(handle);
+    return it == m_devices.end() ? nullptr : it->second;
+}
+
+HidWriteResult CHidapiBackend::Write(HidHandle handle, const std::uint8_t* report65)
+{
+    hid_device* device = Device(handle);
+    if (device == nullptr)
+        return HidWriteResult::Failed;
+    errno = 0;
+    const int written = hid_write(device, report65, kOutputReportSize);
+    const int error = errno;
+    return written < 0 ? WriteErrorOf(error) : HidWriteResult::Done;
+}
+
+int CHidapiBackend::Read(HidHandle handle, std::uint8_t* out65, int timeoutMs)
+{
+    hid_device* device = Device(handle);
+    if (device == nullptr)
+        return -1;
+    std::uint8_t buffer[kReadBufferSize];
+    const int n = hid_read_timeout(device, buffer, sizeof buffer, timeoutMs);
+    if (n <= 0)
+        return n < 0 ? -1 : 0;
+    NormaliseInputReport(buffer, n, out65);
+    return 1;
+}
+
+void CHidapiBackend::Close(HidHandle handle)
+{
+    hid_device* device = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_devices.find(handle);
+        if (it == m_devices.end())
+            return;
+        device = it->second;
+        m_devices.erase(it);
+    }
+    hid_close(device);
+}
+
+std::unique_ptr<CHidWatch> CHidapiBackend::WatchDevices(DeviceChangeCallback callback)
+{
+#ifdef QUENDA_HAVE_UDEV
+    if (auto watch = CUdevWatch::Make(callback))
+        return watch;
+#endif
+    return std::make_unique<CPollingWatch>(std::move(callback));
+}
