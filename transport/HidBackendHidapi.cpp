@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <unistd.h>

@@ -122,7 +122,8 @@ void CHidLink::CloseDevice()
     std::unique_lock lock(m_mutex);
     g_DeviceOpen.store(0);
     m_readWake.notify_all();
-    m_letGo.wait_for(lock, kLetGoLimit, [this] { return m_readerHandle != m_readHandle; });
+    m_letGo.wait_for(lock, kLetGoLimit,
+                     [this] { return m_readHandle == kInvalidHidHandle || m_readerHandle != m_readHandle; });
     ReleaseHandle(m_readHandle, m_readerHandle);
     ReleaseHandle(m_writeHandle, m_writerHandle);
     if (m_reportPending) {
