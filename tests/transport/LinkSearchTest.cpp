@@ -194,4 +194,28 @@ INSTANTIATE_TEST_SUITE_P(Languages, LinkLanguage,
                                            LanguageCase{7, "没找到设备,请检查是否连接好", "内存不足!", "设备已找到",
                                                         "设备未找到"}));
 
+TEST(LinkDemo, DemoBackEndPresentsOneUnitThatConnects)
+{
+    g_Connected.store(0);
+    auto backend = MakeHidBackend(HidBackendKind::Simulated);
+    const std::vector<HidInterfaceInfo> interfaces = backend->Enumerate();
+    ASSERT_EQ(interfaces.size(), 1u);
+    EXPECT_EQ(interfaces[0].vendor, 0x0483);
+    EXPECT_EQ(interfaces[0].product, 0x5750);
+    EXPECT_EQ(interfaces[0].version, 0x0200);
+
+    std::vector<int> images;
+    LinkHooks hooks;
+    hooks.connectButtonImage = [&](int id) { images.push_back(id); };
+    {
+        CHidLink link(*backend, hooks);
+        link.StartLink();
+        link.OnConnectButton();
+        EXPECT_EQ(g_Connected.load(), 1);
+    }
+    EXPECT_EQ(images, std::vector<int>{kUsbBitmapConnected});
+    g_Connected.store(0);
+    g_DeviceOpen.store(0);
+}
+
 }  // namespace
