@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -708,6 +709,29 @@ TEST(AboutBox, ShowsTheProgramNameAndClosesWithOk)
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainDlgFixture, LoadAndSaveButtonsRunThePresetDialogsModally)
+{
+    Open();
+    for (auto [id, english] : {std::pair{1050, "Load"}, std::pair{1051, "Save"}}) {
+        QString title;
+        bool modal = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->windowTitle();
+            modal = dialog->isModal();
+            dialog->close();
+        });
+        Click(id);
+        EXPECT_TRUE(modal) << id;
+        EXPECT_TRUE(title.contains(QString::fromLatin1(english), Qt::CaseInsensitive)) << title.toStdString();
+    }
 }
 
 }  // namespace

@@ -55,8 +55,9 @@ public:
     void UpdatePeqBypassState(int channel);
     void OnDeviceRefresh(qintptr wParam, qintptr lParam);
     void ApplyLanguage();
-    // The connect button's image from g_Connected.
+    // The connect button's image from g_Connected, or as the link sets it.
     void ShowConnectButton();
+    void SetConnectImage(int bitmapId);
 
     // Control bindings.
     void StepChannelValue(ChannelSection section, int channel, int fields, int delta);
@@ -116,6 +117,8 @@ private:
     void SetPanelLock(int index);
     void SetChannelLink(int index);
     void ToggleLanguage();
+    template <class Dialog>
+    void RunPresetDialog();
     void ToggleMute(int channel);
     void SetFreqShift(int channel, int index);
     void SetGateThreshold(int channel, int index);

@@ -7,6 +7,8 @@
 #include "ui/controls/BitmapSlider.h"
 #include "ui/controls/MessageBox.h"
 #include "ui/main/QuendaDlgTexts.h"
+#include "ui/presets/MemoryLoad.h"
+#include "ui/presets/MemorySave.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -219,6 +221,8 @@ void CQuendaDlg::OnButtonClicked(int id)
         if (m_link.onConnectButton)
             m_link.onConnectButton();
         break;
+    case 1050: RunPresetDialog<CMemoryLoad>(); break;
+    case 1051: RunPresetDialog<CMemorySave>(); break;
     case 1055: ToggleLanguage(); break;
     case 1076: TogglePeqBypass(0); break;
     case 1079: TogglePeqBypass(1); break;
@@ -228,6 +232,14 @@ void CQuendaDlg::OnButtonClicked(int id)
     case 1081: ClearNotches(1); break;
     default: break;
     }
+}
+
+// The preset dialogs work on the image and the scheduler themselves; their result is ignored.
+template <class Dialog>
+void CQuendaDlg::RunPresetDialog()
+{
+    Dialog dialog(this);
+    dialog.exec();
 }
 
 void CQuendaDlg::ToggleMute(int channel)

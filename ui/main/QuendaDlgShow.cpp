@@ -199,7 +199,12 @@ void CQuendaDlg::ApplyLanguageLabels()
 
 void CQuendaDlg::ShowConnectButton()
 {
-    SetSameImages(SkinButton(1048), g_Connected.load() == 1 ? kConnectImageOn : kConnectImageOff);
+    SetConnectImage(g_Connected.load() == 1 ? kConnectImageOn : kConnectImageOff);
+}
+
+void CQuendaDlg::SetConnectImage(int bitmapId)
+{
+    SetSameImages(SkinButton(1048), bitmapId);
 }
 
 void CQuendaDlg::ReloadAndRedraw(int channel)
