@@ -2,6 +2,8 @@
 // handler, over the simulated back-end.
 #include "transport/LinkFixture.h"
 
+#include <cstdio>
+
 namespace {
 
 using LinkSearch = LinkTest;
@@ -62,7 +64,13 @@ INSTANTIATE_TEST_SUITE_P(Identities, LinkIdentity,
                                            IdentityCase{0x0483, 0x5750, 0x0100, false},
                                            IdentityCase{0x0483, 0x5751, 0x0200, false},
                                            IdentityCase{0x0484, 0x5750, 0x0200, false},
-                                           IdentityCase{0x5750, 0x0483, 0x0200, false}));
+                                           IdentityCase{0x5750, 0x0483, 0x0200, false}),
+                         [](const auto& info) {
+                             char name[32];
+                             std::snprintf(name, sizeof name, "V%04X_P%04X_R%04X", info.param.vendor,
+                                           info.param.product, info.param.version);
+                             return std::string(name);
+                         });
 
 TEST_F(LinkSearch, NoInterfacesAtAllShowsTheMessage)
 {
@@ -192,7 +200,8 @@ INSTANTIATE_TEST_SUITE_P(Languages, LinkLanguage,
                                            LanguageCase{1, "没找到设备,请检查是否连接好", "内存不足!", "设备已找到",
                                                         "设备未找到"},
                                            LanguageCase{7, "没找到设备,请检查是否连接好", "内存不足!", "设备已找到",
-                                                        "设备未找到"}));
+                                                        "设备未找到"}),
+                         [](const auto& info) { return "LanguageByte" + std::to_string(info.param.chinese); });
 
 TEST(LinkDemo, DemoBackEndPresentsOneUnitThatConnects)
 {

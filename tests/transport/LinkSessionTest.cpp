@@ -248,7 +248,8 @@ TEST_P(LinkVanished, WriteToAVanishedDeviceSaysDeviceDisconnectOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LinkVanished,
-                         ::testing::Values(VanishedCase{0, "Device disconnect"}, VanishedCase{1, "设备断开联连"}));
+                         ::testing::Values(VanishedCase{0, "Device disconnect"}, VanishedCase{1, "设备断开联连"}),
+                         [](const auto& info) { return info.param.chinese != 0 ? "Chinese" : "English"; });
 
 TEST_F(LinkSession, WriteWhileNothingIsOpenIsRefusedWithTheMessage)
 {
