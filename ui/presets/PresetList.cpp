@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kIdColumn = 0;
