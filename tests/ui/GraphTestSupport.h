@@ -1,0 +1,139 @@
+// A graph of the main window's size on channel A, attached to a recording parent,
+// with its own timer silenced so that the tests drive every tick themselves.
+#pragma once
+
+#include "model/KTVEQ.h"
+#include "protocol/CommunicationImage.h"
+#include "ui/controls/WindowMessage.h"
+#include "ui/graph/CFStatic.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace graphtest {
+
+constexpr int kGraphWidth = 772;    // 454 x 168 dialog units in the main window
+constexpr int kGraphHeight = 286;
+
+// The widget tests share one QApplication; whichever test runs first makes it.
+inline void EnsureApplication()
+{
+    if (QApplication::instance() != nullptr)
+        return;
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+}
+
+struct Posted {
+    int message;
+    qintptr wParam;
+    qintptr lParam;
+    bool operator==(const Posted&) const = default;
+};
+
+// Stands in for the main dialog: keeps every window message posted to it.
+class CParentRecorder : public QObject {
+public:
+    std::vector<Posted> Take()
+    {
+        QCoreApplication::sendPostedEvents(this);
+        std::vector<Posted> taken;
+        taken.swap(m_posted);
+        return taken;
+    }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (auto* message = dynamic_cast<CWindowMessage*>(event)) {
+            m_posted.push_back({message->Message(), message->WParam(), message->LParam()});
+            return true;
+        }
+        return QObject::event(event);
+    }
+
+private:
+    std::vector<Posted> m_posted;
+};
+
+// Swallows timer events, so that only the test's own OnTimer calls tick.
+class CTimerBlock : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
+};
+
+class GraphFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        BuildEqualizers(false);
+        g_GraphTickCount = 0;
+        m_graph = std::make_unique<CFStatic>();
+        m_graph->installEventFilter(&m_timerBlock);
+        m_graph->resize(kGraphWidth, kGraphHeight);
+        m_graph->SetPlotLayout();
+        m_graph->SetParentWnd(&m_parent);
+        m_graph->AttachChannel(0);
+    }
+
+    void TearDown() override { m_graph.reset(); }
+
+    CFStatic& Graph() { return *m_graph; }
+    CFilter& Band(int index) { return g_Equalizers[0].GetAt(index); }
+    BandParams& Record(int index) { return g_BandTable[0].bands[index]; }
+
+    void SetBand(int index, int hz, int gainCode, int bwCode = 32, int type = FILTER_PEAK)
+    {
+        BandParams& rec = Record(index);
+        rec.freqHz.Set(static_cast<std::int16_t>(hz));
+        rec.gainCode.Set(static_cast<std::int16_t>(gainCode));
+        rec.bwCode.Set(static_cast<std::int16_t>(bwCode));
+        rec.slope = 0;
+        rec.type = static_cast<std::uint8_t>(type);
+        Band(index).AttachBand(&rec);
+        m_graph->Redraw();
+    }
+
+    PlotPoint HandleCentre(int index) { return Band(index).HandleRect().Centre(); }
+
+    // A move with no button held, as the window system delivers it with mouse tracking on.
+    void Hover(PlotPoint p)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(p.x, p.y), m_graph->mapToGlobal(QPointF(p.x, p.y)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(m_graph.get(), &move);
+    }
+    void Press(PlotPoint p) { QTest::mousePress(m_graph.get(), Qt::LeftButton, {}, QPoint(p.x, p.y)); }
+    void DragTo(PlotPoint p) { QTest::mouseMove(m_graph.get(), QPoint(p.x, p.y)); }
+    void Release(PlotPoint p) { QTest::mouseRelease(m_graph.get(), Qt::LeftButton, {}, QPoint(p.x, p.y)); }
+
+    // Selects the band under p, grabs the handle there and drags it to each point in turn.
+    void Drag(PlotPoint from, std::initializer_list<PlotPoint> path)
+    {
+        Hover(from);
+        Press(from);
+        PlotPoint last = from;
+        for (PlotPoint p : path) {
+            DragTo(p);
+            last = p;
+        }
+        Release(last);
+    }
+
+    void Tick() { m_graph->OnTimer(kGraphTimerIdA); }
+
+    CParentRecorder m_parent;
+    CTimerBlock m_timerBlock;
+    std::unique_ptr<CFStatic> m_graph;
+};
+
+}  // namespace graphtest

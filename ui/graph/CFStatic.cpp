@@ -1,0 +1,110 @@
+#include "ui/graph/CFStatic.h"
+
+#include "model/KTVEQ.h"
+#include "ui/controls/WindowMessage.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include <algorithm>
+
+const int kGraphGridHz[kGraphGridCount] = {
+    20, 30, 40, 50, 60, 70, 80, 90, 100,
+    200, 300, 400, 500, 600, 700, 800, 900, 1000,
+    2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000,
+};
+
+std::uint8_t g_GraphTickCount = 0;
+
+CFStatic::CFStatic(QWidget* parent)
+    : QWidget(parent), m_hDragCursor(Qt::SizeAllCursor)
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CFStatic::~CFStatic() = default;
+
+void CFStatic::SetPlotLayout()
+{
+    m_rcClient = {0, 0, width(), height()};
+    m_rcPlot = {kPlotMarginLeft, kPlotMarginTop,
+                std::max(kPlotMarginLeft, width() - kPlotMarginRight),
+                std::max(kPlotMarginTop, height() - kPlotMarginBottom)};
+    for (int i = 0; i < kGraphGridCount; ++i)
+        m_gridX[i] = FreqToPlotX(kGraphGridHz[i], m_rcPlot.Width()) + kPlotInsetX;
+    for (CKTVEQ& eq : g_Equalizers)
+        eq.SetPlotRect(m_rcPlot);
+    m_image = QImage();
+    m_gridOverlay = QImage();
+}
+
+void CFStatic::SetParentWnd(QObject* parent)
+{
+    m_pParent = parent;
+}
+
+void CFStatic::AttachChannel(int channel)
+{
+    if (channel < 0 || channel >= kChannelCount)
+        return;
+    m_timer.start(kGraphTimerPeriodMs, this);
+    m_pEq = &g_Equalizers[channel];
+    m_pSelBand = nullptr;
+    m_nChannel = channel;
+    m_bActive = 1;
+    Redraw();
+}
+
+void CFStatic::Redraw()
+{
+    EnsureFrame();
+    DrawPlot();
+    // painted at once rather than through invalidation, so a drag step shows immediately
+    repaint(QRect(m_rcPlot.left, m_rcPlot.top, m_rcPlot.Width(), m_rcPlot.Height()));
+}
+
+void CFStatic::OnTimer(int nIDEvent)
+{
+    if (nIDEvent != kGraphTimerIdA && nIDEvent != kGraphTimerIdA + 1)
+        return;
+    if (m_pParent == nullptr || !m_bNotifyPending)
+        return;
+    if (++g_GraphTickCount >= kGraphReportTicks)
+        ReportChange();
+}
+
+void CFStatic::ReportChange()
+{
+    g_GraphTickCount = 0;
+    m_bNotifyPending = 0;
+    PostWindowMessage(m_pParent, WM_GRAPH_BAND_CHANGED, m_nSelIndex, m_nChannel);
+}
+
+void CFStatic::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_timer.timerId())
+        OnTimer(kGraphTimerIdA + m_nChannel);
+    else
+        QWidget::timerEvent(event);
+}
+
+void CFStatic::resizeEvent(QResizeEvent* event)
+{
+    // a graph that has been laid out follows its new size; the caches go with the old one
+    if (m_rcClient.Width() > 0 && (m_rcClient.Width() != width() || m_rcClient.Height() != height()))
+        SetPlotLayout();
+    QWidget::resizeEvent(event);
+}
+
+void CFStatic::paintEvent(QPaintEvent*)
+{
+    if (m_image.size() != DeviceSize()) {
+        EnsureFrame();
+        DrawPlot();
+    }
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), m_image);
+}

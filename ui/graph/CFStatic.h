@@ -1,0 +1,110 @@
+// The frequency-response graph of one channel's equalizer, on which the user picks
+// and drags the twelve parametric bands.
+#pragma once
+
+#include "model/DataConver.h"
+
+#include <QBasicTimer>
+#include <QCursor>
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+
+class CFilter;
+class CKTVEQ;
+
+// Grid lines at 20 .. 100 Hz, 200 .. 1000 Hz and 2 .. 10 kHz; entry 0 is the plot's left edge.
+constexpr int kGraphGridCount = 27;
+extern const int kGraphGridHz[kGraphGridCount];
+
+// The plot is the client area less these margins.
+constexpr int kPlotMarginLeft = kPlotInsetX;
+constexpr int kPlotMarginTop = kPlotInsetY;
+constexpr int kPlotMarginRight = 10;
+constexpr int kPlotMarginBottom = 20;
+
+constexpr int kGraphTimerIdA = 13;   // the CH A graph's timer; CH B uses 14
+constexpr int kGraphTimerPeriodMs = 100;
+constexpr int kGraphReportTicks = 2;
+
+// Ticks since a band change began to wait, shared by both graphs (UI thread only).
+extern std::uint8_t g_GraphTickCount;
+
+class CFStatic : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CFStatic(QWidget* parent = nullptr);
+    ~CFStatic() override;
+
+    // Computes the plot and grid from the client size and lays out both equalizers on it.
+    void SetPlotLayout();
+    // The window that receives WM_GRAPH_BAND_CHANGED.
+    void SetParentWnd(QObject* parent);
+    // Shows channel 0 or 1, starts the notification timer and enables the mouse.
+    void AttachChannel(int channel);
+    // Redraws the plot into the off-screen image at once and shows it.
+    void Redraw();
+    // One tick of the notification timer (13 for CH A, 14 for CH B).
+    void OnTimer(int nIDEvent);
+
+    // The whole control as last drawn, in device pixels.
+    const QImage& Image() const { return m_image; }
+    const PlotRect& PlotArea() const { return m_rcPlot; }
+    int GridX(int i) const { return m_gridX[i]; }
+    int Channel() const { return m_nChannel; }
+    CFilter* SelectedBand() const { return m_pSelBand; }
+    int SelectedIndex() const { return m_nSelIndex; }
+    bool IsHovering() const { return m_bHover != 0; }
+    bool IsReportPending() const { return m_bNotifyPending != 0; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // Interaction (CFStaticMouse.cpp).
+    int OnPointerMove(PlotPoint p);
+    bool PickBandAt(PlotPoint p);
+    void DragCentre(PlotPoint p);
+    void DragWidth(PlotPoint p);
+    void OnButtonPress(PlotPoint p);
+    void OnButtonRelease();
+    bool IsDragging() const;
+    void ReportChange();
+    void UpdateCursor();
+
+    // Drawing (CFStaticDraw.cpp).
+    QSize DeviceSize() const;
+    void EnsureFrame();
+    void DrawFrame();
+    void DrawPlot();
+    const QImage& GridOverlay();
+    void DrawCurves(QPainter& painter, const CKTVEQ& eq) const;
+    void DrawBandLabels(QPainter& painter, CKTVEQ& eq) const;
+    void DrawSelectedBand(QPainter& painter, CFilter& band) const;
+
+    QPointer<QObject> m_pParent;
+    CKTVEQ* m_pEq = nullptr;
+    CFilter* m_pSelBand = nullptr;
+    QCursor m_hDragCursor;
+    int m_gridX[kGraphGridCount] = {};
+    PlotRect m_rcClient;
+    PlotRect m_rcPlot;
+    int m_bHover = 0;
+    int m_bChanged = 0;
+    int m_bNotifyPending = 0;
+    int m_nSelIndex = 0;
+    int m_bActive = 0;
+    int m_nChannel = 0;
+
+    QBasicTimer m_timer;
+    QImage m_image;         // the control as shown; outside the plot it caches the frame and labels
+    QImage m_gridOverlay;   // the plot's grid on a transparent plot-sized image
+};
