@@ -1,10 +1,12 @@
-// The real main window against the simulated unit: reports written by the
-// scheduler reach the unit, its answers are fed back as input reports, and the
-// window's timer is driven tick by tick.
+// The real main window over the HID link against the simulated unit, the
+// window's timer and the unit's clock driven tick by tick.
 #include "ui/MainDlgFixture.h"
 
 #include "model/DataConver.h"
-#include "transport/SimulatedUnit.h"
+#include "transport/HidBackendSimulated.h"
+#include "ui/main/QuendaLink.h"
+
+#include <chrono>
 #include "ui/controls/BitmapSlider.h"
 #include "ui/controls/SpinButton.h"
 #include "ui/controls/WindowMessage.h"
@@ -25,35 +27,35 @@ protected:
     void SetUp() override
     {
         MainDlgFixture::SetUp();
-        SetWriteReportHook([this](const std::uint8_t* data64) { return m_unit.ReceiveOutputReport(data64); });
+        m_link = std::make_unique<CQuendaLink>(m_backend);
     }
 
-    // The connect button opens the simulated unit the way the HID link opens a real one.
+    void TearDown() override
+    {
+        m_dlg.reset();
+        m_link.reset();
+        MainDlgFixture::TearDown();
+    }
+
+    // The window as the program runs it: over the HID link to the simulated unit.
     CQuendaDlg& OpenWindow()
     {
-        return Open({{}, [this] {
-                         g_DeviceOpen = 1;
-                         g_Connected = 1;
-                         QueueReadSetup();
-                         m_dlg->ShowConnectButton();
-                     }});
+        CQuendaDlg& dlg = Open(m_link->Handlers());
+        m_link->AttachWindow(&dlg);
+        dlg.show();
+        return dlg;
     }
 
-    void Deliver()
-    {
-        std::uint8_t report[kInputReportSize];
-        while (m_unit.TakeInputReport(report))
-            FeedInputReport(report);
-        QCoreApplication::sendPostedEvents(m_dlg.get());
-    }
-
+    // One timer tick of the window and of the unit, then whatever the reader delivered.
     void Tick(int ticks = 1)
     {
         for (int i = 0; i < ticks; ++i) {
             m_dlg->OnTimer();
-            Deliver();
-            m_unit.Tick();
-            Deliver();
+            m_backend.Tick();
+            if (g_DeviceOpen.load() == 1) {
+                ASSERT_TRUE(m_backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
+            }
+            QCoreApplication::sendPostedEvents();
         }
     }
 
@@ -86,7 +88,9 @@ protected:
         return qobject_cast<QLabel*>(m_dlg->Control(id))->text();
     }
 
-    CSimulatedUnit m_unit{7};
+    CSimulatedHidBackend m_backend;
+    CSimulatedUnit& m_unit = m_backend.Unit(m_backend.AddDevice(SimulatedDeviceSpec{}));
+    std::unique_ptr<CQuendaLink> m_link;
 };
 
 void UnitState(ChannelBlock& b)
@@ -357,6 +361,43 @@ TEST_F(EndToEnd, MetersMoveWhileConnected)
         lit = dlg.Lamp(1056)->IsLit() || dlg.Lamp(1066)->IsLit();
     }
     EXPECT_TRUE(lit);
+}
+
+TEST_F(EndToEnd, ConnectPressedAgainDisconnects)
+{
+    OpenWindow();
+    Connect();
+    EXPECT_TRUE(ShowsImage(1048, 148));
+    Click(1048);
+    EXPECT_EQ(g_Connected.load(), 0);
+    EXPECT_TRUE(ShowsImage(1048, 147));
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(EndToEnd, NoUnitShowsTheWarningInTheWindowLanguage)
+{
+    OpenWindow();
+    m_backend.Unplug(0);
+    QCoreApplication::sendPostedEvents();
+    m_messages.clear();
+    Click(1055);   // Chinese
+    Click(1048);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "没找到设备,请检查是否连接好");
+    EXPECT_EQ(m_messages[0].caption, "Warning");
+    EXPECT_EQ(g_Connected.load(), 0);
+    EXPECT_TRUE(ShowsImage(1048, 147));
+}
+
+TEST_F(EndToEnd, UnpluggingTheUnitDisconnectsTheWindow)
+{
+    OpenWindow();
+    Connect();
+    m_backend.Unplug(0);
+    ASSERT_TRUE(QTest::qWaitFor([] { return g_Connected.load() == 0; }, 2000));
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_EQ(m_messages.back().text, "Can't find the device, please check it");
+    EXPECT_TRUE(ShowsImage(1048, 147));
 }
 
 }  // namespace

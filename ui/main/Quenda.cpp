@@ -1,5 +1,9 @@
-// CQuendaApp: the program. Runs the main dialog modally; the program ends with it.
+// CQuendaApp: the program. Runs the main dialog modally over the HID link; the
+// program ends with the dialog. `--demo` puts the built-in simulated unit
+// where the USB devices would be.
+#include "transport/HidBackend.h"
 #include "ui/main/QuendaDlg.h"
+#include "ui/main/QuendaLink.h"
 
 #include <QApplication>
 
@@ -10,7 +14,12 @@ public:
     // The dialog's result is ignored: when it closes, the program ends.
     int InitInstance()
     {
-        CQuendaDlg dlg;
+        const bool demo = arguments().contains(QStringLiteral("--demo"));
+        const std::unique_ptr<CHidBackend> backend =
+            MakeHidBackend(demo ? HidBackendKind::Simulated : HidBackendKind::Hidapi);
+        CQuendaLink link(*backend);
+        CQuendaDlg dlg(link.Handlers());
+        link.AttachWindow(&dlg);
         dlg.exec();
         return 0;
     }

@@ -1,0 +1,41 @@
+#include "ui/main/QuendaLink.h"
+
+#include "ui/controls/MessageBox.h"
+
+#include <QMetaObject>
+
+CQuendaLink::CQuendaLink(CHidBackend& backend)
+    : m_link(std::make_unique<CHidLink>(backend, MakeHooks()))
+{
+}
+
+void CQuendaLink::AttachWindow(CQuendaDlg* dlg)
+{
+    m_dlg = dlg;
+}
+
+CQuendaDlg::LinkHandlers CQuendaLink::Handlers()
+{
+    return {[this] { m_link->StartLink(); }, [this] { m_link->OnConnectButton(); }};
+}
+
+LinkHooks CQuendaLink::MakeHooks()
+{
+    LinkHooks hooks;
+    hooks.messageBox = [this](const std::string& text, const std::string& caption) {
+        ShowMessageBox(m_dlg, QString::fromStdString(text), QString::fromStdString(caption));
+    };
+    hooks.connectButtonImage = [this](int bitmapId) {
+        if (m_dlg)
+            m_dlg->SetConnectImage(bitmapId);
+    };
+    // The link's status texts have no visible effect.
+    hooks.status = [](const std::string&) {};
+    // Called on the watcher and worker threads: the change is handled on the UI thread.
+    hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {
+        QMetaObject::invokeMethod(this, [this, event, path] { m_link->OnDeviceChange(event, path); },
+                                  Qt::QueuedConnection);
+    };
+    hooks.applicationName = ApplicationName().toStdString();
+    return hooks;
+}

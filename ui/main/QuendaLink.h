@@ -1,0 +1,30 @@
+// The HID link as the main window uses it: the link's hooks lead into the
+// window (message boxes, the connect button, device changes handed to the UI
+// thread), and the window's link handlers lead into the link.
+#pragma once
+
+#include "transport/HidLink.h"
+#include "ui/main/QuendaDlg.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class CQuendaLink : public QObject {
+    Q_OBJECT
+public:
+    // The link over a back-end the caller keeps alive for as long as this object.
+    explicit CQuendaLink(CHidBackend& backend);
+
+    // The window the link shows its messages and connect button in.
+    void AttachWindow(CQuendaDlg* dlg);
+    CQuendaDlg::LinkHandlers Handlers();
+    CHidLink& Link() { return *m_link; }
+
+private:
+    LinkHooks MakeHooks();
+
+    QPointer<CQuendaDlg> m_dlg;
+    std::unique_ptr<CHidLink> m_link;
+};
