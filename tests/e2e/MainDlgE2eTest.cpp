@@ -3,6 +3,7 @@
 #include "ui/MainDlgFixture.h"
 
 #include "model/DataConver.h"
+#include "model/KTVEQ.h"
 #include "transport/HidBackendSimulated.h"
 #include "ui/main/QuendaLink.h"
 
@@ -11,10 +12,12 @@
 #include "ui/controls/SpinButton.h"
 #include "ui/controls/WindowMessage.h"
 #include "ui/controls/XPButton.h"
+#include "ui/graph/CFStatic.h"
 #include "ui/main/QuendaDlgTexts.h"
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -361,6 +364,30 @@ TEST_F(EndToEnd, MetersMoveWhileConnected)
         lit = dlg.Lamp(1056)->IsLit() || dlg.Lamp(1066)->IsLit();
     }
     EXPECT_TRUE(lit);
+}
+
+TEST_F(EndToEnd, GraphDragSendsTheBandToTheUnit)
+{
+    CQuendaDlg& dlg = OpenWindow();
+    Connect();
+    CFStatic* graph = dlg.Graph(1);
+    const PlotPoint from = g_Equalizers[1].GetAt(7).HandleRect().Centre();
+    const QPoint start(from.x, from.y);
+    QMouseEvent hover(QEvent::MouseMove, QPointF(start), graph->mapToGlobal(QPointF(start)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(graph, &hover);
+    QTest::mousePress(graph, Qt::LeftButton, {}, start);
+    QTest::mouseMove(graph, start + QPoint(0, -40));
+    QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(0, -40));
+    graph->OnTimer(kGraphTimerIdA + 1);
+    graph->OnTimer(kGraphTimerIdA + 1);
+    Tick(2);
+    const BandParams dragged = g_BandTable[1].bands[7];
+    EXPECT_GT(dragged.gainCode.Get(), 120);
+    EXPECT_EQ(m_unit.Current(1).bands[7].gainCode.Get(), dragged.gainCode.Get());
+    EXPECT_EQ(m_unit.Current(1).bands[7].freqHz.Get(), dragged.freqHz.Get());
+    EXPECT_EQ(Block(1).bands[7].gainCode.Get(), dragged.gainCode.Get());
+    EXPECT_TRUE(ShowsImage(1079, 197));   // the drag ended the bypass look of the flat channel
 }
 
 TEST_F(EndToEnd, ConnectPressedAgainDisconnects)

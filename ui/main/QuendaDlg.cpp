@@ -9,13 +9,13 @@
 #include "ui/controls/WindowMessage.h"
 #include "ui/controls/XPButton.h"
 #include "ui/controls/xSkinButton.h"
+#include "ui/graph/CFStatic.h"
 #include "ui/main/QuendaAbout.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -127,9 +127,9 @@ CBitmapSlider* CQuendaDlg::Fader(int channel) const
     return qobject_cast<CBitmapSlider*>(Control(1042 + channel));
 }
 
-QWidget* CQuendaDlg::Graph(int channel) const
+CFStatic* CQuendaDlg::Graph(int channel) const
 {
-    return Control(2050 + channel);
+    return qobject_cast<CFStatic*>(Control(2050 + channel));
 }
 
 void CQuendaDlg::CreateControls()
@@ -181,12 +181,8 @@ QWidget* CQuendaDlg::CreateControl(const DialogItem& item)
         return new CXPButton(this);
     case ItemKind::Fader:
         return new CBitmapSlider(this);
-    case ItemKind::Graph: {
-        auto* graph = new QFrame(this);
-        graph->setAutoFillBackground(true);
-        graph->setPalette(QPalette(Qt::black));
-        return graph;
-    }
+    case ItemKind::Graph:
+        return new CFStatic(this);
     }
     return new QWidget(this);
 }
@@ -260,6 +256,7 @@ void CQuendaDlg::OnInitDialog()
     resize(kWindowWidth, kWindowHeight);
     g_LanguageChinese = SystemLanguage();
     BuildEqualizers(false);
+    SetupGraphs();
     SetupFaders();
     AttachSpins();
     SelectListsFromImage();
@@ -278,6 +275,16 @@ void CQuendaDlg::OnInitDialog()
             PostWindowMessage(dlg, WM_DEVICE_REFRESH, 0, lParam);
     });
     g_pMainDlg = this;
+}
+
+void CQuendaDlg::SetupGraphs()
+{
+    for (int c = 0; c < kChannelCount; ++c) {
+        CFStatic* graph = Graph(c);
+        graph->SetPlotLayout();
+        graph->SetParentWnd(this);
+        graph->AttachChannel(c);
+    }
 }
 
 void CQuendaDlg::SetupFaders()

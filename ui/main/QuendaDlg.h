@@ -16,6 +16,7 @@ class QLineEdit;
 class CxSkinButton;
 class CXPButton;
 class CBitmapSlider;
+class CFStatic;
 struct DialogItem;
 
 class CQuendaDlg : public QDialog {
@@ -46,7 +47,7 @@ public:
     CxSkinButton* SkinButton(int id) const;
     CXPButton* Lamp(int id) const;
     CBitmapSlider* Fader(int channel) const;
-    QWidget* Graph(int channel) const;
+    CFStatic* Graph(int channel) const;
 
     // Display refresh from the image.
     void ShowChannelSection(ChannelSection section, int channel, int fields, bool queue);
@@ -89,6 +90,7 @@ private:
     void ConnectControl(int id, QWidget* control);
     void InstallKeyFilter();
     void OnInitDialog();
+    void SetupGraphs();
     void SetupFaders();
     void AttachSpins();
     void SelectListsFromImage();

@@ -6,6 +6,7 @@
 #include "ui/controls/BitmapSlider.h"
 #include "ui/controls/XPButton.h"
 #include "ui/controls/xSkinButton.h"
+#include "ui/graph/CFStatic.h"
 #include "ui/main/QuendaDlgTexts.h"
 
 #include <QComboBox>
@@ -210,11 +211,11 @@ void CQuendaDlg::SetConnectImage(int bitmapId)
 void CQuendaDlg::ReloadAndRedraw(int channel)
 {
     ReloadEqualizers();
-    Graph(channel)->update();
+    Graph(channel)->Redraw();
 }
 
 void CQuendaDlg::RedrawGraphs()
 {
-    Graph(0)->update();
-    Graph(1)->update();
+    Graph(0)->Redraw();
+    Graph(1)->Redraw();
 }
