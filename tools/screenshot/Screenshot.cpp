@@ -1,0 +1,80 @@
+// Runs the program against a simulated unit with some settings made, connects
+// as a user would, lets it run for a few seconds and saves the window as a PNG.
+//   quenda_screenshot OUT.png [english|chinese]
+#include "transport/HidBackendSimulated.h"
+#include "ui/controls/ControlId.h"
+#include "ui/main/QuendaDlg.h"
+#include "ui/main/QuendaLink.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kConnectAfterMs = 300;
+constexpr int kLanguageAfterMs = 1200;
+constexpr int kShotAfterMs = 4000;
+
+// A unit someone has been working on: a few bands boosted and cut, some gain and compression.
+void PrepareUnit(CSimulatedUnit& unit)
+{
+    const int gains[kChannelCount][kBandCount] = {
+        {120, 150, 138, 120, 104, 96, 120, 128, 140, 120, 112, 132},
+        {132, 120, 110, 100, 120, 126, 146, 120, 120, 92, 120, 120},
+    };
+    for (int c = 0; c < kChannelCount; ++c) {
+        ChannelBlock block = unit.Current(c);
+        for (int k = 0; k < kBandCount; ++k)
+            block.bands[k].gainCode.Set(static_cast<std::int16_t>(gains[c][k]));
+        block.bands[4].bwCode.Set(80);
+        block.gain.Set(static_cast<std::int16_t>(74 + 4 * c));
+        block.compThreshold = static_cast<std::uint8_t>(30 + c);
+        block.compAttack = 15;
+        block.compRelease = 2;
+        block.compRatio = 3;
+        block.staticNotchCount = 4;
+        block.gateThreshold = 20;
+        unit.SetCurrent(c, block);
+    }
+}
+
+void ClickControl(CQuendaDlg& dlg, int id)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(dlg.Control(id)))
+        button->click();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUT.png [english|chinese]\n", argv[0]);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const bool chinese = argc > 2 && QString::fromLatin1(argv[2]) == QStringLiteral("chinese");
+
+    CSimulatedHidBackend backend;
+    PrepareUnit(backend.Unit(backend.AddDevice(SimulatedDeviceSpec{})));
+    backend.StartClock();
+    CQuendaLink link(backend);
+    CQuendaDlg dlg(link.Handlers());
+    link.AttachWindow(&dlg);
+    dlg.show();
+
+    QTimer::singleShot(kConnectAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1048); });
+    if (chinese)
+        QTimer::singleShot(kLanguageAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1055); });
+    int result = 0;
+    QTimer::singleShot(kShotAfterMs, &dlg, [&] {
+        result = dlg.grab().save(out) ? 0 : 1;
+        dlg.close();
+    });
+    dlg.exec();
+    return result;
+}
