@@ -13,7 +13,6 @@ class MemDC : public testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
         m_target = QImage(40, 30, QImage::Format_RGB32);
         m_target.fill(kRed);
     }

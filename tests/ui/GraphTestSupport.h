@@ -21,17 +21,6 @@ namespace graphtest {
 constexpr int kGraphWidth = 772;    // 454 x 168 dialog units in the main window
 constexpr int kGraphHeight = 286;
 
-// The widget tests share one QApplication; whichever test runs first makes it.
-inline void EnsureApplication()
-{
-    if (QApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
-
 struct Posted {
     int message;
     qintptr wParam;
@@ -74,7 +63,6 @@ class GraphFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
         BuildEqualizers(false);
         g_GraphTickCount = 0;
         m_graph = std::make_unique<CFStatic>();

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPointF>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -17,6 +18,7 @@ const QColor kPlotFrameColour(62, 62, 62);
 const QColor kGridColour(60, 60, 60);
 const QColor kBandAreaColour(68, 86, 98);
 constexpr qreal kCurvePenWidth = 2.0;
+constexpr int kCurvePieceSegments = 16;
 constexpr int kGainDivisions = 12;
 constexpr int kLabelFontPixels = 11;
 constexpr int kTextBoxSize = 200;
@@ -85,13 +87,19 @@ int BandLabelAlignment(CFilter& band, const PlotRect& plot)
     return Qt::AlignHCenter;
 }
 
+// The anti-aliasing rasterizer slows down with the square of the cells on one scanline, so
+// a long flat curve goes out in short pieces; neighbours share a segment, so every joint is
+// drawn as a join of one of them.
 void DrawCurve(QPainter& painter, const std::array<PlotPointF, kGridSize>& curve, std::uint32_t argb)
 {
     std::array<QPointF, kGridSize> points;
     for (int i = 0; i < kGridSize; ++i)
         points[i] = QPointF(curve[i].x, curve[i].y);
-    painter.setPen(QPen(QColor::fromRgba(argb), kCurvePenWidth));
-    painter.drawPolyline(points.data(), kGridSize);
+    painter.setPen(QPen(QColor::fromRgba(argb), kCurvePenWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    for (int first = 0; first < kGridSize - 1; first += kCurvePieceSegments - 1) {
+        const int count = std::min(kCurvePieceSegments, kGridSize - 1 - first) + 1;
+        painter.drawPolyline(points.data() + first, count);
+    }
 }
 
 }  // namespace
