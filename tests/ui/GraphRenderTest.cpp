@@ -143,6 +143,19 @@ TEST_F(GraphRender, FlatBandsPutBothCurvesOnTheZeroDbLine)
     }
 }
 
+// The curves are drawn in pieces; a steep notch must still leave no column without its curve.
+TEST_F(GraphRender, SecondCurveIsUnbrokenAcrossThePlot)
+{
+    for (int i = 0; i <= g_LastPeqBand; ++i)
+        SetBand(i, Record(i).freqHz.Get(), 240);   // first curve and labels out of the way, at the top
+    SetBand(12, 6000, kNotchGainCode, 0);
+    SetBand(13, 150, kNotchGainCode, 0);
+    const auto isCurveB = [](QRgb c) { return qBlue(c) >= 100 && qBlue(c) - qRed(c) >= 40; };
+
+    for (int x = 36; x < 761; ++x)
+        ASSERT_TRUE(ColumnShows(Graph().Image(), x, 30, 265, isCurveB)) << "x = " << x;
+}
+
 struct LabelCase {
     const char* text;
     int plotWidth;
