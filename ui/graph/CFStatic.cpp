@@ -68,7 +68,7 @@ void CFStatic::Redraw()
 
 void CFStatic::OnTimer(int nIDEvent)
 {
-    if (nIDEvent != kGraphTimerIdA && nIDEvent != kGraphTimerIdA + 1)
+    if (nIDEvent != kGraphTimerIdA && nIDEvent != kGraphTimerIdB)
         return;
     if (m_pParent == nullptr || !m_bNotifyPending)
         return;
@@ -86,7 +86,7 @@ void CFStatic::ReportChange()
 void CFStatic::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_timer.timerId())
-        OnTimer(kGraphTimerIdA + m_nChannel);
+        OnTimer(m_nChannel == 0 ? kGraphTimerIdA : kGraphTimerIdB);
     else
         QWidget::timerEvent(event);
 }

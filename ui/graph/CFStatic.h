@@ -25,7 +25,8 @@ constexpr int kPlotMarginTop = kPlotInsetY;
 constexpr int kPlotMarginRight = 10;
 constexpr int kPlotMarginBottom = 20;
 
-constexpr int kGraphTimerIdA = 13;   // the CH A graph's timer; CH B uses 14
+constexpr int kGraphTimerIdA = 13;   // the CH A graph's notification timer
+constexpr int kGraphTimerIdB = 14;
 constexpr int kGraphTimerPeriodMs = 100;
 constexpr int kGraphReportTicks = 2;
 
