@@ -194,14 +194,17 @@ void CQuendaDlg::ConnectControl(int id, QWidget* control)
     } else if (auto* button = qobject_cast<CxSkinButton*>(control)) {
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnButtonClicked(id); });
     } else if (auto* spin = qobject_cast<CSpinButton*>(control)) {
-        connect(spin, &CSpinButton::Stepped, this, [this, id](int delta) {
-            const int channel = id <= 2099 ? (id - 2092) / 4 : id - 2100;
-            if (id >= 2100)
-                StepChannelValue(Gain, channel, 0, -delta);
-            else
-                StepChannelValue(Compressor, channel, 1 << ((id - 2092) % 4), -delta);
-        });
+        connect(spin, &CSpinButton::Stepped, this, [this, id](int step) { OnSpinStepped(id, step); });
     }
+}
+
+// The spin reports +1 for its up arrow; the handler takes a delta that raises when negative.
+void CQuendaDlg::OnSpinStepped(int id, int step)
+{
+    if (id >= 2100)
+        StepChannelValue(Gain, id - 2100, 0, -step);
+    else
+        StepChannelValue(Compressor, (id - 2092) / 4, 1 << ((id - 2092) % 4), -step);
 }
 
 void CQuendaDlg::InstallKeyFilter()

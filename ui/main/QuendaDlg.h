@@ -64,6 +64,7 @@ public:
     void StepChannelValue(ChannelSection section, int channel, int fields, int delta);
     void OnFaderMoved(qintptr wParam, qintptr lParam);
     void StoreGraphBand(qintptr wParam, qintptr lParam);
+    void OnSpinStepped(int id, int step);
     void OnEditKillFocus(int id);
     void OnListSelected(int id, int index);
     void OnButtonClicked(int id);
