@@ -5,12 +5,15 @@
 #include "protocol/CommunicationScheduler.h"
 
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 std::uint8_t g_MeterShown[kChannelCount]{};
 
 namespace {
 
+// The reader thread posts through the hook while the window may replace or clear it.
+std::mutex g_DeviceRefreshHookMutex;
 DeviceRefreshHook g_DeviceRefreshHook;
 LampHook g_LampHook;
 
@@ -18,6 +21,7 @@ constexpr std::uint8_t kChannelLinkedCode = 2;
 
 void PostDeviceRefresh(int lParam)
 {
+    std::lock_guard<std::mutex> lock(g_DeviceRefreshHookMutex);
     if (g_DeviceRefreshHook)
         g_DeviceRefreshHook(lParam);
 }
@@ -114,6 +118,7 @@ void ShowMeter(int channel, std::uint8_t shown, bool overload)
 
 void SetDeviceRefreshHook(DeviceRefreshHook hook)
 {
+    std::lock_guard<std::mutex> lock(g_DeviceRefreshHookMutex);
     g_DeviceRefreshHook = std::move(hook);
 }
 

@@ -15,7 +15,9 @@ constexpr int kSetupGlobalBytes = 12;
 constexpr int kSetupNameRecords = 21;
 
 // Posts WM_DEVICE_REFRESH with lParam kRefreshAll or kRefreshNotches to the
-// main window; called on the reader thread.
+// main window; called on the reader thread. Setting the hook waits until a call
+// in progress has returned, so the window may clear it while closing; the hook
+// itself must not set the hook.
 using DeviceRefreshHook = std::function<void(int lParam)>;
 void SetDeviceRefreshHook(DeviceRefreshHook hook);
 

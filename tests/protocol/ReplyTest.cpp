@@ -1,8 +1,10 @@
 #include "ProtocolFixture.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -176,6 +178,36 @@ TEST_F(Reply, MeterStatusStoresFourBytes)
     EXPECT_EQ(0x02, g_MeterBytes[3].load());
     EXPECT_TRUE(m_refreshes.empty());
     EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+}
+
+// The window clears the hook when it closes, while the reader thread may be
+// posting through it: the hook in use must not be destroyed under the caller.
+TEST_F(Reply, ClearingTheRefreshHookWaitsForAPostInProgress)
+{
+    std::atomic<bool> entered{false}, release{false}, cleared{false};
+    int calls = 0;
+    SetDeviceRefreshHook([&](int) {
+        ++calls;
+        entered.store(true);
+        while (!release.load())
+            std::this_thread::yield();
+    });
+    std::thread reader([] { Feed(CMD_POLL, kStatusNotches, 0, Bytes(kNotchReplySize, 0x21)); });
+    while (!entered.load())
+        std::this_thread::yield();
+    std::thread closer([&] {
+        SetDeviceRefreshHook(nullptr);
+        cleared.store(true);
+    });
+    for (int i = 0; i < 20000 && !cleared.load(); ++i)
+        std::this_thread::yield();
+    EXPECT_FALSE(cleared.load());
+    release.store(true);
+    reader.join();
+    closer.join();
+    EXPECT_TRUE(cleared.load());
+    Feed(CMD_POLL, kStatusNotches, 1, Bytes(kNotchReplySize, 0x22));
+    EXPECT_EQ(1, calls);
 }
 
 class Meters : public Reply {
