@@ -215,6 +215,35 @@ TEST_F(Scheduler, UnansweredBandWriteGivesUpLikeTheOthers)
     EXPECT_EQ("B0 B0 B0 B0 . . . A9", Transcript(8));
 }
 
+// A long common limit, left by an earlier store or recall, lets the setup request
+// and the band write run out their own budgets (15 and 20 ticks); a preset name
+// sent just before leaves the command marked as sent.
+TEST_F(Scheduler, SetupAndBandWriteKeepBudgetsOfTheirOwn)
+{
+    struct Case {
+        const char* name;
+        void (*queue)();
+        std::uint8_t awaiting, waitTicks;
+        int ticks;
+        std::vector<int> sends;
+    };
+    const Case cases[] = {
+        {"setup, marked sent", [] { QueueReadSetup(); }, 1, 0, 12, {10, 11, 12}},
+        {"setup, marked sent, one tick counted", [] { QueueReadSetup(); }, 1, 1, 11, {9, 10, 11}},
+        {"bands", [] { QueueWriteBands(AREA_CHANNEL, 0); }, 0, 0, 44, {1, 12, 23, 34}},
+        {"bands, marked sent, one tick counted", [] { QueueWriteBands(AREA_CHANNEL, 0); }, 1, 1, 44, {12, 23, 34}},
+    };
+    for (const Case& c : cases) {
+        ResetSchedulerState();
+        g_WaitLimit.store(36);
+        c.queue();
+        g_AwaitingReply.store(c.awaiting);
+        g_WaitTicks.store(c.waitTicks);
+        EXPECT_EQ(c.sends, SendTicks(c.ticks)) << c.name;
+        EXPECT_EQ(CMD_DONE, g_CommandSlot.code.load()) << c.name;   // given up on the last tick
+    }
+}
+
 TEST_F(Scheduler, BandWriteForAnotherAreaSendsNothingButWaits)
 {
     QueueWriteBands(AREA_GLOBAL, 0);
