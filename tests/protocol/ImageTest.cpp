@@ -31,6 +31,29 @@ TEST(ImageDefaults, ChannelBlockBytesMatchTheUnitLayout)
         EXPECT_EQ(0, b[i]) << "byte " << i;
 }
 
+TEST(ImageDefaults, EveryByteOfTheDefaultBlock)
+{
+    std::uint8_t expected[174] = {};
+    expected[0] = 80;    // reserved0
+    expected[2] = 80;    // gain 0 dB
+    expected[8] = 1;     // gate -99 dB
+    expected[16] = 59;   // compressor OFF
+    const int bandHz[12] = {40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300};
+    for (int k = 0; k < 12; ++k) {
+        std::uint8_t* band = expected + 24 + 8 * k;
+        band[0] = static_cast<std::uint8_t>(bandHz[k] & 0xFF);
+        band[1] = static_cast<std::uint8_t>(bandHz[k] >> 8);
+        band[2] = 120;
+        band[4] = 32;
+    }
+    for (int i = 0; i < 12; ++i)
+        expected[126 + 4 * i + 2] = 20;
+    LoadImageDefaults();
+    for (int c = 0; c < kChannelCount; ++c)
+        for (int i = 0; i < 174; ++i)
+            EXPECT_EQ(expected[i], BlockBytes(g_ChannelBlocks[c])[i]) << "channel " << c << " byte " << i;
+}
+
 TEST(ImageDefaults, BlocksLieBackToBackAndDefaultsReachBoth)
 {
     g_ChannelBlocks[1].gain.Set(3);
