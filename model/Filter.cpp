@@ -108,8 +108,9 @@ int CFilter::BandType() const
 
 void CFilter::SetPlotRect(const PlotRect& plot)
 {
-    m_plotH = plot.Height();
-    m_plotW = plot.Width();
+    // a graph smaller than its insets has an empty plot, never a negative one
+    m_plotH = std::max(plot.Height(), 0);
+    m_plotW = std::max(plot.Width(), 0);
     const int zeroY = TruncPixel(GainToPlotY(0.0, m_plotH)) + kPlotInsetY;
     m_poly.front() = {kPlotInsetX, zeroY};
     m_poly.back() = {m_plotW + kPlotInsetX, zeroY};

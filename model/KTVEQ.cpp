@@ -47,8 +47,9 @@ void CKTVEQ::Create(int count, int channel, BandTable* table)
 
 void CKTVEQ::SetPlotRect(const PlotRect& plot)
 {
-    m_plotH = plot.Height();
-    m_plotW = plot.Width();
+    // a graph smaller than its insets has an empty plot, never a negative one
+    m_plotH = std::max(plot.Height(), 0);
+    m_plotW = std::max(plot.Width(), 0);
     for (int i = 0; i < kGridSize; ++i) {
         const float x = static_cast<float>(FreqToPlotXf(kFreqGrid[i], m_plotW) + static_cast<double>(kPlotInsetX));
         m_curveA[i].x = x;

@@ -229,6 +229,18 @@ TEST_F(BandFixture, OutOfRangeCodesAreDrawnClampedAndStayInTheRecord)
     }
 }
 
+TEST_F(BandFixture, PlotSmallerThanItsInsetsIsEmpty)
+{
+    Bind(MakeBand(1000, 180, 32));
+    band.SetPlotRect({35, 10, 20, 5});
+    EXPECT_EQ(0, band.PlotWidth());
+    EXPECT_EQ(0, band.PlotHeight());
+    band.BeginMove(Centre());
+    EXPECT_TRUE(band.Move({100, 100}));
+    EXPECT_EQ(20, rec.freqHz.Get());
+    EXPECT_EQ(120, rec.gainCode.Get());
+}
+
 TEST(PassFilter, RefusesToMoveAndStaysFlat)
 {
     PassParams pass{};

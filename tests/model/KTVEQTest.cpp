@@ -129,6 +129,15 @@ TEST_F(Equalizers, CurveXPositionsForSixHundredPixels)
     EXPECT_EQ(600, eq.GetAt(5).PlotWidth());
 }
 
+TEST_F(Equalizers, PlotSmallerThanItsInsetsIsEmpty)
+{
+    CKTVEQ& eq = g_Equalizers[1];
+    eq.SetPlotRect({35, 10, 20, 5});
+    EXPECT_EQ(0, eq.PlotWidth());
+    EXPECT_EQ(0, eq.PlotHeight());
+    EXPECT_EQ(0, eq.GetAt(3).PlotWidth());
+}
+
 TEST_F(Equalizers, TwoSixDbBandsAddToTwelve)
 {
     SetImageBand(0, 6, 1000, 180);
