@@ -37,6 +37,11 @@ std::uint8_t XorBytes(const std::uint8_t* bytes, std::size_t count)
     return sum;
 }
 
+bool ChecksumMatches(const FrameReceiver& receiver)
+{
+    return XorBytes(receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(receiver)) == receiver.checksum;
+}
+
 // A write that does not complete in time counts as failed: the flag is dropped
 // so that the UI thread never hangs on a stuck device.
 void WaitForWriteDone()
@@ -123,8 +128,7 @@ std::uint16_t ReceivedPayloadLength(const FrameReceiver& receiver)
 
 bool ReceivedFrameIsValid(const FrameReceiver& receiver)
 {
-    return receiver.endByte == kEndByte &&
-           XorBytes(receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(receiver)) == receiver.checksum;
+    return receiver.endByte == kEndByte && ChecksumMatches(receiver);
 }
 
 void SetWriteReportHook(WriteReportHook hook)
@@ -166,7 +170,7 @@ void FeedInputReport(const std::uint8_t* report)
     for (std::size_t i = 0; i < kReportSize; ++i) {
         if (!ReceiveFrameByte(g_Receiver, data[i]))
             continue;
-        if (g_Receiver.endByte == kEndByte && CheckReplyChecksum())
+        if (ReceivedFrameIsValid(g_Receiver))
             HandleReply();
         return;   // the rest of a report that ended a frame is not looked at
     }
@@ -179,7 +183,7 @@ void ResetReceiver()
 
 bool CheckReplyChecksum()
 {
-    return XorBytes(g_Receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(g_Receiver)) == g_Receiver.checksum;
+    return ChecksumMatches(g_Receiver);
 }
 
 const std::uint8_t* ReceivedFrame()

@@ -33,7 +33,6 @@ void CountOwnTimeout()
     g_AwaitingReply.store(0);
     if (++g_Attempts > kMaxAttempts) {
         g_Attempts.store(0);
-        g_AwaitingReply.store(0);
         g_CommandSlot.code.store(CMD_DONE);
     }
 }
