@@ -379,8 +379,8 @@ TEST_F(EndToEnd, GraphDragSendsTheBandToTheUnit)
     QTest::mousePress(graph, Qt::LeftButton, {}, start);
     QTest::mouseMove(graph, start + QPoint(0, -40));
     QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(0, -40));
-    graph->OnTimer(kGraphTimerIdA + 1);
-    graph->OnTimer(kGraphTimerIdA + 1);
+    graph->OnTimer(kGraphTimerIdB);
+    graph->OnTimer(kGraphTimerIdB);
     Tick(2);
     const BandParams dragged = g_BandTable[1].bands[7];
     EXPECT_GT(dragged.gainCode.Get(), 120);

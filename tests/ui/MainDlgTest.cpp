@@ -735,3 +735,21 @@ TEST_F(MainDlgFixture, LoadAndSaveButtonsRunThePresetDialogsModally)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainDlgFixture, EditCommitsWhenTheFocusLeavesButNotForItsContextMenu)
+{
+    Open();
+    m_dlg->Edit(1041)->setText("7");
+    QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(m_dlg->Edit(1041), &toMenu);
+    EXPECT_EQ(Block(1).gain.Get(), 80);
+    EXPECT_EQ(ReadSlot(), (SlotBytes{0, 0, 0, 0, 0}));
+    QFocusEvent toOther(QEvent::FocusOut, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(m_dlg->Edit(1041), &toOther);
+    EXPECT_EQ(Block(1).gain.Get(), 87);
+    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 0));
+}
+
+}  // namespace

@@ -227,7 +227,9 @@ bool CQuendaDlg::eventFilter(QObject* watched, QEvent* event)
             return true;
         return IsCharacterRejected(key);
     }
-    if (event->type() == QEvent::FocusOut) {
+    // An edit's own context menu leaves the focus where it is.
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         const int id = ControlId(watched);
         if (IsEditId(id))
             OnEditKillFocus(id);
