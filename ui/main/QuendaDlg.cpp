@@ -35,6 +35,20 @@ constexpr int kListItemPixels = 18;
 constexpr int kFontPixels = 12;
 constexpr int kIconId = 128;
 
+// The fader: a scale marked +10 .. -80 dB and a knob that darkens while dragged;
+// the knob runs to the right of the scale's 33-pixel marking column.
+constexpr int kFaderScaleImage = 135;
+constexpr int kKnobImage = 136;
+constexpr int kKnobDraggedImage = 137;
+constexpr int kKnobLeftMargin = 33;
+constexpr int kGainCodeMax = 90;
+
+// Meter lamps, lit and dark: eight green level lamps, a yellow one, a red overload lamp.
+constexpr int kGreenLampLit = 178, kGreenLampDark = 180;
+constexpr int kYellowLampLit = 179, kYellowLampDark = 181;
+constexpr int kRedLampLit = 177, kRedLampDark = 182;
+constexpr int kGreenLamps = 8;
+
 int ToPixels(int dialogUnits)
 {
     return static_cast<int>(std::lround(dialogUnits * CQuendaDlg::kPixelsPerDialogUnit));
@@ -48,13 +62,13 @@ QRect ItemRect(const DialogItem& item)
 
 bool IsEditId(int id)
 {
-    return (id >= 1028 && id <= 1035) || id == 1040 || id == 1041;
+    return (id >= kIdCompEdit && id < kIdCompEdit + 8) || id == kIdGainEdit || id == kIdGainEdit + 1;
 }
 
-// Spins and the edits they step: 2092..2099 -> 1028..1035, 2100/2101 -> 1040/1041.
+// Each spin steps the edit at the same place in its row of ids.
 int SpinBuddy(int spinId)
 {
-    return spinId <= 2099 ? 1028 + (spinId - 2092) : 1040 + (spinId - 2100);
+    return spinId < kIdGainSpin ? kIdCompEdit + (spinId - kIdCompSpin) : kIdGainEdit + (spinId - kIdGainSpin);
 }
 
 // Typing is limited to signed decimal numbers: digits, ".", "-" and backspace.
@@ -124,12 +138,12 @@ CXPButton* CQuendaDlg::Lamp(int id) const
 
 CBitmapSlider* CQuendaDlg::Fader(int channel) const
 {
-    return qobject_cast<CBitmapSlider*>(Control(1042 + channel));
+    return qobject_cast<CBitmapSlider*>(Control(kIdFader + channel));
 }
 
 CFStatic* CQuendaDlg::Graph(int channel) const
 {
-    return qobject_cast<CFStatic*>(Control(2050 + channel));
+    return qobject_cast<CFStatic*>(Control(kIdGraph + channel));
 }
 
 void CQuendaDlg::CreateControls()
@@ -201,10 +215,10 @@ void CQuendaDlg::ConnectControl(int id, QWidget* control)
 // The spin reports +1 for its up arrow; the handler takes a delta that raises when negative.
 void CQuendaDlg::OnSpinStepped(int id, int step)
 {
-    if (id >= 2100)
-        StepChannelValue(Gain, id - 2100, 0, -step);
+    if (id >= kIdGainSpin)
+        StepChannelValue(Gain, id - kIdGainSpin, 0, -step);
     else
-        StepChannelValue(Compressor, (id - 2092) / 4, 1 << ((id - 2092) % 4), -step);
+        StepChannelValue(Compressor, (id - kIdCompSpin) / 4, 1 << ((id - kIdCompSpin) % 4), -step);
 }
 
 void CQuendaDlg::InstallKeyFilter()
@@ -272,7 +286,7 @@ void CQuendaDlg::OnInitDialog()
     UpdatePeqBypassState(1);
     m_timer.start(kTimerPeriodMs, this);
     SetLampHook([this](int channel, int lamp, bool lit) {
-        if (CXPButton* button = Lamp((channel == 0 ? 1056 : 1066) + lamp))
+        if (CXPButton* button = Lamp((channel == 0 ? kIdLampA : kIdLampB) + lamp))
             button->SetLit(lit);
     });
     SetDeviceRefreshHook([](int lParam) {
@@ -296,11 +310,11 @@ void CQuendaDlg::SetupFaders()
 {
     for (int c = 0; c < kChannelCount; ++c) {
         CBitmapSlider* fader = Fader(c);
-        fader->SetChannelImages(135, 135, true, CBitmapSlider::kColourFromPixel, 0, 0);
-        fader->SetThumbImages(136, 137, true, CBitmapSlider::kColourFromPixel, 0, 0);
-        fader->SetMargins(33, 0, 0, 1);
+        fader->SetChannelImages(kFaderScaleImage, kFaderScaleImage, true, CBitmapSlider::kColourFromPixel, 0, 0);
+        fader->SetThumbImages(kKnobImage, kKnobDraggedImage, true, CBitmapSlider::kColourFromPixel, 0, 0);
+        fader->SetMargins(kKnobLeftMargin, 0, 0, 1);
         fader->SetVertical(true);
-        fader->SetRange(0, 90, false);
+        fader->SetRange(0, kGainCodeMax, false);
         fader->SetParentWnd(this);
         ShowChannelSection(Gain, c, 0, false);
         ShowChannelSection(Mute, c, 0, false);
@@ -310,7 +324,7 @@ void CQuendaDlg::SetupFaders()
 
 void CQuendaDlg::AttachSpins()
 {
-    for (int spinId = 2092; spinId <= 2101; ++spinId) {
+    for (int spinId = kIdCompSpin; spinId <= kIdGainSpin + 1; ++spinId) {
         auto* spin = qobject_cast<CSpinButton*>(Control(spinId));
         spin->SetBuddy(Edit(SpinBuddy(spinId)));
     }
@@ -318,34 +332,34 @@ void CQuendaDlg::AttachSpins()
 
 void CQuendaDlg::SelectListsFromImage()
 {
-    FillList(1044, StaticNotchEntries());
-    FillList(1104, StaticNotchEntries());
-    FillList(1082, NoiseGateEntries());
-    FillList(1084, NoiseGateEntries());
-    FillList(1086, FreqShiftEntries());
-    FillList(1102, FreqShiftEntries());
+    FillList(kIdNotchCountA, StaticNotchEntries());
+    FillList(kIdNotchCountB, StaticNotchEntries());
+    FillList(kIdGateA, NoiseGateEntries());
+    FillList(kIdGateB, NoiseGateEntries());
+    FillList(kIdShiftA, FreqShiftEntries());
+    FillList(kIdShiftB, FreqShiftEntries());
     ChannelBlock a, b;
     {
         ImageLock lock(g_ImageMutex);
         a = g_ChannelBlocks[0];
         b = g_ChannelBlocks[1];
     }
-    SelectEntry(1049, a.detectSpeed, a.detectSpeed);
-    SelectEntry(1082, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
-    SelectEntry(1084, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
-    SelectEntry(1086, a.freqShift, a.freqShift);
-    SelectEntry(1102, b.freqShift, b.freqShift);
-    SelectEntry(1044, a.staticNotchCount, a.staticNotchCount);
-    SelectEntry(1104, b.staticNotchCount, b.staticNotchCount);
+    SelectEntry(kIdDetectSpeed, a.detectSpeed, a.detectSpeed);
+    SelectEntry(kIdGateA, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
+    SelectEntry(kIdGateB, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
+    SelectEntry(kIdShiftA, a.freqShift, a.freqShift);
+    SelectEntry(kIdShiftB, b.freqShift, b.freqShift);
+    SelectEntry(kIdNotchCountA, a.staticNotchCount, a.staticNotchCount);
+    SelectEntry(kIdNotchCountB, b.staticNotchCount, b.staticNotchCount);
 }
 
 void CQuendaDlg::SetupLamps()
 {
-    for (int first : {1056, 1066}) {
-        for (int j = 0; j < 8; ++j)
-            Lamp(first + j)->SetLampImages(178, 180);
-        Lamp(first + 8)->SetLampImages(179, 181);
-        Lamp(first + 9)->SetLampImages(177, 182);
+    for (int first : {kIdLampA, kIdLampB}) {
+        for (int j = 0; j < kGreenLamps; ++j)
+            Lamp(first + j)->SetLampImages(kGreenLampLit, kGreenLampDark);
+        Lamp(first + kGreenLamps)->SetLampImages(kYellowLampLit, kYellowLampDark);
+        Lamp(first + kGreenLamps + 1)->SetLampImages(kRedLampLit, kRedLampDark);
     }
 }
 

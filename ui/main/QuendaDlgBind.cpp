@@ -6,6 +6,7 @@
 #include "protocol/Communication.h"
 #include "ui/controls/BitmapSlider.h"
 #include "ui/controls/MessageBox.h"
+#include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 #include "ui/presets/MemoryLoad.h"
 #include "ui/presets/MemorySave.h"
@@ -79,7 +80,7 @@ void CQuendaDlg::StepChannelValue(ChannelSection section, int channel, int field
 
 void CQuendaDlg::OnFaderMoved(qintptr wParam, qintptr)
 {
-    const int channel = static_cast<int>(wParam) - 1042;
+    const int channel = static_cast<int>(wParam) - kIdFader;
     if (channel < 0 || channel >= kChannelCount)
         return;
     const int gain = Fader(channel)->GetInvertedPos();
@@ -114,13 +115,13 @@ void CQuendaDlg::OnEditKillFocus(int id)
     if (!edit || edit->isReadOnly())
         return;
     const QString text = edit->text();
-    if (id == 1040 || id == 1041) {
-        if (!CommitGainEdit(id - 1040, text))
-            ShowRangeMessage(Gain, id - 1040, 0);
+    if (id == kIdGainEdit || id == kIdGainEdit + 1) {
+        if (!CommitGainEdit(id - kIdGainEdit, text))
+            ShowRangeMessage(Gain, id - kIdGainEdit, 0);
         return;
     }
-    const int channel = (id - 1028) / 4;
-    const int field = (id - 1028) % 4;
+    const int channel = (id - kIdCompEdit) / 4;
+    const int field = (id - kIdCompEdit) % 4;
     if (field == 0 && !CommitThresholdEdit(channel, text))
         ShowRangeMessage(Compressor, channel, kCompThreshold);
     else if (field == 1 && !CommitAttackEdit(channel, text))
@@ -199,15 +200,15 @@ void CQuendaDlg::OnListSelected(int id, int index)
     if (index < 0)
         return;
     switch (id) {
-    case 1086: SetFreqShift(0, index); break;
-    case 1102: SetFreqShift(1, index); break;
-    case 1082: SetGateThreshold(0, index); break;
-    case 1084: SetGateThreshold(1, index); break;
-    case 1044: SetStaticNotchCount(0, index); break;
-    case 1104: SetStaticNotchCount(1, index); break;
-    case 1049: SetDetectSpeed(index); break;
-    case 1108: SetPanelLock(index); break;
-    case 1110: SetChannelLink(index); break;
+    case kIdShiftA: SetFreqShift(0, index); break;
+    case kIdShiftB: SetFreqShift(1, index); break;
+    case kIdGateA: SetGateThreshold(0, index); break;
+    case kIdGateB: SetGateThreshold(1, index); break;
+    case kIdNotchCountA: SetStaticNotchCount(0, index); break;
+    case kIdNotchCountB: SetStaticNotchCount(1, index); break;
+    case kIdDetectSpeed: SetDetectSpeed(index); break;
+    case kIdPanelLock: SetPanelLock(index); break;
+    case kIdChannelLink: SetChannelLink(index); break;
     default: break;
     }
 }
@@ -215,21 +216,21 @@ void CQuendaDlg::OnListSelected(int id, int index)
 void CQuendaDlg::OnButtonClicked(int id)
 {
     switch (id) {
-    case 1046: ToggleMute(0); break;
-    case 1047: ToggleMute(1); break;
-    case 1048:
+    case kIdMute: ToggleMute(0); break;
+    case kIdMute + 1: ToggleMute(1); break;
+    case kIdConnect:
         if (m_link.onConnectButton)
             m_link.onConnectButton();
         break;
-    case 1050: RunPresetDialog<CMemoryLoad>(); break;
-    case 1051: RunPresetDialog<CMemorySave>(); break;
-    case 1055: ToggleLanguage(); break;
-    case 1076: TogglePeqBypass(0); break;
-    case 1079: TogglePeqBypass(1); break;
-    case 1077: ToggleNotchBypass(0); break;
-    case 1080: ToggleNotchBypass(1); break;
-    case 1078: ClearNotches(0); break;
-    case 1081: ClearNotches(1); break;
+    case kIdLoad: RunPresetDialog<CMemoryLoad>(); break;
+    case kIdSave: RunPresetDialog<CMemorySave>(); break;
+    case kIdLanguage: ToggleLanguage(); break;
+    case kIdPeqBypass: TogglePeqBypass(0); break;
+    case kIdPeqBypass + 3: TogglePeqBypass(1); break;
+    case kIdNotchBypass: ToggleNotchBypass(0); break;
+    case kIdNotchBypass + 3: ToggleNotchBypass(1); break;
+    case kIdNotchClear: ClearNotches(0); break;
+    case kIdNotchClear + 3: ClearNotches(1); break;
     default: break;
     }
 }
@@ -335,7 +336,7 @@ void CQuendaDlg::SetDetectSpeed(int index)
         g_ChannelBlocks[0].detectSpeed = U8(index);
         g_ChannelBlocks[1].detectSpeed = U8(index);
     }
-    SelectEntry(1049, index, index);
+    SelectEntry(kIdDetectSpeed, index, index);
     QueueSetParam(AREA_CHANNEL, 0, kGroupNotch);
 }
 

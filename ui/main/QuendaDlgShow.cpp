@@ -7,6 +7,7 @@
 #include "ui/controls/XPButton.h"
 #include "ui/controls/xSkinButton.h"
 #include "ui/graph/CFStatic.h"
+#include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 
 #include <QComboBox>
@@ -55,14 +56,14 @@ void CQuendaDlg::ShowChannelSection(ChannelSection section, int channel, int fie
 void CQuendaDlg::ShowGain(int channel)
 {
     const int gain = CopyBlock(channel).gain.Get();
-    Edit(1040 + channel)->setText(GainText(gain));
+    Edit(kIdGainEdit + channel)->setText(GainText(gain));
     Fader(channel)->SetInvertedPos(gain);
 }
 
 void CQuendaDlg::ShowCompressorFields(int channel, int fields)
 {
     const ChannelBlock block = CopyBlock(channel);
-    const int first = 1028 + 4 * channel;
+    const int first = kIdCompEdit + 4 * channel;
     if (fields & kCompThreshold)
         Edit(first)->setText(CompThresholdText(block.compThreshold));
     if (fields & kCompAttack)
@@ -75,13 +76,13 @@ void CQuendaDlg::ShowCompressorFields(int channel, int fields)
 
 void CQuendaDlg::ShowMuteButton(int channel)
 {
-    SetSameImages(SkinButton(1046 + channel), MuteImage(CopyBlock(channel).mute != 0));
+    SetSameImages(SkinButton(kIdMute + channel), MuteImage(CopyBlock(channel).mute != 0));
 }
 
 void CQuendaDlg::ShowNotchBypassButton(int channel)
 {
     const bool on = CopyBlock(channel).notchBypass != 0;
-    SetSameImages(SkinButton(1077 + 3 * channel), NotchBypassImage(CurrentLanguage(), on));
+    SetSameImages(SkinButton(kIdNotchBypass + 3 * channel), NotchBypassImage(CurrentLanguage(), on));
 }
 
 void CQuendaDlg::UpdatePeqBypassState(int channel)
@@ -91,7 +92,7 @@ void CQuendaDlg::UpdatePeqBypassState(int channel)
     for (int k = 0; k < kBandCount && flat; ++k)
         flat = block.bands[k].gainCode.Get() == 120;
     g_PeqBypassed[channel] = flat ? 1 : 0;
-    SetSameImages(SkinButton(1076 + 3 * channel), PeqBypassImage(CurrentLanguage(), flat));
+    SetSameImages(SkinButton(kIdPeqBypass + 3 * channel), PeqBypassImage(CurrentLanguage(), flat));
 }
 
 void CQuendaDlg::OnDeviceRefresh(qintptr, qintptr lParam)
@@ -113,24 +114,24 @@ void CQuendaDlg::OnDeviceRefresh(qintptr, qintptr lParam)
     }
     const ChannelBlock a = CopyBlock(0);
     const ChannelBlock b = CopyBlock(1);
-    SelectEntry(1049, a.detectSpeed, a.detectSpeed);
-    SelectEntry(1082, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
-    SelectEntry(1084, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
+    SelectEntry(kIdDetectSpeed, a.detectSpeed, a.detectSpeed);
+    SelectEntry(kIdGateA, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
+    SelectEntry(kIdGateB, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
     ShowNotchBypassButton(0);
     ShowNotchBypassButton(1);
     UpdatePeqBypassState(0);
     UpdatePeqBypassState(1);
-    SelectEntry(1086, a.freqShift, a.freqShift);
-    SelectEntry(1102, b.freqShift, b.freqShift);
-    SelectEntry(1044, a.staticNotchCount, a.staticNotchCount);
-    SelectEntry(1104, b.staticNotchCount, b.staticNotchCount);
+    SelectEntry(kIdShiftA, a.freqShift, a.freqShift);
+    SelectEntry(kIdShiftB, b.freqShift, b.freqShift);
+    SelectEntry(kIdNotchCountA, a.staticNotchCount, a.staticNotchCount);
+    SelectEntry(kIdNotchCountB, b.staticNotchCount, b.staticNotchCount);
     ReloadEqualizers();
     RedrawGraphs();
     SaveBandGains();
     const GlobalSettings globals = CopyGlobals();
-    SelectEntry(1108, globals.panelLock, globals.panelLock);
+    SelectEntry(kIdPanelLock, globals.panelLock, globals.panelLock);
     g_ChannelLinked = globals.channelLink == 2 ? 1 : 0;
-    SelectEntry(1110, g_ChannelLinked.load(), globals.channelLink);
+    SelectEntry(kIdChannelLink, g_ChannelLinked.load(), globals.channelLink);
 }
 
 // A code without an entry shows as its number and selects nothing.
@@ -166,13 +167,13 @@ void CQuendaDlg::ApplyLanguageLists()
     const int language = CurrentLanguage();
     const ChannelBlock a = CopyBlock(0);
     const GlobalSettings globals = CopyGlobals();
-    FillList(1049, DetectSpeedEntries(language));
-    SelectEntry(1049, a.detectSpeed, a.detectSpeed);
-    FillList(1108, PanelLockEntries(language));
-    SelectEntry(1108, globals.panelLock, globals.panelLock);
+    FillList(kIdDetectSpeed, DetectSpeedEntries(language));
+    SelectEntry(kIdDetectSpeed, a.detectSpeed, a.detectSpeed);
+    FillList(kIdPanelLock, PanelLockEntries(language));
+    SelectEntry(kIdPanelLock, globals.panelLock, globals.panelLock);
     g_ChannelLinked = globals.channelLink == 2 ? 1 : 0;
-    FillList(1110, ChannelLinkEntries(language));
-    SelectEntry(1110, g_ChannelLinked.load(), globals.channelLink);
+    FillList(kIdChannelLink, ChannelLinkEntries(language));
+    SelectEntry(kIdChannelLink, g_ChannelLinked.load(), globals.channelLink);
 }
 
 void CQuendaDlg::ApplyLanguageImages()
@@ -182,7 +183,7 @@ void CQuendaDlg::ApplyLanguageImages()
         const ButtonImages& images = button.images[language];
         SkinButton(button.id)->SetImages(images.normal, images.down, images.over);
     }
-    SetSameImages(SkinButton(1048), kConnectImageOff);
+    SetSameImages(SkinButton(kIdConnect), kConnectImageOff);
 }
 
 void CQuendaDlg::ApplyLanguageLabels()
@@ -205,7 +206,7 @@ void CQuendaDlg::ShowConnectButton()
 
 void CQuendaDlg::SetConnectImage(int bitmapId)
 {
-    SetSameImages(SkinButton(1048), bitmapId);
+    SetSameImages(SkinButton(kIdConnect), bitmapId);
 }
 
 void CQuendaDlg::ReloadAndRedraw(int channel)
