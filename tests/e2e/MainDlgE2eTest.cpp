@@ -7,6 +7,7 @@
 #include "transport/HidBackendSimulated.h"
 #include "ui/main/QuendaLink.h"
 
+#include <algorithm>
 #include <chrono>
 #include "ui/controls/BitmapSlider.h"
 #include "ui/controls/SpinButton.h"
@@ -388,6 +389,26 @@ TEST_F(EndToEnd, GraphDragSendsTheBandToTheUnit)
     EXPECT_EQ(m_unit.Current(1).bands[7].freqHz.Get(), dragged.freqHz.Get());
     EXPECT_EQ(Block(1).bands[7].gainCode.Get(), dragged.gainCode.Get());
     EXPECT_TRUE(ShowsImage(1079, 197));   // the drag ended the bypass look of the flat channel
+}
+
+TEST_F(EndToEnd, MuteSendsGroupZeroOfItsChannelAsOneReport)
+{
+    OpenWindow();
+    Connect();
+    const std::size_t before = m_backend.Written(0).size();
+    Click(1047);
+    Tick(1);
+    const std::vector<OutputReport> written = m_backend.Written(0);
+    ASSERT_GT(written.size(), before);
+    const OutputReport& report = written[before];
+    const std::uint8_t expected[] = {
+        0x00,                                                              // report ID
+        0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA1, 0x04, 0x00, 0x01, 0x00, 0x08, 0x00,   // header: A1h, area 4, CH B, group 0
+        0x50, 0x00, 0x50, 0x00, 0x01, 0x00, 0x00, 0x00,                   // reserved0 80, gain 80, mute 1
+        0xA4, 0xAA};                                                       // checksum, end byte
+    ASSERT_TRUE(std::equal(std::begin(expected), std::end(expected), report.begin()));
+    EXPECT_TRUE(std::all_of(report.begin() + sizeof expected, report.end(), [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(m_unit.Current(1).mute, 1);
 }
 
 TEST_F(EndToEnd, ConnectPressedAgainDisconnects)

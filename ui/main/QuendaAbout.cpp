@@ -14,6 +14,7 @@ namespace {
 constexpr double kPixelsPerDialogUnit = 1.7;
 constexpr int kFontPixels = 12;
 constexpr int kIconPixels = 32;
+constexpr int kIconId = 128;
 
 QRect DialogRect(int x, int y, int cx, int cy)
 {
@@ -35,7 +36,9 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     setFixedSize(DialogRect(0, 0, 235, 55).size());
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap::fromImage(LoadResourceImage(128)).scaled(kIconPixels, kIconPixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    const QImage image = LoadResourceImage(kIconId);
+    icon->setPixmap(QPixmap::fromImage(image).scaled(kIconPixels, kIconPixels, Qt::KeepAspectRatio,
+                                                     Qt::SmoothTransformation));
     icon->setGeometry(QRect(DialogRect(11, 17, 0, 0).topLeft(), QSize(kIconPixels, kIconPixels)));
 
     auto* name = new QLabel(QStringLiteral("Quenda 1.0 版"), this);
