@@ -1,0 +1,62 @@
+// Feeds arbitrary bytes to the reader thread's path as a stream of 65-byte
+// input reports, and applies every refresh the replies ask for to the model,
+// as the main window does: a notch refresh or a full refresh rebuilds both
+// channels' filters from the image and sums their curves.
+#include "model/KTVEQ.h"
+#include "protocol/Communication.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr PlotRect kGraphPlot{kPlotInsetX, kPlotInsetY, kPlotInsetX + 600, kPlotInsetY + 300};
+
+int g_PendingRefresh = 0;
+
+void SetUpOnce()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    BuildEqualizers(false);
+    for (CKTVEQ& eq : g_Equalizers)
+        eq.SetPlotRect(kGraphPlot);
+    SetDeviceRefreshHook([](int lParam) { g_PendingRefresh = lParam; });
+    SetWriteReportHook([](const std::uint8_t*) { return true; });
+    SetLampHook(nullptr);
+}
+
+void RefreshModel()
+{
+    ReloadEqualizers();
+    for (CKTVEQ& eq : g_Equalizers) {
+        eq.SetPlotRect(kGraphPlot);
+        eq.ComputeCurves();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    SetUpOnce();
+    ResetReceiver();
+    g_Connected.store(1);
+    std::uint8_t report[kInputReportSize];
+    for (std::size_t offset = 0; offset < size; offset += kInputReportSize) {
+        const std::size_t chunk = std::min(kInputReportSize, size - offset);
+        std::memset(report, 0, sizeof report);
+        std::memcpy(report, data + offset, chunk);
+        FeedInputReport(report);
+        if (g_PendingRefresh != 0) {
+            g_PendingRefresh = 0;
+            RefreshModel();
+        }
+        SchedulerTick();
+        RefreshMeters();
+    }
+    return 0;
+}
