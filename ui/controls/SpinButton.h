@@ -20,7 +20,7 @@ public:
 
     // Narrows the edit by the spin's width and places the spin in the freed space.
     void SetBuddy(QLineEdit* edit);
-    QLineEdit* Buddy() const { return m_buddy; }
+    QLineEdit* Buddy() const { return qobject_cast<QLineEdit*>(m_buddy.data()); }
 
     QToolButton* UpButton() const { return m_up; }
     QToolButton* DownButton() const { return m_down; }
@@ -38,5 +38,6 @@ private:
 
     QToolButton* m_up;
     QToolButton* m_down;
-    QPointer<QLineEdit> m_buddy;
+    // Held as a QWidget: the filter still sees events while the edit is being destroyed.
+    QPointer<QWidget> m_buddy;
 };
