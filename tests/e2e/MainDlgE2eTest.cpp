@@ -411,6 +411,20 @@ TEST_F(EndToEnd, MuteSendsGroupZeroOfItsChannelAsOneReport)
     EXPECT_EQ(m_unit.Current(1).mute, 1);
 }
 
+TEST_F(EndToEnd, ListChosenWithTheKeyboardReachesTheUnit)
+{
+    CQuendaDlg& dlg = OpenWindow();
+    Connect();
+    ShowActive();
+    QComboBox* shifter = dlg.List(1102);
+    shifter->setFocus();
+    QTest::keyClick(shifter, Qt::Key_Down);
+    QTest::keyClick(shifter, Qt::Key_Down);
+    Tick(2);
+    EXPECT_EQ(ListText(1102), "4Hz");
+    EXPECT_EQ(m_unit.Current(1).freqShift, 2);
+}
+
 TEST_F(EndToEnd, ConnectPressedAgainDisconnects)
 {
     OpenWindow();
