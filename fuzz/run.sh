@@ -7,7 +7,7 @@ seconds=${1:-600}
 tools/install-deps.sh clang libclang-rt-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUENDA_FUZZ=ON -DQUENDA_SANITIZE=address,undefined -DQUENDA_BUILD_BENCH=OFF
-cmake --build build-fuzz --target $(cd fuzz && ls *.cpp | sed 's/^/fuzz_/; s/\.cpp$//')
+cmake --build build-fuzz -j2 --target $(cd fuzz && ls *.cpp | sed 's/^/fuzz_/; s/\.cpp$//')
 for source in fuzz/*.cpp; do
     name=$(basename "$source" .cpp)
     work=build-fuzz/corpus-$name
