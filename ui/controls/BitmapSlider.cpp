@@ -52,6 +52,15 @@ QImage LoadKeyedImage(int id, bool transparent, std::uint32_t colour, int pixelX
     return image;
 }
 
+// Loads an image and, unless activeId is 0, its active variant; false when either fails.
+bool LoadKeyedPair(int imageId, int activeId, bool transparent, std::uint32_t colour, int pixelX, int pixelY,
+                   QImage& image, QImage& active)
+{
+    image = LoadKeyedImage(imageId, transparent, colour, pixelX, pixelY);
+    active = activeId != 0 ? LoadKeyedImage(activeId, transparent, colour, pixelX, pixelY) : QImage();
+    return !image.isNull() && (activeId == 0 || !active.isNull());
+}
+
 QSize LogicalSize(const QImage& image)
 {
     return image.deviceIndependentSize().toSize();
@@ -75,15 +84,10 @@ bool CBitmapSlider::SetChannelImages(int imageId, int activeId, bool transparent
         update();
         return true;
     }
-    QImage channel = LoadKeyedImage(imageId, transparent, colour, pixelX, pixelY);
-    if (channel.isNull())
-        return false;
+    QImage channel;
     QImage active;
-    if (activeId != 0) {
-        active = LoadKeyedImage(activeId, transparent, colour, pixelX, pixelY);
-        if (active.isNull())
-            return false;
-    }
+    if (!LoadKeyedPair(imageId, activeId, transparent, colour, pixelX, pixelY, channel, active))
+        return false;
     m_channel = channel;
     m_activeChannel = active;
     m_hasActiveChannel = !active.isNull();
@@ -110,15 +114,10 @@ bool CBitmapSlider::SetThumbImages(int imageId, int activeId, bool transparent,
         update();
         return true;
     }
-    QImage thumb = LoadKeyedImage(imageId, transparent, colour, pixelX, pixelY);
-    if (thumb.isNull())
-        return false;
+    QImage thumb;
     QImage active;
-    if (activeId != 0) {
-        active = LoadKeyedImage(activeId, transparent, colour, pixelX, pixelY);
-        if (active.isNull())
-            return false;
-    }
+    if (!LoadKeyedPair(imageId, activeId, transparent, colour, pixelX, pixelY, thumb, active))
+        return false;
     m_thumb = thumb;
     m_activeThumb = active;
     m_hasActiveThumb = !active.isNull();
