@@ -589,6 +589,23 @@ TEST_F(MainDlg, NotchRefreshTouchesOnlyTheGraphs)
     EXPECT_EQ(g_BandTable[0].bands[kBandCount].freqHz.Get(), 1000);
 }
 
+// Idle polls bring the same notch tables again and again: only a change reloads the graphs.
+TEST_F(MainDlg, NotchRefreshWithUnchangedTablesLeavesTheModelAlone)
+{
+    CQuendaDlg& dlg = Open();
+    SetBlock(1, [](ChannelBlock& b) { b.notches[3].freqHz.Set(2500); });
+    dlg.OnDeviceRefresh(0, kRefreshNotches);
+    ASSERT_EQ(g_BandTable[1].bands[kBandCount + 3].freqHz.Get(), 2500);
+
+    g_BandTable[1].bands[kBandCount + 3].freqHz.Set(777);   // would be overwritten by a reload
+    dlg.OnDeviceRefresh(0, kRefreshNotches);
+    EXPECT_EQ(g_BandTable[1].bands[kBandCount + 3].freqHz.Get(), 777);
+
+    SetBlock(0, [](ChannelBlock& b) { b.notches[0].aux.Set(1); });
+    dlg.OnDeviceRefresh(0, kRefreshNotches);
+    EXPECT_EQ(g_BandTable[1].bands[kBandCount + 3].freqHz.Get(), 2500);
+}
+
 TEST_F(MainDlg, FullRefreshShowsEveryFieldAndAdoptsTheUnitLanguage)
 {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));

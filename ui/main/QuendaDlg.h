@@ -2,11 +2,14 @@
 // parameter image; refreshed from the image, in English or Chinese.
 #pragma once
 
+#include "protocol/CommunicationImage.h"
+
 #include <QBasicTimer>
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -106,6 +109,8 @@ private:
     void ApplyLanguageImages();
     void ApplyLanguageLabels();
     void ReloadAndRedraw(int channel);
+    void ReloadModel();
+    bool NotchesAsLoaded() const;
     void RedrawGraphs();
 
     bool CommitGainEdit(int channel, const QString& text);
@@ -131,6 +136,9 @@ private:
     QIcon m_hIcon;
     QBasicTimer m_timer;
     bool m_linkStarted = false;
+    // Both notch tables as the equalizers last loaded them; a notch refresh that
+    // brings the same tables again needs no reload and no redraw.
+    std::array<std::uint8_t, kChannelCount * kNotchTableSize> m_loadedNotches{};
 };
 
 // The main dialog that the reader thread posts WM_DEVICE_REFRESH to.

@@ -15,12 +15,24 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
+#include <cstring>
+
 namespace {
 
 ChannelBlock CopyBlock(int channel)
 {
     ImageLock lock(g_ImageMutex);
     return g_ChannelBlocks[channel];
+}
+
+std::array<std::uint8_t, kChannelCount * kNotchTableSize> CopyNotchTables()
+{
+    std::array<std::uint8_t, kChannelCount * kNotchTableSize> tables;
+    ImageLock lock(g_ImageMutex);
+    for (int c = 0; c < kChannelCount; ++c)
+        std::memcpy(tables.data() + c * kNotchTableSize, BlockBytes(g_ChannelBlocks[c]) + kNotchTableOffset,
+                    kNotchTableSize);
+    return tables;
 }
 
 GlobalSettings CopyGlobals()
@@ -98,7 +110,9 @@ void CQuendaDlg::UpdatePeqBypassState(int channel)
 void CQuendaDlg::OnDeviceRefresh(qintptr, qintptr lParam)
 {
     if (lParam == kRefreshNotches) {
-        ReloadEqualizers();
+        if (NotchesAsLoaded())
+            return;
+        ReloadModel();
         RedrawGraphs();
         return;
     }
@@ -125,7 +139,7 @@ void CQuendaDlg::OnDeviceRefresh(qintptr, qintptr lParam)
     SelectEntry(kIdShiftB, b.freqShift, b.freqShift);
     SelectEntry(kIdNotchCountA, a.staticNotchCount, a.staticNotchCount);
     SelectEntry(kIdNotchCountB, b.staticNotchCount, b.staticNotchCount);
-    ReloadEqualizers();
+    ReloadModel();
     RedrawGraphs();
     SaveBandGains();
     const GlobalSettings globals = CopyGlobals();
@@ -211,8 +225,21 @@ void CQuendaDlg::SetConnectImage(int bitmapId)
 
 void CQuendaDlg::ReloadAndRedraw(int channel)
 {
-    ReloadEqualizers();
+    ReloadModel();
     Graph(channel)->Redraw();
+}
+
+// The tables are taken before the reload, so a reply landing in between costs one
+// more reload later rather than a graph that misses it.
+void CQuendaDlg::ReloadModel()
+{
+    m_loadedNotches = CopyNotchTables();
+    ReloadEqualizers();
+}
+
+bool CQuendaDlg::NotchesAsLoaded() const
+{
+    return CopyNotchTables() == m_loadedNotches;
 }
 
 void CQuendaDlg::RedrawGraphs()
