@@ -1,0 +1,455 @@
+// Thousands of seeded random user actions on the real main window over the HID
+// link to a simulated unit that drops, corrupts, delays and garbles, goes
+// silent and is unplugged; the window's timer and the unit's clock are ticked
+// by hand. Afterwards the window still answers and, once the faults stop, the
+// unit holds what the image holds.
+#include "ui/MainDlgFixture.h"
+
+#include "model/DataConver.h"
+#include "model/KTVEQ.h"
+#include "protocol/CommunicationFraming.h"
+#include "transport/HidBackendSimulated.h"
+#include "ui/controls/BitmapSlider.h"
+#include "ui/controls/ControlId.h"
+#include "ui/controls/SpinButton.h"
+#include "ui/controls/WindowMessage.h"
+#include "ui/graph/CFStatic.h"
+#include "ui/main/QuendaLink.h"
+#include "ui/presets/PresetDlg.h"
+#include "ui/presets/PresetList.h"
+
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <random>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr std::uint32_t kSoakSeed = 20261210;
+constexpr int kSoakActions = 2000;
+constexpr int kCalmActions = 100;   // after the faults stop
+constexpr int kThumbX = 40;
+// A UI call may wait once for a write the device never completes; anything
+// beyond that plus scheduling slack is a hang. The soak shortens the wait so
+// that stalled writes cost little time; the bound stays the program's own.
+constexpr milliseconds kSoakWriteWait{250};
+constexpr milliseconds kUiCallLimit = kDefaultWriteWaitLimit + milliseconds(500);
+constexpr milliseconds kReaderIdleLimit{2000};
+constexpr int kSetParamBytes = static_cast<int>(kNotchTableOffset);   // what set-parameter reaches
+
+constexpr int kEditIds[] = {1040, 1041, 1028, 1029, 1032, 1033};
+constexpr int kSpinIds[] = {2092, 2093, 2094, 2095, 2096, 2097, 2098, 2099, 2100, 2101};
+constexpr int kListIds[] = {1049, 1108, 1044, 1086, 1082, 1104, 1102, 1084};
+constexpr int kChannelButtonIds[] = {1046, 1047, 1076, 1077, 1078, 1079, 1080, 1081};
+constexpr int kGlobalItems[] = {kGlobalItemPanelLock, kGlobalItemChannelLink, kGlobalItemLanguage};
+const char* const kTypedTexts[] = {"0", "-3", "9.9", "10", "-80", "-81", "25", "40", "300", "-40", "18", "OFF",
+                                   "abc", "", "-", "5ms", "1e3", "-0.5", "99999999999"};
+const char* const kPresetNames[] = {"Live", "Stage 2", "主持人", "KTV 包房", "ABCDEFGHIJKLMNOPQ", "", "x"};
+
+enum class Action {
+    FaderDrag, FaderWheel, Spin, TypeEdit, PickList, KeyList, Button, GraphPost, GraphMouse,
+    PresetLoad, PresetSave, PresetRename, Language, ConnectButton, Unplug, Faults, Ticks, kCount
+};
+
+class Soak : public MainDlgFixture {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        m_link = std::make_unique<CQuendaLink>(m_backend);
+        SetWriteWaitLimit(kSoakWriteWait);
+    }
+
+    void TearDown() override
+    {
+        m_backend.SetWriteFault(0, SimulatedWriteFault::None);
+        m_dlg.reset();
+        m_link.reset();
+        SetWriteWaitLimit(kDefaultWriteWaitLimit);
+        MainDlgFixture::TearDown();
+    }
+
+    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
+    bool Chance(double p) { return std::bernoulli_distribution(p)(m_random); }
+    template <class T, std::size_t N>
+    const T& OneOf(const T (&items)[N]) { return items[Pick(0, static_cast<int>(N) - 1)]; }
+
+    // Runs one call of the UI thread and keeps the longest.
+    void Timed(const std::function<void()>& call)
+    {
+        const Clock::time_point start = Clock::now();
+        call();
+        m_longest = std::max(m_longest, std::chrono::duration_cast<milliseconds>(Clock::now() - start));
+    }
+
+    bool UnitPlugged() { return !m_backend.Enumerate().empty(); }
+
+    // One tick of the window and of the unit; a command the scheduler turns to
+    // CMD_DONE is counted: after its retries (given up) or because it could not go out.
+    void Tick()
+    {
+        const std::uint8_t before = g_CommandSlot.code.load();
+        const std::uint8_t attempts = g_Attempts.load();
+        Timed([this] { m_dlg->OnTimer(); });
+        if (before != CMD_DONE && g_CommandSlot.code.load() == CMD_DONE)
+            ++(attempts >= kMaxAttempts ? m_givenUp : m_notSent);
+        m_backend.Tick();
+        if (g_DeviceOpen.load() == 1 && UnitPlugged() && !m_backend.WaitUntilReaderIdle(kReaderIdleLimit))
+            ++m_readerStuck;
+        Timed([] { QCoreApplication::sendPostedEvents(); });
+        ++m_ticks;
+    }
+
+    void Ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            Tick();
+    }
+
+    void OpenWindow()
+    {
+        CQuendaDlg& dlg = Open(m_link->Handlers());
+        m_link->AttachWindow(&dlg);
+        ShowActive();
+    }
+
+    // Ticks until the slot is back to polling; false if the link is not there.
+    bool RunToPoll(int limit)
+    {
+        for (int i = 0; i < limit; ++i) {
+            Tick();
+            if (g_Connected.load() != 0 && g_CommandSlot.code.load() == CMD_POLL)
+                return true;
+        }
+        return false;
+    }
+
+    bool ConnectNow()
+    {
+        for (int tries = 0; tries < 5; ++tries) {
+            if (g_Connected.load() == 0)
+                Click(1048);
+            if (RunToPoll(60) && g_Connected.load() != 0)
+                return true;
+        }
+        return false;
+    }
+
+    // Runs trigger(); the modal dialog it opens is handed to drive, which must close it.
+    void WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& drive)
+    {
+        QObject context;
+        QTimer::singleShot(0, &context, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                drive(modal);
+        });
+        trigger();
+    }
+
+    static QPoint RowPoint(CPresetList* list, int row)
+    {
+        list->scrollToItem(list->item(row, 0));
+        return list->visualRect(list->model()->index(row, 1)).center();
+    }
+
+    static void ClickChild(QWidget* dlg, int id) { QTest::mouseClick(FindControl(dlg, id), Qt::LeftButton); }
+
+    void ChooseRow(QWidget* dlg)
+    {
+        auto* list = qobject_cast<CPresetList*>(FindControl(dlg, IDC_PRESET_LIST));
+        if (Chance(0.9))
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowPoint(list, Pick(0, kUserPresetCount - 1)));
+    }
+
+    void PresetDialog(int button)
+    {
+        WithModal([&] { Click(button); }, [&](QWidget* dlg) {
+            ChooseRow(dlg);
+            ClickChild(dlg, Chance(0.8) ? IDOK : IDCANCEL);
+        });
+    }
+
+    void RenamePreset()
+    {
+        WithModal([&] { Click(1051); }, [&](QWidget* saveDlg) {
+            auto* list = qobject_cast<CPresetList*>(FindControl(saveDlg, IDC_PRESET_LIST));
+            const QPoint at = RowPoint(list, Pick(0, kUserPresetCount - 1));
+            WithModal([&] {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+            }, [&](QWidget* nameDlg) {
+                auto* edit = qobject_cast<QLineEdit*>(FindControl(nameDlg, 1028));
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Delete);
+                for (const QChar c : QString::fromUtf8(OneOf(kPresetNames)))
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+                ClickChild(nameDlg, Chance(0.85) ? IDOK : IDCANCEL);
+            });
+            ClickChild(saveDlg, IDCANCEL);
+        });
+    }
+
+    void DragFader()
+    {
+        CBitmapSlider* fader = m_dlg->Fader(Pick(0, 1));
+        const int from = fader->PosToPixel(fader->GetPos());
+        const int to = fader->PosToPixel(Pick(0, 90));
+        QTest::mousePress(fader, Qt::LeftButton, {}, QPoint(kThumbX, from));
+        QTest::mouseMove(fader, QPoint(kThumbX, (from + to) / 2));
+        QTest::mouseMove(fader, QPoint(kThumbX, to));
+        QTest::mouseRelease(fader, Qt::LeftButton, {}, QPoint(kThumbX, to));
+    }
+
+    void TurnWheel()
+    {
+        CBitmapSlider* fader = m_dlg->Fader(Pick(0, 1));
+        const QPointF at(kThumbX, 50);
+        QWheelEvent wheel(at, fader->mapToGlobal(at), QPoint(), QPoint(0, Chance(0.5) ? 120 : -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(fader, &wheel);
+    }
+
+    void StepSpin()
+    {
+        auto* spin = qobject_cast<CSpinButton*>(m_dlg->Control(OneOf(kSpinIds)));
+        QTest::mouseClick(Chance(0.5) ? spin->UpButton() : spin->DownButton(), Qt::LeftButton);
+    }
+
+    // Types over an edit, then commits with Enter or by moving the focus away.
+    void TypeIntoEdit()
+    {
+        const int id = OneOf(kEditIds);
+        const bool byEnter = Chance(0.5);
+        QLineEdit* edit = m_dlg->Edit(id);
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, QString::fromUtf8(OneOf(kTypedTexts)));
+        if (byEnter)
+            QTest::keyClick(edit, Qt::Key_Return);
+        else
+            m_dlg->Edit(id == 1040 ? 1041 : 1040)->setFocus();
+    }
+
+    void PickListEntry()
+    {
+        QComboBox* list = m_dlg->List(OneOf(kListIds));
+        if (list->count() == 0)
+            return;
+        const int index = Pick(0, list->count() - 1);
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+
+    void StepListByKey()
+    {
+        QComboBox* list = m_dlg->List(OneOf(kListIds));
+        list->setFocus();
+        QTest::keyClick(list, Chance(0.5) ? Qt::Key_Down : Qt::Key_Up);
+    }
+
+    void PostGraphBand()
+    {
+        const int channel = Pick(0, 1);
+        const int band = Pick(0, kBandCount - 1);
+        BandParams& record = g_BandTable[channel].bands[band];
+        record.freqHz.Set(static_cast<std::int16_t>(Pick(20, 20000)));
+        record.gainCode.Set(static_cast<std::int16_t>(Pick(0, 240)));
+        PostWindowMessage(m_dlg.get(), WM_GRAPH_BAND_CHANGED, band, channel);
+    }
+
+    void DragGraph()
+    {
+        const int channel = Pick(0, 1);
+        CFStatic* graph = m_dlg->Graph(channel);
+        const PlotPoint from = g_Equalizers[channel].GetAt(Pick(0, kBandCount - 1)).HandleRect().Centre();
+        const QPoint start(from.x, from.y);
+        const QPoint end = start + QPoint(Pick(-60, 60), Pick(-60, 60));
+        QMouseEvent hover(QEvent::MouseMove, QPointF(start), graph->mapToGlobal(QPointF(start)), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(graph, &hover);
+        QTest::mousePress(graph, Qt::LeftButton, {}, start);
+        QTest::mouseMove(graph, (start + end) / 2);
+        QTest::mouseMove(graph, end);
+        QTest::mouseRelease(graph, Qt::LeftButton, {}, end);
+        const int timer = channel == 0 ? kGraphTimerIdA : kGraphTimerIdB;
+        graph->OnTimer(timer);
+        graph->OnTimer(timer);
+    }
+
+    void UnplugOrReplug()
+    {
+        if (!UnitPlugged()) {
+            m_backend.Plug(0);
+            ++m_replugs;
+        } else if (Chance(0.5)) {
+            m_backend.Unplug(0);
+        } else {
+            m_backend.UnplugAfterWrites(0, Pick(1, 4));   // may vanish inside a frame
+        }
+    }
+
+    void ChangeFaults()
+    {
+        const double p = Pick(0, 12) / 100.0;
+        m_unit.SetFaults({.dropCommand = p, .dropReply = p, .corruptReply = p, .delayReply = 2 * p,
+                          .maxDelayTicks = Pick(1, 8), .garbageReport = p / 2});
+        m_unit.SetSilent(Chance(0.1));
+        const double write = Pick(0, 99) / 100.0;
+        m_backend.SetWriteFault(0, write < 0.04   ? SimulatedWriteFault::Stall
+                                   : write < 0.12 ? SimulatedWriteFault::Fail
+                                                  : SimulatedWriteFault::None);
+        m_stalls += write < 0.04;
+    }
+
+    void Do(Action action)
+    {
+        switch (action) {
+        case Action::FaderDrag: DragFader(); break;
+        case Action::FaderWheel: TurnWheel(); break;
+        case Action::Spin: StepSpin(); break;
+        case Action::TypeEdit: TypeIntoEdit(); break;
+        case Action::PickList: PickListEntry(); break;
+        case Action::KeyList: StepListByKey(); break;
+        case Action::Button: Click(OneOf(kChannelButtonIds)); break;
+        case Action::GraphPost: PostGraphBand(); break;
+        case Action::GraphMouse: DragGraph(); break;
+        case Action::PresetLoad: PresetDialog(1050); break;
+        case Action::PresetSave: PresetDialog(1051); break;
+        case Action::PresetRename: RenamePreset(); break;
+        case Action::Language: Click(1055); break;
+        case Action::ConnectButton: Click(1048); break;
+        case Action::Unplug: UnplugOrReplug(); break;
+        case Action::Faults: ChangeFaults(); break;
+        case Action::Ticks: break;
+        case Action::kCount: break;
+        }
+    }
+
+    // Rare actions (link, faults, dialogs) less often than the controls.
+    Action RandomAction()
+    {
+        static constexpr int kWeights[] = {8, 6, 10, 10, 10, 4, 10, 8, 6, 2, 2, 2, 2, 1, 1, 3, 6};
+        static_assert(std::size(kWeights) == static_cast<std::size_t>(Action::kCount));
+        std::discrete_distribution<int> pick(std::begin(kWeights), std::end(kWeights));
+        return static_cast<Action>(pick(m_random));
+    }
+
+    // Bytes of the unit's current memory, globals and names that differ from the image.
+    int DifferencesFromImage()
+    {
+        int differences = 0;
+        const auto count = [&differences](const void* a, const void* b, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i)
+                differences += static_cast<const std::uint8_t*>(a)[i] != static_cast<const std::uint8_t*>(b)[i];
+        };
+        for (int c = 0; c < kChannelCount; ++c) {
+            const ChannelBlock unit = m_unit.Current(c);
+            ImageLock lock(g_ImageMutex);
+            count(&unit, &g_ChannelBlocks[c], kSetParamBytes);
+        }
+        const UnitGlobals globals = m_unit.Globals();
+        std::array<UnitName, kUnitNameCount> names;
+        for (int r = 0; r < kUnitNameCount; ++r)
+            names[static_cast<std::size_t>(r)] = m_unit.PresetName(r);
+        ImageLock lock(g_ImageMutex);
+        count(globals.data(), GlobalBytes(g_GlobalSettings), kUnitGlobalBytes);
+        for (int r = 0; r < kUnitNameCount; ++r)
+            count(names[static_cast<std::size_t>(r)].data(), g_PresetNames.records[r], kPresetNameWireSize);
+        return differences;
+    }
+
+    // What a user does to bring the unit back in line: every group, the bands,
+    // the global items and the preset names once more.
+    void ResendImage()
+    {
+        for (int c = 0; c < kChannelCount; ++c) {
+            for (int group = 0; group < kGroupCount; ++group) {
+                QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(group));
+                EXPECT_TRUE(RunToPoll(40)) << "channel " << c << " group " << group;
+            }
+            QueueWriteBands(AREA_CHANNEL, static_cast<std::uint8_t>(c));
+            EXPECT_TRUE(RunToPoll(40)) << "bands of channel " << c;
+        }
+        for (const int item : kGlobalItems) {
+            QueueSetParam(AREA_GLOBAL, 0, static_cast<std::uint8_t>(item));
+            EXPECT_TRUE(RunToPoll(40)) << "global item " << item;
+        }
+        for (int n = 0; n < kUnitNameCount; ++n) {
+            Timed([n] { SendPresetName(static_cast<std::uint8_t>(n), g_PresetNames.records[n]); });
+            Ticks(2);
+        }
+    }
+
+    CSimulatedHidBackend m_backend;
+    CSimulatedUnit& m_unit = m_backend.Unit(m_backend.AddDevice(SimulatedDeviceSpec{}));
+    std::unique_ptr<CQuendaLink> m_link;
+    std::mt19937 m_random{kSoakSeed};
+    milliseconds m_longest{0};
+    int m_givenUp = 0;
+    int m_notSent = 0;
+    int m_readerStuck = 0;
+    int m_replugs = 0;
+    int m_stalls = 0;
+    int m_ticks = 0;
+};
+
+TEST_F(Soak, RandomActionsUnderFaultsLeaveTheUnitEqualToTheImage)
+{
+    const Clock::time_point start = Clock::now();
+    OpenWindow();
+    ASSERT_TRUE(ConnectNow());
+    std::array<int, static_cast<std::size_t>(Action::kCount)> done{};
+    for (int i = 0; i < kSoakActions; ++i) {
+        const Action action = RandomAction();
+        ++done[static_cast<std::size_t>(action)];
+        Timed([&] { Do(action); });
+        Ticks(Pick(0, action == Action::Ticks ? 20 : 3));
+    }
+    const int messages = static_cast<int>(m_messages.size());
+
+    m_unit.SetFaults({});
+    m_unit.SetSilent(false);
+    m_backend.SetWriteFault(0, SimulatedWriteFault::None);
+    m_backend.UnplugAfterWrites(0, 0);
+    if (!UnitPlugged())
+        m_backend.Plug(0);
+    QCoreApplication::sendPostedEvents();
+    const bool reconnected = g_Connected.load() == 0;
+    ASSERT_TRUE(ConnectNow());
+    for (int i = 0; i < kCalmActions; ++i) {   // the controls still reach the unit
+        Timed([&] { Do(static_cast<Action>(Pick(0, static_cast<int>(Action::GraphMouse)))); });
+        Ticks(Pick(1, 3));
+    }
+    Ticks(40);
+    const int differencesBefore = DifferencesFromImage();
+    ResendImage();
+    Ticks(10);
+
+    EXPECT_EQ(DifferencesFromImage(), 0);
+    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_EQ(m_readerStuck, 0);
+    EXPECT_EQ(m_backend.ClosesWhileInUse(), 0);
+    EXPECT_LT(m_longest, kUiCallLimit);
+    for (std::size_t a = 0; a < done.size(); ++a)
+        EXPECT_GT(done[a], 0) << "action kind " << a << " never ran";
+    const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+    std::cout << "[ soak ] " << kSoakActions << " actions, " << m_ticks << " ticks, commands given up after retries "
+              << m_givenUp << ", dropped unsent " << m_notSent << ", replugs " << m_replugs << ", stalled-write spells " << m_stalls
+              << ", message boxes " << messages << ", reconnected at the end " << reconnected
+              << ", bytes differing before the re-send " << differencesBefore << ", longest UI call "
+              << m_longest.count() << " ms, run " << elapsed.count() << " ms\n";
+    RecordProperty("given_up", m_givenUp);
+    RecordProperty("longest_ui_call_ms", static_cast<int>(m_longest.count()));
+    EXPECT_GT(m_givenUp, 0);   // the faults did bite
+}
+
+}  // namespace
