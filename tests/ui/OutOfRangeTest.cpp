@@ -1,0 +1,224 @@
+// Codes outside every defined range arrive through the reply path (recall,
+// notch tables, setup with the global bytes and the names) and the window is
+// refreshed from them: it shows plain numbers or placeholders and never reads
+// outside a table (the address and undefined-behaviour sanitizers watch the
+// reads).
+#include "ui/MainDlgFixture.h"
+
+#include "protocol/CommunicationReply.h"
+#include "ui/controls/ControlId.h"
+#include "ui/presets/MemoryLoad.h"
+#include "ui/presets/PresetList.h"
+
+#include <array>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Feeds one reply frame to the receiver as the reader thread does, report by report.
+void FeedReply(std::uint8_t code, std::uint8_t a1, std::uint8_t a3, const Bytes& payload)
+{
+    const auto n = static_cast<std::uint16_t>(payload.size());
+    Bytes frame(FrameReportCount(n) * kReportSize);
+    EncodeFrame(code, a1, 0, a3, 0, payload.data(), n, frame.data());
+    for (std::size_t at = 0; at < frame.size(); at += kReportSize) {
+        std::array<std::uint8_t, kInputReportSize> report{};
+        std::memcpy(report.data() + 1, frame.data() + at, kReportSize);
+        FeedInputReport(report.data());
+    }
+}
+
+// A recall of both channels, then both notch tables, each refresh handled by the window.
+void FeedUnitState(const Bytes& blocks)
+{
+    FeedReply(CMD_RECALL_PRESET, 0, 0, blocks);
+    QCoreApplication::sendPostedEvents();
+    for (std::uint8_t c = 0; c < kChannelCount; ++c) {
+        const auto notches = blocks.begin() + static_cast<std::ptrdiff_t>(sizeof(ChannelBlock) * c + kNotchTableOffset);
+        FeedReply(CMD_POLL, kStatusNotches, c, Bytes(notches, notches + kNotchReplySize));
+        QCoreApplication::sendPostedEvents();
+    }
+}
+
+Bytes SetupReply(std::uint8_t globalByte, const std::vector<std::string>& names)
+{
+    Bytes payload(kSetupReplySize, 0);
+    std::fill_n(payload.begin(), kSetupGlobalBytes, globalByte);
+    for (std::size_t r = 0; r < names.size(); ++r)
+        std::memcpy(payload.data() + kSetupGlobalBytes + kPresetNameWireSize * r, names[r].data(),
+                    std::min<std::size_t>(names[r].size(), kPresetNameWireSize));
+    return payload;
+}
+
+struct FillCase {
+    const char* what;
+    std::uint8_t even, odd;   // bytes at even and odd offsets of the 348
+    // What both channels show: gain, threshold, attack, release, ratio; the
+    // placeholders of speed, gate, shift and notch count.
+    const char* gain;
+    const char* threshold;
+    const char* attack;
+    const char* release;
+    const char* ratio;
+    const char* speed;
+    const char* gate;
+    const char* shift;
+    const char* notchCount;
+};
+
+void PrintTo(const FillCase& c, std::ostream* os) { *os << c.what; }
+
+class OutOfRangeFill : public MainDlgFixture, public testing::WithParamInterface<FillCase> {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        Open().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    }
+
+    void ExpectShown(int channel, const FillCase& c)
+    {
+        const int comp = 1028 + 4 * channel;
+        EXPECT_EQ(Text(1040 + channel), c.gain);
+        EXPECT_EQ(Text(comp), c.threshold);
+        EXPECT_EQ(Text(comp + 1), c.attack);
+        EXPECT_EQ(Text(comp + 2), c.release);
+        EXPECT_EQ(Text(comp + 3), c.ratio);
+        const int gate = channel == 0 ? 1082 : 1084;
+        const int shift = channel == 0 ? 1086 : 1102;
+        const int notchCount = channel == 0 ? 1044 : 1104;
+        for (auto [id, raw] : {std::pair{gate, c.gate}, std::pair{shift, c.shift}, std::pair{notchCount, c.notchCount}}) {
+            EXPECT_EQ(ListIndex(id) == -1, *raw != '\0') << id;
+            EXPECT_EQ(m_dlg->List(id)->placeholderText(), raw) << id;
+        }
+    }
+};
+
+// Every byte of both blocks (bands, widths, types, slopes and notches included)
+// is out of range; the window refreshes, paints and runs its timer.
+TEST_P(OutOfRangeFill, RecallAndNotchTablesShowAsRawNumbers)
+{
+    const FillCase& c = GetParam();
+    Bytes blocks(kRecallReplySize);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        blocks[i] = i % 2 == 0 ? c.even : c.odd;
+    FeedUnitState(blocks);
+    EXPECT_FALSE(m_dlg->grab().isNull());
+    m_dlg->OnTimer();
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        SCOPED_TRACE(channel);
+        ExpectShown(channel, c);
+    }
+    EXPECT_EQ(ListIndex(1049), -1);
+    EXPECT_EQ(m_dlg->List(1049)->placeholderText(), c.speed);
+    EXPECT_TRUE(ShowsImage(1046, c.even != 0 ? 139 : 140));   // any non-zero mute byte is muted
+    EXPECT_TRUE(m_messages.empty());
+}
+
+// Offsets: gain 2-3, threshold 16, attack 17, release 18, ratio 19, gate 8,
+// shift 6, speed 121 (odd), notch count 123 (odd).
+INSTANTIATE_TEST_SUITE_P(Codes, OutOfRangeFill, testing::Values(
+    FillCase{"all FFh", 0xFF, 0xFF, "-81", "215", "260ms", "255", "255", "255", "255", "255", "255"},
+    FillCase{"all 80h", 0x80, 0x80, "-32720", "88", "133ms", "128", "128", "128", "128", "128", "128"},
+    FillCase{"all 7Fh", 0x7F, 0x7F, "32559", "87", "132ms", "127", "Inf:1", "127", "127", "127", "127"},
+    FillCase{"16-bit -32768", 0x00, 0x80, "-32848", "-40", "133ms", "Atkx2", "128", "128", "", "", "128"}));
+
+class OutOfRange : public MainDlgFixture {};
+
+TEST_F(OutOfRange, RandomRecallsNeverLeaveTheWindowBroken)
+{
+    Open().show();
+    std::mt19937 random(348);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 50; ++round) {
+        Bytes blocks(kRecallReplySize);
+        for (std::uint8_t& b : blocks)
+            b = static_cast<std::uint8_t>(byte(random));
+        FeedUnitState(blocks);
+        m_dlg->grab();
+        const ChannelBlock a = Block(0);
+        EXPECT_EQ(Text(1040), QString::number(a.gain.Get() - 80)) << round;
+        EXPECT_EQ(Text(1031), a.compRatio == 127 ? QString("Inf:1")
+                              : a.compRatio > 127 ? QString::number(a.compRatio)
+                                                  : QString::number(a.compRatio + 1) + ":1")
+            << round;
+    }
+}
+
+class OutOfRangeSetup : public MainDlgFixture {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        Open().show();
+    }
+
+    void FeedSetup(const Bytes& payload)
+    {
+        FeedReply(CMD_READ_SETUP, kSetupWithGlobals, 0, payload);
+        FeedUnitState(Bytes(kRecallReplySize, 0));
+    }
+};
+
+TEST_F(OutOfRangeSetup, GlobalBytesOutsideTheirCodesShowAsPlaceholders)
+{
+    for (const std::uint8_t code : {std::uint8_t{0xFF}, std::uint8_t{0x80}, std::uint8_t{3}}) {
+        FeedSetup(SetupReply(code, {}));
+        EXPECT_EQ(ListIndex(1108), -1) << int(code);
+        EXPECT_EQ(m_dlg->List(1108)->placeholderText(), QString::number(code));
+        EXPECT_EQ(g_LanguageChinese.load(), 1);   // any non-zero byte is Chinese
+        EXPECT_EQ(g_ChannelLinked.load(), 0);
+        EXPECT_EQ(m_dlg->List(1110)->currentIndex(), 0);
+        EXPECT_FALSE(m_dlg->grab().isNull());
+    }
+}
+
+// Names as the unit may send them: sixteen bytes without a NUL, bytes GBK
+// leaves undefined, lead bytes without their trail byte.
+TEST_F(OutOfRangeSetup, NamesWithoutNulOrWithInvalidGbkShowHarmlessly)
+{
+    const std::vector<std::string> names = {
+        std::string(16, '\xff'),
+        "ABCDEFGHIJKLMNOP",
+        std::string("A\xff" "B\0\0\0\0\0\0\0\0\0\0\0\0\0", 16),
+        std::string("ABCDEFGHIJKLMNO\x81", 16),
+        std::string(16, '\x80'),
+        std::string("\x01\x02\x1b\x7f" "ab\xfe\xfe\xfe", 9),
+    };
+    FeedSetup(SetupReply(0, names));
+    CMemoryLoad load(m_dlg.get());
+    load.show();
+    auto* list = qobject_cast<CPresetList*>(FindControl(&load, IDC_PRESET_LIST));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->RowName(1), "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(list->RowName(2), "A?B");
+    EXPECT_EQ(list->RowName(3), "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(list->RowName(4), QString(16, QChar(0x20AC)));   // 80h is the euro sign in GBK
+    EXPECT_EQ(list->RowName(5), "????ab?");   // FEFEh is private use; the lone lead byte at the end is dropped
+    for (int n = 1; n <= kUserPresetCount; ++n)
+        EXPECT_LE(list->RowName(n).size(), kPresetNameWireSize) << n;
+    EXPECT_FALSE(load.grab().isNull());
+}
+
+TEST_F(OutOfRangeSetup, NamesOnlyReplyWithoutNulsStaysInsideItsRecords)
+{
+    Bytes payload(kSetupNamesReplySize, 0xFF);
+    FeedReply(CMD_READ_SETUP, kSetupNamesOnly, 0, payload);
+    for (int r = 1; r <= 19; ++r) {
+        ImageLock lock(g_ImageMutex);
+        EXPECT_EQ(g_PresetNames.records[r][kPresetNameWireSize - 1], '\0') << r;
+    }
+    CMemoryLoad load(m_dlg.get());
+    auto* list = qobject_cast<CPresetList*>(FindControl(&load, IDC_PRESET_LIST));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->RowName(1), QString(15, '?'));
+    EXPECT_EQ(list->RowName(20), " USER 20    ");
+}
+
+}  // namespace
