@@ -88,7 +88,9 @@ protected:
     {
         const Clock::time_point start = Clock::now();
         call();
-        m_longest = std::max(m_longest, std::chrono::duration_cast<milliseconds>(Clock::now() - start));
+        const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+        m_longest = std::max(m_longest, took);
+        m_writesWaitedOut += took >= kSoakWriteWait;
     }
 
     bool UnitPlugged() { return !m_backend.Enumerate().empty(); }
@@ -99,6 +101,7 @@ protected:
     {
         const std::uint8_t before = g_CommandSlot.code.load();
         const std::uint8_t attempts = g_Attempts.load();
+        m_connectedTicks += g_Connected.load() != 0;
         Timed([this] { m_dlg->OnTimer(); });
         if (before != CMD_DONE && g_CommandSlot.code.load() == CMD_DONE)
             ++(attempts >= kMaxAttempts ? m_givenUp : m_notSent);
@@ -285,16 +288,25 @@ protected:
         graph->OnTimer(timer);
     }
 
-    void UnplugOrReplug()
+    void Unplug()
     {
-        if (!UnitPlugged()) {
-            m_backend.Plug(0);
-            ++m_replugs;
-        } else if (Chance(0.5)) {
+        if (Chance(0.5))
             m_backend.Unplug(0);
-        } else {
+        else
             m_backend.UnplugAfterWrites(0, Pick(1, 4));   // may vanish inside a frame
-        }
+        m_unpluggedFor = Pick(3, 40);
+    }
+
+    // The unit comes back some actions after it went; the user connects again.
+    void ReplugWhenDue()
+    {
+        if (UnitPlugged() || --m_unpluggedFor > 0)
+            return;
+        m_backend.Plug(0);
+        QCoreApplication::sendPostedEvents();
+        ++m_replugs;
+        if (g_Connected.load() == 0 && Chance(0.8))
+            Click(1048);
     }
 
     void ChangeFaults()
@@ -327,16 +339,19 @@ protected:
         case Action::PresetRename: RenamePreset(); break;
         case Action::Language: Click(1055); break;
         case Action::ConnectButton: Click(1048); break;
-        case Action::Unplug: UnplugOrReplug(); break;
+        case Action::Unplug: Unplug(); break;
         case Action::Faults: ChangeFaults(); break;
         case Action::Ticks: break;
         case Action::kCount: break;
         }
     }
 
-    // Rare actions (link, faults, dialogs) less often than the controls.
+    // Rare actions (link, faults, dialogs) less often than the controls; a
+    // disconnected user soon presses connect again.
     Action RandomAction()
     {
+        if (g_Connected.load() == 0 && Chance(0.04))
+            return Action::ConnectButton;
         static constexpr int kWeights[] = {8, 6, 10, 10, 10, 4, 10, 8, 6, 2, 2, 2, 2, 1, 1, 3, 6};
         static_assert(std::size(kWeights) == static_cast<std::size_t>(Action::kCount));
         std::discrete_distribution<int> pick(std::begin(kWeights), std::end(kWeights));
@@ -398,8 +413,11 @@ protected:
     int m_notSent = 0;
     int m_readerStuck = 0;
     int m_replugs = 0;
+    int m_unpluggedFor = 0;   // actions until the unit is plugged in again
     int m_stalls = 0;
     int m_ticks = 0;
+    int m_connectedTicks = 0;
+    int m_writesWaitedOut = 0;   // UI calls that sat out a stalled write
 };
 
 TEST_F(Soak, RandomActionsUnderFaultsLeaveTheUnitEqualToTheImage)
@@ -409,6 +427,7 @@ TEST_F(Soak, RandomActionsUnderFaultsLeaveTheUnitEqualToTheImage)
     ASSERT_TRUE(ConnectNow());
     std::array<int, static_cast<std::size_t>(Action::kCount)> done{};
     for (int i = 0; i < kSoakActions; ++i) {
+        Timed([this] { ReplugWhenDue(); });
         const Action action = RandomAction();
         ++done[static_cast<std::size_t>(action)];
         Timed([&] { Do(action); });
@@ -442,7 +461,8 @@ TEST_F(Soak, RandomActionsUnderFaultsLeaveTheUnitEqualToTheImage)
     for (std::size_t a = 0; a < done.size(); ++a)
         EXPECT_GT(done[a], 0) << "action kind " << a << " never ran";
     const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
-    std::cout << "[ soak ] " << kSoakActions << " actions, " << m_ticks << " ticks, commands given up after retries "
+    std::cout << "[ soak ] " << kSoakActions << " actions, " << m_ticks << " ticks (" << m_connectedTicks
+              << " connected), writes waited out " << m_writesWaitedOut << ", commands given up after retries "
               << m_givenUp << ", dropped unsent " << m_notSent << ", replugs " << m_replugs << ", stalled-write spells " << m_stalls
               << ", message boxes " << messages << ", reconnected at the end " << reconnected
               << ", bytes differing before the re-send " << differencesBefore << ", longest UI call "

@@ -7,6 +7,7 @@
 
 #include "protocol/CommunicationReply.h"
 #include "ui/controls/ControlId.h"
+#include "ui/controls/XPButton.h"
 #include "ui/presets/MemoryLoad.h"
 #include "ui/presets/PresetList.h"
 
@@ -101,7 +102,7 @@ protected:
 };
 
 // Every byte of both blocks (bands, widths, types, slopes and notches included)
-// is out of range; the window refreshes, paints and runs its timer.
+// and the meter bytes are out of range; the window refreshes, paints and runs its timer.
 TEST_P(OutOfRangeFill, RecallAndNotchTablesShowAsRawNumbers)
 {
     const FillCase& c = GetParam();
@@ -109,8 +110,15 @@ TEST_P(OutOfRangeFill, RecallAndNotchTablesShowAsRawNumbers)
     for (std::size_t i = 0; i < blocks.size(); ++i)
         blocks[i] = i % 2 == 0 ? c.even : c.odd;
     FeedUnitState(blocks);
+    FeedReply(CMD_POLL, 0, 0, {c.even, c.odd, c.even, c.odd});   // meter bytes
     EXPECT_FALSE(m_dlg->grab().isNull());
     m_dlg->OnTimer();
+    for (auto [channel, meter] : {std::pair{0, c.even}, std::pair{1, c.odd}}) {
+        const int bottom = channel == 0 ? 1056 : 1066;
+        EXPECT_EQ(m_dlg->Lamp(bottom)->IsLit(), (meter & 0x7F) >= 2) << channel;
+        EXPECT_EQ(m_dlg->Lamp(bottom + 8)->IsLit(), (meter & 0x7F) >= 57) << channel;
+        EXPECT_EQ(m_dlg->Lamp(bottom + kOverloadLamp)->IsLit(), (meter & 0x80) != 0) << channel;
+    }
     for (int channel = 0; channel < kChannelCount; ++channel) {
         SCOPED_TRACE(channel);
         ExpectShown(channel, c);
