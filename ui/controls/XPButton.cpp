@@ -22,8 +22,11 @@ void CXPButton::SetLampImages(int litId, int darkId)
     FitAndRedraw();
 }
 
+// The meters set every lamp on every tick: only a change is worth a repaint.
 void CXPButton::SetLit(bool lit)
 {
+    if (lit == m_bLit)
+        return;
     m_bLit = lit;
     FitAndRedraw();
 }

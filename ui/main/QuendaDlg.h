@@ -110,7 +110,8 @@ private:
     void ApplyLanguageLabels();
     void ReloadAndRedraw(int channel);
     void ReloadModel();
-    bool NotchesAsLoaded() const;
+    // Bit c set: channel c's notch table differs from the one last loaded.
+    std::uint8_t NotchTablesChanged() const;
     void RedrawGraphs();
 
     bool CommitGainEdit(int channel, const QString& text);

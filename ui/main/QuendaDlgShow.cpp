@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -110,10 +111,14 @@ void CQuendaDlg::UpdatePeqBypassState(int channel)
 void CQuendaDlg::OnDeviceRefresh(qintptr, qintptr lParam)
 {
     if (lParam == kRefreshNotches) {
-        if (NotchesAsLoaded())
+        const std::uint8_t changed = NotchTablesChanged();
+        if (changed == 0)
             return;
         ReloadModel();
-        RedrawGraphs();
+        for (int c = 0; c < kChannelCount; ++c) {
+            if (changed & (1u << c))
+                Graph(c)->Redraw();
+        }
         return;
     }
     const int unitLanguage = CopyGlobals().language != 0 ? kChinese : kEnglish;
@@ -237,9 +242,17 @@ void CQuendaDlg::ReloadModel()
     ReloadEqualizers();
 }
 
-bool CQuendaDlg::NotchesAsLoaded() const
+std::uint8_t CQuendaDlg::NotchTablesChanged() const
 {
-    return CopyNotchTables() == m_loadedNotches;
+    const auto tables = CopyNotchTables();
+    std::uint8_t changed = 0;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto offset = static_cast<std::ptrdiff_t>(c * kNotchTableSize);
+        if (!std::equal(tables.begin() + offset, tables.begin() + offset + kNotchTableSize,
+                        m_loadedNotches.begin() + offset))
+            changed |= static_cast<std::uint8_t>(1u << c);
+    }
+    return changed;
 }
 
 void CQuendaDlg::RedrawGraphs()
