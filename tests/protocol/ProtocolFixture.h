@@ -2,6 +2,7 @@
 // SendFrame writes and feeds frames built by EncodeFrame to the receiver.
 #pragma once
 
+#include "ProcessState.h"
 #include "protocol/Communication.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,7 @@ class ProtocolTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        LoadImageDefaults();
-        LoadInitialPresetNames();
-        ResetSchedulerState();
-        ResetReceiver();
-        for (auto& m : g_MeterBytes)
-            m.store(0);
-        g_MeterShown[0] = g_MeterShown[1] = 0;
-        g_ChannelLinked.store(0);
-        g_WriteBusy.store(0);
+        ResetProcessState();
         g_Connected.store(1);
         SetWriteWaitLimit(kDefaultWriteWaitLimit);
         SetWriteReportHook([this](const std::uint8_t* data) {

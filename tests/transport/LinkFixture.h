@@ -3,6 +3,7 @@
 // device changes queued as the UI thread's event queue would hold them.
 #pragma once
 
+#include "ProcessState.h"
 #include "protocol/Communication.h"
 #include "transport/HidBackendSimulated.h"
 #include "transport/HidLink.h"
@@ -33,16 +34,7 @@ class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        LoadImageDefaults();
-        LoadInitialPresetNames();
-        ResetSchedulerState();
-        ResetReceiver();
-        for (auto& m : g_MeterBytes)
-            m.store(0);
-        g_Connected.store(0);
-        g_DeviceOpen.store(0);
-        g_WriteBusy.store(0);
-        g_LanguageChinese.store(0);
+        ResetProcessState();
         SetWriteWaitLimit(kDefaultWriteWaitLimit);
         SetLampHook(nullptr);
         SetDeviceRefreshHook([this](int lParam) {

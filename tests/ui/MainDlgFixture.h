@@ -5,6 +5,7 @@
 #include "protocol/Communication.h"
 #include "ui/controls/MessageBox.h"
 #include "ui/controls/ResourceImage.h"
+#include "ProcessState.h"
 #include "ui/main/QuendaDlg.h"
 
 #include <QApplication>
@@ -51,23 +52,6 @@ struct ShownMessage {
     QString text;
     QString caption;
 };
-
-inline void ResetProcessState()
-{
-    LoadImageDefaults();
-    LoadInitialPresetNames();
-    ResetSchedulerState();
-    ResetReceiver();
-    g_Connected = 0;
-    g_DeviceOpen = 0;
-    g_WriteBusy = 0;
-    g_LanguageChinese = 0;
-    g_ChannelLinked = 0;
-    g_NotchClearRequest = 0;
-    for (auto& meter : g_MeterBytes)
-        meter = 0;
-    g_MeterShown[0] = g_MeterShown[1] = 0;
-}
 
 class MainDlgFixture : public testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // connected link whose reports are recorded, and message boxes read from a hook.
 #pragma once
 
+#include "ProcessState.h"
 #include "protocol/Communication.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/MessageBox.h"
@@ -39,10 +40,7 @@ class PresetDlgTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        LoadImageDefaults();
-        LoadInitialPresetNames();
-        ResetSchedulerState();
-        g_WriteBusy.store(0);
+        ResetProcessState();
         g_Connected.store(1);
         g_LanguageChinese.store(0);
         SetWriteReportHook([this](const std::uint8_t* data) {
