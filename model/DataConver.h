@@ -14,7 +14,6 @@ constexpr int kGridIndex1000Hz = 136;
 constexpr int kMinFreqHz = 20;
 constexpr int kMaxFreqHz = 20000;
 constexpr int kMinGainCode = 0;
-constexpr int kFlatGainCode = 120;     // 0 dB
 constexpr int kMaxGainCode = 240;
 constexpr int kNotchGainCode = 60;     // -6 dB
 constexpr int kMinBwCode = 0;

@@ -6,10 +6,8 @@
 namespace {
 
 constexpr std::int16_t kDefaultBandFreqHz[kBandCount] = {40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300};
-constexpr std::int16_t kFlatGainCode = 120;
 constexpr std::int16_t kDefaultBwCode = 32;
 constexpr std::int16_t kDefaultGain = 80;
-constexpr std::int16_t kNoNotchFreqHz = 20;
 constexpr int kPaddedNameLength = 12;
 
 void SetPaddedName(char* record, const char* text)
@@ -39,7 +37,7 @@ ChannelBlock DefaultChannelBlock()
     block.reserved0.Set(kDefaultGain);
     block.gain.Set(kDefaultGain);
     block.gateThreshold = 1;
-    block.compThreshold = 59;
+    block.compThreshold = kCompThresholdOff;
     for (int k = 0; k < kBandCount; ++k) {
         block.bands[k].freqHz.Set(kDefaultBandFreqHz[k]);
         block.bands[k].gainCode.Set(kFlatGainCode);

@@ -67,6 +67,12 @@ constexpr int kRefreshAll = 0xFF;                   // lParam: every parameter c
 constexpr int kRefreshNotches = 0xFE;               // lParam: a notch table changed
 
 constexpr int kChannelCount = 2;
+
+// Codes with a meaning of their own in the channel block.
+constexpr int kGainCodeMax = 90;            // +10 dB
+constexpr int kCompThresholdOff = 59;       // compressor threshold "OFF"
+constexpr int kFlatGainCode = 120;          // a band at 0 dB
+constexpr std::int16_t kNoNotchFreqHz = 20; // a notch entry at or below this holds no notch
 constexpr int kBandCount = 12;
 constexpr int kNotchCount = 12;
 constexpr int kGroupCount = 16;

@@ -13,7 +13,6 @@ constexpr std::uint8_t kNotchClearByte = 120;
 constexpr std::uint8_t kStaticCountByte = 123;
 constexpr std::uint8_t kNotchBypassByte = 125;
 constexpr std::uint8_t kNotchGroup = 15;
-constexpr std::int16_t kNoNotchHz = 20;
 constexpr int kLowestNotchHz = 21;
 constexpr int kHighestNotchHz = 20000;
 constexpr int kOverloadOneIn = 12;   // meter replies that flag overload, roughly
@@ -328,7 +327,7 @@ void CSimulatedUnit::GrowNotches(int channel)
     const int staticCount = std::min<int>(block.staticNotchCount, kNotchCount);
     int slot = -1;
     for (int i = 0; i < staticCount && slot < 0; ++i)
-        if (block.notches[i].freqHz.Get() <= kNoNotchHz)
+        if (block.notches[i].freqHz.Get() <= kNoNotchFreqHz)
             slot = i;
     if (slot < 0) {
         if (staticCount == kNotchCount)
@@ -343,7 +342,7 @@ void CSimulatedUnit::ClearNotches(int channel)
 {
     for (NotchEntry& notch : m_current[channel].notches) {
         notch.aux.Set(0);
-        notch.freqHz.Set(kNoNotchHz);
+        notch.freqHz.Set(kNoNotchFreqHz);
     }
 }
 

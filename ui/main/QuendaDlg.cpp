@@ -41,7 +41,6 @@ constexpr int kFaderScaleImage = 135;
 constexpr int kKnobImage = 136;
 constexpr int kKnobDraggedImage = 137;
 constexpr int kKnobLeftMargin = 33;
-constexpr int kGainCodeMax = 90;
 
 // Meter lamps, lit and dark: eight green level lamps, a yellow one, a red overload lamp.
 constexpr int kGreenLampLit = 178, kGreenLampDark = 180;

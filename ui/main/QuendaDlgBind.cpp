@@ -16,13 +16,9 @@
 
 namespace {
 
-constexpr int kGainMax = 90;
-constexpr int kThresholdMax = 59;   // "OFF"
 constexpr int kAttackMax = 95;
 constexpr int kReleaseMax = 5;
 constexpr int kRatioMax = 127;      // "Inf:1"
-constexpr std::int16_t kFlatGain = 120;
-constexpr std::int16_t kEmptyNotchHz = 20;
 
 constexpr std::uint8_t kGroupGain = 0;
 constexpr std::uint8_t kGroupGate = 1;
@@ -47,7 +43,7 @@ void Step(std::uint8_t& code, bool raise, int max)
 void EmptyNotches(ChannelBlock& block)
 {
     for (NotchEntry& notch : block.notches)
-        notch.freqHz.Set(kEmptyNotchHz);
+        notch.freqHz.Set(kNoNotchFreqHz);
 }
 
 }  // namespace
@@ -60,13 +56,13 @@ void CQuendaDlg::StepChannelValue(ChannelSection section, int channel, int field
         ChannelBlock& block = g_ChannelBlocks[channel];
         if (section == Gain) {
             const int gain = block.gain.Get();
-            if (raise && gain < kGainMax)
+            if (raise && gain < kGainCodeMax)
                 block.gain.Set(static_cast<std::int16_t>(gain + 1));
             else if (!raise && gain > 0)
                 block.gain.Set(static_cast<std::int16_t>(gain - 1));
         } else if (section == Compressor) {
             if (fields & kCompThreshold)
-                Step(block.compThreshold, raise, kThresholdMax);
+                Step(block.compThreshold, raise, kCompThresholdOff);
             if (fields & kCompAttack)
                 Step(block.compAttack, raise, kAttackMax);
             if (fields & kCompRelease)
@@ -165,7 +161,7 @@ bool CQuendaDlg::CommitThresholdEdit(int channel, const QString& text)
     {
         ImageLock lock(g_ImageMutex);
         std::uint8_t& threshold = g_ChannelBlocks[channel].compThreshold;
-        if (code == threshold && code != kThresholdMax)
+        if (code == threshold && code != kCompThresholdOff)
             return true;
         threshold = U8(code);
     }
@@ -280,7 +276,7 @@ void CQuendaDlg::TogglePeqBypass(int channel)
             g_PeqBypassed[channel] = 1;
             for (int k = 0; k < kBandCount; ++k) {
                 g_SavedBandGains[channel][k] = bands[k].gainCode.Get();
-                bands[k].gainCode.Set(kFlatGain);
+                bands[k].gainCode.Set(kFlatGainCode);
             }
         } else {
             g_PeqBypassed[channel] = 0;

@@ -61,7 +61,6 @@ constexpr int kPeqBypassImages[2][2] = {{197, 198}, {190, 191}};
 
 constexpr const char* kReleaseMultiples[] = {"2", "4", "6", "8", "16", "32"};
 constexpr int kReleaseCodes = 6;
-constexpr int kThresholdOff = 59;
 constexpr int kRatioInfinite = 127;
 constexpr int kGateEntries = 71;   // "-30dB" .. "-99dB", "OFF"
 constexpr int kGateTopCode = 70;
@@ -187,7 +186,7 @@ QString GainText(int code)
 
 QString CompThresholdText(int code)
 {
-    return code == kThresholdOff ? QStringLiteral("OFF") : QString::number(code - 40);
+    return code == kCompThresholdOff ? QStringLiteral("OFF") : QString::number(code - 40);
 }
 
 QString CompAttackText(int code)
