@@ -1,0 +1,424 @@
+#include "ui/settings/SettingsFileFields.h"
+
+#include "model/DataConver.h"
+#include "model/Filter.h"
+#include "ui/settings/SettingsFileReasons.h"
+
+#include <QHash>
+
+#include <cmath>
+#include <limits>
+
+namespace settings_file {
+
+namespace {
+
+static_assert(offsetof(ChannelBlock, unused5) == 5 && offsetof(ChannelBlock, unused7) == 7);
+static_assert(offsetof(ChannelBlock, unused9) == 9 && offsetof(ChannelBlock, unused20) == 20);
+static_assert(offsetof(ChannelBlock, unused122) == 122 && offsetof(ChannelBlock, unused124) == 124);
+
+constexpr int kGainCodeAt0Db = 80;
+constexpr int kGateCodeOff = 0;
+constexpr int kGateCodeMin = 1;            // -99 dB
+constexpr int kGateCodeMax = 70;           // -30 dB
+constexpr int kGateDbOffset = -100;
+constexpr int kCompThresholdDbOffset = -40;
+constexpr int kCompAttackMax = 95;         // 100 ms
+constexpr int kCompAttackMsOffset = 5;
+constexpr int kCompRatioInf = 127;
+constexpr int kFreqShiftOff = 0;
+constexpr int kFreqShiftMax = 4;           // 8 Hz
+constexpr int kFreqShiftHzPerCode = 2;
+constexpr int kStaticNotchMax = 8;
+constexpr int kBwCodeOffset = 5;           // octaves = (code + 5) / 100
+constexpr int kGainCodesPerDb = 10;
+constexpr int kBwCodesPerOctave = 100;
+
+constexpr NamedCode kSwitchNames[] = {Flag(1, true), Flag(0, false)};
+constexpr NamedCode kLinkNames[] = {Flag(2, true), Flag(0, false)};
+constexpr NamedCode kFreqShiftNames[] = {Named(kFreqShiftOff, "off")};
+constexpr NamedCode kGateNames[] = {Named(kGateCodeOff, "off")};
+constexpr NamedCode kThresholdNames[] = {Named(kCompThresholdOff, "off")};
+constexpr NamedCode kReleaseNames[] = {Number(0, 2), Number(1, 4), Number(2, 6),
+                                       Number(3, 8), Number(4, 16), Number(5, 32)};
+constexpr NamedCode kRatioNames[] = {Named(kCompRatioInf, "inf")};
+constexpr NamedCode kDetectSpeedNames[] = {Named(0, "fast"), Named(1, "default"), Named(2, "slow")};
+constexpr NamedCode kBandTypeNames[] = {Named(FILTER_PEAK, "peak"), Named(FILTER_LOW_SHELF, "lowShelf"),
+                                        Named(FILTER_HIGH_SHELF, "highShelf")};
+constexpr NamedCode kSlopeNames[] = {Named(kSlope6dBPerOct, "6dB/Oct"), Named(kSlope12dBPerOct, "12dB/Oct")};
+constexpr NamedCode kPanelLockNames[] = {Named(0, "unlocked"), Named(1, "firstLevel"), Named(2, "secondLevel")};
+constexpr NamedCode kLanguageNames[] = {Named(0, "english"), Named(1, "chinese")};
+
+constexpr Codec kByteCodec{{}, Linear{0, 255, 1, 0, 1}};
+constexpr Codec kWordCodec{{}, Linear{std::numeric_limits<std::int16_t>::min(),
+                                      std::numeric_limits<std::int16_t>::max(), 1, 0, 1}};
+constexpr Codec kGainCodec{{}, Linear{0, kGainCodeMax, 1, -kGainCodeAt0Db, 1}};
+constexpr Codec kSwitchCodec{kSwitchNames, std::nullopt};
+constexpr Codec kFreqShiftCodec{kFreqShiftNames, Linear{1, kFreqShiftMax, kFreqShiftHzPerCode, 0, 1}};
+constexpr Codec kGateCodec{kGateNames, Linear{kGateCodeMin, kGateCodeMax, 1, kGateDbOffset, 1}};
+constexpr Codec kThresholdCodec{kThresholdNames, Linear{0, kCompThresholdOff - 1, 1, kCompThresholdDbOffset, 1}};
+constexpr Codec kAttackCodec{{}, Linear{0, kCompAttackMax, 1, kCompAttackMsOffset, 1}};
+constexpr Codec kReleaseCodec{kReleaseNames, std::nullopt};
+constexpr Codec kRatioCodec{kRatioNames, Linear{0, kCompRatioInf - 1, 1, 1, 1}};
+constexpr Codec kStaticNotchCodec{{}, Linear{0, kStaticNotchMax, 1, 0, 1}};
+constexpr Codec kDetectSpeedCodec{kDetectSpeedNames, std::nullopt};
+constexpr Codec kBandTypeCodec{kBandTypeNames, std::nullopt};
+constexpr Codec kFreqCodec{{}, Linear{kMinFreqHz, kMaxFreqHz, 1, 0, 1}};
+constexpr Codec kBandGainCodec{{}, Linear{kMinGainCode, kMaxGainCode, 1, -kFlatGainCode, kGainCodesPerDb}};
+constexpr Codec kWidthCodec{{}, Linear{kMinBwCode, kMaxBwCode, 1, kBwCodeOffset, kBwCodesPerOctave}};
+constexpr Codec kSlopeCodec{kSlopeNames, std::nullopt};
+constexpr Codec kPanelLockCodec{kPanelLockNames, std::nullopt};
+constexpr Codec kLinkCodec{kLinkNames, std::nullopt};
+constexpr Codec kLanguageCodec{kLanguageNames, std::nullopt};
+
+constexpr char kCompressor[] = "compressor";
+constexpr char kUninterpreted[] = "uninterpreted";
+
+constexpr FieldDesc kChannelFieldTable[] = {
+    {"", "gainDb", offsetof(ChannelBlock, gain), Storage::Word, &kGainCodec},
+    {"", "mute", offsetof(ChannelBlock, mute), Storage::Byte, &kSwitchCodec},
+    {"", "frequencyShiftHz", offsetof(ChannelBlock, freqShift), Storage::Byte, &kFreqShiftCodec},
+    {"", "noiseGateDb", offsetof(ChannelBlock, gateThreshold), Storage::Byte, &kGateCodec},
+    {kCompressor, "thresholdDb", offsetof(ChannelBlock, compThreshold), Storage::Byte, &kThresholdCodec},
+    {kCompressor, "attackMs", offsetof(ChannelBlock, compAttack), Storage::Byte, &kAttackCodec},
+    {kCompressor, "releaseTimesAttack", offsetof(ChannelBlock, compRelease), Storage::Byte, &kReleaseCodec},
+    {kCompressor, "ratio", offsetof(ChannelBlock, compRatio), Storage::Byte, &kRatioCodec},
+    {"", "staticNotchCount", offsetof(ChannelBlock, staticNotchCount), Storage::Byte, &kStaticNotchCodec},
+    {"", "notchBypass", offsetof(ChannelBlock, notchBypass), Storage::Byte, &kSwitchCodec},
+    {kUninterpreted, "reserved0", offsetof(ChannelBlock, reserved0), Storage::Word, &kWordCodec},
+    {kUninterpreted, "byte005", 5, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte007", 7, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte009", 9, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte010", 10, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte011", 11, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte012", 12, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte013", 13, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte014", 14, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte015", 15, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte020", 20, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte021", 21, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte022", 22, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte023", 23, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte122", 122, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "byte124", 124, Storage::Byte, &kByteCodec},
+    {kUninterpreted, "notch0Aux", offsetof(ChannelBlock, notches) + offsetof(NotchEntry, aux), Storage::Word,
+     &kWordCodec},
+};
+
+constexpr FieldDesc kBandFieldTable[] = {
+    {"", "type", offsetof(BandParams, type), Storage::Byte, &kBandTypeCodec},
+    {"", "frequencyHz", offsetof(BandParams, freqHz), Storage::Word, &kFreqCodec},
+    {"", "gainDb", offsetof(BandParams, gainCode), Storage::Word, &kBandGainCodec},
+    {"", "widthOctaves", offsetof(BandParams, bwCode), Storage::Word, &kWidthCodec},
+    {"", "slope", offsetof(BandParams, slope), Storage::Byte, &kSlopeCodec},
+};
+
+constexpr FieldDesc kDetectionSpeedField{"", "detectionSpeed", offsetof(ChannelBlock, detectSpeed), Storage::Byte,
+                                         &kDetectSpeedCodec};
+
+constexpr FieldDesc kGlobalFieldTable[] = {
+    {"", "panelLock", offsetof(GlobalItems, panelLock), Storage::Byte, &kPanelLockCodec},
+    {"", "channelsLinked", offsetof(GlobalItems, channelLink), Storage::Byte, &kLinkCodec},
+    {"", "language", offsetof(GlobalItems, language), Storage::Byte, &kLanguageCodec},
+};
+
+constexpr std::size_t StorageSize(Storage storage) { return storage == Storage::Word ? 2 : 1; }
+
+// The file keeps every byte of groups 0..15 exactly once, except `notchClear`.
+constexpr bool KeepsEveryGroupByte()
+{
+    constexpr std::size_t kGroupBytes = kGroupCount * kGroupSize;
+    int uses[kGroupBytes] = {};
+    auto mark = [&uses](std::size_t offset, Storage storage) {
+        for (std::size_t i = 0; i < StorageSize(storage); ++i)
+            ++uses[offset + i];
+    };
+    for (const FieldDesc& field : kChannelFieldTable)
+        mark(field.offset, field.storage);
+    for (std::size_t k = 0; k < kBandCount; ++k) {
+        for (const FieldDesc& field : kBandFieldTable)
+            mark(kBandsOffset + k * sizeof(BandParams) + field.offset, field.storage);
+    }
+    mark(kDetectionSpeedField.offset, kDetectionSpeedField.storage);
+    mark(offsetof(ChannelBlock, notchClear), Storage::Byte);
+    for (int use : uses) {
+        if (use != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(KeepsEveryGroupByte());
+
+int Decimals(int div)
+{
+    int decimals = 0;
+    for (int d = div; d > 1; d /= 10)
+        ++decimals;
+    return decimals;
+}
+
+double LinearValue(const Linear& linear, int code)
+{
+    return static_cast<double>(code * linear.mul + linear.add) / linear.div;
+}
+
+const Codec& RawCodec(Storage storage)
+{
+    return storage == Storage::Word ? kWordCodec : kByteCodec;
+}
+
+QJsonValue NamedJson(const NamedCode& named)
+{
+    switch (named.kind) {
+    case NamedCode::kText: return QJsonValue(QLatin1String(named.text));
+    case NamedCode::kFlag: return QJsonValue(named.number != 0);
+    case NamedCode::kNumber: break;
+    }
+    return QJsonValue(named.number);
+}
+
+bool SameKind(const NamedCode& named, const QJsonValue& value)
+{
+    switch (named.kind) {
+    case NamedCode::kText: return value.isString();
+    case NamedCode::kFlag: return value.isBool();
+    case NamedCode::kNumber: break;
+    }
+    return value.isDouble();
+}
+
+bool Matches(const NamedCode& named, const QJsonValue& value)
+{
+    if (!SameKind(named, value))
+        return false;
+    switch (named.kind) {
+    case NamedCode::kText: return value.toString() == QLatin1String(named.text);
+    case NamedCode::kFlag: return value.toBool() == (named.number != 0);
+    case NamedCode::kNumber: break;
+    }
+    return value.toDouble() == named.number;
+}
+
+QStringList NamedTexts(const Codec& codec, const QJsonValue& like)
+{
+    QStringList texts;
+    for (const NamedCode& named : codec.named) {
+        if (!like.isUndefined() && !SameKind(named, like))
+            continue;
+        texts << JsonText(NamedJson(named));
+    }
+    return texts;
+}
+
+bool LinearCode(const Linear& linear, const QJsonValue& value, const QString& path, int& code, SettingsError& error)
+{
+    const double v = value.toDouble();
+    const double low = LinearValue(linear, linear.codeMin);
+    const double high = LinearValue(linear, linear.codeMax);
+    const int decimals = Decimals(linear.div);
+    if (!(v >= low && v <= high)) {
+        error = OutOfRange(path, JsonText(value), FixedText(low, decimals), FixedText(high, decimals));
+        return false;
+    }
+    const double scaled = v * linear.div;
+    const double whole = std::round(scaled);
+    // the tolerance only absorbs the binary representation of a decimal such as 0.37
+    if (std::fabs(scaled - whole) > 1e-6) {
+        error = linear.div == 1 ? NotWhole(path, value) : OffGrid(path, value, FixedText(1.0 / linear.div, decimals));
+        return false;
+    }
+    const long long steps = static_cast<long long>(whole) - linear.add;
+    if (steps % linear.mul != 0) {
+        error = OffGrid(path, value, NumberText(static_cast<double>(linear.mul) / linear.div));
+        return false;
+    }
+    code = static_cast<int>(steps / linear.mul);
+    return true;
+}
+
+// {"code": n}: a code outside the field's defined values, as a unit may send it.
+bool RawCode(Storage storage, const QJsonObject& raw, const QString& path, int& code, SettingsError& error)
+{
+    const QString codePath = ChildPath(path, QLatin1String(kRawCodeKey));
+    const QJsonValue value = raw.value(QLatin1String(kRawCodeKey));
+    if (value.isUndefined()) {
+        error = MissingField(codePath);
+        return false;
+    }
+    for (auto it = raw.begin(); it != raw.end(); ++it) {
+        if (it.key() != QLatin1String(kRawCodeKey)) {
+            error = UnknownField(ChildPath(path, it.key()));
+            return false;
+        }
+    }
+    if (!value.isDouble()) {
+        error = WrongType(codePath, ExpectedNumber(), value);
+        return false;
+    }
+    return LinearCode(*RawCodec(storage).linear, value, codePath, code, error);
+}
+
+bool RefuseValue(const Codec& codec, const QJsonValue& value, const QString& path, SettingsError& error)
+{
+    const QStringList sameKind = NamedTexts(codec, value);
+    if (!codec.linear && !sameKind.isEmpty())
+        error = NotOneOf(path, value, sameKind);
+    else
+        error = WrongType(path, Alternatives(NamedTexts(codec, QJsonValue::Undefined), codec.linear.has_value()),
+                          value);
+    return false;
+}
+
+// A sub-object of the record's object, holding nothing but its own fields.
+bool ReadSection(std::span<const FieldDesc> fields, const QJsonObject& object, const QString& path,
+                 const QString& section, QJsonObject& out, SettingsError& error)
+{
+    const QJsonValue value = object.value(section);
+    const QString sectionPath = ChildPath(path, section);
+    if (value.isUndefined()) {
+        error = MissingField(sectionPath);
+        return false;
+    }
+    if (!value.isObject()) {
+        error = WrongType(sectionPath, ExpectedObject(), value);
+        return false;
+    }
+    out = value.toObject();
+    const QStringList known = SectionKeys(fields, section);
+    for (auto it = out.begin(); it != out.end(); ++it) {
+        if (!known.contains(it.key())) {
+            error = UnknownField(ChildPath(sectionPath, it.key()));
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+QString ChannelName(int channel)
+{
+    return channel == 0 ? QStringLiteral("CH A") : QStringLiteral("CH B");
+}
+
+bool AllBandsFlat(const ChannelBlock& block)
+{
+    for (const BandParams& band : block.bands) {
+        if (band.gainCode.Get() != kFlatGainCode)
+            return false;
+    }
+    return true;
+}
+
+std::span<const FieldDesc> ChannelFields() { return kChannelFieldTable; }
+std::span<const FieldDesc> BandFields() { return kBandFieldTable; }
+const FieldDesc& DetectionSpeedField() { return kDetectionSpeedField; }
+std::span<const FieldDesc> GlobalFields() { return kGlobalFieldTable; }
+const Codec& BandGainCodec() { return kBandGainCodec; }
+
+QStringList SectionKeys(std::span<const FieldDesc> fields, const QString& section)
+{
+    QStringList keys;
+    for (const FieldDesc& field : fields) {
+        const QString own = QLatin1String(field.section);
+        if (section.isEmpty() && !own.isEmpty() && !keys.contains(own))
+            keys << own;
+        else if (own == section)
+            keys << QLatin1String(field.key);
+    }
+    return keys;
+}
+
+int LoadCode(const std::uint8_t* record, const FieldDesc& field)
+{
+    const std::uint8_t* p = record + field.offset;
+    return field.storage == Storage::Word ? ReadLe16(p) : *p;
+}
+
+void StoreCode(std::uint8_t* record, const FieldDesc& field, int code)
+{
+    std::uint8_t* p = record + field.offset;
+    if (field.storage == Storage::Word)
+        WriteLe16(p, static_cast<std::int16_t>(code));
+    else
+        *p = static_cast<std::uint8_t>(code);
+}
+
+QJsonValue CodeToJson(const Codec& codec, int code)
+{
+    for (const NamedCode& named : codec.named) {
+        if (named.code == code)
+            return NamedJson(named);
+    }
+    if (codec.linear && code >= codec.linear->codeMin && code <= codec.linear->codeMax) {
+        if (codec.linear->div == 1)
+            return QJsonValue(code * codec.linear->mul + codec.linear->add);
+        return QJsonValue(LinearValue(*codec.linear, code));
+    }
+    return QJsonObject{{QLatin1String(kRawCodeKey), code}};
+}
+
+bool JsonToCode(const Codec& codec, Storage storage, const QJsonValue& value, const QString& path, int& code,
+                SettingsError& error)
+{
+    if (value.isUndefined()) {
+        error = MissingField(path);
+        return false;
+    }
+    if (value.isObject())
+        return RawCode(storage, value.toObject(), path, code, error);
+    for (const NamedCode& named : codec.named) {
+        if (Matches(named, value)) {
+            code = named.code;
+            return true;
+        }
+    }
+    if (value.isDouble() && codec.linear)
+        return LinearCode(*codec.linear, value, path, code, error);
+    return RefuseValue(codec, value, path, error);
+}
+
+void WriteFields(std::span<const FieldDesc> fields, const std::uint8_t* record, QJsonObject& object)
+{
+    for (const FieldDesc& field : fields) {
+        const QJsonValue value = CodeToJson(*field.codec, LoadCode(record, field));
+        if (*field.section == '\0') {
+            object.insert(QLatin1String(field.key), value);
+            continue;
+        }
+        const QString section = QLatin1String(field.section);
+        QJsonObject sub = object.value(section).toObject();
+        sub.insert(QLatin1String(field.key), value);
+        object.insert(section, sub);
+    }
+}
+
+bool ReadFields(std::span<const FieldDesc> fields, const QJsonObject& object, const QString& path,
+                std::uint8_t* record, SettingsError& error)
+{
+    QHash<QString, QJsonObject> sections;
+    for (const FieldDesc& field : fields) {
+        const QString section = QLatin1String(field.section);
+        QJsonObject container = object;
+        if (!section.isEmpty()) {
+            auto opened = sections.find(section);
+            if (opened == sections.end()) {
+                QJsonObject sub;
+                if (!ReadSection(fields, object, path, section, sub, error))
+                    return false;
+                opened = sections.insert(section, sub);
+            }
+            container = *opened;
+        }
+        const QString containerPath = section.isEmpty() ? path : ChildPath(path, section);
+        const QString fieldPath = ChildPath(containerPath, QLatin1String(field.key));
+        int code = 0;
+        if (!JsonToCode(*field.codec, field.storage, container.value(QLatin1String(field.key)), fieldPath, code,
+                        error))
+            return false;
+        StoreCode(record, field, code);
+    }
+    return true;
+}
+
+}  // namespace settings_file

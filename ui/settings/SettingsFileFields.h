@@ -1,0 +1,116 @@
+// The one table of coded fields behind both writing and reading a settings file
+// (internal to the settings-file module): each field's JSON name, where its code
+// lies in its record, and how code and value convert.
+#pragma once
+
+#include "ui/settings/SettingsFile.h"
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace settings_file {
+
+enum class Storage {
+    Byte,   // uint8
+    Word,   // int16, little-endian
+};
+
+// A code written as a word of its own: "off", true, 16.
+struct NamedCode {
+    enum Kind { kText, kFlag, kNumber };
+    int code;
+    Kind kind;
+    const char* text;
+    int number;   // the number, or 0/1 for a flag
+};
+
+constexpr NamedCode Named(int code, const char* text) { return {code, NamedCode::kText, text, 0}; }
+constexpr NamedCode Flag(int code, bool on) { return {code, NamedCode::kFlag, nullptr, on ? 1 : 0}; }
+constexpr NamedCode Number(int code, int number) { return {code, NamedCode::kNumber, nullptr, number}; }
+
+// Codes codeMin..codeMax written as the number (code * mul + add) / div.
+struct Linear {
+    int codeMin;
+    int codeMax;
+    int mul;
+    int add;
+    int div;
+};
+
+// A code with no name and outside the linear range is written raw: {"code": n}.
+struct Codec {
+    std::span<const NamedCode> named;
+    std::optional<Linear> linear;
+};
+
+struct FieldDesc {
+    const char* section;   // "" for the record's own object, else the key of a sub-object
+    const char* key;
+    std::size_t offset;    // of the code in its record
+    Storage storage;
+    const Codec* codec;
+};
+
+constexpr char kRawCodeKey[] = "code";
+
+// Keys of the document outside the field tables.
+constexpr char kFormatKey[] = "format";
+constexpr char kFormatVersionKey[] = "formatVersion";
+constexpr char kProgramVersionKey[] = "programVersion";
+constexpr char kUnitKey[] = "unit";
+constexpr char kVendorIdKey[] = "vendorId";
+constexpr char kProductIdKey[] = "productId";
+constexpr char kUnitVersionKey[] = "version";
+constexpr char kWrittenKey[] = "written";
+constexpr char kPresetNamesKey[] = "presetNames";
+constexpr char kCurrentKey[] = "current";
+constexpr char kPresetsKey[] = "presets";
+constexpr char kNumberKey[] = "number";
+constexpr char kNameKey[] = "name";
+constexpr char kChannelsKey[] = "channels";
+constexpr char kChannelKey[] = "channel";
+constexpr char kBandsKey[] = "bands";
+constexpr char kPeqBypassKey[] = "peqBypass";
+constexpr char kRestoreGainsKey[] = "peqBypassRestoreGainsDb";
+
+// "CH A", "CH B".
+QString ChannelName(int channel);
+// True when all 12 band gains of the block are 0 dB: the PEQ bypass is engaged.
+bool AllBandsFlat(const ChannelBlock& block);
+
+// Fields of a channel object other than the bands (record: ChannelBlock).
+std::span<const FieldDesc> ChannelFields();
+// Fields of a band object (record: BandParams).
+std::span<const FieldDesc> BandFields();
+// The detection speed of a settings object (record: CH A's ChannelBlock).
+const FieldDesc& DetectionSpeedField();
+// The global items of the current settings (record: GlobalItems).
+std::span<const FieldDesc> GlobalFields();
+// A band gain as a code of its own (the PEQ bypass restore gains).
+const Codec& BandGainCodec();
+
+// The keys a record's object (section "") or one of its sub-objects holds.
+QStringList SectionKeys(std::span<const FieldDesc> fields, const QString& section);
+
+int LoadCode(const std::uint8_t* record, const FieldDesc& field);
+void StoreCode(std::uint8_t* record, const FieldDesc& field, int code);
+
+QJsonValue CodeToJson(const Codec& codec, int code);
+bool JsonToCode(const Codec& codec, Storage storage, const QJsonValue& value, const QString& path,
+                int& code, SettingsError& error);
+
+// Every field of the table from record into object (sub-objects made as needed).
+void WriteFields(std::span<const FieldDesc> fields, const std::uint8_t* record, QJsonObject& object);
+// Every field of the table from object into record; the sub-objects must hold
+// exactly their fields. The record's own object is checked for unknown keys by the caller.
+bool ReadFields(std::span<const FieldDesc> fields, const QJsonObject& object, const QString& path,
+                std::uint8_t* record, SettingsError& error);
+
+}  // namespace settings_file
