@@ -18,6 +18,7 @@ namespace {
 
 constexpr char kNameCodec[] = "GBK";
 constexpr int kHexWordLength = 6;   // "0x" and four digits
+constexpr int kLastWrittenYear = 9999;   // the last year an ISO 8601 date of four digits can hold
 
 bool Member(const QJsonObject& object, const QString& path, const char* key, QJsonValue& value,
             SettingsError& error)
@@ -169,12 +170,12 @@ bool ReadWritten(const QJsonObject& root, QDateTime& written, SettingsError& err
     QString text;
     if (!StringMember(root, QString(), kWrittenKey, text, error))
         return false;
-    const QDateTime at = QDateTime::fromString(text, Qt::ISODate);
-    if (!at.isValid()) {
+    const QDateTime at = QDateTime::fromString(text, Qt::ISODate).toUTC();
+    if (!at.isValid() || at.date().year() < 1 || at.date().year() > kLastWrittenYear) {
         error = NotDateTime(QLatin1String(kWrittenKey), text);
         return false;
     }
-    written = at.toUTC();
+    written = at;
     return true;
 }
 

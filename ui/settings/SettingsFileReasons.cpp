@@ -207,8 +207,8 @@ SettingsError NotHexWord(const QString& path, const QJsonValue& found)
 SettingsError NotDateTime(const QString& path, const QJsonValue& found)
 {
     const QString value = JsonText(found);
-    return Refusal(path, QStringLiteral("%1 is not an ISO 8601 date and time").arg(value),
-                   QStringLiteral("%1 不是 ISO 8601 日期时间").arg(value));
+    return Refusal(path, QStringLiteral("%1 is not an ISO 8601 date and time in the years 1..9999 (UTC)").arg(value),
+                   QStringLiteral("%1 不是 1..9999 年（UTC）之间的 ISO 8601 日期时间").arg(value));
 }
 
 SettingsError CannotOpen(const QString& fileName, const QString& systemText)
