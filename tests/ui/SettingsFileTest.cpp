@@ -16,8 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -582,8 +584,18 @@ protected:
     void SetUp() override
     {
         ResetProcessState();
+        FillSavedGains(100);
+    }
+    // ResetProcessState leaves the saved gains alone; put back their start-up zeros.
+    void TearDown() override
+    {
+        ResetProcessState();
+        FillSavedGains(0);
+    }
+    static void FillSavedGains(std::int16_t code)
+    {
         for (auto& gains : g_SavedBandGains)
-            std::fill(std::begin(gains), std::end(gains), std::int16_t{100});
+            std::fill(std::begin(gains), std::end(gains), code);
     }
 };
 
@@ -692,7 +704,7 @@ TEST_F(SettingsFileImage, ExportThenImportPutsBackEveryByteTheProgramSends)
     const QByteArray json = SettingsToJson(CaptureSettings(QStringLiteral("2.0.3"), SampleUnit()));
 
     ResetProcessState();
-    std::fill(std::begin(g_SavedBandGains[0]), std::end(g_SavedBandGains[0]), std::int16_t{0});
+    FillSavedGains(0);
     SettingsFile read;
     SettingsError error;
     ASSERT_TRUE(SettingsFromJson(json, read, error)) << error.Text(0).toStdString();
