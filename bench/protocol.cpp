@@ -53,18 +53,35 @@ void BM_ReceiveRecallReply(benchmark::State& state)
 }
 BENCHMARK(BM_ReceiveRecallReply);
 
-void BM_SchedulerTickSetParam(benchmark::State& state)
+// A change queued, sent at once and acknowledged: the path of every control.
+void BM_ChangeSentAndAcknowledged(benchmark::State& state)
 {
     Connected();
     SetWriteReportHook([](const std::uint8_t*) { return true; });
-    g_WaitLimit.store(1);
-    QueueSetParam(AREA_CHANNEL, 0, 5);
+    std::array<std::uint8_t, kInputReportSize> ack{};
+    EncodeFrame(CMD_ACK, 0, 0, 0, 0, nullptr, 0, ack.data() + 1);
+    for (auto _ : state) {
+        QueueSetParam(AREA_CHANNEL, 0, 5);
+        SchedulerSendNext();
+        FeedInputReport(ack.data());
+        CommandResult results[kOutcomeCapacity];
+        benchmark::DoNotOptimize(TakeCommandOutcomes(results, kOutcomeCapacity));
+    }
+    SetWriteReportHook(nullptr);
+    g_Connected.store(0);
+}
+BENCHMARK(BM_ChangeSentAndAcknowledged);
+
+void BM_SchedulerTickIdle(benchmark::State& state)
+{
+    Connected();
+    SetWriteReportHook([](const std::uint8_t*) { return true; });
     for (auto _ : state)
         SchedulerTick();
     SetWriteReportHook(nullptr);
     g_Connected.store(0);
 }
-BENCHMARK(BM_SchedulerTickSetParam);
+BENCHMARK(BM_SchedulerTickIdle);
 
 void BM_LoopbackTick(benchmark::State& state)
 {
@@ -75,8 +92,10 @@ void BM_LoopbackTick(benchmark::State& state)
     InputReport report;
     for (auto _ : state) {
         SchedulerTick();
-        while (unit.TakeInputReport(report.data()))
+        while (unit.TakeInputReport(report.data())) {
             FeedInputReport(report.data());
+            SchedulerSendNext();
+        }
         unit.Tick();
         RefreshMeters();
     }

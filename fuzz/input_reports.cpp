@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the reader thread's path as a stream of 65-byte
-// input reports, and applies every refresh the replies ask for to the model,
-// as the main window does: a notch refresh or a full refresh rebuilds both
-// channels' filters from the image and sums their curves.
+// input reports, with commands waiting for their replies, and applies every
+// refresh the replies ask for to the model, as the main window does: a notch
+// refresh or a full refresh rebuilds both channels' filters from the image and
+// sums their curves.
 #include "model/KTVEQ.h"
 #include "protocol/Communication.h"
 
@@ -44,7 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     SetUpOnce();
     ResetReceiver();
+    ResetSchedulerState();
     g_Connected.store(1);
+    // One command of each reply class waits, so that replies find something to answer.
+    QueueReadSetup();
+    QueueSetParam(AREA_CHANNEL, 1, 15);
+    QueueWriteBands(AREA_CHANNEL, 0);
+    QueueStorePreset(3);
+    QueueRecallPreset(4);
     std::uint8_t report[kInputReportSize];
     for (std::size_t offset = 0; offset < size; offset += kInputReportSize) {
         const std::size_t chunk = std::min(kInputReportSize, size - offset);
@@ -56,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             RefreshModel();
         }
         SchedulerTick();
+        SchedulerSendNext();
         RefreshMeters();
     }
     return 0;

@@ -42,35 +42,34 @@ bool ChecksumMatches(const FrameReceiver& receiver)
     return XorBytes(receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(receiver)) == receiver.checksum;
 }
 
-// A write that does not complete in time counts as failed: the flag is dropped
-// so that the UI thread never hangs on a stuck device.
-void WaitForWriteDone()
+// Waits for the report write in flight to complete. A write that does not
+// complete in time counts as failed: the flag is dropped so that the UI thread
+// never hangs on a stuck device.
+bool WaitForWriteDone()
 {
-    if (g_WriteBusy.load() == 0)
-        return;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_WriteWaitLimitMs.load());
     while (g_WriteBusy.load() != 0) {
         if (std::chrono::steady_clock::now() >= deadline) {
             g_WriteBusy.store(0);
-            return;
+            return false;
         }
         std::this_thread::yield();
     }
+    return g_WriteFailed.load() == 0;
 }
 
-void FlushStaging()
+// Writes the staging buffer as one report; false when it did not reach the device.
+bool FlushStaging()
 {
-    if (g_WriteReportHook)
-        g_WriteReportHook(g_Staging);
-    WaitForWriteDone();
     g_StagingPosition = 0;
+    return g_WriteReportHook && g_WriteReportHook(g_Staging) && WaitForWriteDone();
 }
 
-void StageByte(std::uint8_t byte)
+// Stages one byte; false when a full report could not be written.
+bool StageByte(std::uint8_t byte)
 {
     g_Staging[g_StagingPosition++] = byte;
-    if (g_StagingPosition == kReportSize)
-        FlushStaging();
+    return g_StagingPosition < kReportSize || FlushStaging();
 }
 
 }  // namespace
@@ -146,22 +145,21 @@ bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t 
 {
     if (g_Connected.load() == 0)
         return false;
-    g_AwaitingReply.store(1);
-    g_WaitTicks.store(0);
     WriteFrameHeader(g_Staging, cmd, a1, a2, a3, a4, n);
     std::uint8_t checksum = XorBytes(g_Staging, kFrameHeaderSize);
     g_StagingPosition = kFrameHeaderSize;
+    // A report that does not reach the device ends the frame: the unit never gets half of one.
     for (std::uint16_t i = 0; i < n; ++i) {
         checksum ^= payload[i];
-        StageByte(payload[i]);
+        if (!StageByte(payload[i]))
+            return false;
     }
-    StageByte(checksum);
-    StageByte(kEndByte);
-    if (g_StagingPosition > 0) {
-        std::memset(g_Staging + g_StagingPosition, 0, kReportSize - g_StagingPosition);
-        FlushStaging();
-    }
-    return true;
+    if (!StageByte(checksum) || !StageByte(kEndByte))
+        return false;
+    if (g_StagingPosition == 0)
+        return true;
+    std::memset(g_Staging + g_StagingPosition, 0, kReportSize - g_StagingPosition);
+    return FlushStaging();
 }
 
 void FeedInputReport(const std::uint8_t* report)

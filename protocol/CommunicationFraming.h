@@ -84,7 +84,9 @@ std::uint16_t ReceivedPayloadLength(const FrameReceiver& receiver);
 // The last completed frame ends with AAh and its checksum matches.
 bool ReceivedFrameIsValid(const FrameReceiver& receiver);
 
-// Writes one 64-byte report to the unit; installed by the HID link.
+// Starts writing one 64-byte report to the unit; false when the write was
+// refused. The link clears g_WriteBusy when the write is done and sets
+// g_WriteFailed first when it failed. Installed by the HID link.
 using WriteReportHook = std::function<bool(const std::uint8_t* data64)>;
 void SetWriteReportHook(WriteReportHook hook);
 
@@ -92,7 +94,9 @@ void SetWriteReportHook(WriteReportHook hook);
 constexpr std::chrono::milliseconds kDefaultWriteWaitLimit{1000};
 void SetWriteWaitLimit(std::chrono::milliseconds limit);
 
-// Builds and writes one frame; false (doing nothing) while not connected.
+// Builds and writes one frame, report by report; runs on the scheduler's
+// thread only. False while not connected (nothing written) and when a report
+// could not be written (the rest of the frame is not sent).
 bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
                std::uint16_t n, const std::uint8_t* payload);
 

@@ -63,12 +63,7 @@ std::atomic<std::uint8_t> g_ChannelLinked{0};
 std::atomic<std::uint8_t> g_Connected{0};
 std::atomic<std::int32_t> g_DeviceOpen{0};
 std::atomic<std::int32_t> g_WriteBusy{0};
-
-CommandSlot g_CommandSlot;
-std::atomic<std::uint8_t> g_AwaitingReply{0};
-std::atomic<std::uint8_t> g_WaitTicks{0};
-std::atomic<std::uint8_t> g_WaitLimit{0};
-std::atomic<std::uint8_t> g_Attempts{0};
+std::atomic<std::int32_t> g_WriteFailed{0};
 
 void LoadImageDefaults()
 {

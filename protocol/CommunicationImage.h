@@ -188,20 +188,18 @@ extern std::atomic<std::uint8_t> g_ChannelLinked;
 extern std::atomic<std::uint8_t> g_Connected;
 extern std::atomic<std::int32_t> g_DeviceOpen;
 extern std::atomic<std::int32_t> g_WriteBusy;
+// Set by the link when the report write in flight failed; read once g_WriteBusy drops.
+extern std::atomic<std::int32_t> g_WriteFailed;
 
-// The single pending command; its code is also the scheduler's state.
+// One command for the unit: its code and the four argument bytes of its frame.
 struct CommandSlot {
-    std::atomic<std::uint8_t> code{0};
-    std::atomic<std::uint8_t> a1{0};
-    std::atomic<std::uint8_t> a2{0};
-    std::atomic<std::uint8_t> a3{0};
-    std::atomic<std::uint8_t> a4{0};
+    std::uint8_t code = 0;
+    std::uint8_t a1 = 0;
+    std::uint8_t a2 = 0;
+    std::uint8_t a3 = 0;
+    std::uint8_t a4 = 0;
+    friend bool operator==(const CommandSlot&, const CommandSlot&) = default;
 };
-extern CommandSlot g_CommandSlot;
-extern std::atomic<std::uint8_t> g_AwaitingReply;
-extern std::atomic<std::uint8_t> g_WaitTicks;
-extern std::atomic<std::uint8_t> g_WaitLimit;
-extern std::atomic<std::uint8_t> g_Attempts;
 
 // Raw byte views of the records (same object, viewed as its wire bytes).
 inline std::uint8_t* BlockBytes(ChannelBlock& block) { return reinterpret_cast<std::uint8_t*>(&block); }

@@ -26,32 +26,16 @@ void PostDeviceRefresh(int lParam)
         g_DeviceRefreshHook(lParam);
 }
 
-void EndWait()
+void ApplySetup(const std::uint8_t* payload, std::uint16_t)
 {
-    g_AwaitingReply.store(0);
-    g_WaitTicks.store(0);
-    g_CommandSlot.code.store(CMD_POLL);
-}
-
-void ClearWait()
-{
-    g_AwaitingReply.store(0);
-    g_WaitTicks.store(0);
-}
-
-void ApplySetup(const std::uint8_t* payload)
-{
-    {
-        ImageLock lock(g_ImageMutex);
-        std::memcpy(GlobalBytes(g_GlobalSettings), payload, kSetupGlobalBytes);
-        for (int r = 0; r < kSetupNameRecords; ++r) {
-            char* record = g_PresetNames.records[r];
-            std::memcpy(record, payload + kSetupGlobalBytes + kPresetNameWireSize * r, kPresetNameWireSize);
-            record[kPresetNameWireSize] = '\0';
-        }
-        g_ChannelLinked.store(g_GlobalSettings.channelLink == kChannelLinkedCode ? 1 : 0);
+    ImageLock lock(g_ImageMutex);
+    std::memcpy(GlobalBytes(g_GlobalSettings), payload, kSetupGlobalBytes);
+    for (int r = 0; r < kSetupNameRecords; ++r) {
+        char* record = g_PresetNames.records[r];
+        std::memcpy(record, payload + kSetupGlobalBytes + kPresetNameWireSize * r, kPresetNameWireSize);
+        record[kPresetNameWireSize] = '\0';
     }
-    QueueRecallPreset(0);
+    g_ChannelLinked.store(g_GlobalSettings.channelLink == kChannelLinkedCode ? 1 : 0);
 }
 
 void ApplySetupNames(const std::uint8_t* payload)
@@ -65,26 +49,32 @@ void ApplySetupNames(const std::uint8_t* payload)
     }
 }
 
+// The current memory is recalled once the setup has come.
 void HandleSetupReply(std::uint8_t a1, const std::uint8_t* payload, std::uint16_t n)
 {
-    if (a1 == kSetupWithGlobals && n >= kSetupReplySize)
-        ApplySetup(payload);
-    else if (a1 == kSetupNamesOnly && n >= kSetupNamesReplySize)
+    if (a1 == kSetupWithGlobals && n >= kSetupReplySize) {
+        if (SchedulerTakeReply(ReplyClass::Setup, ApplySetup, payload, n))
+            QueueRecallPreset(0);
+    } else if (a1 == kSetupNamesOnly && n >= kSetupNamesReplySize) {
         ApplySetupNames(payload);
+    }
 }
 
-// A recall shorter than both blocks is not applied; the scheduler's retry asks again.
-void HandleRecallReply(const std::uint8_t* payload, std::uint16_t n)
+void ApplyRecall(const std::uint8_t* payload, std::uint16_t)
 {
-    if (n < kRecallReplySize)
-        return;
     {
         ImageLock lock(g_ImageMutex);
         std::memcpy(BlockBytes(g_ChannelBlocks[0]), payload, sizeof(ChannelBlock));
         std::memcpy(BlockBytes(g_ChannelBlocks[1]), payload + sizeof(ChannelBlock), sizeof(ChannelBlock));
     }
     PostDeviceRefresh(kRefreshAll);
-    EndWait();
+}
+
+// A recall shorter than both blocks is not applied; the retry asks again.
+void HandleRecallReply(const std::uint8_t* payload, std::uint16_t n)
+{
+    if (n >= kRecallReplySize)
+        SchedulerTakeReply(ReplyClass::Recall, ApplyRecall, payload, n);
 }
 
 void HandleStatusReply(std::uint8_t a1, std::uint8_t a3, const std::uint8_t* payload, std::uint16_t n)
@@ -134,16 +124,20 @@ void HandleReply()
     const std::uint8_t a3 = frame[kFrameA3];
     const auto n = static_cast<std::uint16_t>(ReadLe16(frame + kFrameLength));
     const std::uint8_t* payload = frame + kFrameHeaderSize;
+    SchedulerNoteAnswer();
     switch (frame[kFrameCode]) {
     case CMD_READ_SETUP: HandleSetupReply(a1, payload, n); break;
     case CMD_BLOCK_WRITTEN:
-    case CMD_WRITE_BANDS:
+    case CMD_WRITE_BANDS: SchedulerTakeReply(ReplyClass::WriteBands, nullptr, payload, n); break;
     case CMD_WRITE_DONE:
-    case CMD_STORE_PRESET:
-    case CMD_ACK: EndWait(); break;
+    case CMD_STORE_PRESET: SchedulerTakeReply(ReplyClass::Store, nullptr, payload, n); break;
+    case CMD_ACK: SchedulerTakeReply(ReplyClass::SetParam, nullptr, payload, n); break;
     case CMD_RECALL_PRESET: HandleRecallReply(payload, n); break;
-    case CMD_POLL: HandleStatusReply(a1, a3, payload, n); break;
-    case CMD_CLEAR_WAIT: ClearWait(); break;
+    case CMD_POLL:
+        HandleStatusReply(a1, a3, payload, n);
+        SchedulerTakeStatus();
+        break;
+    case CMD_CLEAR_WAIT: SchedulerTakeRetryRequest(); break;
     default: break;
     }
 }

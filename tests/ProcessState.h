@@ -13,6 +13,7 @@ inline void ResetProcessState()
     g_Connected = 0;
     g_DeviceOpen = 0;
     g_WriteBusy = 0;
+    g_WriteFailed = 0;
     g_LanguageChinese = 0;
     g_ChannelLinked = 0;
     g_NotchClearRequest = 0;

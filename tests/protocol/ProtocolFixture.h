@@ -9,10 +9,87 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <ostream>
 #include <vector>
 
 using Report = std::array<std::uint8_t, kReportSize>;
 using Bytes = std::vector<std::uint8_t>;
+using Commands = std::vector<CommandSlot>;
+
+inline void PrintTo(const CommandSlot& c, std::ostream* os)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "{%02X %d %d %d %d}", c.code, c.a1, c.a2, c.a3, c.a4);
+    *os << text;
+}
+
+inline CommandSlot ChannelGroup(int channel, int group)
+{
+    return {CMD_SET_PARAM, AREA_CHANNEL, 0, static_cast<std::uint8_t>(channel), static_cast<std::uint8_t>(group)};
+}
+
+inline CommandSlot GlobalItem(int item)
+{
+    return {CMD_SET_PARAM, AREA_GLOBAL, 0, 0, static_cast<std::uint8_t>(item)};
+}
+
+inline CommandSlot PresetName(int n)
+{
+    return {CMD_SET_PARAM, AREA_PRESET_NAME, static_cast<std::uint8_t>(n), 0, 0};
+}
+
+inline CommandSlot Bands(int channel)
+{
+    return {CMD_WRITE_BANDS, AREA_CHANNEL, 0, static_cast<std::uint8_t>(channel), 0};
+}
+
+inline CommandSlot Store(int n)
+{
+    return {CMD_STORE_PRESET, 0, static_cast<std::uint8_t>(n), 0, 0};
+}
+
+inline CommandSlot Recall(int n)
+{
+    return {CMD_RECALL_PRESET, 0, static_cast<std::uint8_t>(n), 0, 0};
+}
+
+inline const CommandSlot kSetup{CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0};
+
+// The pending commands, the one in flight first.
+inline Commands PendingList()
+{
+    CommandSlot out[kPendingCapacity];
+    return Commands(out, out + PendingCommands(out, kPendingCapacity));
+}
+
+inline Commands FailedList()
+{
+    CommandSlot out[kPendingCapacity];
+    return Commands(out, out + FailedCommands(out, kPendingCapacity));
+}
+
+struct Outcome {
+    CommandSlot command;
+    CommandOutcome outcome;
+    bool operator==(const Outcome&) const = default;
+};
+
+inline void PrintTo(const Outcome& o, std::ostream* os)
+{
+    PrintTo(o.command, os);
+    *os << " outcome " << static_cast<int>(o.outcome);
+}
+
+inline std::vector<Outcome> TakeOutcomes()
+{
+    CommandResult out[kOutcomeCapacity];
+    const std::size_t n = TakeCommandOutcomes(out, kOutcomeCapacity);
+    std::vector<Outcome> outcomes;
+    for (std::size_t i = 0; i < n; ++i)
+        outcomes.push_back({out[i].command, out[i].outcome});
+    return outcomes;
+}
 
 class ProtocolTest : public ::testing::Test {
 protected:

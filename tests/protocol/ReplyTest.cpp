@@ -10,13 +10,28 @@ namespace {
 
 class Reply : public ProtocolTest {
 protected:
-    // A pending set-parameter that a reply may end.
-    void Pending()
+    // A command in flight that a reply may end.
+    void InFlight(const CommandSlot& command)
     {
-        g_CommandSlot.code.store(CMD_SET_PARAM);
-        g_AwaitingReply.store(1);
-        g_WaitTicks.store(2);
+        switch (command.code) {
+        case CMD_READ_SETUP: QueueReadSetup(); break;
+        case CMD_STORE_PRESET: QueueStorePreset(command.a2); break;
+        case CMD_RECALL_PRESET: QueueRecallPreset(command.a2); break;
+        case CMD_WRITE_BANDS: QueueWriteBands(command.a1, command.a3); break;
+        default:
+            if (command.a1 == AREA_PRESET_NAME)
+                QueuePresetName(command.a2);
+            else
+                QueueSetParam(command.a1, command.a3, command.a4);
+            break;
+        }
+        SchedulerSendNext();
+        ASSERT_FALSE(m_sent.empty());
+        m_sent.clear();
+        TakeOutcomes();
     }
+
+    void Pending() { InFlight(ChannelGroup(0, 0)); }
 
     static Bytes SetupPayload()
     {
@@ -36,7 +51,7 @@ TEST_F(Reply, SetupFillsGlobalsAndNamesAndQueuesRecallOfCurrentMemory)
 {
     Bytes setup = SetupPayload();
     setup[10] = 2;   // channels linked
-    Pending();
+    InFlight(kSetup);
     Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, setup);
     EXPECT_EQ(0, std::memcmp(GlobalBytes(g_GlobalSettings), setup.data(), 12));
     for (int i = 12; i < 64; ++i)
@@ -45,9 +60,8 @@ TEST_F(Reply, SetupFillsGlobalsAndNamesAndQueuesRecallOfCurrentMemory)
     EXPECT_EQ(0, std::memcmp(g_PresetNames.records[20], "Unit name 20....\0", 17));
     EXPECT_EQ(0, std::memcmp(g_PresetNames.records[21], " USER 21    \0", 13));
     EXPECT_EQ(1, g_ChannelLinked.load());
-    EXPECT_EQ(CMD_RECALL_PRESET, g_CommandSlot.code.load());
-    EXPECT_EQ(0, g_CommandSlot.a2.load());
-    EXPECT_EQ(0, g_AwaitingReply.load());
+    EXPECT_EQ(Commands{Recall(0)}, PendingList());
+    EXPECT_EQ((std::vector<Outcome>{{kSetup, CommandOutcome::Answered}}), TakeOutcomes());
     EXPECT_TRUE(m_refreshes.empty());
 }
 
@@ -70,21 +84,21 @@ TEST_F(Reply, NamesOnlySetupFillsRecordsOneToNineteen)
     EXPECT_EQ('\0', g_PresetNames.records[1][15]);
     EXPECT_EQ(0, std::memcmp(g_PresetNames.records[19], names.data() + 304, 15));
     EXPECT_EQ(0, std::memcmp(g_PresetNames.records[20], " USER 20    ", 12));
-    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+    EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
     EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[0]);
 }
 
 TEST_F(Reply, ShortOrUnknownSetupChangesNothing)
 {
     const PresetNameTable before = g_PresetNames;
-    Pending();
+    InFlight(kSetup);
     Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, Bytes(kSetupReplySize - 1, 0x41));
     Feed(CMD_READ_SETUP, kSetupNamesOnly, 0, Bytes(kSetupNamesReplySize - 1, 0x41));
     Feed(CMD_READ_SETUP, 7, 0, Bytes(kSetupReplySize, 0x41));
     EXPECT_EQ(0, std::memcmp(&before, &g_PresetNames, sizeof before));
     EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[0]);
-    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
-    EXPECT_EQ(1, g_AwaitingReply.load());
+    EXPECT_EQ(Commands{kSetup}, PendingList());
+    EXPECT_TRUE(TakeOutcomes().empty());
 }
 
 TEST_F(Reply, RecallReplacesBothBlocksAndPostsFullRefresh)
@@ -92,50 +106,71 @@ TEST_F(Reply, RecallReplacesBothBlocksAndPostsFullRefresh)
     Bytes blocks(kRecallReplySize);
     for (std::size_t i = 0; i < blocks.size(); ++i)
         blocks[i] = static_cast<std::uint8_t>(i * 3);
-    Pending();
+    InFlight(Recall(7));
     Feed(CMD_RECALL_PRESET, 0, 0, blocks);
     EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[0]), blocks.data(), 174));
     EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[1]), blocks.data() + 174, 174));
     EXPECT_EQ((std::vector<int>{0xFF}), m_refreshes);
-    EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
-    EXPECT_EQ(0, g_AwaitingReply.load());
-    EXPECT_EQ(0, g_WaitTicks.load());
+    EXPECT_TRUE(PendingList().empty());
+    EXPECT_EQ((std::vector<Outcome>{{Recall(7), CommandOutcome::Answered}}), TakeOutcomes());
+}
+
+TEST_F(Reply, UnaskedRecallIsAppliedAllTheSame)
+{
+    Pending();
+    Feed(CMD_RECALL_PRESET, 0, 0, Bytes(kRecallReplySize, 0x09));
+    EXPECT_EQ(0x0909, g_ChannelBlocks[1].gain.Get());
+    EXPECT_EQ((std::vector<int>{0xFF}), m_refreshes);
+    EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
 }
 
 TEST_F(Reply, ShortRecallIsNotApplied)
 {
-    Pending();
+    InFlight(Recall(2));
     Feed(CMD_RECALL_PRESET, 0, 0, Bytes(kRecallReplySize - 1, 0x07));
     EXPECT_EQ(80, g_ChannelBlocks[1].gain.Get());
     EXPECT_TRUE(m_refreshes.empty());
-    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+    EXPECT_EQ(Commands{Recall(2)}, PendingList());
 }
 
-TEST_F(Reply, EndOfWaitCodesReturnToPolling)
+// A reply ends only the command in flight that it answers.
+TEST_F(Reply, EachReplyEndsOnlyTheCommandItAnswers)
 {
-    struct Case { std::uint8_t code; std::uint8_t slotAfter; std::uint8_t awaitingAfter; };
+    struct Case { std::uint8_t code; CommandSlot inFlight; bool ends; };
     const Case cases[] = {
-        {0xA3, CMD_POLL, 0}, {0xB0, CMD_POLL, 0}, {0xA4, CMD_POLL, 0}, {0xA5, CMD_POLL, 0},
-        {0xAA, CMD_POLL, 0}, {0xAE, CMD_SET_PARAM, 0},
-        {0xA1, CMD_SET_PARAM, 1}, {0x00, CMD_SET_PARAM, 1}, {0xAF, CMD_SET_PARAM, 1}, {0xA7, CMD_SET_PARAM, 1},
+        {0xAA, ChannelGroup(1, 4), true}, {0xAA, GlobalItem(8), true}, {0xAA, PresetName(3), true},
+        {0xA3, Bands(0), true}, {0xB0, Bands(1), true}, {0xA4, Store(2), true}, {0xA5, Store(20), true},
+        {0xAA, Store(2), false}, {0xAA, Bands(0), false}, {0xB0, ChannelGroup(0, 1), false},
+        {0xA5, ChannelGroup(0, 1), false}, {0xA3, Recall(4), false},
+        {0xA1, ChannelGroup(0, 0), false}, {0x00, ChannelGroup(0, 0), false}, {0xAF, ChannelGroup(0, 0), false},
+        {0xA7, ChannelGroup(0, 0), false},
     };
     for (const Case& c : cases) {
-        Pending();
+        ResetSchedulerState();
+        InFlight(c.inFlight);
         Feed(c.code, 0, 0, {1, 2, 3, 4});
-        EXPECT_EQ(c.slotAfter, g_CommandSlot.code.load()) << std::hex << int(c.code);
-        EXPECT_EQ(c.awaitingAfter, g_AwaitingReply.load()) << std::hex << int(c.code);
-        EXPECT_EQ(c.awaitingAfter ? 2 : 0, g_WaitTicks.load()) << std::hex << int(c.code);
+        EXPECT_EQ(c.ends ? Commands{} : Commands{c.inFlight}, PendingList()) << std::hex << int(c.code);
+        const std::vector<Outcome> ended = {{c.inFlight, CommandOutcome::Answered}};
+        EXPECT_EQ(c.ends ? ended : std::vector<Outcome>{}, TakeOutcomes()) << std::hex << int(c.code);
+        m_sent.clear();
+        SchedulerSendNext();
+        EXPECT_TRUE(m_sent.empty()) << "nothing left to send, or still in flight: " << std::hex << int(c.code);
     }
     EXPECT_TRUE(m_refreshes.empty());
     EXPECT_EQ(0, g_MeterBytes[0].load());
 }
 
-TEST_F(Reply, AckEndsWhateverWasPending)
+// AEh asks for the frame in flight again: it goes out on the next tick.
+TEST_F(Reply, RetryRequestSendsTheCommandAgainOnTheNextTick)
 {
-    QueueStorePreset(5);
-    g_AwaitingReply.store(1);
-    Feed(CMD_ACK, 0, 0, {});
-    EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
+    Pending();
+    Feed(CMD_CLEAR_WAIT, 0, 0, {});
+    SchedulerSendNext();
+    EXPECT_TRUE(m_sent.empty());
+    SchedulerTick();
+    ASSERT_EQ(1u, m_sent.size());
+    EXPECT_EQ(CMD_SET_PARAM, m_sent[0][kFrameCode]);
+    EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
 }
 
 TEST_F(Reply, NotchStatusFillsOneChannelsTable)
@@ -151,8 +186,7 @@ TEST_F(Reply, NotchStatusFillsOneChannelsTable)
     EXPECT_EQ(0, std::memcmp(&bBefore, &g_ChannelBlocks[1], 126));
     EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[1]) + 126, notches.data(), 48));
     EXPECT_EQ((std::vector<int>{0xFE}), m_refreshes);
-    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
-    EXPECT_EQ(1, g_AwaitingReply.load());
+    EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
 }
 
 TEST_F(Reply, NotchStatusForChannelTwoOrShortIsIgnored)
@@ -177,7 +211,7 @@ TEST_F(Reply, MeterStatusStoresFourBytes)
     EXPECT_EQ(0x01, g_MeterBytes[2].load());
     EXPECT_EQ(0x02, g_MeterBytes[3].load());
     EXPECT_TRUE(m_refreshes.empty());
-    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
+    EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
 }
 
 // The window clears the hook when it closes, while the reader thread may be

@@ -8,23 +8,41 @@ namespace {
 
 class Scheduler : public ProtocolTest {
 protected:
-    // One token per tick: the code of each frame sent in it, "." for none.
+    void SetUp() override
+    {
+        ProtocolTest::SetUp();
+        SetSchedulerWakeHook([this] { ++m_wakes; });
+    }
+
+    void TearDown() override
+    {
+        SetSchedulerWakeHook(nullptr);
+        ProtocolTest::TearDown();
+    }
+
+    // The codes of the frames sent since the last call, "." for none.
+    std::string Sent()
+    {
+        const Bytes codes = TakeSentCodes();
+        if (codes.empty())
+            return ".";
+        std::string out;
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%02X", codes[i]);
+            out += (i ? "+" : "") + std::string(hex);
+        }
+        return out;
+    }
+
+    // One token per tick: what the tick sent, then what the woken owner sent.
     std::string Transcript(int ticks)
     {
         std::string out;
         for (int t = 0; t < ticks; ++t) {
-            m_sent.clear();
             SchedulerTick();
-            const Bytes codes = TakeSentCodes();
-            if (!out.empty())
-                out += ' ';
-            if (codes.empty())
-                out += '.';
-            for (std::size_t i = 0; i < codes.size(); ++i) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "%02X", codes[i]);
-                out += (i ? "+" : "") + std::string(hex);
-            }
+            SchedulerSendNext();
+            out += (out.empty() ? "" : " ") + Sent();
         }
         return out;
     }
@@ -34,250 +52,382 @@ protected:
     {
         std::vector<int> at;
         for (int t = 1; t <= ticks; ++t) {
-            m_sent.clear();
             SchedulerTick();
-            if (!TakeSentCodes().empty())
+            if (Sent() != ".")
                 at.push_back(t);
         }
         return at;
     }
+
+    // The 8 group bytes of the set-parameter frame sent as report i.
+    Bytes GroupPayload(std::size_t i) const { return Bytes(m_sent[i].begin() + 12, m_sent[i].begin() + 20); }
+
+    static void Ack() { Feed(CMD_ACK, 0, 0, {}); }
+
+    // Runs a command through its rounds: every attempt unanswered, the unit
+    // answering a poll between the rounds.
+    void RunRoundsUnanswered(int rounds)
+    {
+        const CommandSlot head = PendingList().front();
+        const auto headStillWaits = [&head] {
+            const Commands pending = PendingList();
+            return !GetSchedulerStatus().stalled && !pending.empty() && pending.front() == head;
+        };
+        for (int r = 0; r < rounds; ++r) {
+            for (int t = 0; t < 12 && headStillWaits(); ++t)
+                Transcript(1);
+            if (r + 1 < rounds)
+                Feed(CMD_POLL, 0, 0, {0, 0, 0, 0});
+            SchedulerSendNext();
+        }
+        m_sent.clear();
+    }
+
+    int m_wakes = 0;
 };
 
 TEST_F(Scheduler, NothingHappensBeforeTheFirstConnect)
 {
+    g_Connected.store(0);
     EXPECT_EQ(". . .", Transcript(3));
-    EXPECT_EQ(0, g_CommandSlot.code.load());
+    EXPECT_TRUE(PendingList().empty());
 }
 
-TEST_F(Scheduler, DisconnectedTicksSendNothingAndKeepTheSlot)
+TEST_F(Scheduler, DisconnectedTicksSendNothingAndKeepTheCommand)
 {
     g_Connected.store(0);
     QueueSetParam(AREA_CHANNEL, 1, 2);
     EXPECT_EQ(". .", Transcript(2));
-    EXPECT_EQ(CMD_SET_PARAM, g_CommandSlot.code.load());
-    EXPECT_EQ(2, g_CommandSlot.a4.load());
+    EXPECT_EQ(Commands{ChannelGroup(1, 2)}, PendingList());
 }
 
-TEST_F(Scheduler, SettersWriteTheSlotAndClearTheWait)
+TEST_F(Scheduler, SettersQueueTheFrameArgumentsAndNeverSend)
 {
-    struct Case { void (*queue)(); Bytes slot; };
+    struct Case { void (*queue)(); CommandSlot command; };
     const Case cases[] = {
         {[] { QueueSetParam(AREA_GLOBAL, 0, 7); }, {0xA1, 6, 0, 0, 7}},
         {[] { QueueSetParam(AREA_CHANNEL, 1, 14); }, {0xA1, 4, 0, 1, 14}},
+        {[] { QueuePresetName(12); }, {0xA1, 5, 12, 0, 0}},
         {[] { QueueWriteBands(AREA_CHANNEL, 1); }, {0xB0, 4, 0, 1, 0}},
         {[] { QueueStorePreset(17); }, {0xA5, 0, 17, 0, 0}},
         {[] { QueueRecallPreset(20); }, {0xA6, 0, 20, 0, 0}},
-        {[] { QueueReadSetup(); }, {0xA2, 0, 0, 0, 0}},
+        {[] { QueueReadSetup(); }, {0xA2, 6, 0, 0, 0}},
     };
     for (const Case& c : cases) {
-        g_AwaitingReply.store(1);
-        g_WaitTicks.store(4);
-        g_WaitLimit.store(5);
-        g_Attempts.store(2);
+        ResetSchedulerState();
+        m_wakes = 0;
         c.queue();
-        const Bytes slot = {g_CommandSlot.code.load(), g_CommandSlot.a1.load(), g_CommandSlot.a2.load(),
-                            g_CommandSlot.a3.load(), g_CommandSlot.a4.load()};
-        EXPECT_EQ(c.slot, slot);
-        EXPECT_EQ(0, g_AwaitingReply.load());
-        EXPECT_EQ(4, g_WaitTicks.load());
-        EXPECT_EQ(5, g_WaitLimit.load());
-        EXPECT_EQ(2, g_Attempts.load());
+        EXPECT_EQ(Commands{c.command}, PendingList());
+        EXPECT_EQ(1, m_wakes) << "the owner is told that it may send";
         EXPECT_TRUE(m_sent.empty());
     }
 }
 
-TEST_F(Scheduler, UnansweredConnectSendsSetupFourTimesThenPolls)
+TEST_F(Scheduler, AddressesTheImageLacksAreNotQueued)
 {
-    QueueReadSetup();
-    EXPECT_EQ("A2 A2 A2 A2 . . . A9 . . A9 . . A9 . . A9 . . . A9 . . A9", Transcript(24));
+    QueueSetParam(AREA_CHANNEL, 2, 0);
+    QueueSetParam(AREA_CHANNEL, 0, 16);
+    QueueSetParam(AREA_GLOBAL, 0, 6);
+    QueueSetParam(9, 0, 0);
+    QueueWriteBands(AREA_GLOBAL, 0);
+    QueueWriteBands(AREA_CHANNEL, 2);
+    QueuePresetName(0);
+    QueuePresetName(21);
+    QueueStorePreset(0);
+    QueueStorePreset(21);
+    QueueRecallPreset(21);
+    EXPECT_TRUE(PendingList().empty());
+    EXPECT_EQ(0, m_wakes);
 }
 
-TEST_F(Scheduler, GiveUpPassesThroughOneDoneTick)
-{
-    QueueReadSetup();
-    Transcript(4);
-    EXPECT_EQ(CMD_DONE, g_CommandSlot.code.load());
-    Transcript(1);
-    EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
-    EXPECT_EQ(0, g_Attempts.load());
-}
-
-TEST_F(Scheduler, PollSpacingFollowsTheWaitLimit)
-{
-    struct Case { std::uint8_t waitLimit; std::vector<int> polls; };
-    const Case cases[] = {
-        {0, {3, 6, 9, 12, 16, 19, 22, 25}},
-        {1, {3, 7, 11, 15, 20, 24}},
-        {2, {3, 7, 11, 15, 20, 24}},
-        {3, {3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25}},
-        {9, {3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25}},
-    };
-    for (const Case& c : cases) {
-        ResetSchedulerState();
-        g_CommandSlot.code.store(CMD_POLL);
-        g_WaitLimit.store(c.waitLimit);
-        EXPECT_EQ(c.polls, SendTicks(25)) << "wait limit " << int(c.waitLimit);
-    }
-}
-
-TEST_F(Scheduler, UnansweredStoreIsSentFourTimesThirtySixTicksApart)
-{
-    QueueStorePreset(3);
-    EXPECT_EQ((std::vector<int>{1, 37, 73, 109}), SendTicks(144));
-    EXPECT_EQ(CMD_DONE, g_CommandSlot.code.load());
-    EXPECT_EQ(0, g_Attempts.load());
-    EXPECT_EQ(". A9 . .", Transcript(4));   // the wait ticks counted on, so the first poll is due at once
-}
-
-TEST_F(Scheduler, StoreFrameCarriesThePresetNumber)
-{
-    QueueStorePreset(3);
-    SchedulerTick();
-    ASSERT_EQ(1u, m_sent.size());
-    const Bytes head = {0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA5, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0xAF, 0xAA, 0x00};
-    EXPECT_TRUE(std::equal(head.begin(), head.end(), m_sent[0].begin()));
-}
-
-TEST_F(Scheduler, RecallAfterConnectGetsThreeSends)
-{
-    QueueReadSetup();
-    SchedulerTick();
-    Bytes setup(kSetupReplySize, 0x20);
-    Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, setup);
-    EXPECT_EQ(CMD_RECALL_PRESET, g_CommandSlot.code.load());
-    EXPECT_EQ(1, g_Attempts.load());
-    m_sent.clear();
-    EXPECT_EQ((std::vector<int>{1, 37, 73}), SendTicks(108));
-    EXPECT_EQ(CMD_DONE, g_CommandSlot.code.load());
-}
-
-TEST_F(Scheduler, WaitLimitKeepsTheRecallsWaitingCount)
-{
-    QueueRecallPreset(0);
-    Transcript(5);
-    Feed(CMD_RECALL_PRESET, 0, 0, Bytes(kRecallReplySize, 0));
-    EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
-    EXPECT_EQ(5, g_WaitLimit.load());
-}
-
-TEST_F(Scheduler, AckBeforeTheNextTickSendsTheChangeOnce)
+TEST_F(Scheduler, AChangeGoesOutAtOnceWhenTheLinkIsFree)
 {
     QueueSetParam(AREA_CHANNEL, 0, 0);
-    EXPECT_EQ("A1", Transcript(1));
-    Feed(CMD_ACK, 0, 0, {});
-    EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
-    EXPECT_EQ(". . A9 . . A9", Transcript(6));
+    SchedulerSendNext();
+    EXPECT_EQ("A1", Sent());
+    Ack();
+    EXPECT_TRUE(PendingList().empty());
+    EXPECT_EQ((std::vector<Outcome>{{ChannelGroup(0, 0), CommandOutcome::Answered}}), TakeOutcomes());
 }
 
-TEST_F(Scheduler, TwoChangesInOneTickSendOnlyTheLast)
+TEST_F(Scheduler, TwoChangesInOneTickBothGoOutInOrder)
 {
-    QueueSetParam(AREA_CHANNEL, 0, 1);
-    QueueSetParam(AREA_CHANNEL, 1, 2);
-    SchedulerTick();
+    QueueSetParam(AREA_CHANNEL, 0, 0);
+    QueueSetParam(AREA_CHANNEL, 1, 0);
+    EXPECT_EQ((Commands{ChannelGroup(0, 0), ChannelGroup(1, 0)}), PendingList());
+    EXPECT_EQ("A1", Transcript(1));
+    EXPECT_EQ(0, m_sent.size());
+    Ack();
+    SchedulerSendNext();
     ASSERT_EQ(1u, m_sent.size());
     EXPECT_EQ(1, m_sent[0][kFrameA3]);
-    EXPECT_EQ(2, m_sent[0][kFrameA4]);
+    EXPECT_EQ(0, m_sent[0][kFrameA4]);
+    m_sent.clear();
+    Ack();
+    EXPECT_TRUE(PendingList().empty());
 }
 
-TEST_F(Scheduler, FaderMovesSendTheGainCurrentAtTheTick)
+TEST_F(Scheduler, AnAckEndsOnlyTheChangeInFlightNeverANewerOne)
 {
+    QueueSetParam(AREA_CHANNEL, 0, 5);
+    SchedulerSendNext();
+    m_sent.clear();
+    QueueSetParam(AREA_CHANNEL, 0, 6);   // queued between the send and its ACK
+    Ack();
+    EXPECT_EQ(Commands{ChannelGroup(0, 6)}, PendingList());
+    SchedulerSendNext();
+    ASSERT_EQ(1u, m_sent.size());
+    EXPECT_EQ(6, m_sent[0][kFrameA4]);
+}
+
+TEST_F(Scheduler, AFastFaderCostsOneFramePerSendCarryingTheLatestGain)
+{
+    QueueSetParam(AREA_CHANNEL, 0, 0);
+    SchedulerSendNext();
+    m_sent.clear();
     for (std::int16_t gain : {70, 75, 88}) {
         g_ChannelBlocks[0].gain.Set(gain);
         QueueSetParam(AREA_CHANNEL, 0, 0);
     }
-    SchedulerTick();
+    EXPECT_EQ((Commands{ChannelGroup(0, 0), ChannelGroup(0, 0)}), PendingList()) << "one in flight, one waiting";
+    Ack();
+    SchedulerSendNext();
     ASSERT_EQ(1u, m_sent.size());
     EXPECT_EQ(88, m_sent[0][14]);
 }
 
-TEST_F(Scheduler, UnacknowledgedChangeStopsAfterFourTicksWithoutAWaitLimit)
+TEST_F(Scheduler, ABurstDrainsOneFramePerReply)
+{
+    for (int group = 0; group < 6; ++group)
+        QueueSetParam(AREA_CHANNEL, 1, static_cast<std::uint8_t>(group));
+    std::vector<int> groups;
+    for (int reply = 0; reply < 6; ++reply) {
+        SchedulerSendNext();
+        SchedulerSendNext();   // a second wake sends nothing while a frame is in flight
+        ASSERT_EQ(1u, m_sent.size()) << reply;
+        groups.push_back(m_sent[0][kFrameA4]);
+        m_sent.clear();
+        Ack();
+    }
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5}), groups);
+    EXPECT_TRUE(PendingList().empty());
+}
+
+TEST_F(Scheduler, AnIdleLinkSendsOnlyAPollOnEveryThirdTick)
+{
+    EXPECT_EQ(". . A9 . . A9 . . A9 . . A9", Transcript(12));
+}
+
+TEST_F(Scheduler, APollHoldsTheLinkUntilItsReplyOrTheNextTick)
+{
+    Transcript(3);   // the poll went out on the third tick
+    QueueSetParam(AREA_CHANNEL, 0, 1);
+    SchedulerSendNext();
+    EXPECT_EQ(".", Sent());
+    Feed(CMD_POLL, 0, 0, {0x10, 0x20, 0, 0});
+    SchedulerSendNext();
+    EXPECT_EQ("A1", Sent());
+    Ack();
+    EXPECT_EQ(". . A9", Transcript(3));   // never answered
+    QueueSetParam(AREA_CHANNEL, 0, 2);
+    SchedulerSendNext();
+    EXPECT_EQ(".", Sent());
+    EXPECT_EQ("A1", Transcript(1));
+}
+
+TEST_F(Scheduler, UnansweredChangeIsResentEveryOtherTickThenKeptPendingAndReported)
 {
     QueueSetParam(AREA_CHANNEL, 0, 5);
-    EXPECT_EQ("A1 A1 A1 A1 . . . A9", Transcript(8));
+    SchedulerSendNext();
+    EXPECT_EQ("A1", Sent());
+    EXPECT_EQ(". A1 . A1 . A1 . . . A9 . .", Transcript(12));
+    EXPECT_EQ(Commands{ChannelGroup(0, 5)}, PendingList());
+    EXPECT_EQ((std::vector<Outcome>{{ChannelGroup(0, 5), CommandOutcome::NotAnswered}}), TakeOutcomes());
+    const SchedulerStatus status = GetSchedulerStatus();
+    EXPECT_TRUE(status.stalled);
+    EXPECT_EQ(1, status.pending);
+    EXPECT_EQ(0, status.failed);
 }
 
-TEST_F(Scheduler, UnacknowledgedChangeRepeatsWhileAWaitLimitIsSet)
+TEST_F(Scheduler, AStalledChangeIsTriedAgainWhenTheUnitAnswersAnything)
 {
-    for (std::uint8_t limit : {1, 2, 36}) {
-        ResetSchedulerState();
-        g_WaitLimit.store(limit);
-        QueueSetParam(AREA_CHANNEL, 1, 3);
-        EXPECT_EQ("A1 A1 A1 A1 A1 A1 A1 A1 A1 A1 A1 A1", Transcript(12)) << "limit " << int(limit);
-        Feed(CMD_ACK, 0, 0, {});
-        EXPECT_EQ(CMD_POLL, g_CommandSlot.code.load());
-        EXPECT_EQ(". .", Transcript(2));
-    }
+    QueueSetParam(AREA_CHANNEL, 0, 5);
+    QueueSetParam(AREA_CHANNEL, 1, 5);
+    RunRoundsUnanswered(1);
+    QueueSetParam(AREA_GLOBAL, 0, 5);   // waits behind the stalled one
+    SchedulerSendNext();
+    EXPECT_EQ(".", Sent());
+    Feed(CMD_POLL, 0, 0, {0, 0, 0, 0});
+    EXPECT_FALSE(GetSchedulerStatus().stalled);
+    SchedulerSendNext();
+    ASSERT_EQ(1u, m_sent.size());
+    EXPECT_EQ(0, m_sent[0][kFrameA3]);
+    m_sent.clear();
+    Ack();
+    SchedulerSendNext();
+    EXPECT_EQ(1, m_sent[0][kFrameA3]);
+    EXPECT_EQ((Commands{ChannelGroup(1, 5), GlobalItem(5)}), PendingList());
 }
 
-TEST_F(Scheduler, UnansweredBandWriteGivesUpLikeTheOthers)
+TEST_F(Scheduler, ACommandNoRoundGotAnsweredIsDroppedReportedAndForgottenOnItsNextChange)
 {
-    QueueWriteBands(AREA_CHANNEL, 0);
-    EXPECT_EQ("B0 B0 B0 B0 . . . A9", Transcript(8));
+    QueueSetParam(AREA_CHANNEL, 1, 0);
+    QueueSetParam(AREA_CHANNEL, 1, 2);
+    RunRoundsUnanswered(3);
+    EXPECT_EQ(Commands{ChannelGroup(1, 2)}, PendingList()) << "the next one goes on";
+    EXPECT_EQ(Commands{ChannelGroup(1, 0)}, FailedList());
+    const std::vector<Outcome> outcomes = TakeOutcomes();
+    ASSERT_EQ(3u, outcomes.size());
+    EXPECT_EQ((Outcome{ChannelGroup(1, 0), CommandOutcome::NotAnswered}), outcomes[0]);
+    EXPECT_EQ((Outcome{ChannelGroup(1, 0), CommandOutcome::NotAnswered}), outcomes[1]);
+    EXPECT_EQ((Outcome{ChannelGroup(1, 0), CommandOutcome::Dropped}), outcomes[2]);
+    const SchedulerStatus status = GetSchedulerStatus();
+    EXPECT_EQ(1, status.failed);
+    EXPECT_EQ(ChannelGroup(1, 0), status.firstFailed);
+    QueueSetParam(AREA_CHANNEL, 1, 0);
+    EXPECT_TRUE(FailedList().empty());
 }
 
-// A long common limit, left by an earlier store or recall, lets the setup request
-// and the band write run out their own budgets (15 and 20 ticks); a preset name
-// sent just before leaves the command marked as sent.
-TEST_F(Scheduler, SetupAndBandWriteKeepBudgetsOfTheirOwn)
+TEST_F(Scheduler, StoreAndRecallWaitForEarlierChangesWhichKeepTheirBytes)
 {
-    struct Case {
-        const char* name;
-        void (*queue)();
-        std::uint8_t awaiting, waitTicks;
-        int ticks;
-        std::vector<int> sends;
-    };
+    g_ChannelBlocks[0].gain.Set(70);
+    QueueSetParam(AREA_CHANNEL, 0, 0);
+    QueueStorePreset(4);
+    g_ChannelBlocks[0].gain.Set(60);   // changed after OK: not part of the stored preset
+    QueueSetParam(AREA_CHANNEL, 0, 0);
+    QueueRecallPreset(9);
+    EXPECT_EQ((Commands{ChannelGroup(0, 0), Store(4), ChannelGroup(0, 0), Recall(9)}), PendingList());
+    SchedulerSendNext();
+    EXPECT_EQ(70, m_sent[0][14]);
+    m_sent.clear();
+    Ack();
+    SchedulerSendNext();
+    EXPECT_EQ("A5", Sent());
+    Feed(CMD_STORE_PRESET, 0, 0, {});
+    SchedulerSendNext();
+    EXPECT_EQ(60, m_sent[0][14]);
+    m_sent.clear();
+    Ack();
+    SchedulerSendNext();
+    EXPECT_EQ("A6", Sent());
+}
+
+TEST_F(Scheduler, APresetNameIsACommandLikeTheOthersAndRetried)
+{
+    std::memcpy(g_PresetNames.records[4], "Live room 2\0xyzABCDEFG", 22);
+    QueuePresetName(4);
+    SchedulerSendNext();
+    ASSERT_EQ(1u, m_sent.size());
+    const Bytes head = {0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA1, 0x05, 0x04, 0x00, 0x00, 0x10, 0x00};
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), m_sent[0].begin()));
+    EXPECT_EQ(0, std::memcmp(m_sent[0].data() + 12, "Live room 2\0xyzA", 16));
+    EXPECT_EQ(0xAA, m_sent[0][29]);
+    EXPECT_EQ(0, m_sent[0][30]);
+    m_sent.clear();
+    EXPECT_EQ(". A1", Transcript(2)) << "not acknowledged: sent again";
+    Ack();
+    EXPECT_TRUE(PendingList().empty());
+}
+
+TEST_F(Scheduler, PresetNameGoesOutWithSixteenBytesOfItsRecord)
+{
+    std::memcpy(g_PresetNames.records[4], "Live room 2\0xyzABCDEFG", 22);
+    ASSERT_TRUE(SendPresetName(4));
+    ASSERT_EQ(1u, m_sent.size());
+    EXPECT_EQ(0, std::memcmp(m_sent[0].data() + 12, "Live room 2\0xyzA", 16));
+    EXPECT_FALSE(SendPresetName(21));
+}
+
+TEST_F(Scheduler, ConnectDropsWhatWasPendingAndForgetsFailures)
+{
+    QueueSetParam(AREA_CHANNEL, 0, 3);
+    RunRoundsUnanswered(3);
+    QueueSetParam(AREA_CHANNEL, 0, 4);
+    QueueStorePreset(2);
+    TakeOutcomes();
+    QueueReadSetup();
+    EXPECT_EQ(Commands{kSetup}, PendingList());
+    EXPECT_TRUE(FailedList().empty());
+    EXPECT_EQ((std::vector<Outcome>{{ChannelGroup(0, 4), CommandOutcome::Cleared},
+                                    {Store(2), CommandOutcome::Cleared}}),
+              TakeOutcomes());
+    SchedulerSendNext();
+    ASSERT_EQ(1u, m_sent.size());
+    const Bytes setup = {0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA2, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0xAD, 0xAA};
+    EXPECT_TRUE(std::equal(setup.begin(), setup.end(), m_sent[0].begin()));
+}
+
+// Per attempt, ticks waited for the reply before the command goes out again.
+TEST_F(Scheduler, EachCommandWaitsItsOwnBudgetPerAttempt)
+{
+    struct Case { const char* name; void (*queue)(); std::vector<int> resends; };
     const Case cases[] = {
-        {"setup, marked sent", [] { QueueReadSetup(); }, 1, 0, 12, {10, 11, 12}},
-        {"setup, marked sent, one tick counted", [] { QueueReadSetup(); }, 1, 1, 11, {9, 10, 11}},
-        {"bands", [] { QueueWriteBands(AREA_CHANNEL, 0); }, 0, 0, 44, {1, 12, 23, 34}},
-        {"bands, marked sent, one tick counted", [] { QueueWriteBands(AREA_CHANNEL, 0); }, 1, 1, 44, {12, 23, 34}},
+        {"set parameter", [] { QueueSetParam(AREA_GLOBAL, 0, 8); }, {2, 4, 6}},
+        {"preset name", [] { QueuePresetName(1); }, {2, 4, 6}},
+        {"setup", [] { QueueReadSetup(); }, {16, 32, 48}},
+        {"bands", [] { QueueWriteBands(AREA_CHANNEL, 0); }, {21, 42, 63}},
+        {"store", [] { QueueStorePreset(3); }, {36, 72, 108}},
+        {"recall", [] { QueueRecallPreset(3); }, {36, 72, 108}},
     };
     for (const Case& c : cases) {
         ResetSchedulerState();
-        g_WaitLimit.store(36);
         c.queue();
-        g_AwaitingReply.store(c.awaiting);
-        g_WaitTicks.store(c.waitTicks);
-        EXPECT_EQ(c.sends, SendTicks(c.ticks)) << c.name;
-        EXPECT_EQ(CMD_DONE, g_CommandSlot.code.load()) << c.name;   // given up on the last tick
+        SchedulerSendNext();
+        ASSERT_FALSE(m_sent.empty()) << c.name;
+        m_sent.clear();
+        const std::vector<int> sends = SendTicks(c.resends.back());
+        EXPECT_EQ(c.resends, sends) << c.name;
+        EXPECT_FALSE(GetSchedulerStatus().stalled) << c.name;
+        SendTicks(c.resends[0]);
+        EXPECT_TRUE(GetSchedulerStatus().stalled) << c.name << ": four attempts make a round";
     }
 }
 
-TEST_F(Scheduler, BandWriteForAnotherAreaSendsNothingButWaits)
+TEST_F(Scheduler, AFrameThatCouldNotBeWrittenGoesOutWholeOnTheNextTick)
 {
-    QueueWriteBands(AREA_GLOBAL, 0);
-    EXPECT_EQ(". . . . . . . A9", Transcript(8));
+    int writes = 0;
+    SetWriteReportHook([&](const std::uint8_t* data) {
+        if (++writes == 2)
+            return false;   // the band write's second report is refused
+        Report r;
+        std::copy(data, data + kReportSize, r.begin());
+        m_sent.push_back(r);
+        return true;
+    });
+    QueueWriteBands(AREA_CHANNEL, 1);
+    SchedulerSendNext();
+    EXPECT_EQ(1u, m_sent.size());
+    m_sent.clear();
+    EXPECT_EQ(Commands{Bands(1)}, PendingList());
+    SchedulerTick();
+    ASSERT_EQ(2u, m_sent.size()) << "both reports of the retry";
+    EXPECT_EQ(CMD_WRITE_BANDS, m_sent[0][kFrameCode]);
 }
 
-TEST_F(Scheduler, SlotNamingNoImageFieldIsDropped)
+// Group 15 carries the Notch Clear request of the channel whose button was
+// pressed, whatever other group-15 change is queued before it.
+TEST_F(Scheduler, NotchClearTravelsWithItsOwnChannelsGroupFifteen)
 {
-    struct Case { std::uint8_t area, channel, group; };
-    for (const Case c : {Case{AREA_CHANNEL, 2, 0}, Case{AREA_CHANNEL, 0, 16}, Case{AREA_GLOBAL, 0, 6}, Case{9, 0, 0}}) {
-        ResetSchedulerState();
-        QueueSetParam(c.area, c.channel, c.group);
-        EXPECT_EQ(". . . . A9", Transcript(5));
-    }
-}
-
-TEST_F(Scheduler, NotchClearThenDetectionSpeedCarriesTheClear)
-{
+    g_ChannelBlocks[1].notchBypass = 1;
+    QueueSetParam(AREA_CHANNEL, 1, 15);   // CH B notch bypass
     g_NotchClearRequest.store(1);
-    QueueSetParam(AREA_CHANNEL, 0, 15);
+    QueueSetParam(AREA_CHANNEL, 0, 15);   // CH A Notch Clear
     g_ChannelBlocks[0].detectSpeed = 2;
     g_ChannelBlocks[1].detectSpeed = 2;
-    QueueSetParam(AREA_CHANNEL, 0, 15);
-    SchedulerTick();
-    ASSERT_EQ(1u, m_sent.size());
-    EXPECT_EQ(0xA1, m_sent[0][kFrameCode]);
-    EXPECT_EQ(15, m_sent[0][kFrameA4]);
-    EXPECT_EQ(1, m_sent[0][12]);   // notchClear
-    EXPECT_EQ(2, m_sent[0][13]);   // detectSpeed
+    QueueSetParam(AREA_CHANNEL, 0, 15);   // detection speed, before the clear went out
     EXPECT_EQ(0, g_NotchClearRequest.load());
+    EXPECT_EQ((Commands{ChannelGroup(1, 15), ChannelGroup(0, 15)}), PendingList());
+    SchedulerSendNext();
+    EXPECT_EQ((Bytes{0, 2, 0, 0, 0, 1, 0, 0}), GroupPayload(0));
     m_sent.clear();
-    SchedulerTick();   // not yet acknowledged: sent again, now without the clear
+    Ack();
+    SchedulerSendNext();
+    EXPECT_EQ((Bytes{1, 2, 0, 0, 0, 0, 0, 0}), GroupPayload(0));
+    m_sent.clear();
+    SchedulerTick();
+    SchedulerTick();   // not acknowledged: the retry carries the clear again
     ASSERT_EQ(1u, m_sent.size());
-    EXPECT_EQ(0, m_sent[0][12]);
+    EXPECT_EQ(1, m_sent[0][12]);
 }
 
 TEST_F(Scheduler, GroupFifteenCarriesTheFirstNotchAuxWord)
@@ -286,24 +436,79 @@ TEST_F(Scheduler, GroupFifteenCarriesTheFirstNotchAuxWord)
     g_ChannelBlocks[1].notchBypass = 1;
     g_ChannelBlocks[1].notches[0].aux.Set(0x1234);
     ASSERT_TRUE(SendSetParam(AREA_CHANNEL, 1, 15));
-    const Bytes payload(m_sent[0].begin() + 12, m_sent[0].begin() + 20);
-    EXPECT_EQ((Bytes{0, 0, 0, 4, 0, 1, 0x34, 0x12}), payload);
+    EXPECT_EQ((Bytes{0, 0, 0, 4, 0, 1, 0x34, 0x12}), GroupPayload(0));
 }
 
-TEST_F(Scheduler, PresetNameGoesOutAtOnceWithSixteenBytes)
+// A retried command may be answered twice; the late second answer belongs to
+// no newer command.
+TEST_F(Scheduler, ALateSecondAckOfARetriedChangeDoesNotEndTheNextChange)
 {
-    std::memcpy(g_PresetNames.records[4], "Live room 2\0xyzABCDEFG", 22);
-    g_WaitTicks.store(3);
-    ASSERT_TRUE(SendPresetName(4, g_PresetNames.records[4]));
-    ASSERT_EQ(1u, m_sent.size());
-    const Bytes head = {0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA1, 0x05, 0x04, 0x00, 0x00, 0x10, 0x00};
-    EXPECT_TRUE(std::equal(head.begin(), head.end(), m_sent[0].begin()));
-    EXPECT_EQ(0, std::memcmp(m_sent[0].data() + 12, "Live room 2\0xyzA", 16));
-    EXPECT_EQ(0xAA, m_sent[0][29]);
-    EXPECT_EQ(0, m_sent[0][30]);
-    EXPECT_EQ(1, g_AwaitingReply.load());
-    EXPECT_EQ(0, g_WaitTicks.load());
-    EXPECT_EQ(0, g_CommandSlot.code.load());
+    QueueSetParam(AREA_CHANNEL, 0, 1);
+    SchedulerSendNext();
+    Transcript(2);   // no ACK yet: sent a second time
+    Ack();           // the first send's ACK, late
+    QueueSetParam(AREA_CHANNEL, 0, 2);
+    SchedulerSendNext();
+    m_sent.clear();
+    Ack();   // the second send's ACK
+    EXPECT_EQ(Commands{ChannelGroup(0, 2)}, PendingList());
+    Ack();
+    EXPECT_TRUE(PendingList().empty());
+}
+
+TEST_F(Scheduler, ALateSecondRecallReplyIsNotAppliedOverNewerChanges)
+{
+    Bytes preset(kRecallReplySize, 0);
+    std::memcpy(preset.data(), BlockBytes(g_ChannelBlocks[0]), sizeof(ChannelBlock));
+    std::memcpy(preset.data() + sizeof(ChannelBlock), BlockBytes(g_ChannelBlocks[1]), sizeof(ChannelBlock));
+    preset[2] = 50;   // CH A gain of the preset
+    QueueRecallPreset(6);
+    SchedulerSendNext();
+    SendTicks(36);   // unanswered: recalled a second time
+    Feed(CMD_RECALL_PRESET, 0, 0, preset);
+    EXPECT_EQ(50, g_ChannelBlocks[0].gain.Get());
+    g_ChannelBlocks[0].gain.Set(77);   // the user changes the gain afterwards
+    m_refreshes.clear();
+    Feed(CMD_RECALL_PRESET, 0, 0, preset);
+    EXPECT_EQ(77, g_ChannelBlocks[0].gain.Get());
+    EXPECT_TRUE(m_refreshes.empty());
+}
+
+TEST_F(Scheduler, ALateAnswerToADroppedCommandTakesItOffTheFailures)
+{
+    QueueSetParam(AREA_GLOBAL, 0, 5);
+    RunRoundsUnanswered(3);
+    ASSERT_EQ(Commands{GlobalItem(5)}, FailedList());
+    TakeOutcomes();
+    Ack();
+    EXPECT_TRUE(FailedList().empty());
+    EXPECT_EQ((std::vector<Outcome>{{GlobalItem(5), CommandOutcome::Answered}}), TakeOutcomes());
+}
+
+TEST_F(Scheduler, AFullPendingSetRefusesAndReportsTheCommand)
+{
+    g_Connected.store(0);
+    for (std::size_t i = 0; i < kPendingCapacity; ++i)
+        QueueStorePreset(static_cast<std::uint8_t>(1 + i % kUserPresetCount));
+    TakeOutcomes();
+    QueueSetParam(AREA_CHANNEL, 0, 0);
+    EXPECT_EQ(kPendingCapacity, PendingList().size());
+    EXPECT_EQ((std::vector<Outcome>{{ChannelGroup(0, 0), CommandOutcome::Refused}}), TakeOutcomes());
+    EXPECT_EQ(Commands{ChannelGroup(0, 0)}, FailedList());
+}
+
+TEST_F(Scheduler, StatusSaysWhatWaitsOnceItWaitedAWholeTick)
+{
+    QueueSetParam(AREA_CHANNEL, 0, 0);
+    QueueSetParam(AREA_CHANNEL, 0, 1);
+    SchedulerSendNext();
+    EXPECT_FALSE(GetSchedulerStatus().waiting);
+    SchedulerTick();
+    EXPECT_FALSE(GetSchedulerStatus().waiting);
+    SchedulerTick();
+    const SchedulerStatus status = GetSchedulerStatus();
+    EXPECT_TRUE(status.waiting);
+    EXPECT_EQ(2, status.pending);
 }
 
 }  // namespace
