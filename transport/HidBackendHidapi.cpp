@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -41,20 +42,6 @@ HidOpenError OpenErrorOf(const std::string& path)
     if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
         return HidOpenError::PermissionDenied;
     return HidOpenError::Other;
-}
-
-HidWriteResult WriteErrorOf(int error)
-{
-    switch (error) {
-    case ENODEV:
-    case ESHUTDOWN:
-        return HidWriteResult::Gone;
-    case ENOSYS:
-    case EOPNOTSUPP:
-        return HidWriteResult::Unsupported;
-    default:
-        return HidWriteResult::Failed;
-    }
 }
 
 // Compares the enumerated paths every period and reports the differences.
@@ -178,6 +165,14 @@ private:
 
 }  // namespace
 
+HidWriteResult ClassifyWriteFailure(const std::string& path)
+{
+    struct stat node {};
+    if (::stat(path.c_str(), &node) != 0 && (errno == ENOENT || errno == ENODEV))
+        return HidWriteResult::Gone;
+    return HidWriteResult::Failed;
+}
+
 CHidapiBackend::CHidapiBackend()
 {
     hid_init();
@@ -185,8 +180,8 @@ CHidapiBackend::CHidapiBackend()
 
 CHidapiBackend::~CHidapiBackend()
 {
-    for (auto& [handle, device] : m_devices)
-        hid_close(device);
+    for (auto& [handle, open] : m_devices)
+        hid_close(open.device);
     hid_exit();
 }
 
@@ -206,35 +201,37 @@ HidOpenResult CHidapiBackend::Open(const std::string& path, bool)
         return {kInvalidHidHandle, OpenErrorOf(path)};
     std::lock_guard lock(m_mutex);
     const HidHandle handle = m_nextHandle++;
-    m_devices.emplace(handle, device);
+    m_devices.emplace(handle, OpenDevice{device, path});
     return {handle, HidOpenError::None};
 }
 
-hid_device_* CHidapiBackend::Device(HidHandle handle)
+bool CHidapiBackend::Find(HidHandle handle, OpenDevice& out)
 {
     std::lock_guard lock(m_mutex);
     const auto it = m_devices.find(handle);
-    return it == m_devices.end() ? nullptr : it->second;
+    if (it == m_devices.end())
+        return false;
+    out = it->second;
+    return true;
 }
 
 HidWriteResult CHidapiBackend::Write(HidHandle handle, const std::uint8_t* report65)
 {
-    hid_device* device = Device(handle);
-    if (device == nullptr)
+    OpenDevice open{};
+    if (!Find(handle, open))
         return HidWriteResult::Failed;
-    errno = 0;
-    const int written = hid_write(device, report65, kOutputReportSize);
-    const int error = errno;
-    return written < 0 ? WriteErrorOf(error) : HidWriteResult::Done;
+    if (hid_write(open.device, report65, kOutputReportSize) >= 0)
+        return HidWriteResult::Done;
+    return ClassifyWriteFailure(open.path);
 }
 
 int CHidapiBackend::Read(HidHandle handle, std::uint8_t* out65, int timeoutMs)
 {
-    hid_device* device = Device(handle);
-    if (device == nullptr)
+    OpenDevice open{};
+    if (!Find(handle, open))
         return -1;
     std::uint8_t buffer[kReadBufferSize];
-    const int n = hid_read_timeout(device, buffer, sizeof buffer, timeoutMs);
+    const int n = hid_read_timeout(open.device, buffer, sizeof buffer, timeoutMs);
     if (n <= 0)
         return n < 0 ? -1 : 0;
     NormaliseInputReport(buffer, n, out65);
@@ -249,7 +246,7 @@ void CHidapiBackend::Close(HidHandle handle)
         const auto it = m_devices.find(handle);
         if (it == m_devices.end())
             return;
-        device = it->second;
+        device = it->second.device;
         m_devices.erase(it);
     }
     hid_close(device);

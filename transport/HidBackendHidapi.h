@@ -10,6 +10,11 @@
 
 struct hid_device_;
 
+// What a failed write on the node at path means: hidapi calls other library
+// functions after a failed write, so errno no longer tells; a node that has
+// vanished does.
+HidWriteResult ClassifyWriteFailure(const std::string& path);
+
 class CHidapiBackend : public CHidBackend {
 public:
     // How often the fallback watcher compares the enumerated paths.
@@ -28,9 +33,14 @@ public:
     std::unique_ptr<CHidWatch> WatchDevices(DeviceChangeCallback callback) override;
 
 private:
-    hid_device_* Device(HidHandle handle);
+    struct OpenDevice {
+        hid_device_* device;
+        std::string path;
+    };
+
+    bool Find(HidHandle handle, OpenDevice& out);
 
     std::mutex m_mutex;
-    std::map<HidHandle, hid_device_*> m_devices;
+    std::map<HidHandle, OpenDevice> m_devices;
     HidHandle m_nextHandle = 1;
 };

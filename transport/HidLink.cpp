@@ -1,6 +1,7 @@
 #include "transport/HidLink.h"
 
 #include "protocol/Communication.h"
+#include "protocol/CommunicationLog.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,6 +25,17 @@ std::string Lowered(const std::string& text)
 bool SamePath(const std::string& a, const std::string& b)
 {
     return !a.empty() && Lowered(a) == Lowered(b);
+}
+
+const char* WriteResultText(HidWriteResult result)
+{
+    switch (result) {
+    case HidWriteResult::Done: return "done";
+    case HidWriteResult::Failed: return "the device refused it";
+    case HidWriteResult::Unsupported: return "the device takes no output reports";
+    case HidWriteResult::Gone: return "the device is gone";
+    }
+    return "unknown";
 }
 
 }  // namespace
@@ -83,6 +95,9 @@ bool CHidLink::OpenDevice()
         if (IsUnit(info))
             return OpenHandles(info.path);
     }
+    LogEvent(LogCategory::Link, LogLevel::Info,
+             "no unit among " + std::to_string(interfaces.size()) + " HID interfaces");
+    SetProblem(LinkProblem::NotFound);
     ShowStatus(kTextCannotFindDevice);
     return false;
 }
@@ -98,8 +113,13 @@ bool CHidLink::OpenHandles(const std::string& path)
             m_backend.Close(read.handle);
         else
             ShowStatus(kTextInvalidReadHandle);
-        if (read.error == HidOpenError::PermissionDenied || write.error == HidOpenError::PermissionDenied)
+        const bool denied =
+            read.error == HidOpenError::PermissionDenied || write.error == HidOpenError::PermissionDenied;
+        LogEvent(LogCategory::Link, LogLevel::Warning,
+                 "the unit at " + path + " cannot be opened: " + (denied ? "permission denied" : "open failed"));
+        if (denied)
             ShowStatus(kTextNoPermission);
+        SetProblem(denied ? LinkProblem::NoPermission : LinkProblem::NotFound);
         ShowStatus(kTextCannotFindDevice);
         return false;
     }
@@ -113,6 +133,8 @@ bool CHidLink::OpenHandles(const std::string& path)
     }
     m_readWake.notify_all();
     ForgetDeviceEvents(path);
+    LogEvent(LogCategory::Link, LogLevel::Info, "opened the unit at " + path);
+    SetProblem(LinkProblem::None);
     ShowStatus(kTextFindDevice);
     return true;
 }
@@ -128,6 +150,7 @@ void CHidLink::CloseDevice()
     ReleaseHandle(m_writeHandle, m_writerHandle);
     if (m_reportPending) {
         m_reportPending = false;
+        g_WriteFailed.store(1);
         g_WriteBusy.store(0);
     }
 }
@@ -170,6 +193,7 @@ bool CHidLink::WriteReport(const std::uint8_t* data64)
         std::copy(data64, data64 + kReportSize, m_report.begin() + 1);
         m_reportHandle = m_writeHandle;
         m_reportPending = true;
+        g_WriteFailed.store(0);
         g_WriteBusy.store(1);
     }
     m_writeWake.notify_one();
@@ -206,7 +230,14 @@ void CHidLink::WriteDoneThread()
         lock.lock();
         m_writerHandle = kInvalidHidHandle;
         CloseOrphan(handle);
+        if (result != HidWriteResult::Done)
+            g_WriteFailed.store(1);
         g_WriteBusy.store(0);
+        if (result != HidWriteResult::Done) {
+            lock.unlock();
+            LogEvent(LogCategory::Link, LogLevel::Warning, std::string("report write failed: ") + WriteResultText(result));
+            lock.lock();
+        }
         if (result == HidWriteResult::Unsupported || result == HidWriteResult::Gone) {
             lock.unlock();
             if (result == HidWriteResult::Unsupported)
@@ -244,10 +275,12 @@ void CHidLink::ReaderThread()
         if (got == 0 || !current)
             continue;
         lock.unlock();
-        if (got > 0)
+        if (got > 0) {
             FeedInputReport(report);
-        else
+        } else {
+            LogEvent(LogCategory::Link, LogLevel::Warning, "read failed: the unit counts as removed");
             DeviceLost(handle);
+        }
         lock.lock();
     }
 }
@@ -316,7 +349,7 @@ void CHidLink::OnConnectButton()
         return;
     }
     SetButtonImage(kUsbBitmapDisconnected);
-    ShowMessage(kTextCantFindDevice, kWarningCaption);
+    ShowMessage(m_problem == LinkProblem::NoPermission ? kTextNoPermission : kTextCantFindDevice, kWarningCaption);
 }
 
 void CHidLink::ShowStatus(const LinkText& text)
@@ -329,6 +362,13 @@ void CHidLink::ShowMessage(const LinkText& text, const std::string& caption)
 {
     if (m_hooks.messageBox)
         m_hooks.messageBox(LinkTextFor(text), caption);
+}
+
+void CHidLink::SetProblem(LinkProblem problem)
+{
+    m_problem = problem;
+    if (m_hooks.problem)
+        m_hooks.problem(problem);
 }
 
 void CHidLink::SetButtonImage(int bitmapId)

@@ -19,6 +19,13 @@
 #include <thread>
 #include <vector>
 
+// Why the last connect found no usable unit.
+enum class LinkProblem {
+    None,
+    NotFound,       // no interface with the unit's identity
+    NoPermission,   // the unit is attached but this user may not open it
+};
+
 // How the link reaches the window; set by the UI before StartLink().
 struct LinkHooks {
     // A modal box (UI thread).
@@ -27,6 +34,8 @@ struct LinkHooks {
     std::function<void(int bitmapId)> connectButtonImage;
     // Status texts; called on any of the link's threads.
     std::function<void(const std::string& text)> status;
+    // What the last connect or search found (UI thread).
+    std::function<void(LinkProblem problem)> problem;
     // Hands a device change over to the UI thread, which then calls
     // OnDeviceChange(event, path); called on the watcher and worker threads.
     std::function<void(std::uint32_t event, const std::string& path)> postDeviceChange;
@@ -67,6 +76,9 @@ public:
 
     void ShowStatus(const LinkText& text);
 
+    // Why the last search found no usable unit (UI thread).
+    LinkProblem Problem() const { return m_problem; }
+
     // The interface the last search examined (UI thread).
     const std::string& DevicePath() const;
     // Read and write handle both closed (nothing left open on the device).
@@ -84,6 +96,7 @@ private:
     void ReportDisconnect();
     void ShowMessage(const LinkText& text, const std::string& caption);
     void SetButtonImage(int bitmapId);
+    void SetProblem(LinkProblem problem);
 
     CHidBackend& m_backend;
     const LinkHooks m_hooks;
@@ -93,6 +106,7 @@ private:
     std::string m_devicePath;
     bool m_started = false;
     bool m_toldLost = false;   // "Device disconnect" was shown for the device now gone
+    LinkProblem m_problem = LinkProblem::None;
     std::unique_ptr<CHidWatch> m_watch;
     std::thread m_reader;
     std::thread m_writeDone;

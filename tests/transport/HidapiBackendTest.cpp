@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -68,6 +69,21 @@ TEST(HidapiBackend, NodeWithoutAccessRightsIsTold)
     ::unlink(path);
     EXPECT_EQ(result.handle, kInvalidHidHandle);
     EXPECT_EQ(result.error, HidOpenError::PermissionDenied);
+}
+
+// hidapi calls other library functions after a failed write, so errno is not
+// what tells an unplugged unit from a refused write: the vanished node is.
+TEST(HidapiBackend, AFailedWriteOnANodeThatVanishedMeansTheUnitIsGone)
+{
+    char path[] = "/tmp/quenda-hidraw-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_EQ(ClassifyWriteFailure(path), HidWriteResult::Failed);
+    ::unlink(path);
+    errno = 0;
+    EXPECT_EQ(ClassifyWriteFailure(path), HidWriteResult::Gone);
+    EXPECT_EQ(ClassifyWriteFailure("/dev/hidraw-quenda-never-there"), HidWriteResult::Gone);
 }
 
 TEST(HidapiBackend, UnknownHandlesAreRefused)

@@ -76,6 +76,7 @@ protected:
             m_messages.push_back({text, caption});
         };
         hooks.connectButtonImage = [this](int id) { m_images.push_back(id); };
+        hooks.problem = [this](LinkProblem problem) { m_problems.push_back(problem); };
         hooks.status = [this](const std::string& text) {
             std::lock_guard lock(m_mutex);
             m_statuses.push_back(text);
@@ -115,21 +116,27 @@ protected:
         ASSERT_TRUE(m_sim.WaitUntilReaderIdle(kReaderWait));
     }
 
-    // Ticks until the scheduler is back to polling with the recall applied.
+    static bool NothingPending()
+    {
+        CommandSlot pending[1];
+        return PendingCommands(pending, 1) == 0;
+    }
+
+    // Ticks until nothing is pending and the recall has been applied.
     void RunConnectSequence()
     {
-        for (int i = 0; i < 20 && !(g_CommandSlot.code.load() == CMD_POLL && RefreshCount(kRefreshAll) > 0); ++i)
+        for (int i = 0; i < 20 && !(NothingPending() && RefreshCount(kRefreshAll) > 0); ++i)
             Tick();
-        ASSERT_EQ(g_CommandSlot.code.load(), CMD_POLL);
+        ASSERT_TRUE(NothingPending());
         ASSERT_GT(RefreshCount(kRefreshAll), 0);
     }
 
-    // Ticks until the scheduler returns to polling after the queued command.
+    // Ticks until the queued command was answered.
     void RunCommand()
     {
-        for (int i = 0; i < 20 && g_CommandSlot.code.load() != CMD_POLL; ++i)
+        for (int i = 0; i < 20 && !NothingPending(); ++i)
             Tick();
-        ASSERT_EQ(g_CommandSlot.code.load(), CMD_POLL);
+        ASSERT_TRUE(NothingPending());
     }
 
     int RefreshCount(int lParam)
@@ -168,6 +175,7 @@ protected:
     int m_devices = 0;
     std::vector<ShownMessage> m_messages;   // UI thread
     std::vector<int> m_images;              // UI thread
+    std::vector<LinkProblem> m_problems;    // UI thread
     std::mutex m_mutex;                     // guards what the worker threads record
     std::vector<std::string> m_statuses;
     std::vector<int> m_refreshes;

@@ -20,10 +20,13 @@ TEST_F(LinkSearch, FirstOfTwoMatchingDevicesIsOpened)
     EXPECT_EQ(m_link->DevicePath(), "/dev/hidraw3");
     EXPECT_EQ(g_Connected.load(), 1);
     EXPECT_EQ(g_DeviceOpen.load(), 1);
-    EXPECT_EQ(g_CommandSlot.code.load(), CMD_READ_SETUP);
+    CommandSlot pending[2];
+    ASSERT_EQ(PendingCommands(pending, 2), 1u);
+    EXPECT_EQ(pending[0].code, CMD_READ_SETUP);
     EXPECT_EQ(m_images, std::vector<int>{kUsbBitmapConnected});
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(Statuses(), std::vector<std::string>{"Find the device"});
+    EXPECT_EQ(m_problems, std::vector<LinkProblem>{LinkProblem::None});
 
     Tick();
     const auto written = m_sim.Written(0);
@@ -137,7 +140,9 @@ TEST_F(LinkSearch, DeviceChangeComparesPathsWithoutRegardToCase)
     EXPECT_EQ(m_sim.OpenHandles(0), 0);
 }
 
-TEST_F(LinkSearch, UnitWithoutAccessIsNotOpenedAndTheStatusSaysWhatToDo)
+// The commonest trouble on Linux: the box and the window's status line say the
+// cause, not just "Can't find the device".
+TEST_F(LinkSearch, UnitWithoutAccessIsNotOpenedAndTheBoxSaysWhatToDo)
 {
     const int unit = AddDevice(Spec("/dev/hidraw5"));
     m_sim.SetOpenRefusal(unit, HidOpenError::PermissionDenied);
@@ -147,7 +152,9 @@ TEST_F(LinkSearch, UnitWithoutAccessIsNotOpenedAndTheStatusSaysWhatToDo)
     EXPECT_EQ(m_sim.OpensRefused(), 1);
     EXPECT_EQ(g_DeviceOpen.load(), 0);
     EXPECT_EQ(g_Connected.load(), 0);
-    EXPECT_EQ(m_messages, std::vector<ShownMessage>{kCantFindMessage});
+    EXPECT_EQ(m_messages, (std::vector<ShownMessage>{{kTextNoPermission.english, "Warning"}}));
+    EXPECT_EQ(m_problems, std::vector<LinkProblem>{LinkProblem::NoPermission});
+    EXPECT_EQ(m_link->Problem(), LinkProblem::NoPermission);
     EXPECT_EQ(Statuses(), (std::vector<std::string>{kTextInvalidReadHandle.english, kTextNoPermission.english,
                                                     "Can not find device"}));
     EXPECT_NE(std::string(kTextNoPermission.english).find("tools/70-quenda.rules"), std::string::npos);

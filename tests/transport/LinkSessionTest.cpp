@@ -202,14 +202,17 @@ TEST_F(LinkSession, WriteIsRefusedWhileBusyAndAStuckWriteNeverFreezesTheCaller)
     EXPECT_FALSE(m_link->WriteReport(data));
     ASSERT_TRUE(WaitFor([&] { return m_sim.WritesStarted(m_unit) == before + 1; }));
 
-    // The scheduler's frame waits for the busy flag only as long as allowed.
+    // The scheduler's frame is refused at once while the stuck write holds the
+    // device; the change stays pending for a later attempt.
     QueueSetParam(AREA_CHANNEL, 0, 0);
     const auto start = std::chrono::steady_clock::now();
     SchedulerTick();
     SchedulerTick();
     EXPECT_LT(std::chrono::steady_clock::now() - start, CHidLink::kLetGoLimit);
-    EXPECT_EQ(g_WriteBusy.load(), 0);
-    EXPECT_FALSE(m_link->WriteReport(data));   // the stuck write still holds the device
+    EXPECT_EQ(g_WriteBusy.load(), 1);
+    CommandSlot pending[1];
+    EXPECT_EQ(PendingCommands(pending, 1), 1u);
+    EXPECT_FALSE(m_link->WriteReport(data));
     EXPECT_EQ(m_sim.WritesStarted(m_unit), before + 1);
 
     // Disconnecting leaves the stuck handle to the write thread, which closes it when the write ends.

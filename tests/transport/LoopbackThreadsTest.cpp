@@ -21,6 +21,7 @@ protected:
             return m_unit.ReceiveOutputReport(data);
         });
         SetDeviceRefreshHook([this](int lParam) { m_fullRefreshes += lParam == kRefreshAll; });
+        SetSchedulerWakeHook([this] { m_woken.store(true); });
         m_reader = std::thread([this] { ReaderLoop(); });
         m_writeDone = std::thread([this] { WriteDoneLoop(); });
     }
@@ -30,6 +31,7 @@ protected:
         m_stop.store(true);
         m_reader.join();
         m_writeDone.join();
+        SetSchedulerWakeHook(nullptr);
         ProtocolTest::TearDown();
     }
 
@@ -61,10 +63,16 @@ protected:
             std::this_thread::yield();
     }
 
+    // The test thread drives the scheduler: a tick, then whatever the replies
+    // that came meanwhile let go out, as the window's pump does.
     void Step()
     {
         SchedulerTick();
         Settle();
+        for (int i = 0; i < 10 && m_woken.exchange(false); ++i) {
+            SchedulerSendNext();
+            Settle();
+        }
         m_unit.Tick();
         RefreshMeters();
     }
@@ -73,7 +81,7 @@ protected:
     {
         for (int i = 0; i < 200; ++i) {
             Step();
-            if (g_CommandSlot.code.load() == CMD_POLL)
+            if (PendingList().empty())
                 return true;
         }
         return false;
@@ -82,6 +90,7 @@ protected:
     CSimulatedUnit m_unit{5};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_reading{false};
+    std::atomic<bool> m_woken{false};
     std::atomic<int> m_fullRefreshes{0};
     std::thread m_reader;
     std::thread m_writeDone;
