@@ -6,6 +6,7 @@
 #include "model/KTVEQ.h"
 #include "transport/HidBackendSimulated.h"
 #include "ui/main/QuendaLink.h"
+#include "ui/main/SchedulerPump.h"
 
 #include <algorithm>
 #include <chrono>
@@ -50,25 +51,44 @@ protected:
         return dlg;
     }
 
-    // One timer tick of the window and of the unit, then whatever the reader delivered.
+    // Whatever the reader delivered, and what the replies let go out, until the link is quiet.
+    void Settle()
+    {
+        for (int i = 0; i < 50; ++i) {
+            const int before = m_backend.WritesStarted(0);
+            if (g_DeviceOpen.load() == 1) {
+                ASSERT_TRUE(m_backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
+            }
+            QCoreApplication::sendPostedEvents();
+            CSchedulerPump::Instance().Pump();
+            if (m_backend.WritesStarted(0) == before)
+                return;
+        }
+    }
+
+    // One timer tick of the window and of the unit, then the replies.
     void Tick(int ticks = 1)
     {
         for (int i = 0; i < ticks; ++i) {
             m_dlg->OnTimer();
             m_backend.Tick();
-            if (g_DeviceOpen.load() == 1) {
-                ASSERT_TRUE(m_backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
-            }
-            QCoreApplication::sendPostedEvents();
+            Settle();
         }
+    }
+
+    static std::size_t PendingCount()
+    {
+        CommandSlot pending[kPendingCapacity];
+        return PendingCommands(pending, kPendingCapacity);
     }
 
     // Connects and runs until the unit's setup and current memory are shown.
     void Connect()
     {
         Click(1048);
-        Tick(4);
-        ASSERT_EQ(g_CommandSlot.code.load(), CMD_POLL);
+        Settle();
+        ASSERT_EQ(PendingCount(), 0u);
+        Tick(1);
     }
 
     void PreloadUnit(void (*change)(ChannelBlock&), int channel)
@@ -380,9 +400,7 @@ TEST_F(EndToEnd, GraphDragSendsTheBandToTheUnit)
     QTest::mousePress(graph, Qt::LeftButton, {}, start);
     QTest::mouseMove(graph, start + QPoint(0, -40));
     QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(0, -40));
-    graph->OnTimer(kGraphTimerIdB);
-    graph->OnTimer(kGraphTimerIdB);
-    Tick(2);
+    Settle();
     const BandParams dragged = g_BandTable[1].bands[7];
     EXPECT_GT(dragged.gainCode.Get(), 120);
     EXPECT_EQ(m_unit.Current(1).bands[7].gainCode.Get(), dragged.gainCode.Get());
@@ -409,6 +427,27 @@ TEST_F(EndToEnd, MuteSendsGroupZeroOfItsChannelAsOneReport)
     ASSERT_TRUE(std::equal(std::begin(expected), std::end(expected), report.begin()));
     EXPECT_TRUE(std::all_of(report.begin() + sizeof expected, report.end(), [](std::uint8_t b) { return b == 0; }));
     EXPECT_EQ(m_unit.Current(1).mute, 1);
+}
+
+// A sound engineer mutes both channels at once, five times in a row: every
+// press reaches the unit, and the unit ends as the window shows it.
+TEST_F(EndToEnd, MuteOfBothChannelsInTheSameTickBothReachTheUnit)
+{
+    OpenWindow();
+    Connect();
+    const std::size_t before = m_unit.CommandsReceived(CMD_SET_PARAM);
+    for (int i = 0; i < 5; ++i) {
+        Click(1046);
+        Click(1047);
+        Tick(1);
+        EXPECT_EQ(m_unit.Current(0).mute, Block(0).mute) << "press " << i;
+        EXPECT_EQ(m_unit.Current(1).mute, Block(1).mute) << "press " << i;
+        EXPECT_EQ(Block(0).mute, i % 2 == 0 ? 1 : 0);
+    }
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM) - before, 10u);
+    EXPECT_TRUE(ShowsImage(1046, 139));
+    EXPECT_TRUE(ShowsImage(1047, 139));
+    EXPECT_EQ(PendingCount(), 0u);
 }
 
 TEST_F(EndToEnd, ListChosenWithTheKeyboardReachesTheUnit)

@@ -7,9 +7,9 @@ namespace {
 
 constexpr int kBand8 = 7;   // 1000 Hz in the image defaults
 
-std::vector<Posted> BandChanged(int band, int channel)
+std::vector<Posted> BandChanged(int band, int channel, std::size_t times = 1)
 {
-    return {{WM_GRAPH_BAND_CHANGED, band, channel}};
+    return std::vector<Posted>(times, Posted{WM_GRAPH_BAND_CHANGED, band, channel});
 }
 
 class GraphInteraction : public GraphFixture {
@@ -74,12 +74,9 @@ TEST_F(GraphInteraction, PressOnEmptyPlotChangesNothing)
     const PlotPoint empty{300, 250};
 
     Drag(empty, {{400, 40}, {200, 200}});
-    Tick();
-    Tick();
 
     EXPECT_EQ(std::memcmp(&before, &g_BandTable[0], sizeof before), 0);
     EXPECT_EQ(Graph().SelectedBand(), nullptr);
-    EXPECT_FALSE(Graph().IsReportPending());
     EXPECT_TRUE(m_parent.Take().empty());
 }
 
@@ -100,7 +97,7 @@ TEST_P(GraphCentreDrag, PutsFrequencyAndGainIntoTheBandRecord)
     EXPECT_EQ(Record(kBand8).freqHz.Get(), c.freqHz);
     EXPECT_EQ(Record(kBand8).gainCode.Get(), c.gainCode);
     EXPECT_EQ(Band(kBand8).m_bDragCentre, 0);
-    EXPECT_TRUE(Graph().IsReportPending());
+    EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, GraphCentreDrag, testing::Values(
@@ -139,7 +136,7 @@ TEST_P(GraphWidthDrag, PastTheCentreGivesTheNarrowestBand)
 
     EXPECT_EQ(Record(kBand8).bwCode.Get(), 0);
     EXPECT_EQ(Record(kBand8).freqHz.Get(), 1000);
-    EXPECT_TRUE(Graph().IsReportPending());
+    EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
     Release(past);
     EXPECT_EQ(Band(kBand8).m_bDragLeft, 0);
     EXPECT_EQ(Band(kBand8).m_bDragRight, 0);
@@ -174,47 +171,25 @@ TEST_F(GraphInteraction, ShelvingBandStartsNoWidthDrag)
     Press(handle);
     DragTo({handle.x - 100, handle.y});
     Release({handle.x - 100, handle.y});
-    Tick();
-    Tick();
 
     EXPECT_EQ(Record(kBand8).bwCode.Get(), 32);
     EXPECT_EQ(Band(kBand8).m_bDragLeft, 0);
-    EXPECT_FALSE(Graph().IsReportPending());
     EXPECT_TRUE(m_parent.Take().empty());
 }
 
-TEST_F(GraphInteraction, StoppedDragIsReportedOnceOnTheSecondTick)
-{
-    const PlotPoint centre = HandleCentre(kBand8);
-    Drag(centre, {{centre.x + 10, centre.y}, {centre.x + 20, centre.y - 20}});
-    EXPECT_TRUE(m_parent.Take().empty());
-
-    Tick();
-    EXPECT_TRUE(m_parent.Take().empty());
-    Tick();
-    EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
-    for (int i = 0; i < 4; ++i)
-        Tick();
-    EXPECT_TRUE(m_parent.Take().empty());
-    EXPECT_FALSE(Graph().IsReportPending());
-}
-
-TEST_F(GraphInteraction, ContinuousDragIsReportedEverySecondTick)
+// Every drag step that changes the band is reported at once; the scheduler
+// keeps only the latest value of a band not yet sent.
+TEST_F(GraphInteraction, EveryStepThatChangesTheBandIsReportedAtOnce)
 {
     const PlotPoint centre = HandleCentre(kBand8);
     Hover(centre);
     Press(centre);
-    std::vector<Posted> posted;
-    for (int step = 1; step <= 6; ++step) {
+    for (int step = 1; step <= 3; ++step) {
         DragTo({centre.x + 5 * step, centre.y});
-        Tick();
-        const auto taken = m_parent.Take();
-        posted.insert(posted.end(), taken.begin(), taken.end());
+        EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0)) << "step " << step;
     }
-    Release({centre.x + 30, centre.y});
-
-    const std::vector<Posted> expected(3, Posted{WM_GRAPH_BAND_CHANGED, kBand8, 0});
-    EXPECT_EQ(posted, expected);
+    Release({centre.x + 15, centre.y});
+    EXPECT_TRUE(m_parent.Take().empty());
 }
 
 TEST_F(GraphInteraction, ChannelBReportsItsOwnChannel)
@@ -222,36 +197,24 @@ TEST_F(GraphInteraction, ChannelBReportsItsOwnChannel)
     m_graph->AttachChannel(1);
     CFilter& band = g_Equalizers[1].GetAt(3);
     Drag(band.HandleRect().Centre(), {{200, 40}});
-    Tick();
-    Tick();
 
     EXPECT_EQ(m_parent.Take(), BandChanged(3, 1));
     EXPECT_EQ(g_BandTable[1].bands[3].freqHz.Get(), 96);
     EXPECT_EQ(g_BandTable[1].bands[3].gainCode.Get(), 198);   // +7.8 dB, 30 pixels below the top
 }
 
-// The change of the band left behind is reported as soon as another band is picked,
-// so that it is never lost; the new band is reported only once it changes.
-TEST_F(GraphInteraction, PickingAnotherBandFirstReportsTheChangedBand)
+TEST_F(GraphInteraction, PickingAnotherBandReportsNothingUntilItChanges)
 {
     const PlotPoint centre = HandleCentre(kBand8);
     Drag(centre, {{centre.x + 15, centre.y - 30}});
-    Tick();
-    ASSERT_TRUE(m_parent.Take().empty());
+    ASSERT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
 
     Hover(HandleCentre(2));
     EXPECT_EQ(Graph().SelectedIndex(), 2);
-    EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
-
-    Tick();
-    Tick();
     EXPECT_TRUE(m_parent.Take().empty());
 
     const PlotPoint other = HandleCentre(2);
     Drag(other, {{other.x, other.y + 20}});
-    Tick();
-    EXPECT_TRUE(m_parent.Take().empty());
-    Tick();
     EXPECT_EQ(m_parent.Take(), BandChanged(2, 0));
 }
 
@@ -281,7 +244,6 @@ INSTANTIATE_TEST_SUITE_P(Notches, GraphNotchBand, testing::Values(12, 17, 23));
 TEST_F(GraphInteraction, IgnoresTheMouseUntilAChannelIsAttached)
 {
     CFStatic idle;
-    idle.installEventFilter(&m_timerBlock);
     idle.resize(kGraphWidth, kGraphHeight);
     idle.SetPlotLayout();
     idle.SetParentWnd(&m_parent);
@@ -316,31 +278,14 @@ TEST_F(GraphInteraction, AMoveWithoutTheButtonEndsALostDrag)
     EXPECT_EQ(Band(kBand8).m_bDragCentre, 0);
 }
 
-TEST_F(GraphInteraction, WithoutAParentTheChangeStaysPending)
+TEST_F(GraphInteraction, WithoutAParentNothingIsReported)
 {
     m_graph->SetParentWnd(nullptr);
     const PlotPoint centre = HandleCentre(kBand8);
     Drag(centre, {{centre.x + 20, centre.y}});
-    for (int i = 0; i < 3; ++i)
-        Tick();
 
-    EXPECT_TRUE(Graph().IsReportPending());
-    EXPECT_EQ(g_GraphTickCount, 0);
+    EXPECT_NE(Record(kBand8).freqHz.Get(), 1000);
     EXPECT_TRUE(m_parent.Take().empty());
-}
-
-TEST_F(GraphInteraction, OtherTimerIdsDoNotTick)
-{
-    const PlotPoint centre = HandleCentre(kBand8);
-    Drag(centre, {{centre.x + 20, centre.y}});
-    for (int id : {1, 5, 12, 15})
-        m_graph->OnTimer(id);
-
-    EXPECT_EQ(g_GraphTickCount, 0);
-    EXPECT_TRUE(Graph().IsReportPending());
-    Tick();
-    Tick();
-    EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// A graph of the main window's size on channel A, attached to a recording parent,
-// with its own timer silenced so that the tests drive every tick themselves.
+// A graph of the main window's size on channel A, attached to a recording parent.
 #pragma once
 
 #include "model/KTVEQ.h"
@@ -53,20 +52,12 @@ private:
     std::vector<Posted> m_posted;
 };
 
-// Swallows timer events, so that only the test's own OnTimer calls tick.
-class CTimerBlock : public QObject {
-protected:
-    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
-};
-
 class GraphFixture : public testing::Test {
 protected:
     void SetUp() override
     {
         BuildEqualizers(false);
-        g_GraphTickCount = 0;
         m_graph = std::make_unique<CFStatic>();
-        m_graph->installEventFilter(&m_timerBlock);
         m_graph->resize(kGraphWidth, kGraphHeight);
         m_graph->SetPlotLayout();
         m_graph->SetParentWnd(&m_parent);
@@ -117,10 +108,7 @@ protected:
         Release(last);
     }
 
-    void Tick() { m_graph->OnTimer(kGraphTimerIdA); }
-
     CParentRecorder m_parent;
-    CTimerBlock m_timerBlock;
     std::unique_ptr<CFStatic> m_graph;
 };
 

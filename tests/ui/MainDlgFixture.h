@@ -28,19 +28,20 @@ inline void PrintTo(const QString& text, std::ostream* os)
 
 using SlotBytes = std::array<int, 5>;   // command code and its four argument bytes
 
-inline SlotBytes ReadSlot()
+// The command a handler queued last (zeros when nothing is pending).
+inline SlotBytes LastQueued()
 {
-    return {g_CommandSlot.code.load(), g_CommandSlot.a1.load(), g_CommandSlot.a2.load(),
-            g_CommandSlot.a3.load(), g_CommandSlot.a4.load()};
+    CommandSlot pending[kPendingCapacity];
+    const std::size_t n = PendingCommands(pending, kPendingCapacity);
+    if (n == 0)
+        return {0, 0, 0, 0, 0};
+    const CommandSlot& c = pending[n - 1];
+    return {c.code, c.a1, c.a2, c.a3, c.a4};
 }
 
-inline void ClearSlot()
+inline void ClearQueue()
 {
-    g_CommandSlot.code = 0;
-    g_CommandSlot.a1 = 0;
-    g_CommandSlot.a2 = 0;
-    g_CommandSlot.a3 = 0;
-    g_CommandSlot.a4 = 0;
+    ResetSchedulerState();
 }
 
 inline SlotBytes SetParamSlot(int area, int channel, int group)

@@ -63,7 +63,7 @@ TEST_F(MainDlg, BeforeConnectingEveryControlShowsTheDefaults)
     EXPECT_EQ(ListText(1110), "UnLink  ");
     EXPECT_TRUE(ShowsImage(1048, 147));
     EXPECT_TRUE(ShowsImage(1055, 171));
-    EXPECT_EQ(ReadSlot(), (SlotBytes{0, 0, 0, 0, 0}));   // showing queues nothing
+    EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));   // showing queues nothing
 }
 
 TEST_F(MainDlg, WindowIsTheTemplateScaledIntoTwelveHundredBySevenTwentyFive)
@@ -127,7 +127,7 @@ TEST_F(MainDlg, LanguageButtonSwitchesEveryTextAndKeepsSelections)
     Click(1055);
     EXPECT_EQ(g_LanguageChinese.load(), 1);
     EXPECT_EQ(g_GlobalSettings.language, 1);
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_GLOBAL, 0, 8));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_GLOBAL, 0, 8));
     EXPECT_EQ(ListText(1049), "慢 速");
     EXPECT_EQ(ListText(1108), "一级锁");
     EXPECT_EQ(ListText(1110), "取消联调");
@@ -138,11 +138,11 @@ TEST_F(MainDlg, LanguageButtonSwitchesEveryTextAndKeepsSelections)
     EXPECT_TRUE(ShowsImage(1076, 191));
     EXPECT_TRUE(ShowsImage(1077, 186));
 
-    ClearSlot();
+    ClearQueue();
     Click(1055);
     EXPECT_EQ(g_LanguageChinese.load(), 0);
     EXPECT_EQ(g_GlobalSettings.language, 0);
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_GLOBAL, 0, 8));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_GLOBAL, 0, 8));
     for (const auto& [id, english, chinese] : LabelTexts())
         EXPECT_EQ(LabelText(dlg, id), QString::fromUtf8(english)) << id;
     EXPECT_EQ(LabelText(dlg, 1093), " Attack");
@@ -173,7 +173,7 @@ TEST_F(MainDlg, EnterAndEscapeCommitTheEditAndLeaveTheWindowOpen)
     const std::pair<Qt::Key, const char*> presses[] = {
         {Qt::Key_Return, "-5"}, {Qt::Key_Enter, "-6"}, {Qt::Key_Escape, "-7"}};
     for (auto [key, typed] : presses) {
-        ClearSlot();
+        ClearQueue();
         QLineEdit* edit = dlg.Edit(1040);
         edit->setFocus();
         edit->clear();
@@ -183,7 +183,7 @@ TEST_F(MainDlg, EnterAndEscapeCommitTheEditAndLeaveTheWindowOpen)
         EXPECT_TRUE(dlg.hasFocus());
         EXPECT_TRUE(dlg.isVisible());
         EXPECT_EQ(dlg.result(), 0);
-        EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 0, 0)) << key;
+        EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 0, 0)) << key;
     }
     EXPECT_EQ(Block(0).gain.Get(), 73);
     EXPECT_EQ(Text(1040), "-7");
@@ -252,7 +252,7 @@ TEST_P(EditCommit, StoresInRangeValuesAndRefusesOthers)
     EXPECT_EQ(Text(c.id), QString::fromLatin1(c.shown));
     const int group = c.id >= 1040 ? 0 : 2;
     const SlotBytes expected = c.queued ? SetParamSlot(AREA_CHANNEL, channel, group) : SlotBytes{0, 0, 0, 0, 0};
-    EXPECT_EQ(ReadSlot(), expected);
+    EXPECT_EQ(LastQueued(), expected);
     ASSERT_EQ(m_messages.size(), c.outOfRange ? 1u : 0u);
     if (c.outOfRange) {
         EXPECT_EQ(m_messages[0].text, "Data out of range");
@@ -285,10 +285,10 @@ TEST_F(MainDlg, ThresholdShowingOffIsQueuedAgainOnEveryFocusLoss)
     CQuendaDlg& dlg = Open();
     ShowActive();
     for (int i = 0; i < 2; ++i) {
-        ClearSlot();
+        ClearQueue();
         dlg.Edit(1032)->setFocus();
         dlg.Edit(1040)->setFocus();
-        EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 2));
+        EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 2));
     }
     EXPECT_EQ(Text(1032), "OFF");
 }
@@ -367,7 +367,7 @@ TEST_P(SpinStep, StepsOneCodeWithinTheLimitsAndQueuesEveryStep)
     EXPECT_EQ(SpinField(c.spin), c.endCode);
     EXPECT_EQ(Text(SpinBuddyId(c.spin)), QString::fromLatin1(c.shown));
     const int channel = c.spin == 2101 || (c.spin >= 2096 && c.spin <= 2099) ? 1 : 0;
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, channel, c.spin >= 2100 ? 0 : 2));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, channel, c.spin >= 2100 ? 0 : 2));
 }
 
 INSTANTIATE_TEST_SUITE_P(Spins, SpinStep, testing::Values(
@@ -401,7 +401,7 @@ TEST_F(MainDlg, MuteTogglesAndQueuesGroupZero)
     Click(1047);
     EXPECT_EQ(Block(1).mute, 1);
     EXPECT_TRUE(ShowsImage(1047, 139));
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 0));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
     Click(1047);
     EXPECT_EQ(Block(1).mute, 0);
     EXPECT_TRUE(ShowsImage(1047, 140));
@@ -420,7 +420,7 @@ TEST_P(ListSelection, QueuesTheGroupOrItemOfItsField)
     const ListCase& c = GetParam();
     Open();
     Pick(c.id, c.index);
-    EXPECT_EQ(ReadSlot(), c.queued);
+    EXPECT_EQ(LastQueued(), c.queued);
     const ChannelBlock a = Block(0), b = Block(1);
     switch (c.id) {
     case 1086: EXPECT_EQ(a.freqShift, c.index); break;
@@ -459,24 +459,34 @@ TEST_F(MainDlg, StaticNotchCountClearsTheNotchesOnlyWhenItChanges)
     });
     m_dlg->OnDeviceRefresh(0, kRefreshAll);
     Pick(1104, 2);
-    EXPECT_EQ(ReadSlot(), (SlotBytes{0, 0, 0, 0, 0}));
+    EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
     EXPECT_EQ(Block(1).notches[0].freqHz.Get(), 1000);
     Pick(1104, 5);
     EXPECT_EQ(Block(1).staticNotchCount, 5);
     for (const NotchEntry& notch : Block(1).notches)
         EXPECT_EQ(notch.freqHz.Get(), 20);
     EXPECT_EQ(g_NotchClearRequest.load(), 0);
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 15));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 15));
 }
 
-TEST_F(MainDlg, NotchClearEmptiesTheTableAndRaisesTheRequest)
+// The request goes with the group-15 command queued for the button's channel.
+TEST_F(MainDlg, NotchClearEmptiesTheTableAndQueuesGroupFifteenWithTheRequest)
 {
     Open();
     SetBlock(0, [](ChannelBlock& b) { b.notches[3].freqHz.Set(800); });
     Click(1078);
     EXPECT_EQ(Block(0).notches[3].freqHz.Get(), 20);
-    EXPECT_EQ(g_NotchClearRequest.load(), 1);
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 0, 15));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 0, 15));
+    std::vector<std::uint8_t> sent;
+    SetWriteReportHook([&](const std::uint8_t* data) {
+        sent.assign(data, data + kReportSize);
+        return true;
+    });
+    g_Connected = 1;
+    SchedulerSendNext();
+    ASSERT_EQ(sent.size(), kReportSize);
+    EXPECT_EQ(sent[kFrameA4], 15);
+    EXPECT_EQ(sent[kFrameHeaderSize], 1) << "notchClear";
 }
 
 TEST_F(MainDlg, NotchBypassTogglesWithItsImage)
@@ -485,7 +495,7 @@ TEST_F(MainDlg, NotchBypassTogglesWithItsImage)
     Click(1080);
     EXPECT_EQ(Block(1).notchBypass, 1);
     EXPECT_TRUE(ShowsImage(1080, 194));
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 15));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 15));
     Click(1080);
     EXPECT_EQ(Block(1).notchBypass, 0);
     EXPECT_TRUE(ShowsImage(1080, 193));
@@ -501,7 +511,7 @@ TEST_F(MainDlg, PeqBypassSavesFlattensAndRestoresTheGains)
     m_dlg->OnDeviceRefresh(0, kRefreshAll);
     EXPECT_TRUE(ShowsImage(1076, 197));
     Click(1076);
-    EXPECT_EQ(ReadSlot(), (SlotBytes{CMD_WRITE_BANDS, AREA_CHANNEL, 0, 0, 0}));
+    EXPECT_EQ(LastQueued(), (SlotBytes{CMD_WRITE_BANDS, AREA_CHANNEL, 0, 0, 0}));
     EXPECT_TRUE(ShowsImage(1076, 198));
     for (int k = 0; k < kBandCount; ++k) {
         EXPECT_EQ(Block(0).bands[k].gainCode.Get(), 120);
@@ -518,7 +528,7 @@ TEST_F(MainDlg, GraphBandChangeStoresTheBandAndEndsTheBypassShown)
 {
     Open();
     Click(1079);   // PEQ Bypass of CH B engages (all flat already: saves the flat gains)
-    ClearSlot();
+    ClearQueue();
     g_BandTable[1].bands[2].freqHz.Set(123);
     g_BandTable[1].bands[2].gainCode.Set(150);
     g_BandTable[1].bands[2].bwCode.Set(77);
@@ -530,7 +540,7 @@ TEST_F(MainDlg, GraphBandChangeStoresTheBandAndEndsTheBypassShown)
     EXPECT_EQ(band.gainCode.Get(), 150);
     EXPECT_EQ(band.bwCode.Get(), 77);
     EXPECT_EQ(band.type, 0);
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 5));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 5));
     EXPECT_TRUE(ShowsImage(1079, 197));
     Click(1079);   // pressing again saves the dragged gain and flattens all twelve
     EXPECT_EQ(g_SavedBandGains[1][2], 150);
@@ -545,7 +555,7 @@ TEST_F(MainDlg, GraphBandChangeOutsideTheBandsIsIgnored)
     for (auto [band, channel] : {std::pair{12, 0}, std::pair{-1, 0}, std::pair{0, 2}, std::pair{0, -1}})
         m_dlg->StoreGraphBand(band, channel);
     EXPECT_EQ(std::memcmp(&before, &g_ChannelBlocks[0], sizeof before), 0);
-    EXPECT_EQ(ReadSlot(), (SlotBytes{0, 0, 0, 0, 0}));
+    EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
 }
 
 TEST_F(MainDlg, FaderMessagesStoreTheInvertedPositionAndQueueEveryTime)
@@ -556,11 +566,11 @@ TEST_F(MainDlg, FaderMessagesStoreTheInvertedPositionAndQueueEveryTime)
     QCoreApplication::sendPostedEvents(&dlg);
     EXPECT_EQ(Block(1).gain.Get(), 60);
     EXPECT_EQ(Text(1041), "-20");
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 0));
-    ClearSlot();
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
+    ClearQueue();
     PostWindowMessage(&dlg, WM_FADER_MOVED, 1043, 30);
     QCoreApplication::sendPostedEvents(&dlg);
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 0));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
 }
 
 TEST_F(MainDlg, TimerTickLightsTheLampsFromTheMeterBytes)
@@ -652,7 +662,7 @@ TEST_F(MainDlg, FullRefreshShowsEveryFieldAndAdoptsTheUnitLanguage)
     EXPECT_TRUE(ShowsImage(1079, 197));
     EXPECT_TRUE(ShowsImage(1076, 198));
     EXPECT_EQ(g_SavedBandGains[1][0], 90);
-    EXPECT_EQ(ReadSlot(), (SlotBytes{0, 0, 0, 0, 0}));
+    EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
 }
 
 TEST_F(MainDlg, CodesOutsideTheirRangesShowHarmlessly)
@@ -680,7 +690,7 @@ TEST_F(MainDlg, CodesOutsideTheirRangesShowHarmlessly)
         EXPECT_EQ(dlg.List(id)->placeholderText(), raw) << id;
     }
     EXPECT_EQ(g_LanguageChinese.load(), 1);
-    ClearSlot();
+    ClearQueue();
     SetBlock(0, [](ChannelBlock& b) { b.freqShift = 2; });
     dlg.OnDeviceRefresh(0, kRefreshAll);
     EXPECT_EQ(ListText(1086), "4Hz");
@@ -762,11 +772,11 @@ TEST_F(MainDlgFixture, EditCommitsWhenTheFocusLeavesButNotForItsContextMenu)
     QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
     QCoreApplication::sendEvent(m_dlg->Edit(1041), &toMenu);
     EXPECT_EQ(Block(1).gain.Get(), 80);
-    EXPECT_EQ(ReadSlot(), (SlotBytes{0, 0, 0, 0, 0}));
+    EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
     QFocusEvent toOther(QEvent::FocusOut, Qt::MouseFocusReason);
     QCoreApplication::sendEvent(m_dlg->Edit(1041), &toOther);
     EXPECT_EQ(Block(1).gain.Get(), 87);
-    EXPECT_EQ(ReadSlot(), SetParamSlot(AREA_CHANNEL, 1, 0));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "protocol/Communication.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/MessageBox.h"
+#include "ui/main/SchedulerPump.h"
 #include "ui/presets/PresetList.h"
 
 #include <QApplication>
@@ -155,6 +156,24 @@ protected:
         });
         EXPECT_TRUE(opened);
         return edited;
+    }
+
+    // What the main thread does when the scheduler wakes it: what may go out goes.
+    static void Pump() { QCoreApplication::sendPostedEvents(); }
+
+    // The unit's reply frame, as the reader thread hands it on.
+    static void Reply(std::uint8_t code)
+    {
+        std::uint8_t report[kInputReportSize] = {};
+        EncodeFrame(code, 0, 0, 0, 0, nullptr, 0, report + 1);
+        FeedInputReport(report);
+        Pump();
+    }
+
+    static std::vector<CommandSlot> Pending()
+    {
+        CommandSlot out[kPendingCapacity];
+        return std::vector<CommandSlot>(out, out + PendingCommands(out, kPendingCapacity));
     }
 
     std::vector<Report> m_sent;

@@ -6,6 +6,7 @@
 #include "ui/presets/SaveDlg.h"
 
 #include <QHeaderView>
+#include <QLabel>
 
 #include <cstring>
 
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, PresetListInit, testing::Values(
 
 enum class Pick { Nothing, Row, RowThenEmptySpace };
 
-struct OkCase {
+struct RefusalCase {
     const char* what;
     Kind kind;
     int chinese;
@@ -95,15 +96,13 @@ struct OkCase {
     int row;
     std::uint8_t selection;   // after the clicks
     const char* message;
-    std::uint8_t code;        // slot after OK
-    std::uint8_t a2;
 };
 
-class PresetOk : public PresetDlgTest, public testing::WithParamInterface<OkCase> {};
+class PresetRefusal : public PresetDlgTest, public testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(PresetOk, WarnsOrQueuesThenCloses)
+TEST_P(PresetRefusal, WarnsThenCloses)
 {
-    const OkCase& c = GetParam();
+    const RefusalCase& c = GetParam();
     g_LanguageChinese.store(c.chinese);
     g_Connected.store(static_cast<std::uint8_t>(c.connected));
     auto dlg = OpenDialog(c.kind);
@@ -115,28 +114,133 @@ TEST_P(PresetOk, WarnsOrQueuesThenCloses)
     EXPECT_EQ(dlg->Selection(), c.selection) << c.what;
 
     ClickButton(dlg.get(), 1);
+    Pump();
 
     EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{c.message, "Warning"}})) << c.what;
-    EXPECT_EQ(g_CommandSlot.code.load(), c.code) << c.what;
-    EXPECT_EQ(g_CommandSlot.a2.load(), c.a2) << c.what;
+    EXPECT_TRUE(Pending().empty()) << c.what;
     EXPECT_FALSE(dlg->isVisible()) << c.what;
     EXPECT_EQ(dlg->result(), QDialog::Accepted) << c.what;
-    EXPECT_TRUE(m_sent.empty()) << "setters never send";
+    EXPECT_TRUE(m_sent.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PresetOk, testing::Values(
-    OkCase{"load, not connected", Kind::Load, 0, 0, Pick::Row, 4, 5, "Don't open the USB connection", 0, 0},
-    OkCase{"save, not connected", Kind::Save, 1, 0, Pick::Row, 4, 5, "没打开USB联接", 0, 0},
-    OkCase{"load, nothing clicked", Kind::Load, 0, 1, Pick::Nothing, 0, 0, "Please select one group", 0, 0},
-    OkCase{"load, nothing clicked", Kind::Load, 1, 1, Pick::Nothing, 0, 0, "请选择调用组", 0, 0},
-    OkCase{"save, nothing clicked", Kind::Save, 0, 1, Pick::Nothing, 0, 0, "Please select one group", 0, 0},
-    OkCase{"save, nothing clicked", Kind::Save, 1, 1, Pick::Nothing, 0, 0, "请选择保存组", 0, 0},
-    OkCase{"load, row then empty space", Kind::Load, 0, 1, Pick::RowThenEmptySpace, 2, 0, "Please select one group", 0, 0},
-    OkCase{"save, row then empty space", Kind::Save, 1, 1, Pick::RowThenEmptySpace, 2, 0, "请选择保存组", 0, 0},
-    OkCase{"load preset 5", Kind::Load, 0, 1, Pick::Row, 4, 5, "Load successful", CMD_RECALL_PRESET, 5},
-    OkCase{"load preset 1", Kind::Load, 1, 1, Pick::Row, 0, 1, "调用成功", CMD_RECALL_PRESET, 1},
-    OkCase{"save preset 20", Kind::Save, 0, 1, Pick::Row, 19, 20, "Save successful", CMD_STORE_PRESET, 20},
-    OkCase{"save preset 9", Kind::Save, 1, 1, Pick::Row, 8, 9, "保存成功", CMD_STORE_PRESET, 9}));
+INSTANTIATE_TEST_SUITE_P(Cases, PresetRefusal, testing::Values(
+    RefusalCase{"load, not connected", Kind::Load, 0, 0, Pick::Row, 4, 5, "Don't open the USB connection"},
+    RefusalCase{"save, not connected", Kind::Save, 1, 0, Pick::Row, 4, 5, "没打开USB联接"},
+    RefusalCase{"load, nothing clicked", Kind::Load, 0, 1, Pick::Nothing, 0, 0, "Please select one group"},
+    RefusalCase{"load, nothing clicked", Kind::Load, 1, 1, Pick::Nothing, 0, 0, "请选择调用组"},
+    RefusalCase{"save, nothing clicked", Kind::Save, 0, 1, Pick::Nothing, 0, 0, "Please select one group"},
+    RefusalCase{"save, nothing clicked", Kind::Save, 1, 1, Pick::Nothing, 0, 0, "请选择保存组"},
+    RefusalCase{"load, row then empty space", Kind::Load, 0, 1, Pick::RowThenEmptySpace, 2, 0,
+                "Please select one group"},
+    RefusalCase{"save, row then empty space", Kind::Save, 1, 1, Pick::RowThenEmptySpace, 2, 0, "请选择保存组"}));
+
+struct AnswerCase {
+    Kind kind;
+    int chinese;
+    int row;
+    std::uint8_t code;
+    const char* busy;
+    const char* success;
+    const char* failure;
+};
+
+class PresetAnswer : public PresetDlgTest, public testing::WithParamInterface<AnswerCase> {
+protected:
+    // OK on the row: the dialog waits, busy, until the unit answers.
+    std::unique_ptr<CPresetDlg> PressOk(const AnswerCase& c)
+    {
+        g_LanguageChinese.store(c.chinese);
+        auto dlg = OpenDialog(c.kind);
+        ClickRow(ListOf(dlg.get()), c.row);
+        ClickButton(dlg.get(), 1);
+        Pump();
+        const std::uint8_t n = static_cast<std::uint8_t>(c.row + 1);
+        EXPECT_TRUE(dlg->isVisible());
+        EXPECT_TRUE(dlg->IsWaiting());
+        EXPECT_FALSE(ListOf(dlg.get())->isEnabled());
+        EXPECT_FALSE(FindControl(dlg.get(), 1)->isEnabled());
+        EXPECT_TRUE(FindControl(dlg.get(), 2)->isEnabled());
+        EXPECT_EQ(qobject_cast<QLabel*>(FindControl(dlg.get(), IDC_PRESET_BUSY))->text().toStdString(), c.busy);
+        EXPECT_TRUE(m_messages.empty()) << "nothing is claimed before the unit answered";
+        EXPECT_EQ(Pending(), (std::vector<CommandSlot>{{c.code, 0, n, 0, 0}}));
+        EXPECT_EQ(m_sent.size(), 1u);
+        if (!m_sent.empty()) {
+            EXPECT_EQ(m_sent[0][kFrameCode], c.code);
+            EXPECT_EQ(m_sent[0][kFrameA2], n);
+        }
+        return dlg;
+    }
+};
+
+TEST_P(PresetAnswer, SaysSuccessOnlyOnceTheUnitAnswered)
+{
+    const AnswerCase& c = GetParam();
+    auto dlg = PressOk(c);
+    if (c.code == CMD_RECALL_PRESET) {
+        std::uint8_t blocks[kRecallReplySize] = {};
+        std::uint8_t frame[6 * kReportSize];
+        EncodeFrame(CMD_RECALL_PRESET, 0, 0, 0, 0, blocks, kRecallReplySize, frame);
+        for (int r = 0; r < 6; ++r) {
+            std::uint8_t report[kInputReportSize] = {};
+            std::copy(frame + r * kReportSize, frame + (r + 1) * kReportSize, report + 1);
+            FeedInputReport(report);
+        }
+        Pump();
+    } else {
+        Reply(CMD_STORE_PRESET);
+    }
+    EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{c.success, "Warning"}}));
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_TRUE(Pending().empty());
+}
+
+// Four unanswered attempts, 3.6 s apart: the dialog names the preset that failed.
+TEST_P(PresetAnswer, SaysFailureWhenTheUnitDoesNotAnswer)
+{
+    const AnswerCase& c = GetParam();
+    auto dlg = PressOk(c);
+    for (int t = 0; t < 4 * 36 && dlg->IsWaiting(); ++t) {
+        SchedulerTick();
+        Pump();
+    }
+    EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{c.failure, "Warning"}}));
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(m_sent.size(), 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PresetAnswer, testing::Values(
+    AnswerCase{Kind::Load, 0, 4, CMD_RECALL_PRESET, "Loading preset 5…", "Load successful",
+               "The unit did not answer: preset 5 was not loaded"},
+    AnswerCase{Kind::Load, 1, 0, CMD_RECALL_PRESET, "正在调用第 1 组…", "调用成功", "设备无应答:第 1 组未调用"},
+    AnswerCase{Kind::Save, 0, 19, CMD_STORE_PRESET, "Saving preset 20…", "Save successful",
+               "The unit did not answer: preset 20 was not saved"},
+    AnswerCase{Kind::Save, 1, 8, CMD_STORE_PRESET, "正在保存第 9 组…", "保存成功", "设备无应答:第 9 组未保存"}));
+
+TEST_F(PresetDlgTest, CancelWhileWaitingClosesAndTheCommandStillCompletes)
+{
+    auto dlg = OpenDialog(Kind::Save);
+    ClickRow(ListOf(dlg.get()), 2);
+    ClickButton(dlg.get(), 1);
+    Pump();
+    ClickButton(dlg.get(), 2);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+    Reply(CMD_STORE_PRESET);
+    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(m_messages.empty()) << "the window's status line tells, not a box of a closed dialog";
+}
+
+TEST_F(PresetDlgTest, ALinkLostWhileWaitingEndsTheWaitWithTheFailure)
+{
+    auto dlg = OpenDialog(Kind::Load);
+    ClickRow(ListOf(dlg.get()), 6);
+    ClickButton(dlg.get(), 1);
+    g_Connected.store(0);
+    dlg->CheckLink();   // what the dialog's 100 ms timer does
+    EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{"The unit did not answer: preset 7 was not loaded", "Warning"}}));
+    EXPECT_FALSE(dlg->isVisible());
+}
 
 TEST_F(PresetDlgTest, CancelQueuesNothingAndShowsNothing)
 {
@@ -144,7 +248,7 @@ TEST_F(PresetDlgTest, CancelQueuesNothingAndShowsNothing)
     ClickRow(ListOf(dlg.get()), 3);
     ClickButton(dlg.get(), 2);
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(g_CommandSlot.code.load(), 0);
+    EXPECT_TRUE(Pending().empty());
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
     EXPECT_FALSE(dlg->isVisible());
 }
@@ -157,8 +261,7 @@ TEST_F(PresetDlgTest, SelectionMovedByTheKeyboardIsTheOneLoaded)
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(dlg->Selection(), 3);
     ClickButton(dlg.get(), 1);
-    EXPECT_EQ(g_CommandSlot.code.load(), CMD_RECALL_PRESET);
-    EXPECT_EQ(g_CommandSlot.a2.load(), 3);
+    EXPECT_EQ(Pending(), (std::vector<CommandSlot>{{CMD_RECALL_PRESET, 0, 3, 0, 0}}));
 }
 
 TEST_F(PresetDlgTest, RenamingPreset3ToTwoLettersSendsTheFirst16BytesOfItsRecordAtOnce)
@@ -167,6 +270,7 @@ TEST_F(PresetDlgTest, RenamingPreset3ToTwoLettersSendsTheFirst16BytesOfItsRecord
     CPresetList* list = ListOf(dlg.get());
 
     EXPECT_EQ(Rename(list, 3, "AB"), "AB");
+    Pump();
 
     EXPECT_EQ(m_renameShown, " USER 3     ");
     const std::string record("AB\0ER 3     \0\0\0\0\0\0\0\0\0\0\0\0\0", kPresetRecordSize);
@@ -179,7 +283,10 @@ TEST_F(PresetDlgTest, RenamingPreset3ToTwoLettersSendsTheFirst16BytesOfItsRecord
     ASSERT_EQ(m_sent.size(), 1u);
     EXPECT_EQ(m_sent[0], expected);
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(g_CommandSlot.code.load(), 0) << "the rename bypasses the slot";
+    EXPECT_EQ(Pending(), (std::vector<CommandSlot>{{CMD_SET_PARAM, AREA_PRESET_NAME, 3, 0, 0}}))
+        << "in flight until the unit acknowledges it";
+    Reply(CMD_ACK);
+    EXPECT_TRUE(Pending().empty());
     EXPECT_TRUE(dlg->isVisible());
 }
 
@@ -199,6 +306,7 @@ TEST_P(PresetRename, KeepsAtMostFifteenBytesOfWholeCharactersAndSendsThem)
     CPresetList* list = ListOf(dlg.get());
 
     EXPECT_EQ(Rename(list, c.preset, c.typed), c.accepted);
+    Pump();
 
     EXPECT_EQ(list->item(c.preset - 1, 1)->text().toStdString(), c.accepted);
     EXPECT_EQ(ReadPresetName(c.preset).toStdString(), c.accepted);
@@ -228,6 +336,7 @@ TEST_F(PresetDlgTest, CancelledRenameChangesAndSendsNothing)
     const PresetNameTable before = g_PresetNames;
 
     Rename(list, 5, nullptr);
+    Pump();
 
     EXPECT_EQ(m_renameShown, " USER 5     ");
     EXPECT_EQ(std::memcmp(&before, &g_PresetNames, sizeof before), 0);
@@ -241,10 +350,13 @@ TEST_F(PresetDlgTest, RenameWhileNotConnectedStaysLocalWithoutAMessage)
     auto dlg = OpenDialog(Kind::Save);
 
     Rename(ListOf(dlg.get()), 4, "Live");
+    Pump();
 
     EXPECT_EQ(std::string(g_PresetNames.records[4], 8), std::string("Live\0 4 ", 8));
     EXPECT_TRUE(m_sent.empty());
     EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(Pending(), (std::vector<CommandSlot>{{CMD_SET_PARAM, AREA_PRESET_NAME, 4, 0, 0}}))
+        << "dropped by the next connect, whose setup brings the unit's names";
 }
 
 TEST_F(PresetDlgTest, NameSentStaysSentWhenTheSaveDialogIsCancelled)
@@ -252,11 +364,12 @@ TEST_F(PresetDlgTest, NameSentStaysSentWhenTheSaveDialogIsCancelled)
     auto dlg = OpenDialog(Kind::Save);
     Rename(ListOf(dlg.get()), 6, "Hall");
     ClickButton(dlg.get(), 2);
+    Pump();
 
     ASSERT_EQ(m_sent.size(), 1u);
     EXPECT_EQ(m_sent[0][kFrameA2], 6);
     EXPECT_EQ(ReadPresetName(6).toStdString(), "Hall");
-    EXPECT_EQ(g_CommandSlot.code.load(), 0) << "nothing stored";
+    EXPECT_EQ(Pending(), (std::vector<CommandSlot>{{CMD_SET_PARAM, AREA_PRESET_NAME, 6, 0, 0}})) << "nothing stored";
 }
 
 TEST_F(PresetDlgTest, DoubleClickOnEmptySpaceOpensNoNameDialog)

@@ -5,7 +5,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTimerEvent>
 
 #include <algorithm>
 
@@ -14,8 +13,6 @@ const int kGraphGridHz[kGraphGridCount] = {
     200, 300, 400, 500, 600, 700, 800, 900, 1000,
     2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000,
 };
-
-std::uint8_t g_GraphTickCount = 0;
 
 CFStatic::CFStatic(QWidget* parent)
     : QWidget(parent), m_hDragCursor(Qt::SizeAllCursor)
@@ -50,7 +47,6 @@ void CFStatic::AttachChannel(int channel)
 {
     if (channel < 0 || channel >= kChannelCount)
         return;
-    m_timer.start(kGraphTimerPeriodMs, this);
     m_pEq = &g_Equalizers[channel];
     m_pSelBand = nullptr;
     m_nChannel = channel;
@@ -66,29 +62,10 @@ void CFStatic::Redraw()
     repaint(QRect(m_rcPlot.left, m_rcPlot.top, m_rcPlot.Width(), m_rcPlot.Height()));
 }
 
-void CFStatic::OnTimer(int nIDEvent)
-{
-    if (nIDEvent != kGraphTimerIdA && nIDEvent != kGraphTimerIdB)
-        return;
-    if (m_pParent == nullptr || !m_bNotifyPending)
-        return;
-    if (++g_GraphTickCount >= kGraphReportTicks)
-        ReportChange();
-}
-
 void CFStatic::ReportChange()
 {
-    g_GraphTickCount = 0;
-    m_bNotifyPending = 0;
-    PostWindowMessage(m_pParent, WM_GRAPH_BAND_CHANGED, m_nSelIndex, m_nChannel);
-}
-
-void CFStatic::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_timer.timerId())
-        OnTimer(m_nChannel == 0 ? kGraphTimerIdA : kGraphTimerIdB);
-    else
-        QWidget::timerEvent(event);
+    if (m_pParent != nullptr)
+        PostWindowMessage(m_pParent, WM_GRAPH_BAND_CHANGED, m_nSelIndex, m_nChannel);
 }
 
 void CFStatic::resizeEvent(QResizeEvent* event)

@@ -4,7 +4,6 @@
 
 #include "model/DataConver.h"
 
-#include <QBasicTimer>
 #include <QCursor>
 #include <QImage>
 #include <QPointer>
@@ -25,14 +24,6 @@ constexpr int kPlotMarginTop = kPlotInsetY;
 constexpr int kPlotMarginRight = 10;
 constexpr int kPlotMarginBottom = 20;
 
-constexpr int kGraphTimerIdA = 13;   // the CH A graph's notification timer
-constexpr int kGraphTimerIdB = 14;
-constexpr int kGraphTimerPeriodMs = 100;
-constexpr int kGraphReportTicks = 2;
-
-// Ticks since a band change began to wait, shared by both graphs (UI thread only).
-extern std::uint8_t g_GraphTickCount;
-
 class CFStatic : public QWidget {
     Q_OBJECT
 
@@ -42,14 +33,13 @@ public:
 
     // Computes the plot and grid from the client size and lays out both equalizers on it.
     void SetPlotLayout();
-    // The window that receives WM_GRAPH_BAND_CHANGED.
+    // The window that receives WM_GRAPH_BAND_CHANGED, posted for every drag
+    // step that changed a band (the scheduler keeps only its latest value).
     void SetParentWnd(QObject* parent);
-    // Shows channel 0 or 1, starts the notification timer and enables the mouse.
+    // Shows channel 0 or 1 and enables the mouse.
     void AttachChannel(int channel);
     // Redraws the plot into the off-screen image at once and shows it.
     void Redraw();
-    // One tick of the notification timer (13 for CH A, 14 for CH B).
-    void OnTimer(int nIDEvent);
 
     // The whole control as last drawn, in device pixels.
     const QImage& Image() const { return m_image; }
@@ -59,7 +49,6 @@ public:
     CFilter* SelectedBand() const { return m_pSelBand; }
     int SelectedIndex() const { return m_nSelIndex; }
     bool IsHovering() const { return m_bHover != 0; }
-    bool IsReportPending() const { return m_bNotifyPending != 0; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,7 +56,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 
 private:
     // Interaction (CFStaticMouse.cpp).
@@ -100,12 +88,10 @@ private:
     PlotRect m_rcPlot;
     int m_bHover = 0;
     int m_bChanged = 0;
-    int m_bNotifyPending = 0;
     int m_nSelIndex = 0;
     int m_bActive = 0;
     int m_nChannel = 0;
 
-    QBasicTimer m_timer;
     QImage m_image;         // the control as shown; outside the plot it caches the frame and labels
     QImage m_gridOverlay;   // the plot's grid on a transparent plot-sized image
 };

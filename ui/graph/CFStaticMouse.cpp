@@ -117,9 +117,6 @@ bool CFStatic::PickBandAt(PlotPoint p)
         CFilter& band = m_pEq->GetAt(i);
         if (!band.HandleRect().Contains(p))
             continue;
-        // the previous band's last change must not be lost to the new selection
-        if (m_bNotifyPending && m_pParent != nullptr)
-            ReportChange();
         m_pSelBand = &band;
         band.m_bHoverCentre = 1;
         m_nSelIndex = i;
@@ -133,8 +130,8 @@ void CFStatic::DragCentre(PlotPoint p)
 {
     m_bChanged = m_pSelBand->Move(p);
     if (m_bChanged) {
-        m_bNotifyPending = 1;
         Redraw();
+        ReportChange();
     }
 }
 
@@ -142,8 +139,8 @@ void CFStatic::DragWidth(PlotPoint p)
 {
     m_bChanged = m_pSelBand->MoveWidth(p);
     if (m_bChanged) {
-        m_bNotifyPending = 1;
         Redraw();
+        ReportChange();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "transport/HidBackend.h"
 #include "ui/main/QuendaDlg.h"
 #include "ui/main/QuendaLink.h"
+#include "ui/main/QuendaLog.h"
 
 #include <QApplication>
 
@@ -14,6 +15,7 @@ public:
     // The dialog's result is ignored: when it closes, the program ends.
     int InitInstance()
     {
+        InstallLogHook();
         const bool demo = arguments().contains(QStringLiteral("--demo"));
         const std::unique_ptr<CHidBackend> backend =
             MakeHidBackend(demo ? HidBackendKind::Simulated : HidBackendKind::Hidapi);

@@ -13,6 +13,7 @@
 #include "ui/main/QuendaAbout.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
+#include "ui/main/SchedulerPump.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -162,6 +163,7 @@ void CQuendaDlg::CreateControls()
             control->setEnabled(false);
         ConnectControl(item.id, control);
     }
+    CreateStatusText();
     InstallKeyFilter();
 }
 
@@ -292,6 +294,8 @@ void CQuendaDlg::OnInitDialog()
         if (CQuendaDlg* dlg = g_pMainDlg.load())
             PostWindowMessage(dlg, WM_DEVICE_REFRESH, 0, lParam);
     });
+    connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CQuendaDlg::OnCommandFinished);
+    UpdateStatusText();
     g_pMainDlg = this;
 }
 
@@ -416,6 +420,7 @@ void CQuendaDlg::OnTimer()
 {
     SchedulerTick();
     RefreshMeters();
+    UpdateStatusText();
 }
 
 void CQuendaDlg::contextMenuEvent(QContextMenuEvent* event)

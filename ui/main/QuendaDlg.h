@@ -2,7 +2,9 @@
 // parameter image; refreshed from the image, in English or Chinese.
 #pragma once
 
-#include "protocol/CommunicationImage.h"
+#include "protocol/CommunicationScheduler.h"
+#include "transport/HidLink.h"
+#include "ui/main/QuendaStatus.h"
 
 #include <QBasicTimer>
 #include <QDialog>
@@ -15,6 +17,7 @@
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class CxSkinButton;
 class CXPButton;
@@ -79,6 +82,12 @@ public:
     // The about box (the dialog's context menu offers it).
     void ShowAboutBox();
 
+    // The status line: what has not reached the unit yet, or why it cannot.
+    void SetLinkProblem(LinkProblem problem);
+    void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
+    void UpdateStatusText();
+    StatusLine CurrentStatus() const;
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +109,7 @@ private:
     void SelectListsFromImage();
     void SetupLamps();
     void SaveBandGains();
+    void CreateStatusText();
 
     void ShowGain(int channel);
     void ShowCompressorFields(int channel, int fields);
@@ -137,6 +147,10 @@ private:
     QIcon m_hIcon;
     QBasicTimer m_timer;
     bool m_linkStarted = false;
+    QLabel* m_statusText = nullptr;
+    LinkProblem m_linkProblem = LinkProblem::None;
+    bool m_wasConnected = false;
+    StatusLine m_note{StatusKind::Connected};   // the last preset outcome, shown while nothing else is due
     // Both notch tables as the equalizers last loaded them; a notch refresh that
     // brings the same tables again needs no reload and no redraw.
     std::array<std::uint8_t, kChannelCount * kNotchTableSize> m_loadedNotches{};

@@ -179,6 +179,7 @@ void CQuendaDlg::ApplyLanguage()
     ApplyLanguageImages();
     ApplyLanguageLabels();
     ShowConnectButton();
+    UpdateStatusText();
 }
 
 void CQuendaDlg::ApplyLanguageLists()

@@ -57,6 +57,7 @@ constexpr int kIdChannelLink = 1110;
 constexpr int kIdGraph = 2050;          // + c
 constexpr int kIdCompSpin = 2092;       // + 4c + field
 constexpr int kIdGainSpin = 2100;       // + c
+constexpr int kIdStatusText = 1200;     // the status line, created beside the template's controls
 
 constexpr int kTemplate102Width = 746;   // client size in dialog units
 constexpr int kTemplate102Height = 435;

@@ -1,6 +1,7 @@
 #include "ui/main/QuendaLink.h"
 
 #include "ui/controls/MessageBox.h"
+#include "ui/main/QuendaLog.h"
 
 #include <QMetaObject>
 
@@ -29,8 +30,12 @@ LinkHooks CQuendaLink::MakeHooks()
         if (m_dlg)
             m_dlg->SetConnectImage(bitmapId);
     };
-    // The link's status texts have no visible effect.
-    hooks.status = [](const std::string&) {};
+    // The link's own status texts go to the log; the window's status line says what the user needs.
+    hooks.status = [](const std::string& text) { qCInfo(lcLink).noquote() << QString::fromStdString(text); };
+    hooks.problem = [this](LinkProblem problem) {
+        if (m_dlg)
+            m_dlg->SetLinkProblem(problem);
+    };
     // Called on the watcher and worker threads: the change is handled on the UI thread.
     hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {
         QMetaObject::invokeMethod(this, [this, event, path] { m_link->OnDeviceChange(event, path); },

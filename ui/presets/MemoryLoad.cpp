@@ -12,6 +12,6 @@ constexpr PresetDlgTexts kLoadTexts{
 
 }  // namespace
 
-CMemoryLoad::CMemoryLoad(QWidget* parent) : CPresetDlg(parent, kLoadTexts, QueueRecallPreset)
+CMemoryLoad::CMemoryLoad(QWidget* parent) : CPresetDlg(parent, kLoadTexts, CMD_RECALL_PRESET, QueueRecallPreset)
 {
 }

@@ -15,13 +15,14 @@ constexpr PresetDlgTexts kSaveTexts{
 
 }  // namespace
 
-CMemorySave::CMemorySave(QWidget* parent) : CPresetDlg(parent, kSaveTexts, QueueStorePreset)
+CMemorySave::CMemorySave(QWidget* parent) : CPresetDlg(parent, kSaveTexts, CMD_STORE_PRESET, QueueStorePreset)
 {
     connect(List(), &CPresetList::DoubleClicked, this, &CMemorySave::OnDblClickList);
 }
 
 // The name goes to the unit even if this dialog is cancelled afterwards; while
-// not connected it stays in the local table until the next setup reply.
+// not connected it stays in the local table until the next connect reads the
+// unit's names.
 void CMemorySave::OnDblClickList()
 {
     const std::uint8_t n = List()->SelectedPreset();
@@ -33,5 +34,5 @@ void CMemorySave::OnDblClickList()
     const QByteArray name = EncodePresetName(dlg.Name());
     List()->SetRowName(n, DecodePresetName(name.constData()));
     WritePresetName(n, name);
-    SendPresetName(n, g_PresetNames.records[n]);
+    QueuePresetName(n);
 }

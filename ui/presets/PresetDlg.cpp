@@ -3,10 +3,13 @@
 #include "protocol/Communication.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/MessageBox.h"
+#include "ui/main/SchedulerPump.h"
 #include "ui/presets/PresetList.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QTimerEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -14,10 +17,21 @@ namespace {
 constexpr LanguageText kNotConnected{"Don't open the USB connection", "没打开USB联接"};
 constexpr int kDialogWidth = 440;
 constexpr int kDialogHeight = 460;
+constexpr int kLinkWatchMs = 100;
 
 bool InterfaceChinese()
 {
     return g_LanguageChinese.load() == 1;
+}
+
+int InterfaceLanguage()
+{
+    return InterfaceChinese() ? 1 : 0;
+}
+
+QString Pick(int language, const char* english, const char* chinese)
+{
+    return QString::fromUtf8(language != 0 ? chinese : english);
 }
 
 }  // namespace
@@ -27,16 +41,35 @@ QString LocalText(const LanguageText& text)
     return QString::fromUtf8(InterfaceChinese() ? text.chinese : text.english);
 }
 
-CPresetDlg::CPresetDlg(QWidget* parent, const PresetDlgTexts& texts, QueueCommand queue)
-    : QDialog(parent), m_texts(texts), m_queue(queue), m_pList(new CPresetList(this)),
-      m_pOk(new QPushButton(QStringLiteral("OK"), this)),
+QString PresetBusyText(bool store, int n, int language)
+{
+    return (store ? Pick(language, "Saving preset %1…", "正在保存第 %1 组…")
+                  : Pick(language, "Loading preset %1…", "正在调用第 %1 组…"))
+        .arg(n);
+}
+
+QString PresetOutcomeText(bool store, int n, bool answered, int language)
+{
+    if (answered)
+        return (store ? Pick(language, "Preset %1 saved", "第 %1 组已保存")
+                      : Pick(language, "Preset %1 loaded", "第 %1 组已调用"))
+            .arg(n);
+    return (store ? Pick(language, "The unit did not answer: preset %1 was not saved", "设备无应答:第 %1 组未保存")
+                  : Pick(language, "The unit did not answer: preset %1 was not loaded", "设备无应答:第 %1 组未调用"))
+        .arg(n);
+}
+
+CPresetDlg::CPresetDlg(QWidget* parent, const PresetDlgTexts& texts, std::uint8_t code, QueueCommand queue)
+    : QDialog(parent), m_texts(texts), m_code(code), m_queue(queue), m_pList(new CPresetList(this)),
+      m_pBusy(new QLabel(this)), m_pOk(new QPushButton(QStringLiteral("OK"), this)),
       m_pCancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
     SetControlId(m_pOk, IDOK);
     SetControlId(m_pCancel, IDCANCEL);
+    SetControlId(m_pBusy, IDC_PRESET_BUSY);
     m_pOk->setDefault(true);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    buttons->addWidget(m_pBusy, 1);
     buttons->addWidget(m_pOk);
     buttons->addWidget(m_pCancel);
     auto* layout = new QVBoxLayout(this);
@@ -49,6 +82,7 @@ CPresetDlg::CPresetDlg(QWidget* parent, const PresetDlgTexts& texts, QueueComman
     connect(m_pList, &CPresetList::Clicked, this, &CPresetDlg::OnClickList);
     // The keyboard moves the selection too, so it is followed the same way.
     connect(m_pList, &QTableWidget::itemSelectionChanged, this, &CPresetDlg::OnClickList);
+    connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CPresetDlg::OnCommandFinished);
     OnInitDialog();
 }
 
@@ -61,7 +95,8 @@ void CPresetDlg::OnInitDialog()
 
 void CPresetDlg::OnClickList()
 {
-    m_nSelection = m_pList->SelectedPreset();
+    if (!m_waiting)
+        m_nSelection = m_pList->SelectedPreset();
 }
 
 void CPresetDlg::OnOK()
@@ -72,8 +107,59 @@ void CPresetDlg::OnOK()
     } else if (m_nSelection == 0 || m_nSelection > kUserPresetCount) {
         ShowMessageBox(this, LocalText(m_texts.noSelection), caption);
     } else {
-        m_queue(m_nSelection);
-        ShowMessageBox(this, LocalText(m_texts.success), caption);
+        WaitForUnit();
+        return;
     }
+    accept();
+}
+
+// The list and OK stay disabled until the unit answers, or gives no answer.
+void CPresetDlg::WaitForUnit()
+{
+    m_waiting = true;
+    m_pList->setEnabled(false);
+    m_pOk->setEnabled(false);
+    m_pBusy->setText(PresetBusyText(m_code == CMD_STORE_PRESET, m_nSelection, InterfaceLanguage()));
+    m_linkWatch.start(kLinkWatchMs, this);
+    m_queue(m_nSelection);
+}
+
+void CPresetDlg::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
+{
+    if (!m_waiting || command.code != m_code || command.a2 != m_nSelection)
+        return;
+    Finish(outcome == CommandOutcome::Answered);
+}
+
+void CPresetDlg::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_linkWatch.timerId())
+        CheckLink();
+    else
+        QDialog::timerEvent(event);
+}
+
+void CPresetDlg::reject()
+{
+    m_waiting = false;
+    m_linkWatch.stop();
+    QDialog::reject();
+}
+
+void CPresetDlg::CheckLink()
+{
+    if (m_waiting && g_Connected.load() == 0)
+        Finish(false);
+}
+
+void CPresetDlg::Finish(bool answered)
+{
+    m_waiting = false;
+    m_linkWatch.stop();
+    m_pBusy->clear();
+    const QString text = answered ? LocalText(m_texts.success)
+                                  : PresetOutcomeText(m_code == CMD_STORE_PRESET, m_nSelection, false,
+                                                      InterfaceLanguage());
+    ShowMessageBox(this, text, QString::fromLatin1(kPresetMessageCaption));
     accept();
 }

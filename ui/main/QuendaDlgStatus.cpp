@@ -1,0 +1,75 @@
+// The status line at the left of the top row: whether the unit is reached,
+// what has not reached it yet, and how the last preset load or save ended.
+#include "ui/main/QuendaDlg.h"
+
+#include "ui/controls/ControlId.h"
+#include "ui/main/QuendaDlgTemplate.h"
+#include "ui/main/QuendaDlgTexts.h"
+
+#include <QLabel>
+
+#include <cmath>
+
+namespace {
+
+// Dialog units: the empty left part of the top row, up to the panel lock label.
+constexpr int kStatusX = 8, kStatusY = 8, kStatusWidth = 280, kStatusHeight = 12;
+
+int Pixels(int dialogUnits)
+{
+    return static_cast<int>(std::lround(dialogUnits * CQuendaDlg::kPixelsPerDialogUnit));
+}
+
+bool IsPresetCommand(const CommandSlot& command)
+{
+    return command.code == CMD_STORE_PRESET || command.code == CMD_RECALL_PRESET;
+}
+
+}  // namespace
+
+void CQuendaDlg::CreateStatusText()
+{
+    m_statusText = new QLabel(this);
+    SetControlId(m_statusText, kIdStatusText);
+    m_statusText->setGeometry(Pixels(kStatusX), Pixels(kStatusY), Pixels(kStatusWidth), Pixels(kStatusHeight));
+    m_controls.insert(kIdStatusText, m_statusText);
+}
+
+void CQuendaDlg::SetLinkProblem(LinkProblem problem)
+{
+    m_linkProblem = problem;
+    UpdateStatusText();
+}
+
+// A preset outcome stays on the line until another one or the next connect.
+void CQuendaDlg::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
+{
+    if (IsPresetCommand(command) && outcome != CommandOutcome::Cleared)
+        m_note = {outcome == CommandOutcome::Answered ? StatusKind::PresetDone : StatusKind::PresetFailed, 0, command};
+    UpdateStatusText();
+}
+
+StatusLine CQuendaDlg::CurrentStatus() const
+{
+    if (g_Connected.load() == 0)
+        return {m_linkProblem == LinkProblem::NoPermission ? StatusKind::NoPermission : StatusKind::NotConnected};
+    const SchedulerStatus scheduler = GetSchedulerStatus();
+    if (scheduler.stalled)
+        return {StatusKind::NotAnswering, scheduler.pending};
+    if (scheduler.failed > 0)
+        return {StatusKind::NotApplied, scheduler.failed - 1, scheduler.firstFailed};
+    if (scheduler.waiting)
+        return {StatusKind::Sending, scheduler.pending};
+    return m_note;
+}
+
+void CQuendaDlg::UpdateStatusText()
+{
+    const bool connected = g_Connected.load() != 0;
+    if (connected && !m_wasConnected)
+        m_note = {StatusKind::Connected};
+    m_wasConnected = connected;
+    const QString text = StatusText(CurrentStatus(), CurrentLanguage());
+    if (m_statusText->text() != text)
+        m_statusText->setText(text);
+}

@@ -1,0 +1,12 @@
+// The program's logging categories: quenda.link (opens, write and read errors,
+// the link's status texts) and quenda.scheduler (commands not answered, given
+// up, refused). QT_LOGGING_RULES="quenda.*=true" shows them all.
+#pragma once
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+Q_DECLARE_LOGGING_CATEGORY(lcScheduler)
+
+// Routes the core's log events into the categories.
+void InstallLogHook();
