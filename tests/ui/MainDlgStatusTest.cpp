@@ -103,8 +103,9 @@ TEST_F(MainDlgStatus, SitsAtTheLeftOfTheTopRowAndStartsNotConnected)
     QLabel* line = qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(Shown(), "Not connected");
-    EXPECT_EQ(line->geometry(), QRect(14, 14, 476, 20));
-    EXPECT_LT(line->geometry().right(), m_dlg->Control(1109)->geometry().left());
+    EXPECT_EQ(line->geometry(), QRect(14, 7, 330, 37));
+    EXPECT_LT(line->geometry().right(), m_dlg->Control(kIdImport)->geometry().left());
+    EXPECT_TRUE(line->wordWrap()) << "two lines hold the longest text";
     g_LanguageChinese = 1;
     m_dlg->ApplyLanguage();
     EXPECT_EQ(Shown(), "未连接");

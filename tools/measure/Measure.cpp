@@ -1,9 +1,10 @@
 // Measures the program as it runs in demo mode, with the real window, the real
 // timers and the simulated unit on its own clock:
 //   quenda_measure startup LAUNCH_NS   start-up to the first painted window
-//   quenda_measure run                 memory, idle CPU, change-to-frame latency, drag steps
+//   quenda_measure run                 memory, idle CPU and frames, change-to-frame latency, a burst, drag steps
 // LAUNCH_NS is CLOCK_REALTIME in nanoseconds taken just before this process was started.
 #include "model/KTVEQ.h"
+#include "protocol/Communication.h"
 #include "transport/HidBackend.h"
 #include "ui/controls/BitmapSlider.h"
 #include "ui/graph/CFStatic.h"
@@ -33,6 +34,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -87,8 +89,27 @@ public:
             std::lock_guard lock(m_mutex);
             if (!m_seen && IsWatchedFrame(report65 + 1))
                 m_seen = now;
+            if (IsFrameStart(report65 + 1)) {
+                ++m_frames[report65[1 + kFrameCode]];
+                if (report65[1 + kFrameCode] == CMD_SET_PARAM)
+                    m_setParamTimes.push_back(now);
+            }
         }
         return m_inner->Write(handle, report65);
+    }
+
+    // Frames by command code, and the times set-parameter frames left, since the last call.
+    std::map<int, int> TakeFrameCounts()
+    {
+        std::lock_guard lock(m_mutex);
+        m_setParamTimes.clear();
+        return std::exchange(m_frames, {});
+    }
+
+    std::vector<Clock::time_point> SetParamTimes() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_setParamTimes;
     }
 
     void Watch(std::uint8_t channel, std::uint8_t group)
@@ -106,10 +127,14 @@ public:
     }
 
 private:
+    static bool IsFrameStart(const std::uint8_t* frame)
+    {
+        return frame[0] == kSyncByte && frame[1] == kSyncByte && frame[2] == kSyncByte;
+    }
+
     bool IsWatchedFrame(const std::uint8_t* frame) const
     {
-        return frame[0] == kSyncByte && frame[1] == kSyncByte && frame[2] == kSyncByte &&
-               frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
+        return IsFrameStart(frame) && frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
                frame[kFrameA3] == m_channel && frame[kFrameA4] == m_group;
     }
 
@@ -118,6 +143,8 @@ private:
     std::uint8_t m_channel = 0;
     std::uint8_t m_group = 0;
     std::optional<Clock::time_point> m_seen;
+    std::map<int, int> m_frames;
+    std::vector<Clock::time_point> m_setParamTimes;
 };
 
 void WaitMs(int ms)
@@ -324,6 +351,37 @@ void MeasureGraphLatency(CQuendaDlg& dlg, CTimedBackend& backend)
     PrintLatency("graph_to_frame", ms, lost);
 }
 
+// Every band of both channels changed at once, 24 different groups: they leave
+// one after the other, each as soon as the unit acknowledged the one before.
+void MeasureBurst(CTimedBackend& backend)
+{
+    constexpr int kBurst = 2 * kBandCount;
+    backend.TakeFrameCounts();
+    const Clock::time_point start = Clock::now();
+    for (int c = 0; c < kChannelCount; ++c) {
+        for (int k = 0; k < kBandCount; ++k) {
+            {
+                ImageLock lock(g_ImageMutex);
+                BandParams& band = g_ChannelBlocks[c].bands[k];
+                band.gainCode.Set(static_cast<std::int16_t>(band.gainCode.Get() == kFlatGainCode ? 130 : kFlatGainCode));
+            }
+            QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(kGroupFirstBand + k));
+        }
+    }
+    const bool drained = WaitUntil([] {
+        CommandSlot pending[1];
+        return PendingCommands(pending, 1) == 0;
+    }, kFrameLimitMs);
+    const double total = Ms(Clock::now() - start);
+    const std::vector<Clock::time_point> times = backend.SetParamTimes();
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < times.size(); ++i)
+        gaps.push_back(Ms(times[i] - times[i - 1]));
+    const Stats s = Summarise(gaps);
+    std::printf("burst_of_%d drained %s in %.1f ms, %zu frames, gap between frames median %.2f max %.2f ms\n", kBurst,
+                drained ? "yes" : "NO", total, times.size(), s.median, s.max);
+}
+
 // Every pointer move of one long drag, timed alone: move, recompute, redraw and paint.
 void MeasureDragSteps(CQuendaDlg& dlg)
 {
@@ -361,12 +419,17 @@ int MeasureRun()
     std::printf("rss_after_connect_kb %ld peak_kb %ld\n", StatusKb("VmRSS"), StatusKb("VmHWM"));
 
     const std::map<std::string, double> threadsBefore = ThreadCpuSeconds();
+    backend.TakeFrameCounts();
     const double cpuBefore = CpuSeconds();
     const Clock::time_point wallBefore = Clock::now();
     WaitMs(kIdleMs);
     const double cpu = CpuSeconds() - cpuBefore;
     const double wall = Ms(Clock::now() - wallBefore) / 1000;
     std::printf("idle_cpu_percent %.3f (cpu %.3f s over %.2f s)\n", 100 * cpu / wall, cpu, wall);
+    std::printf("idle_frames");
+    for (const auto& [code, count] : backend.TakeFrameCounts())
+        std::printf(" %02Xh x%d", code, count);
+    std::printf("\n");
     for (const auto& [name, seconds] : ThreadCpuSeconds()) {
         const auto before = threadsBefore.find(name);
         const double used = seconds - (before == threadsBefore.end() ? 0 : before->second);
@@ -375,6 +438,7 @@ int MeasureRun()
 
     MeasureFaderLatency(dlg, backend);
     MeasureGraphLatency(dlg, backend);
+    MeasureBurst(backend);
     MeasureDragSteps(dlg);
     std::printf("rss_at_end_kb %ld peak_kb %ld\n", StatusKb("VmRSS"), StatusKb("VmHWM"));
     dlg.close();

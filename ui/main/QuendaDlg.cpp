@@ -14,6 +14,7 @@
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 #include "ui/main/SchedulerPump.h"
+#include "ui/settings/SettingsFiles.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -295,6 +296,8 @@ void CQuendaDlg::OnInitDialog()
             PostWindowMessage(dlg, WM_DEVICE_REFRESH, 0, lParam);
     });
     connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CQuendaDlg::OnCommandFinished);
+    m_settingsFiles = new CSettingsFiles(this);
+    connect(m_settingsFiles, &CSettingsFiles::ImageChanged, this, [this] { OnDeviceRefresh(0, kRefreshAll); });
     UpdateStatusText();
     g_pMainDlg = this;
 }

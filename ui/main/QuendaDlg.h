@@ -23,6 +23,7 @@ class CxSkinButton;
 class CXPButton;
 class CBitmapSlider;
 class CFStatic;
+class CSettingsFiles;
 struct DialogItem;
 
 class CQuendaDlg : public QDialog {
@@ -81,6 +82,9 @@ public:
 
     // The about box (the dialog's context menu offers it).
     void ShowAboutBox();
+
+    // The import and export buttons' settings files.
+    CSettingsFiles& SettingsFiles() { return *m_settingsFiles; }
 
     // The status line: what has not reached the unit yet, or why it cannot.
     void SetLinkProblem(LinkProblem problem);
@@ -148,6 +152,7 @@ private:
     QBasicTimer m_timer;
     bool m_linkStarted = false;
     QLabel* m_statusText = nullptr;
+    CSettingsFiles* m_settingsFiles = nullptr;
     LinkProblem m_linkProblem = LinkProblem::None;
     bool m_wasConnected = false;
     StatusLine m_note{StatusKind::Connected};   // the last preset outcome, shown while nothing else is due

@@ -10,6 +10,7 @@
 #include "ui/main/QuendaDlgTexts.h"
 #include "ui/presets/MemoryLoad.h"
 #include "ui/presets/MemorySave.h"
+#include "ui/settings/SettingsFiles.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -220,6 +221,8 @@ void CQuendaDlg::OnButtonClicked(int id)
         break;
     case kIdLoad: RunPresetDialog<CMemoryLoad>(); break;
     case kIdSave: RunPresetDialog<CMemorySave>(); break;
+    case kIdImport: m_settingsFiles->Import(); break;
+    case kIdExport: m_settingsFiles->Export(); break;
     case kIdLanguage: ToggleLanguage(); break;
     case kIdPeqBypass: TogglePeqBypass(0); break;
     case kIdPeqBypass + 3: TogglePeqBypass(1); break;

@@ -217,6 +217,8 @@ void CQuendaDlg::ApplyLanguageLabels()
         else if (auto* plain = qobject_cast<QLabel*>(control))
             plain->setText(text);
     }
+    for (const LabelText& tip : ToolTipTexts())
+        Control(tip.id)->setToolTip(QString::fromUtf8(chinese ? tip.chinese : tip.english));
 }
 
 void CQuendaDlg::ShowConnectButton()

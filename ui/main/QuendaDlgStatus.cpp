@@ -12,8 +12,9 @@
 
 namespace {
 
-// Dialog units: the empty left part of the top row, up to the panel lock label.
-constexpr int kStatusX = 8, kStatusY = 8, kStatusWidth = 280, kStatusHeight = 12;
+// Dialog units: the empty left part of the top row, up to the import button;
+// two lines, so that the longest text fits.
+constexpr int kStatusX = 8, kStatusY = 4, kStatusWidth = 194, kStatusHeight = 22;
 
 int Pixels(int dialogUnits)
 {
@@ -32,6 +33,7 @@ void CQuendaDlg::CreateStatusText()
     m_statusText = new QLabel(this);
     SetControlId(m_statusText, kIdStatusText);
     m_statusText->setGeometry(Pixels(kStatusX), Pixels(kStatusY), Pixels(kStatusWidth), Pixels(kStatusHeight));
+    m_statusText->setWordWrap(true);
     m_controls.insert(kIdStatusText, m_statusText);
 }
 

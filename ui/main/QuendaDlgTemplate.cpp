@@ -22,8 +22,9 @@ constexpr std::array kItems = {
     DialogItem{1051, K::SkinButton, "", 542, 4, 37, 19, 0},
     DialogItem{1055, K::SkinButton, "", 593, 4, 37, 19, 0},
     DialogItem{1048, K::SkinButton, "", 652, 5, 30, 19, 0},
-    DialogItem{1052, K::SkinButton, "", 702, 4, 37, 19, kItemHidden},
-    DialogItem{1053, K::SkinButton, "", 702, 23, 37, 19, kItemHidden},
+    // Import and export sit left of the panel lock, after the status line.
+    DialogItem{1052, K::SkinButton, "", 206, 4, 37, 19, 0},
+    DialogItem{1053, K::SkinButton, "", 247, 4, 37, 19, 0},
     DialogItem{1054, K::SkinButton, "", 702, 42, 37, 19, kItemHidden},
     DialogItem{1076, K::SkinButton, "", 474, 42, 48, 19, 0},
     DialogItem{1077, K::SkinButton, "", 474, 66, 48, 19, 0},

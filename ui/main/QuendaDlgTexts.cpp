@@ -32,6 +32,11 @@ constexpr std::array kLabels = {
     LabelText{1111, "Channel Link", "    通道联调"},
 };
 
+constexpr std::array kToolTips = {
+    LabelText{1052, "Import settings from a file", "从文件导入设置"},
+    LabelText{1053, "Export settings to a file", "将设置导出到文件"},
+};
+
 constexpr const char* kDetectSpeed[2][3] = {
     {"Fast", "Default", "Slowest"},
     {"快 速", "默 认", "慢 速"},
@@ -113,6 +118,11 @@ int CurrentLanguage()
 std::span<const LabelText> LabelTexts()
 {
     return kLabels;
+}
+
+std::span<const LabelText> ToolTipTexts()
+{
+    return kToolTips;
 }
 
 QStringList DetectSpeedEntries(int language)

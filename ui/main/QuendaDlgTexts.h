@@ -31,6 +31,8 @@ struct LabelText {
     const char* chinese;
 };
 std::span<const LabelText> LabelTexts();
+// Tooltips of the buttons whose pictures carry no words of their function.
+std::span<const LabelText> ToolTipTexts();
 
 // Entries of the language-dependent lists, index 0 first.
 QStringList DetectSpeedEntries(int language);

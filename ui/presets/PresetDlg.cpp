@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr LanguageText kNotConnected{"Don't open the USB connection", "没打开USB联接"};
 constexpr int kDialogWidth = 440;
 constexpr int kDialogHeight = 460;
 constexpr int kLinkWatchMs = 100;
@@ -103,7 +102,7 @@ void CPresetDlg::OnOK()
 {
     const QString caption = QString::fromLatin1(kPresetMessageCaption);
     if (g_Connected.load() == 0) {
-        ShowMessageBox(this, LocalText(kNotConnected), caption);
+        ShowMessageBox(this, LocalText(kTextNotConnected), caption);
     } else if (m_nSelection == 0 || m_nSelection > kUserPresetCount) {
         ShowMessageBox(this, LocalText(m_texts.noSelection), caption);
     } else {

@@ -28,6 +28,9 @@ struct LanguageText {
 // Texts of the current interface language (g_LanguageChinese).
 QString LocalText(const LanguageText& text);
 
+// What a command that needs the unit says while it is not connected.
+inline constexpr LanguageText kTextNotConnected{"Don't open the USB connection", "没打开USB联接"};
+
 // "Loading preset 5…" / "Saving preset 5…" in language (0 English, 1 Chinese).
 QString PresetBusyText(bool store, int n, int language);
 // "Preset 5 loaded" / "Preset 5 saved", or "The unit did not answer: preset 5

@@ -96,3 +96,14 @@ SettingsFile CaptureSettings(const QString& programVersion, const UnitIdentity& 
 // zero. Bytes 128..173 (the unit's live notches) stay as they are; presets are
 // not part of the image. Takes g_ImageMutex.
 void ApplySettings(const SettingsFile& settings);
+
+// The parts of ApplySettings, each taking g_ImageMutex: current settings; the
+// channel blocks of a preset alone (the global items stay); one name, n = 1..20.
+void ApplyCurrentSettings(const CurrentSettings& current);
+void ApplyChannelBlocks(const ChannelPair& channels);
+void ApplyPresetName(int n, const QString& name);
+// Only the gains the PEQ bypass of each channel restores, where current gives them.
+void ApplyRestoreGains(const CurrentSettings& current);
+
+// The unit's identity as every file the program writes names it.
+UnitIdentity TheUnitIdentity();

@@ -1,6 +1,7 @@
 // Settings between the image and a settings value.
 #include "ui/settings/SettingsFile.h"
 
+#include "transport/HidBackend.h"
 #include "ui/presets/PresetName.h"
 #include "ui/settings/SettingsFileFields.h"
 
@@ -51,19 +52,55 @@ void WriteName(char* record, const QByteArray& name)
     std::memcpy(record, name.constData(), static_cast<std::size_t>(length));
 }
 
-void ApplyCurrent(const CurrentSettings& current)
+void ApplyGains(const CurrentSettings& current)
 {
-    for (int c = 0; c < kChannelCount; ++c) {
-        CopyGroupBytes(g_ChannelBlocks[c], current.channels[c]);
+    for (int c = 0; c < kChannelCount; ++c)
         if (current.restoreGains[c])
             std::memcpy(g_SavedBandGains[c], current.restoreGains[c]->data(), sizeof g_SavedBandGains[c]);
-    }
+}
+
+void ApplyCurrent(const CurrentSettings& current)
+{
+    for (int c = 0; c < kChannelCount; ++c)
+        CopyGroupBytes(g_ChannelBlocks[c], current.channels[c]);
+    ApplyGains(current);
     g_GlobalSettings.panelLock = current.globals.panelLock;
     g_GlobalSettings.channelLink = current.globals.channelLink;
     g_GlobalSettings.language = current.globals.language;
 }
 
 }  // namespace
+
+void ApplyCurrentSettings(const CurrentSettings& current)
+{
+    ImageLock lock(g_ImageMutex);
+    ApplyCurrent(current);
+}
+
+void ApplyRestoreGains(const CurrentSettings& current)
+{
+    ImageLock lock(g_ImageMutex);
+    ApplyGains(current);
+}
+
+void ApplyChannelBlocks(const ChannelPair& channels)
+{
+    ImageLock lock(g_ImageMutex);
+    for (int c = 0; c < kChannelCount; ++c)
+        CopyGroupBytes(g_ChannelBlocks[c], channels[c]);
+}
+
+void ApplyPresetName(int n, const QString& name)
+{
+    const QByteArray bytes = EncodePresetName(name);
+    ImageLock lock(g_ImageMutex);
+    WriteName(g_PresetNames.records[n], bytes);
+}
+
+UnitIdentity TheUnitIdentity()
+{
+    return {kUnitVendorId, kUnitProductId, kUnitVersion};
+}
 
 ChannelPair KeptChannelBlocks(const ChannelBlock& chA, const ChannelBlock& chB)
 {

@@ -1,0 +1,380 @@
+// The commands run without a window: in this process over simulated units
+// whose clocks the test drives (round trips, backups under faults, refusals),
+// and as the real program with --demo (each command's exit code and its line).
+#include "ProcessState.h"
+#include "protocol/Communication.h"
+#include "transport/HidBackendSimulated.h"
+#include "ui/main/QuendaHeadless.h"
+#include "ui/main/SchedulerPump.h"
+#include "ui/settings/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kGroupBytes = kGroupCount * kGroupSize;   // what set-parameter commands carry
+
+struct Ran {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+// A unit's settings that differ from the defaults in every kind of field; notch
+// bypass on, so that the unit grows no notch of its own while the test runs.
+ChannelBlock Patterned(int seed)
+{
+    ChannelBlock b = DefaultChannelBlock();
+    b.reserved0.Set(static_cast<std::int16_t>(70 + seed));
+    b.gain.Set(static_cast<std::int16_t>(40 + seed));
+    b.mute = static_cast<std::uint8_t>(seed % 2);
+    b.unused5 = static_cast<std::uint8_t>(seed);
+    b.freqShift = static_cast<std::uint8_t>(seed % 5);
+    b.gateThreshold = static_cast<std::uint8_t>(20 + seed);
+    b.unused9[3] = 9;
+    b.compThreshold = static_cast<std::uint8_t>(10 + seed);
+    b.compAttack = static_cast<std::uint8_t>(30 + seed);
+    b.compRelease = static_cast<std::uint8_t>(seed % 6);
+    b.compRatio = static_cast<std::uint8_t>(3 * seed);
+    for (int k = 0; k < kBandCount; ++k) {
+        b.bands[k].freqHz.Set(static_cast<std::int16_t>(50 + 700 * k + seed));
+        b.bands[k].gainCode.Set(static_cast<std::int16_t>((100 + 7 * k + seed) % 241));
+        b.bands[k].bwCode.Set(static_cast<std::int16_t>((20 + 13 * k + seed) % 296));
+        b.bands[k].type = static_cast<std::uint8_t>(k % 3);
+        b.bands[k].slope = static_cast<std::uint8_t>(k % 2);
+    }
+    b.detectSpeed = 2;
+    b.staticNotchCount = static_cast<std::uint8_t>(seed % 9);
+    b.notchBypass = 1;
+    return b;
+}
+
+bool SameGroups(const ChannelBlock& a, const ChannelBlock& b)
+{
+    return std::memcmp(&a, &b, kGroupBytes) == 0;
+}
+
+class CommandLine : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProcessState();
+        ASSERT_TRUE(m_dir.isValid());
+    }
+
+    void TearDown() override { ResetProcessState(); }
+
+    QString File(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    static void Settle(CSimulatedHidBackend& sim)
+    {
+        for (int i = 0; i < 50; ++i) {
+            const int before = sim.WritesStarted(0);
+            if (g_DeviceOpen.load() == 1) {
+                ASSERT_TRUE(sim.WaitUntilReaderIdle(std::chrono::seconds(2)));
+            }
+            QCoreApplication::sendPostedEvents();
+            CSchedulerPump::Instance().Pump();
+            if (sim.WritesStarted(0) == before)
+                return;
+        }
+    }
+
+    // One command as `quenda COMMAND FILE` runs it, the 100 ms ticks of the
+    // program and of the unit driven here; every run starts as a new process would.
+    static Ran RunCommand(CSimulatedHidBackend& sim, QuendaCommand command, const QString& file = QString())
+    {
+        ResetProcessState();
+        QuendaOptions options;
+        options.command = command;
+        options.file = file;
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        Ran run;
+        {
+            CQuendaHeadless headless(sim, options, outStream, errStream);
+            headless.Start();
+            for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
+                Settle(sim);
+                headless.Tick();
+                sim.Tick();
+            }
+            run.exit = headless.IsFinished() ? headless.ExitCode() : -1;
+        }
+        run.out = out.toStdString();
+        run.err = err.toStdString();
+        return run;
+    }
+
+    static QJsonObject WithoutTime(const QString& fileName)
+    {
+        QFile file(fileName);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+        object.remove(QStringLiteral("written"));
+        return object;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(CommandLine, ExportImportExportReproducesTheSettingsAndEveryGroupByte)
+{
+    CSimulatedHidBackend first;
+    CSimulatedUnit& a = first.Unit(first.AddDevice(SimulatedDeviceSpec{}));
+    a.SetCurrent(0, Patterned(1));
+    a.SetCurrent(1, Patterned(4));
+    a.SetGlobals({1, 2, 3, 4, 5, 2, 6, 7, 8, 9, 2, 1});
+    ASSERT_EQ(RunCommand(first, QuendaCommand::Export, File("first.json")).exit, kExitDone);
+
+    CSimulatedHidBackend fresh;
+    CSimulatedUnit& b = fresh.Unit(fresh.AddDevice(SimulatedDeviceSpec{}));
+    const Ran import = RunCommand(fresh, QuendaCommand::Import, File("first.json"));
+    ASSERT_EQ(import.exit, kExitDone) << import.err;
+    ASSERT_EQ(RunCommand(fresh, QuendaCommand::Export, File("again.json")).exit, kExitDone);
+
+    EXPECT_EQ(WithoutTime(File("first.json")), WithoutTime(File("again.json")));
+    for (int c = 0; c < kChannelCount; ++c)
+        EXPECT_TRUE(SameGroups(a.Current(c), b.Current(c))) << "channel " << c;
+    const UnitGlobals globals = b.Globals();
+    EXPECT_EQ(globals[5], 2);
+    EXPECT_EQ(globals[10], 2);
+    EXPECT_EQ(globals[11], 1);
+}
+
+// Every preset of the first unit is read through the faults, into the file, and
+// written whole into a fresh unit.
+TEST_F(CommandLine, BackupUnderDroppedAndDelayedRepliesRestoresIntoAFreshUnit)
+{
+    CSimulatedHidBackend first;
+    CSimulatedUnit& a = first.Unit(first.AddDevice(SimulatedDeviceSpec{}));
+    for (int n = 1; n <= kUserPresetCount; ++n) {
+        a.SetPreset(n, {Patterned(n), Patterned(n + 20)});
+        a.SetPresetName(n, "Room " + std::to_string(n));
+    }
+    const ChannelBlock currentA = Patterned(7);
+    a.SetCurrent(0, currentA);
+    a.SetFaults({.dropReply = 0.1, .delayReply = 0.2, .maxDelayTicks = 4});
+
+    const Ran backup = RunCommand(first, QuendaCommand::Backup, File("backup.json"));
+    ASSERT_EQ(backup.exit, kExitDone) << backup.err;
+    EXPECT_NE(backup.err.find("quenda: reading preset 20 of 20\n"), std::string::npos);
+    EXPECT_TRUE(SameGroups(a.Current(0), currentA)) << "the current settings were sent back";
+
+    SettingsFile file;
+    SettingsError error;
+    ASSERT_TRUE(ReadSettingsFile(File("backup.json"), file, error)) << error.Text(0).toStdString();
+    ASSERT_TRUE(file.presets.has_value());
+    for (int n = 1; n <= kUserPresetCount; ++n) {
+        const UnitBlocks preset = a.Preset(n);
+        for (int c = 0; c < kChannelCount; ++c)
+            EXPECT_TRUE(SameGroups((*file.presets)[n - 1][c], preset[c])) << "preset " << n << " channel " << c;
+        EXPECT_EQ(file.presetNames[n - 1].toStdString(), "Room " + std::to_string(n));
+    }
+
+    CSimulatedHidBackend fresh;
+    CSimulatedUnit& b = fresh.Unit(fresh.AddDevice(SimulatedDeviceSpec{}));
+    const Ran restore = RunCommand(fresh, QuendaCommand::Restore, File("backup.json"));
+    ASSERT_EQ(restore.exit, kExitDone) << restore.err;
+    for (int n = 1; n <= kUserPresetCount; ++n) {
+        for (int c = 0; c < kChannelCount; ++c)
+            EXPECT_TRUE(SameGroups(b.Preset(n)[c], a.Preset(n)[c])) << "preset " << n << " channel " << c;
+        EXPECT_STREQ(b.PresetName(n).data(), a.PresetName(n).data()) << "name " << n;
+    }
+    EXPECT_TRUE(SameGroups(b.Current(0), currentA)) << "the file's current settings come last";
+}
+
+TEST_F(CommandLine, AUnitThisUserMayNotOpenIsTold)
+{
+    CSimulatedHidBackend sim;
+    sim.SetOpenRefusal(sim.AddDevice(SimulatedDeviceSpec{}), HidOpenError::PermissionDenied);
+    const Ran info = RunCommand(sim, QuendaCommand::Info);
+    EXPECT_EQ(info.exit, kExitNoPermission);
+    EXPECT_EQ(info.err,
+              "quenda: the unit is attached but this user may not open it: install the udev rules (see README)\n");
+    EXPECT_TRUE(info.out.empty());
+}
+
+TEST_F(CommandLine, AUnitThatNeverAnswersEndsTheCommand)
+{
+    CSimulatedHidBackend sim;
+    sim.Unit(sim.AddDevice(SimulatedDeviceSpec{})).SetSilent(true);
+    const Ran run = RunCommand(sim, QuendaCommand::Export, File("never.json"));
+    EXPECT_EQ(run.exit, kExitNotAnswering);
+    EXPECT_EQ(run.err, "quenda: the unit does not answer\n");
+    EXPECT_FALSE(QFile::exists(File("never.json")));
+}
+
+struct BadFileCase {
+    const char* name;
+    void (*spoil)(QJsonObject& file);   // nullptr: the file is cut after 40 bytes
+    const char* err;                    // after "quenda: "
+};
+
+void SetChannelValue(QJsonObject& file, const char* key, const QJsonValue& value)
+{
+    QJsonObject current = file[QStringLiteral("current")].toObject();
+    QJsonArray channels = current[QStringLiteral("channels")].toArray();
+    QJsonObject channel = channels[1].toObject();
+    if (std::strcmp(key, "frequencyHz") == 0) {
+        QJsonArray bands = channel[QStringLiteral("bands")].toArray();
+        QJsonObject band = bands[3].toObject();
+        band[QStringLiteral("frequencyHz")] = value;
+        bands[3] = band;
+        channel[QStringLiteral("bands")] = bands;
+    } else {
+        channel[QLatin1String(key)] = value;
+    }
+    channels[1] = channel;
+    current[QStringLiteral("channels")] = channels;
+    file[QStringLiteral("current")] = current;
+}
+
+class CommandLineBadFile : public CommandLine, public testing::WithParamInterface<BadFileCase> {};
+
+// The whole file is checked before the unit is even opened.
+TEST_P(CommandLineBadFile, IsRefusedWithItsReasonAndTheUnitGetsNothing)
+{
+    const BadFileCase& c = GetParam();
+    QByteArray json = SettingsToJson(CaptureSettings(QStringLiteral("2.0.3"), TheUnitIdentity()));
+    if (c.spoil) {
+        QJsonObject file = QJsonDocument::fromJson(json).object();
+        c.spoil(file);
+        json = QJsonDocument(file).toJson();
+    } else {
+        json.truncate(40);
+    }
+    {
+        QFile file(File("bad.json"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(json);
+    }
+    CSimulatedHidBackend sim;
+    sim.AddDevice(SimulatedDeviceSpec{});
+    const Ran run = RunCommand(sim, QuendaCommand::Import, File("bad.json"));
+    EXPECT_EQ(run.exit, kExitFile) << c.name;
+    EXPECT_EQ(run.err, "quenda: " + std::string(c.err) + "\n") << c.name;
+    EXPECT_EQ(sim.WritesStarted(0), 0) << c.name;
+    EXPECT_EQ(sim.OpenHandles(0), 0) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CommandLineBadFile, testing::Values(
+    BadFileCase{"truncated", nullptr, "not valid JSON: unterminated array at offset 40"},
+    BadFileCase{"wrong version", [](QJsonObject& f) { f[QStringLiteral("formatVersion")] = 2; },
+                "formatVersion: version 2 is not supported (this program reads version 1)"},
+    BadFileCase{"gain above +10 dB", [](QJsonObject& f) { SetChannelValue(f, "gainDb", 11); },
+                "current.channels[1].gainDb: 11 is outside -80..10"},
+    BadFileCase{"band at 30000 Hz", [](QJsonObject& f) { SetChannelValue(f, "frequencyHz", 30000); },
+                "current.channels[1].bands[3].frequencyHz: 30000 is outside 20..20000"},
+    BadFileCase{"name GBK cannot hold",
+                [](QJsonObject& f) {
+                    QJsonArray names = f[QStringLiteral("presetNames")].toArray();
+                    names[2] = QString::fromUtf8("A\xF0\x9F\x98\x80");
+                    f[QStringLiteral("presetNames")] = names;
+                },
+                "presetNames[2]: \"A\xF0\x9F\x98\x80\" has characters that GBK cannot hold"}));
+
+// The real program, as a script runs it.
+Ran RunProgram(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUENDA_EXECUTABLE), arguments);
+    Ran run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+TEST_F(CommandLine, TheProgramRunsEveryCommandAgainstTheDemoUnit)
+{
+    const QString current = File("current.json");
+    const QString all = File("all.json");
+    const std::string currentName = current.toStdString();
+    const std::string allName = all.toStdString();
+
+    const Ran info = RunProgram({QStringLiteral("--demo"), QStringLiteral("info")});
+    EXPECT_EQ(info.exit, 0);
+    const std::string head =
+        "unit found: USB 0483:5750 version 0200 at /dev/hidraw-sim0\npreset names:\n 1  Preset 1\n 2  Preset 2\n";
+    EXPECT_EQ(info.out.substr(0, head.size()), head);
+    EXPECT_NE(info.out.find("20  Preset 20\n"), std::string::npos);
+
+    const Ran exported = RunProgram({QStringLiteral("--demo"), QStringLiteral("export"), current});
+    EXPECT_EQ(exported.exit, 0);
+    EXPECT_EQ(exported.err, "quenda: wrote the current settings to " + currentName + "\n");
+
+    const Ran backup = RunProgram({QStringLiteral("--demo"), QStringLiteral("backup"), all});
+    EXPECT_EQ(backup.exit, 0);
+    EXPECT_EQ(backup.err.substr(0, 33), "quenda: reading preset 1 of 20\nqu");
+    EXPECT_NE(backup.err.find("quenda: wrote 20 presets and the current settings to " + allName + "\n"),
+              std::string::npos);
+
+    const Ran imported = RunProgram({QStringLiteral("--demo"), QStringLiteral("import"), current});
+    EXPECT_EQ(imported.exit, 0);
+    EXPECT_EQ(imported.err, "quenda: sent the current settings of " + currentName + " to the unit\n");
+
+    const Ran restored = RunProgram({QStringLiteral("--demo"), QStringLiteral("restore"), all});
+    EXPECT_EQ(restored.exit, 0);
+    EXPECT_NE(restored.err.find("quenda: writing preset 20 of 20\nquenda: wrote the 20 presets of " + allName +
+                                " into the unit\n"),
+              std::string::npos);
+
+    const Ran noPresets = RunProgram({QStringLiteral("--demo"), QStringLiteral("restore"), current});
+    EXPECT_EQ(noPresets.exit, 5);
+    EXPECT_EQ(noPresets.err, "quenda: " + currentName + " holds no presets\n");
+}
+
+struct RefusalCase {
+    QStringList arguments;
+    int exit;
+    const char* firstLine;
+};
+
+class ProgramRefusal : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(ProgramRefusal, ExitsWithItsCodeAndOneLineOfReason)
+{
+    const RefusalCase& c = GetParam();
+    const Ran run = RunProgram(c.arguments);
+    EXPECT_EQ(run.exit, c.exit);
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')), c.firstLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
+    RefusalCase{{QStringLiteral("--bogus")}, 1, "quenda: Unknown option 'bogus'."},
+    RefusalCase{{QStringLiteral("export")}, 1, "quenda: export needs a FILE"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("frobnicate")}, 1, "quenda: unknown command: frobnicate"},
+    RefusalCase{{QStringLiteral("info"), QStringLiteral("extra")}, 1, "quenda: unexpected argument: extra"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("import"), QStringLiteral("/nonexistent/quenda.json")}, 5,
+                "quenda: /nonexistent/quenda.json: cannot open the file: No such file or directory"},
+    RefusalCase{{QStringLiteral("info")}, 2, "quenda: no unit found (USB 0483:5750 version 0200)"}));
+
+TEST(Program, HelpAndVersion)
+{
+    const Ran help = RunProgram({QStringLiteral("--help")});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_EQ(help.out.substr(0, 49), "Usage: quenda [options] [command [FILE]]\nControls");
+    EXPECT_NE(help.out.find("  backup FILE   writes all 20 presets and the current settings to FILE\n"),
+              std::string::npos);
+    const Ran version = RunProgram({QStringLiteral("--version")});
+    EXPECT_EQ(version.exit, 0);
+    EXPECT_EQ(version.out, "quenda 2.0.3\n");
+}
+
+}  // namespace

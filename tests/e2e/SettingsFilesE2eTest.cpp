@@ -1,0 +1,279 @@
+// The import and export buttons of the real window over the HID link to the
+// simulated unit: the file dialog, the export choice and the question replaced
+// by hooks, the window's timer and the unit's clock driven tick by tick.
+#include "ui/MainDlgFixture.h"
+
+#include "transport/HidBackendSimulated.h"
+#include "ui/controls/xSkinButton.h"
+#include "ui/main/QuendaDlgTemplate.h"
+#include "ui/main/QuendaLink.h"
+#include "ui/main/SchedulerPump.h"
+#include "ui/settings/SettingsFiles.h"
+
+#include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+class SettingsFilesE2e : public MainDlgFixture {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        m_link = std::make_unique<CQuendaLink>(m_backend);
+        SettingsPrompts prompts;
+        prompts.pickFile = [this](bool forSaving) {
+            m_pickedForSaving.push_back(forSaving);
+            return m_fileName;
+        };
+        prompts.chooseExport = [this] { return m_choice; };
+        prompts.ask = [this](const QString& question) {
+            m_questions.push_back(question);
+            return m_answer;
+        };
+        SetSettingsPromptsHook(prompts);
+    }
+
+    void TearDown() override
+    {
+        SetSettingsPromptsHook({});
+        m_dlg.reset();
+        m_link.reset();
+        MainDlgFixture::TearDown();
+    }
+
+    void OpenConnected()
+    {
+        CQuendaDlg& dlg = Open(m_link->Handlers());
+        m_link->AttachWindow(&dlg);
+        dlg.show();
+        Click(kIdConnect);
+        Tick(2);
+        m_messages.clear();
+    }
+
+    void Settle()
+    {
+        for (int i = 0; i < 50; ++i) {
+            const int before = m_backend.WritesStarted(0);
+            if (g_DeviceOpen.load() == 1) {
+                ASSERT_TRUE(m_backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
+            }
+            QCoreApplication::sendPostedEvents();
+            CSchedulerPump::Instance().Pump();
+            if (m_backend.WritesStarted(0) == before)
+                return;
+        }
+    }
+
+    void Tick(int ticks = 1)
+    {
+        for (int i = 0; i < ticks; ++i) {
+            Settle();
+            m_dlg->OnTimer();
+            m_backend.Tick();
+            Settle();
+        }
+    }
+
+    // Ticks until the transfer has finished.
+    bool RunTransfer()
+    {
+        for (int i = 0; i < 2000 && m_dlg->SettingsFiles().Transfer().IsRunning(); ++i)
+            Tick();
+        return !m_dlg->SettingsFiles().Transfer().IsRunning();
+    }
+
+    QString File(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    QTemporaryDir m_dir;
+    CSimulatedHidBackend m_backend;
+    CSimulatedUnit& m_unit = m_backend.Unit(m_backend.AddDevice(SimulatedDeviceSpec{}));
+    std::unique_ptr<CQuendaLink> m_link;
+    QString m_fileName;
+    ExportChoice m_choice = ExportChoice::Current;
+    bool m_answer = true;
+    std::vector<bool> m_pickedForSaving;
+    std::vector<QString> m_questions;
+};
+
+TEST_F(SettingsFilesE2e, TheTwoButtonsShowTheirPicturesAndTooltipsInBothLanguages)
+{
+    Open();
+    for (int id : {kIdImport, kIdExport}) {
+        EXPECT_FALSE(m_dlg->Control(id)->isHidden()) << id;
+        EXPECT_LT(m_dlg->Control(id)->geometry().right(), m_dlg->Control(1109)->geometry().left()) << id;
+    }
+    EXPECT_EQ(m_dlg->Control(kIdImport)->geometry(), QRect(350, 7, 63, 32));
+    EXPECT_EQ(m_dlg->Control(kIdExport)->geometry(), QRect(420, 7, 63, 32));
+    EXPECT_TRUE(ShowsImage(kIdImport, 167));
+    EXPECT_TRUE(ShowsImage(kIdExport, 170));
+    EXPECT_EQ(m_dlg->Control(kIdImport)->toolTip(), "Import settings from a file");
+    EXPECT_EQ(m_dlg->Control(kIdExport)->toolTip(), "Export settings to a file");
+    Click(kIdLanguage);
+    EXPECT_TRUE(ShowsImage(kIdImport, 165));
+    EXPECT_TRUE(ShowsImage(kIdExport, 163));
+    EXPECT_EQ(m_dlg->Control(kIdImport)->toolTip(), "从文件导入设置");
+    EXPECT_EQ(m_dlg->Control(kIdExport)->toolTip(), "将设置导出到文件");
+}
+
+TEST_F(SettingsFilesE2e, ExportOfTheCurrentSettingsWritesWhatTheWindowShows)
+{
+    ChannelBlock b = m_unit.Current(1);
+    b.gain.Set(65);
+    m_unit.SetCurrent(1, b);
+    OpenConnected();
+    m_fileName = File("current.json");
+    Click(kIdExport);
+    EXPECT_EQ(m_pickedForSaving, std::vector<bool>{true});
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "The settings were written to " + m_fileName);
+    SettingsFile file;
+    SettingsError error;
+    ASSERT_TRUE(ReadSettingsFile(m_fileName, file, error));
+    ASSERT_TRUE(file.current.has_value());
+    EXPECT_EQ(file.current->channels[1].gain.Get(), 65);
+    EXPECT_FALSE(file.presets.has_value());
+}
+
+TEST_F(SettingsFilesE2e, ExportOfAllPresetsShowsProgressAndPutsTheCurrentSettingsBack)
+{
+    for (int n = 1; n <= kUserPresetCount; ++n) {
+        UnitBlocks preset{DefaultChannelBlock(), DefaultChannelBlock()};
+        preset[0].gain.Set(static_cast<std::int16_t>(n));
+        m_unit.SetPreset(n, preset);
+    }
+    ChannelBlock current = m_unit.Current(0);
+    current.gain.Set(77);
+    m_unit.SetCurrent(0, current);
+    OpenConnected();
+    m_fileName = File("all.json");
+    m_choice = ExportChoice::AllPresets;
+    Click(kIdExport);
+    QProgressDialog* progress = m_dlg->SettingsFiles().Progress();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->labelText(), "Reading preset 1 of 20…");
+    ASSERT_TRUE(RunTransfer());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "The settings were written to " + m_fileName);
+    EXPECT_EQ(m_unit.Current(0).gain.Get(), 77) << "the unit's current settings are back";
+    EXPECT_EQ(Block(0).gain.Get(), 77);
+    EXPECT_EQ(Text(kIdGainEdit), "-3");
+    SettingsFile file;
+    SettingsError error;
+    ASSERT_TRUE(ReadSettingsFile(m_fileName, file, error));
+    ASSERT_TRUE(file.presets.has_value());
+    for (int n = 1; n <= kUserPresetCount; ++n)
+        EXPECT_EQ((*file.presets)[n - 1][0].gain.Get(), n) << "preset " << n;
+}
+
+TEST_F(SettingsFilesE2e, CancelStopsAfterThePresetUnderWayAndWritesNoFile)
+{
+    OpenConnected();
+    m_fileName = File("cancelled.json");
+    m_choice = ExportChoice::AllPresets;
+    Click(kIdExport);
+    QTest::mouseClick(m_dlg->SettingsFiles().Progress()->findChild<QPushButton*>(), Qt::LeftButton);
+    ASSERT_TRUE(RunTransfer());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text,
+              "Cancelled after preset 1: the current settings were sent back; no file was written");
+    EXPECT_FALSE(QFile::exists(m_fileName));
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_RECALL_PRESET), 2u) << "preset 0 at connect, then preset 1";
+}
+
+TEST_F(SettingsFilesE2e, ImportOfCurrentSettingsShowsThemAndSendsEveryGroup)
+{
+    OpenConnected();
+    CurrentSettings current;
+    current.channels = KeptChannelBlocks(DefaultChannelBlock(), DefaultChannelBlock());
+    current.channels[0].gain.Set(86);
+    current.channels[1].bands[2].gainCode.Set(150);
+    current.globals.panelLock = 2;
+    SettingsFile file = CaptureSettings(QStringLiteral("2.0.3"), TheUnitIdentity());
+    file.current = current;
+    m_fileName = File("import.json");
+    SettingsError error;
+    ASSERT_TRUE(WriteSettingsFile(m_fileName, file, error));
+
+    Click(kIdImport);
+    EXPECT_EQ(m_pickedForSaving, std::vector<bool>{false});
+    EXPECT_TRUE(m_questions.empty()) << "no presets in the file: nothing to ask";
+    ASSERT_TRUE(RunTransfer());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "The settings of " + m_fileName + " were sent to the unit");
+    EXPECT_EQ(Text(kIdGainEdit), "6");
+    EXPECT_EQ(ListIndex(kIdPanelLock), 2);
+    EXPECT_EQ(m_unit.Current(0).gain.Get(), 86);
+    EXPECT_EQ(m_unit.Current(1).bands[2].gainCode.Get(), 150);
+    EXPECT_EQ(m_unit.Globals()[5], 2);
+}
+
+TEST_F(SettingsFilesE2e, ImportOfPresetsAsksThenWritesEachIntoTheUnit)
+{
+    OpenConnected();
+    SettingsFile file = CaptureSettings(QStringLiteral("2.0.3"), TheUnitIdentity());
+    file.presets.emplace();
+    for (int n = 1; n <= kUserPresetCount; ++n) {
+        (*file.presets)[n - 1] = KeptChannelBlocks(DefaultChannelBlock(), DefaultChannelBlock());
+        (*file.presets)[n - 1][1].gain.Set(static_cast<std::int16_t>(10 + n));
+        file.presetNames[n - 1] = QStringLiteral("Hall %1").arg(n);
+    }
+    m_fileName = File("presets.json");
+    SettingsError error;
+    ASSERT_TRUE(WriteSettingsFile(m_fileName, file, error));
+
+    Click(kIdImport);
+    ASSERT_EQ(m_questions.size(), 1u);
+    EXPECT_EQ(m_questions[0], "The file holds all 20 presets. Write them into the unit's presets, overwriting them?");
+    EXPECT_EQ(m_dlg->SettingsFiles().Progress()->labelText(), "Writing preset 1 of 20…");
+    ASSERT_TRUE(RunTransfer());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "The 20 presets of " + m_fileName + " were written into the unit");
+    for (int n = 1; n <= kUserPresetCount; ++n) {
+        EXPECT_EQ(m_unit.Preset(n)[1].gain.Get(), 10 + n) << n;
+        EXPECT_STREQ(m_unit.PresetName(n).data(), ("Hall " + std::to_string(n)).c_str());
+    }
+}
+
+TEST_F(SettingsFilesE2e, ABrokenFileIsRefusedWithItsReasonAndChangesNothing)
+{
+    OpenConnected();
+    m_fileName = File("broken.json");
+    {
+        QFile broken(m_fileName);
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+        broken.write("{\"format\": \"quenda-settings\", \"formatVersion\": 2}");
+    }
+    const ChannelBlock before = Block(0);
+    const int frames = m_backend.WritesStarted(0);
+    Click(kIdImport);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text,
+              "The file cannot be imported: formatVersion: version 2 is not supported (this program reads version 1)");
+    const ChannelBlock after = Block(0);
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    EXPECT_EQ(m_backend.WritesStarted(0), frames);
+}
+
+TEST_F(SettingsFilesE2e, WithoutAConnectionPresetsAndImportAreRefusedAsLoadAndSaveAre)
+{
+    Open(m_link->Handlers());
+    m_fileName = File("unused.json");
+    m_choice = ExportChoice::AllPresets;
+    Click(kIdExport);
+    Click(kIdImport);
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages[0].text, "Don't open the USB connection");
+    EXPECT_EQ(m_messages[1].text, "Don't open the USB connection");
+    EXPECT_FALSE(QFile::exists(m_fileName));
+}
+
+}  // namespace

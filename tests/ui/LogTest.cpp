@@ -1,0 +1,67 @@
+// The link's and the scheduler's events reach Qt's logging categories, so that
+// QT_LOGGING_RULES shows them; warnings by default, information on request.
+#include "protocol/CommunicationLog.h"
+#include "ui/main/QuendaLog.h"
+
+#include <QLoggingCategory>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Logged {
+    QtMsgType type;
+    std::string category;
+    std::string text;
+    bool operator==(const Logged&) const = default;
+};
+
+std::vector<Logged> g_Logged;
+
+void Record(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    g_Logged.push_back({type, context.category ? context.category : "", text.toStdString()});
+}
+
+class Log : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_Logged.clear();
+        m_previous = qInstallMessageHandler(Record);
+        InstallLogHook();
+    }
+
+    void TearDown() override
+    {
+        SetLogHook(nullptr);
+        qInstallMessageHandler(m_previous);
+        QLoggingCategory::setFilterRules(QString());
+    }
+
+    QtMessageHandler m_previous = nullptr;
+};
+
+TEST_F(Log, WarningsShowByDefaultInTheirCategory)
+{
+    LogEvent(LogCategory::Scheduler, LogLevel::Warning, "gave up channel 0 group 5");
+    LogEvent(LogCategory::Link, LogLevel::Warning, "report write failed: the device is gone");
+    LogEvent(LogCategory::Link, LogLevel::Info, "opened the unit at /dev/hidraw3");
+    EXPECT_EQ(g_Logged, (std::vector<Logged>{
+                            {QtWarningMsg, "quenda.scheduler", "gave up channel 0 group 5"},
+                            {QtWarningMsg, "quenda.link", "report write failed: the device is gone"}}));
+}
+
+TEST_F(Log, TheRulesShowTheInformationToo)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("quenda.*=true"));
+    LogEvent(LogCategory::Link, LogLevel::Info, "opened the unit at /dev/hidraw3");
+    LogEvent(LogCategory::Scheduler, LogLevel::Info, "no answer to store of preset 2");
+    EXPECT_EQ(g_Logged, (std::vector<Logged>{{QtInfoMsg, "quenda.link", "opened the unit at /dev/hidraw3"},
+                                             {QtInfoMsg, "quenda.scheduler", "no answer to store of preset 2"}}));
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// The import and export buttons of the main window: settings files picked with
+// a file dialog (the last folder is remembered), current settings or all 20
+// presets written to a file, and a file's settings sent to the unit, with a
+// progress dialog while presets travel. Every prompt can be replaced by a hook
+// for tests.
+#pragma once
+
+#include "ui/settings/SettingsTransfer.h"
+
+#include <QBasicTimer>
+#include <QObject>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// What an export writes.
+enum class ExportChoice { Cancel, Current, AllPresets };
+
+// Replace the file dialog, the export choice and the yes/no question in tests.
+struct SettingsPrompts {
+    std::function<QString(bool forSaving)> pickFile;   // empty: cancelled
+    std::function<ExportChoice()> chooseExport;
+    std::function<bool(const QString& question)> ask;
+};
+void SetSettingsPromptsHook(SettingsPrompts prompts);
+
+class CSettingsFiles : public QObject {
+    Q_OBJECT
+public:
+    explicit CSettingsFiles(QWidget* window);
+
+    void Export();
+    void Import();
+
+    CSettingsTransfer& Transfer() { return m_transfer; }
+    // The progress dialog while presets travel, or nullptr.
+    QProgressDialog* Progress() const { return m_progress; }
+
+signals:
+    // The image holds other settings: the window shows them.
+    void ImageChanged();
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    enum class Job { None, Backup, Restore, Import };
+
+    void StartJob(Job job, const QString& fileName);
+    void ShowProgress(int preset);
+    void OnFinished(CSettingsTransfer::Result result);
+    void WriteBackup();
+    void Tell(const QString& text);
+    bool RefuseWhileNotConnected();
+
+    QWidget* m_window;
+    CSettingsTransfer m_transfer;
+    QPointer<QProgressDialog> m_progress;
+    QBasicTimer m_linkWatch;
+    Job m_job = Job::None;
+    QString m_fileName;
+    int m_preset = 0;
+};
