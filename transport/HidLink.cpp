@@ -81,8 +81,7 @@ void CHidLink::StartLink()
 
 bool CHidLink::OpenDevice()
 {
-    CloseDevice();   // an open-but-not-connected device: the reader lets go of the old handles first
-    m_toldLost = false;
+    CloseDevice();   // earlier handles: the reader lets go of them first
     std::vector<HidInterfaceInfo> interfaces;
     try {
         interfaces = m_backend.Enumerate();
@@ -200,16 +199,22 @@ bool CHidLink::WriteReport(const std::uint8_t* data64)
     return true;
 }
 
-// Told once per loss: the reports after the first of a frame, and the removal
-// event that follows, stay quiet.
+// A write found the device closed: the unit is gone, as if its removal had come.
 void CHidLink::ReportDisconnect()
 {
-    if (m_toldLost)
-        return;
-    m_toldLost = true;
+    Lose(kTextDeviceDisconnect);
+}
+
+// The state changes before anything is shown, so that ticks send nothing meanwhile.
+void CHidLink::Lose(const LinkText& warning)
+{
+    m_lost = m_lost || g_Connected.load() != 0;
     g_Connected.store(0);
     SetButtonImage(kUsbBitmapDisconnected);
-    ShowMessage(kTextDeviceDisconnect, kWarningCaption);
+    if (m_lostWarning != nullptr)
+        return;   // told once per loss
+    m_lostWarning = &warning;
+    m_warningInTicks = kLostWarningTicks;
 }
 
 // hidapi writes synchronously, so this thread does the write and clears the
@@ -320,18 +325,62 @@ void CHidLink::ForgetDeviceEvents(const std::string& path)
 
 bool CHidLink::OnDeviceChange(std::uint32_t event, const std::string& path)
 {
-    if ((event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) || !SamePath(path, m_devicePath))
+    if (event == DBT_DEVICEARRIVAL) {
+        // A node that is not ready to open yet (its access rights come a moment later) is tried again.
+        if (m_lost && g_Connected.load() == 0 && !TryReconnect())
+            m_reconnectTicks = kReconnectTicks;
         return true;
-    const bool alreadyTold = event == DBT_DEVICEREMOVECOMPLETE && m_toldLost;
-    m_toldLost = false;
-    // The state changes before the modal box, so that ticks during the box send nothing.
-    g_Connected.store(0);
-    SetButtonImage(kUsbBitmapDisconnected);
-    if (event == DBT_DEVICEREMOVECOMPLETE)
+    }
+    if (event == DBT_DEVICEREMOVECOMPLETE && SamePath(path, m_devicePath)) {
+        LogEvent(LogCategory::Link, LogLevel::Warning, "the unit at " + path + " was removed");
         CloseDevice();
-    if (!alreadyTold)
-        ShowMessage(kTextCantFindDevice, kWarningCaption);
+        Lose(kTextCantFindDevice);
+    }
     return true;
+}
+
+// Any unit with the identity will do: it may come back at a new path.
+bool CHidLink::TryReconnect()
+{
+    if (!OpenDevice())
+        return false;
+    LogEvent(LogCategory::Link, LogLevel::Info, "reconnected to the unit at " + m_devicePath);
+    Connected();
+    if (m_hooks.reconnected)
+        m_hooks.reconnected();
+    return true;
+}
+
+void CHidLink::Connected()
+{
+    SetButtonImage(kUsbBitmapConnected);
+    g_Connected.store(1);
+    QueueReadSetup();
+    ForgetLoss();
+}
+
+void CHidLink::ForgetLoss()
+{
+    m_lost = false;
+    m_reconnectTicks = 0;
+    m_lostWarning = nullptr;
+    m_warningInTicks = 0;
+    if (m_warningShown && m_hooks.closeLostWarning)
+        m_hooks.closeLostWarning();
+    m_warningShown = false;
+}
+
+void CHidLink::OnTick()
+{
+    if (m_warningInTicks > 0 && --m_warningInTicks == 0 && m_lostWarning != nullptr) {
+        m_warningShown = true;
+        if (m_hooks.showLostWarning)
+            m_hooks.showLostWarning(LinkTextFor(*m_lostWarning), kWarningCaption);
+    }
+    if (m_reconnectTicks > 0 && m_lost) {
+        --m_reconnectTicks;
+        TryReconnect();
+    }
 }
 
 void CHidLink::OnConnectButton()
@@ -340,12 +389,11 @@ void CHidLink::OnConnectButton()
         CloseDevice();
         g_Connected.store(0);
         SetButtonImage(kUsbBitmapDisconnected);
+        ForgetLoss();   // disconnected on purpose: an arrival does not reconnect
         return;
     }
     if (OpenDevice()) {
-        SetButtonImage(kUsbBitmapConnected);
-        g_Connected.store(1);
-        QueueReadSetup();
+        Connected();
         return;
     }
     SetButtonImage(kUsbBitmapDisconnected);

@@ -36,6 +36,12 @@ struct LinkHooks {
     std::function<void(const std::string& text)> status;
     // What the last connect or search found (UI thread).
     std::function<void(LinkProblem problem)> problem;
+    // The warning that the unit is gone, shown without blocking, and its closing
+    // when the unit is back (UI thread).
+    std::function<void(const std::string& text, const std::string& caption)> showLostWarning;
+    std::function<void()> closeLostWarning;
+    // The link came back by itself after the unit was unplugged (UI thread).
+    std::function<void()> reconnected;
     // Hands a device change over to the UI thread, which then calls
     // OnDeviceChange(event, path); called on the watcher and worker threads.
     std::function<void(std::uint32_t event, const std::string& path)> postDeviceChange;
@@ -50,6 +56,11 @@ public:
     // How long closing waits for the reader to let go before leaving the
     // handle to the reader to close.
     static constexpr std::chrono::milliseconds kLetGoLimit{1000};
+    // Ticks a lost unit has to come back before the warning shows: a loose
+    // cable that drops the unit for a moment raises no box.
+    static constexpr int kLostWarningTicks = 10;
+    // Ticks an arrived unit is tried again while its node is not ready to open.
+    static constexpr int kReconnectTicks = 30;
 
     CHidLink(CHidBackend& backend, LinkHooks hooks, int readSliceMs = kReadSliceMs);
     // Stops the threads; a write stuck in the back-end is waited for.
@@ -70,9 +81,12 @@ public:
     // the write is under way. Refused while not open or while a write is busy.
     bool WriteReport(const std::uint8_t* data64);
 
-    // The window's handler of device arrival and removal; always true.
+    // The window's handler of device arrival and removal; always true. A unit
+    // that was lost by removal is connected again when one arrives.
     bool OnDeviceChange(std::uint32_t event, const std::string& path);
     void OnConnectButton();
+    // The window's 100 ms tick: the delayed warning, and retries of a reconnect.
+    void OnTick();
 
     void ShowStatus(const LinkText& text);
 
@@ -94,6 +108,10 @@ private:
     void PostDeviceChange(std::uint32_t event, const std::string& path);
     void ForgetDeviceEvents(const std::string& path);
     void ReportDisconnect();
+    void Lose(const LinkText& warning);
+    bool TryReconnect();
+    void Connected();
+    void ForgetLoss();
     void ShowMessage(const LinkText& text, const std::string& caption);
     void SetButtonImage(int bitmapId);
     void SetProblem(LinkProblem problem);
@@ -105,8 +123,12 @@ private:
     // UI thread only.
     std::string m_devicePath;
     bool m_started = false;
-    bool m_toldLost = false;   // "Device disconnect" was shown for the device now gone
     LinkProblem m_problem = LinkProblem::None;
+    bool m_lost = false;                          // connected until the unit went: an arrival reconnects
+    const LinkText* m_lostWarning = nullptr;      // due or shown for this loss
+    int m_warningInTicks = 0;                     // until the warning shows; 0 when none is due
+    bool m_warningShown = false;
+    int m_reconnectTicks = 0;                     // retries left for an arrived unit
     std::unique_ptr<CHidWatch> m_watch;
     std::thread m_reader;
     std::thread m_writeDone;

@@ -77,6 +77,11 @@ protected:
         };
         hooks.connectButtonImage = [this](int id) { m_images.push_back(id); };
         hooks.problem = [this](LinkProblem problem) { m_problems.push_back(problem); };
+        hooks.showLostWarning = [this](const std::string& text, const std::string& caption) {
+            m_messages.push_back({text, caption});
+        };
+        hooks.closeLostWarning = [this] { ++m_warningsClosed; };
+        hooks.reconnected = [this] { ++m_reconnects; };
         hooks.status = [this](const std::string& text) {
             std::lock_guard lock(m_mutex);
             m_statuses.push_back(text);
@@ -99,6 +104,13 @@ protected:
         }
         for (const auto& [event, path] : changes)
             EXPECT_TRUE(m_link->OnDeviceChange(event, path));
+    }
+
+    // The window's 100 ms ticks as the link sees them.
+    void LinkTicks(int ticks)
+    {
+        for (int i = 0; i < ticks; ++i)
+            m_link->OnTick();
     }
 
     std::size_t PostedChanges()
@@ -176,6 +188,8 @@ protected:
     std::vector<ShownMessage> m_messages;   // UI thread
     std::vector<int> m_images;              // UI thread
     std::vector<LinkProblem> m_problems;    // UI thread
+    int m_warningsClosed = 0;               // UI thread
+    int m_reconnects = 0;                   // UI thread
     std::mutex m_mutex;                     // guards what the worker threads record
     std::vector<std::string> m_statuses;
     std::vector<int> m_refreshes;

@@ -96,10 +96,12 @@ TEST_F(LinkSearch, FailedSearchRemembersTheLastInterfaceExamined)
 
     m_sim.Unplug(wrongVersion);
     DispatchDeviceChanges();
+    LinkTicks(CHidLink::kLostWarningTicks);
     EXPECT_TRUE(m_messages.empty());
 
     m_sim.Unplug(keyboard);
     DispatchDeviceChanges();
+    LinkTicks(CHidLink::kLostWarningTicks);
     EXPECT_EQ(m_messages, std::vector<ShownMessage>{kCantFindMessage});
     EXPECT_EQ(m_images.back(), kUsbBitmapDisconnected);
 }
@@ -135,6 +137,7 @@ TEST_F(LinkSearch, DeviceChangeComparesPathsWithoutRegardToCase)
     EXPECT_EQ(g_Connected.load(), 1);
 
     EXPECT_TRUE(m_link->OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, "\\\\?\\HID#VID_0483&PID_5750#7&1A2B"));
+    LinkTicks(CHidLink::kLostWarningTicks);
     EXPECT_EQ(m_messages, std::vector<ShownMessage>{kCantFindMessage});
     EXPECT_EQ(g_Connected.load(), 0);
     EXPECT_EQ(m_sim.OpenHandles(0), 0);

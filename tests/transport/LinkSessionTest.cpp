@@ -113,6 +113,9 @@ TEST_F(LinkSession, UnplugWhileConnectedWarnsOnceAndStopsTraffic)
     m_sim.Unplug(m_unit);
     ASSERT_TRUE(WaitFor([this] { return PostedChanges() > 0; }));
     DispatchDeviceChanges();
+    LinkTicks(CHidLink::kLostWarningTicks - 1);
+    EXPECT_TRUE(m_messages.empty()) << "a unit back within a second raises no box";
+    LinkTicks(1);
 
     EXPECT_EQ(m_messages, std::vector<ShownMessage>{kCantFindMessage});
     EXPECT_EQ(m_images.back(), kUsbBitmapDisconnected);
@@ -125,6 +128,7 @@ TEST_F(LinkSession, UnplugWhileConnectedWarnsOnceAndStopsTraffic)
     for (int i = 0; i < 10; ++i) {
         SchedulerTick();
         m_sim.Tick();
+        LinkTicks(1);
     }
     DispatchDeviceChanges();
     EXPECT_EQ(m_sim.WritesStarted(m_unit), writes);
@@ -133,25 +137,17 @@ TEST_F(LinkSession, UnplugWhileConnectedWarnsOnceAndStopsTraffic)
         EXPECT_EQ(g_MeterBytes[i].load(), meters[i]);
 }
 
-TEST_F(LinkSession, ArrivalOfTheRememberedPathLeavesTheDeviceOpenButNotConnected)
+TEST_F(LinkSession, ArrivalOfTheUnitWhileConnectedChangesNothing)
 {
     Connect();
     m_sim.Plug(m_unit);   // the system announces the same interface again
     DispatchDeviceChanges();
+    LinkTicks(CHidLink::kLostWarningTicks);
 
-    EXPECT_EQ(m_messages, std::vector<ShownMessage>{kCantFindMessage});
-    EXPECT_EQ(m_images.back(), kUsbBitmapDisconnected);
-    EXPECT_EQ(g_Connected.load(), 0);
-    EXPECT_EQ(g_DeviceOpen.load(), 1);
-    EXPECT_EQ(m_sim.OpenHandles(m_unit), 2);
-
-    // Connecting again closes the earlier handles before opening new ones.
-    ClearRefreshes();
-    m_link->OnConnectButton();
-    EXPECT_EQ(m_sim.OpenHandles(m_unit), 2);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(m_images.back(), kUsbBitmapConnected);
     EXPECT_EQ(g_Connected.load(), 1);
-    RunConnectSequence();
-    ExpectImageMatchesUnit();
+    EXPECT_EQ(m_sim.OpenHandles(m_unit), 2);
 }
 
 TEST_F(LinkSession, UnplugInTheMiddleOfAFrameAndReconnectRecovers)
@@ -166,18 +162,17 @@ TEST_F(LinkSession, UnplugInTheMiddleOfAFrameAndReconnectRecovers)
     SchedulerTick();
     ASSERT_TRUE(WaitFor([this] { return PostedChanges() > 0; }));
     DispatchDeviceChanges();
-    ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(g_Connected.load(), 0);
     EXPECT_EQ(m_sim.Written(m_unit).back()[1 + kFrameCode], CMD_WRITE_BANDS);
     EXPECT_NE(m_sim.Unit(m_unit).Current(0).bands[11].freqHz.Get(), 12500);
 
+    // The unit comes back: the link connects by itself and reads the unit's settings.
+    ClearRefreshes();
     m_sim.Plug(m_unit);
     DispatchDeviceChanges();
-    EXPECT_EQ(m_messages.back(), kCantFindMessage);
-
-    ClearRefreshes();
-    m_link->OnConnectButton();
     ASSERT_EQ(g_Connected.load(), 1);
+    EXPECT_EQ(m_reconnects, 1);
+    EXPECT_TRUE(m_messages.empty());
     RunConnectSequence();
     ExpectImageMatchesUnit();   // the recall brought the unit's bands back
     {
@@ -237,8 +232,9 @@ TEST_P(LinkVanished, WriteToAVanishedDeviceSaysDeviceDisconnectOnce)
     g_LanguageChinese.store(GetParam().chinese);
     m_sim.Unplug(m_unit);   // the removal is posted but not yet handled
     QueueSetParam(AREA_CHANNEL, 1, 0);
-    for (int i = 0; i < 3 && m_messages.empty(); ++i)
+    for (int i = 0; i < 3 && g_Connected.load() != 0; ++i)
         SchedulerTick();
+    LinkTicks(CHidLink::kLostWarningTicks);
 
     EXPECT_EQ(m_messages, (std::vector<ShownMessage>{{GetParam().text, "Warning"}}));
     EXPECT_EQ(g_Connected.load(), 0);
@@ -247,6 +243,7 @@ TEST_P(LinkVanished, WriteToAVanishedDeviceSaysDeviceDisconnectOnce)
 
     DispatchDeviceChanges();
     SchedulerTick();
+    LinkTicks(CHidLink::kLostWarningTicks);
     EXPECT_EQ(m_messages.size(), 1u);
 }
 
@@ -258,6 +255,7 @@ TEST_F(LinkSession, WriteWhileNothingIsOpenIsRefusedWithTheMessage)
 {
     std::uint8_t data[kReportSize] = {};
     EXPECT_FALSE(m_link->WriteReport(data));
+    LinkTicks(CHidLink::kLostWarningTicks);
     EXPECT_EQ(m_messages, std::vector<ShownMessage>{kDisconnectMessage});
     EXPECT_EQ(m_sim.WritesStarted(m_unit), 0);
 }
@@ -289,6 +287,102 @@ TEST_F(LinkSession, DeviceWithoutOutputReportsIsReported)
     ASSERT_TRUE(WaitFor([this] { return Statuses().back() == kTextWriteUnsupported.english; }));
     EXPECT_EQ(g_Connected.load(), 1);
     EXPECT_TRUE(m_messages.empty());
+}
+
+}  // namespace
+
+namespace {
+
+using LinkReconnect = LinkSession;
+
+TEST_F(LinkReconnect, AUnitGoneForLongerIsWarnedAboutAndTheWarningClosesWhenItIsBack)
+{
+    Connect();
+    m_sim.Unplug(m_unit);
+    ASSERT_TRUE(WaitFor([this] { return PostedChanges() > 0; }));
+    DispatchDeviceChanges();
+    LinkTicks(3 * CHidLink::kLostWarningTicks);
+    EXPECT_EQ(m_messages, std::vector<ShownMessage>{kCantFindMessage});
+    EXPECT_EQ(m_warningsClosed, 0);
+
+    ClearRefreshes();
+    m_sim.Plug(m_unit);
+    DispatchDeviceChanges();
+    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_EQ(m_warningsClosed, 1);
+    EXPECT_EQ(m_reconnects, 1);
+    EXPECT_EQ(m_images.back(), kUsbBitmapConnected);
+    EXPECT_EQ(m_messages.size(), 1u) << "the arrival never says it cannot find the unit";
+    RunConnectSequence();
+    ExpectImageMatchesUnit();
+}
+
+TEST_F(LinkReconnect, AnArrivalAfterADeliberateDisconnectDoesNothing)
+{
+    Connect();
+    m_link->OnConnectButton();   // the user disconnects
+    m_sim.Unplug(m_unit);
+    DispatchDeviceChanges();
+    m_sim.Plug(m_unit);
+    DispatchDeviceChanges();
+    LinkTicks(CHidLink::kReconnectTicks);
+    EXPECT_EQ(g_Connected.load(), 0);
+    EXPECT_EQ(m_reconnects, 0);
+    EXPECT_EQ(m_sim.OpenHandles(m_unit), 0);
+}
+
+TEST_F(LinkReconnect, TheUnitComingBackAtAnotherPathIsConnectedToo)
+{
+    const int second = AddDevice(Spec("/dev/hidraw-sim7"), false);
+    Connect();
+    m_sim.Unplug(m_unit);
+    DispatchDeviceChanges();
+    m_sim.Plug(second);
+    DispatchDeviceChanges();
+    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_EQ(m_link->DevicePath(), "/dev/hidraw-sim7");
+    EXPECT_EQ(m_sim.OpenHandles(second), 2);
+}
+
+// Right after an arrival the node may still refuse this user until its access
+// rights are set: the link tries again on the following ticks.
+TEST_F(LinkReconnect, ANodeNotReadyAtArrivalIsTriedAgainOnTheTicks)
+{
+    Connect();
+    m_sim.Unplug(m_unit);
+    DispatchDeviceChanges();
+    m_sim.SetOpenRefusal(m_unit, HidOpenError::PermissionDenied);
+    m_sim.Plug(m_unit);
+    DispatchDeviceChanges();
+    EXPECT_EQ(g_Connected.load(), 0);
+    LinkTicks(3);
+    m_sim.SetOpenRefusal(m_unit, HidOpenError::None);
+    LinkTicks(1);
+    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_EQ(m_reconnects, 1);
+    EXPECT_TRUE(m_messages.empty());
+}
+
+// A bad cable: five removals and arrivals within two seconds.
+TEST_F(LinkReconnect, ALooseCableEndsConnectedWithAtMostOneWarning)
+{
+    Connect();
+    for (int i = 0; i < 5; ++i) {
+        m_sim.Unplug(m_unit);
+        DispatchDeviceChanges();
+        LinkTicks(2);
+        m_sim.Plug(m_unit);
+        DispatchDeviceChanges();
+        Tick();
+        Tick();
+    }
+    LinkTicks(3 * CHidLink::kLostWarningTicks);
+    RunConnectSequence();
+    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_LE(m_messages.size(), 1u);
+    EXPECT_EQ(m_reconnects, 5);
+    EXPECT_EQ(m_sim.OpenHandles(m_unit), 2);
+    ExpectImageMatchesUnit();
 }
 
 }  // namespace

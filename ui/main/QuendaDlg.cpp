@@ -422,6 +422,8 @@ void CQuendaDlg::timerEvent(QTimerEvent* event)
 void CQuendaDlg::OnTimer()
 {
     SchedulerTick();
+    if (m_link.tick)
+        m_link.tick();
     RefreshMeters();
     UpdateStatusText();
 }

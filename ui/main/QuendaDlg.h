@@ -42,6 +42,7 @@ public:
     struct LinkHandlers {
         std::function<void()> startLink;
         std::function<void()> onConnectButton;
+        std::function<void()> tick;   // every 100 ms, after the scheduler
     };
 
     explicit CQuendaDlg(LinkHandlers link = {}, QWidget* parent = nullptr);
@@ -88,6 +89,8 @@ public:
 
     // The status line: what has not reached the unit yet, or why it cannot.
     void SetLinkProblem(LinkProblem problem);
+    // The link came back by itself: the status line says so until something else is due.
+    void OnReconnected();
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
     void UpdateStatusText();
     StatusLine CurrentStatus() const;
@@ -155,6 +158,7 @@ private:
     CSettingsFiles* m_settingsFiles = nullptr;
     LinkProblem m_linkProblem = LinkProblem::None;
     bool m_wasConnected = false;
+    bool m_reconnected = false;
     StatusLine m_note{StatusKind::Connected};   // the last preset outcome, shown while nothing else is due
     // Both notch tables as the equalizers last loaded them; a notch refresh that
     // brings the same tables again needs no reload and no redraw.

@@ -226,9 +226,12 @@ void CQuendaDlg::ShowConnectButton()
     SetConnectImage(g_Connected.load() == 1 ? kConnectImageOn : kConnectImageOff);
 }
 
+// The link sets the image on every change of its state: the status line follows.
 void CQuendaDlg::SetConnectImage(int bitmapId)
 {
     SetSameImages(SkinButton(kIdConnect), bitmapId);
+    if (m_statusText)
+        UpdateStatusText();
 }
 
 void CQuendaDlg::ReloadAndRedraw(int channel)

@@ -9,6 +9,7 @@
 #include <QLabel>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -21,9 +22,10 @@ int Pixels(int dialogUnits)
     return static_cast<int>(std::lround(dialogUnits * CQuendaDlg::kPixelsPerDialogUnit));
 }
 
+// The user's loads and saves; the recall of the current memory belongs to connecting.
 bool IsPresetCommand(const CommandSlot& command)
 {
-    return command.code == CMD_STORE_PRESET || command.code == CMD_RECALL_PRESET;
+    return (command.code == CMD_STORE_PRESET || command.code == CMD_RECALL_PRESET) && command.a2 > 0;
 }
 
 }  // namespace
@@ -35,6 +37,12 @@ void CQuendaDlg::CreateStatusText()
     m_statusText->setGeometry(Pixels(kStatusX), Pixels(kStatusY), Pixels(kStatusWidth), Pixels(kStatusHeight));
     m_statusText->setWordWrap(true);
     m_controls.insert(kIdStatusText, m_statusText);
+}
+
+void CQuendaDlg::OnReconnected()
+{
+    m_reconnected = true;
+    UpdateStatusText();
 }
 
 void CQuendaDlg::SetLinkProblem(LinkProblem problem)
@@ -69,7 +77,7 @@ void CQuendaDlg::UpdateStatusText()
 {
     const bool connected = g_Connected.load() != 0;
     if (connected && !m_wasConnected)
-        m_note = {StatusKind::Connected};
+        m_note = {std::exchange(m_reconnected, false) ? StatusKind::Reconnected : StatusKind::Connected};
     m_wasConnected = connected;
     const QString text = StatusText(CurrentStatus(), CurrentLanguage());
     if (m_statusText->text() != text)

@@ -17,7 +17,7 @@ void CQuendaLink::AttachWindow(CQuendaDlg* dlg)
 
 CQuendaDlg::LinkHandlers CQuendaLink::Handlers()
 {
-    return {[this] { m_link->StartLink(); }, [this] { m_link->OnConnectButton(); }};
+    return {[this] { m_link->StartLink(); }, [this] { m_link->OnConnectButton(); }, [this] { m_link->OnTick(); }};
 }
 
 LinkHooks CQuendaLink::MakeHooks()
@@ -35,6 +35,17 @@ LinkHooks CQuendaLink::MakeHooks()
     hooks.problem = [this](LinkProblem problem) {
         if (m_dlg)
             m_dlg->SetLinkProblem(problem);
+    };
+    hooks.showLostWarning = [this](const std::string& text, const std::string& caption) {
+        m_lostWarning = OpenMessageBox(m_dlg, QString::fromStdString(text), QString::fromStdString(caption));
+    };
+    hooks.closeLostWarning = [this] {
+        if (m_lostWarning)
+            m_lostWarning->close();
+    };
+    hooks.reconnected = [this] {
+        if (m_dlg)
+            m_dlg->OnReconnected();
     };
     // Called on the watcher and worker threads: the change is handled on the UI thread.
     hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {

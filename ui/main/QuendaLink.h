@@ -6,6 +6,7 @@
 #include "transport/HidLink.h"
 #include "ui/main/QuendaDlg.h"
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 
@@ -21,10 +22,13 @@ public:
     void AttachWindow(CQuendaDlg* dlg);
     CQuendaDlg::LinkHandlers Handlers();
     CHidLink& Link() { return *m_link; }
+    // The warning that the unit is gone, while it is shown.
+    QMessageBox* LostWarning() const { return m_lostWarning; }
 
 private:
     LinkHooks MakeHooks();
 
     QPointer<CQuendaDlg> m_dlg;
+    QPointer<QMessageBox> m_lostWarning;
     std::unique_ptr<CHidLink> m_link;
 };
