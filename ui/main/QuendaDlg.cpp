@@ -10,6 +10,7 @@
 #include "ui/controls/XPButton.h"
 #include "ui/controls/xSkinButton.h"
 #include "ui/graph/CFStatic.h"
+#include "ui/main/NumberEdit.h"
 #include "ui/main/QuendaAbout.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
@@ -72,10 +73,13 @@ int SpinBuddy(int spinId)
     return spinId < kIdGainSpin ? kIdCompEdit + (spinId - kIdCompSpin) : kIdGainEdit + (spinId - kIdGainSpin);
 }
 
-// Typing is limited to signed decimal numbers: digits, ".", "-" and backspace.
-bool IsCharacterRejected(const QKeyEvent* key)
+// Typing is limited to signed decimal numbers: digits, ".", "-" and backspace. Of the
+// Ctrl+letters only a number edit's own editing shortcuts get through.
+bool IsCharacterRejected(const QObject* target, const QKeyEvent* key)
 {
     if (key->key() == Qt::Key_Delete)
+        return false;
+    if (qobject_cast<const CNumberEdit*>(target) && CNumberEdit::IsEditShortcut(key))
         return false;
     if ((key->modifiers() & Qt::ControlModifier) && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
         return true;
@@ -182,7 +186,7 @@ QWidget* CQuendaDlg::CreateControl(const DialogItem& item)
         return list;
     }
     case ItemKind::Edit: {
-        auto* edit = new QLineEdit(this);
+        auto* edit = new CNumberEdit(this);
         edit->setAlignment(Qt::AlignCenter);
         edit->setReadOnly(item.flags & kItemReadOnly);
         edit->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -241,7 +245,7 @@ bool CQuendaDlg::eventFilter(QObject* watched, QEvent* event)
             setFocus(Qt::OtherFocusReason);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
             return true;
-        return IsCharacterRejected(key);
+        return IsCharacterRejected(watched, key);
     }
     // An edit's own context menu leaves the focus where it is.
     if (event->type() == QEvent::FocusOut &&

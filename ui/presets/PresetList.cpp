@@ -3,6 +3,7 @@
 #include "ui/controls/ControlId.h"
 #include "ui/presets/PresetName.h"
 
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -74,6 +75,16 @@ void CPresetList::SetRowName(int n, const QString& name)
 {
     if (QTableWidgetItem* cell = item(n - 1, kNameColumn))
         cell->setText(name);
+}
+
+// The view makes the first row current when it gains the focus, without selecting it,
+// and the first Down would then step past it.
+void CPresetList::focusInEvent(QFocusEvent* event)
+{
+    const bool hadCurrent = currentIndex().isValid();
+    QTableWidget::focusInEvent(event);
+    if (!hadCurrent)
+        selectionModel()->clearCurrentIndex();
 }
 
 void CPresetList::mousePressEvent(QMouseEvent* event)

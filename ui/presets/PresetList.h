@@ -1,5 +1,7 @@
 // The preset list of the load and save dialogs: ID and name columns, grid lines,
 // whole rows selected one at a time; a click on empty space clears the selection.
+// Until a row is picked the list has no current row, so the first Up or Down
+// selects preset 1 and each further one moves by a row from there.
 #pragma once
 
 #include <QTableWidget>
@@ -32,6 +34,7 @@ signals:
     void DoubleClicked();
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
