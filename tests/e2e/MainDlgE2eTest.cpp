@@ -1,6 +1,6 @@
 // The real main window over the HID link against the simulated unit, the
 // window's timer and the unit's clock driven tick by tick.
-#include "ui/MainDlgFixture.h"
+#include "WindowOverLink.h"
 
 #include "model/DataConver.h"
 #include "model/KTVEQ.h"
@@ -29,70 +29,8 @@ namespace {
 
 constexpr int kThumbX = 40;   // over the fader's knob
 
-class EndToEnd : public MainDlgFixture {
+class EndToEnd : public WindowOverLinkTest {
 protected:
-    void SetUp() override
-    {
-        MainDlgFixture::SetUp();
-        m_link = std::make_unique<CQuendaLink>(m_backend);
-    }
-
-    void TearDown() override
-    {
-        m_dlg.reset();
-        m_link.reset();
-        MainDlgFixture::TearDown();
-    }
-
-    // The window as the program runs it: over the HID link to the simulated unit.
-    CQuendaDlg& OpenWindow()
-    {
-        CQuendaDlg& dlg = Open(m_link->Handlers());
-        m_link->AttachWindow(&dlg);
-        dlg.show();
-        return dlg;
-    }
-
-    // Whatever the reader delivered, and what the replies let go out, until the link is quiet.
-    void Settle()
-    {
-        for (int i = 0; i < 50; ++i) {
-            const int before = m_backend.WritesStarted(0);
-            if (g_DeviceOpen.load() == 1) {
-                ASSERT_TRUE(m_backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
-            }
-            QCoreApplication::sendPostedEvents();
-            CSchedulerPump::Instance().Pump();
-            if (m_backend.WritesStarted(0) == before)
-                return;
-        }
-    }
-
-    // One timer tick of the window and of the unit, then the replies.
-    void Tick(int ticks = 1)
-    {
-        for (int i = 0; i < ticks; ++i) {
-            m_dlg->OnTimer();
-            m_backend.Tick();
-            Settle();
-        }
-    }
-
-    static std::size_t PendingCount()
-    {
-        CommandSlot pending[kPendingCapacity];
-        return PendingCommands(pending, kPendingCapacity);
-    }
-
-    // Connects and runs until the unit's setup and current memory are shown.
-    void Connect()
-    {
-        Click(1048);
-        Settle();
-        ASSERT_EQ(PendingCount(), 0u);
-        Tick(1);
-    }
-
     void PreloadUnit(void (*change)(ChannelBlock&), int channel)
     {
         ChannelBlock block = m_unit.Current(channel);
@@ -107,8 +45,6 @@ protected:
         m_unit.SetGlobals(globals);
     }
 
-    QString StatusShown() const { return qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText))->text(); }
-
     QString Label(int id) const
     {
         if (auto* group = qobject_cast<QGroupBox*>(m_dlg->Control(id)))
@@ -116,9 +52,6 @@ protected:
         return qobject_cast<QLabel*>(m_dlg->Control(id))->text();
     }
 
-    CSimulatedHidBackend m_backend;
-    CSimulatedUnit& m_unit = m_backend.Unit(m_backend.AddDevice(SimulatedDeviceSpec{}));
-    std::unique_ptr<CQuendaLink> m_link;
 };
 
 void UnitState(ChannelBlock& b)

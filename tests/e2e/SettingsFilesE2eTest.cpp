@@ -1,13 +1,8 @@
 // The import and export buttons of the real window over the HID link to the
 // simulated unit: the file dialog, the export choice and the question replaced
 // by hooks, the window's timer and the unit's clock driven tick by tick.
-#include "ui/MainDlgFixture.h"
+#include "WindowOverLink.h"
 
-#include "transport/HidBackendSimulated.h"
-#include "ui/controls/xSkinButton.h"
-#include "ui/main/QuendaDlgTemplate.h"
-#include "ui/main/QuendaLink.h"
-#include "ui/main/SchedulerPump.h"
 #include "ui/settings/SettingsFiles.h"
 
 #include <QFile>
@@ -15,18 +10,16 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include <chrono>
 #include <cstring>
 
 namespace {
 
-class SettingsFilesE2e : public MainDlgFixture {
+class SettingsFilesE2e : public WindowOverLinkTest {
 protected:
     void SetUp() override
     {
-        MainDlgFixture::SetUp();
+        WindowOverLinkTest::SetUp();
         ASSERT_TRUE(m_dir.isValid());
-        m_link = std::make_unique<CQuendaLink>(m_backend);
         SettingsPrompts prompts;
         prompts.pickFile = [this](bool forSaving) {
             m_pickedForSaving.push_back(forSaving);
@@ -43,43 +36,14 @@ protected:
     void TearDown() override
     {
         SetSettingsPromptsHook({});
-        m_dlg.reset();
-        m_link.reset();
-        MainDlgFixture::TearDown();
+        WindowOverLinkTest::TearDown();
     }
 
     void OpenConnected()
     {
-        CQuendaDlg& dlg = Open(m_link->Handlers());
-        m_link->AttachWindow(&dlg);
-        dlg.show();
-        Click(kIdConnect);
-        Tick(2);
+        OpenWindow();
+        Connect();
         m_messages.clear();
-    }
-
-    void Settle()
-    {
-        for (int i = 0; i < 50; ++i) {
-            const int before = m_backend.WritesStarted(0);
-            if (g_DeviceOpen.load() == 1) {
-                ASSERT_TRUE(m_backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
-            }
-            QCoreApplication::sendPostedEvents();
-            CSchedulerPump::Instance().Pump();
-            if (m_backend.WritesStarted(0) == before)
-                return;
-        }
-    }
-
-    void Tick(int ticks = 1)
-    {
-        for (int i = 0; i < ticks; ++i) {
-            Settle();
-            m_dlg->OnTimer();
-            m_backend.Tick();
-            Settle();
-        }
     }
 
     // Ticks until the transfer has finished.
@@ -93,9 +57,6 @@ protected:
     QString File(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
     QTemporaryDir m_dir;
-    CSimulatedHidBackend m_backend;
-    CSimulatedUnit& m_unit = m_backend.Unit(m_backend.AddDevice(SimulatedDeviceSpec{}));
-    std::unique_ptr<CQuendaLink> m_link;
     QString m_fileName;
     ExportChoice m_choice = ExportChoice::Current;
     bool m_answer = true;

@@ -65,7 +65,7 @@ const char* const kTypedTexts[] = {"0", "-3", "9.9", "10", "-80", "-81", "25", "
 const char* const kPresetNames[] = {"Live", "Stage 2", "主持人", "KTV 包房", "ABCDEFGHIJKLMNOPQ", "", "x"};
 
 enum class Action {
-    FaderDrag, FaderWheel, Spin, TypeEdit, PickList, KeyList, Button, GraphPost, GraphMouse,
+    FaderDrag, FaderWheel, Spin, TypeEdit, PickList, KeyList, Button, UndoRedo, GraphPost, GraphMouse,
     PresetLoad, PresetSave, PresetRename, Language, ConnectButton, Unplug, Faults, Ticks, kCount
 };
 
@@ -297,6 +297,14 @@ protected:
             m_dlg->Edit(id == 1040 ? 1041 : 1040)->setFocus();
     }
 
+    // Undo or redo, by its key (focus on the window, so an edit's own undo is not meant).
+    void UndoOrRedo()
+    {
+        m_dlg->setFocus();
+        const bool undo = Chance(0.7);
+        QTest::keyClick(m_dlg.get(), Qt::Key_Z, undo ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+    }
+
     void PickListEntry()
     {
         QComboBox* list = m_dlg->List(OneOf(kListIds));
@@ -384,6 +392,7 @@ protected:
         case Action::PickList: PickListEntry(); break;
         case Action::KeyList: StepListByKey(); break;
         case Action::Button: Click(OneOf(kChannelButtonIds)); break;
+        case Action::UndoRedo: UndoOrRedo(); break;
         case Action::GraphPost: PostGraphBand(); break;
         case Action::GraphMouse: DragGraph(); break;
         case Action::PresetLoad: PresetDialog(1050); break;
@@ -404,7 +413,7 @@ protected:
     {
         if (g_Connected.load() == 0 && Chance(0.04))
             return Action::ConnectButton;
-        static constexpr int kWeights[] = {8, 6, 10, 10, 10, 4, 10, 8, 6, 2, 2, 2, 2, 1, 1, 3, 6};
+        static constexpr int kWeights[] = {8, 6, 10, 10, 10, 4, 10, 5, 8, 6, 2, 2, 2, 2, 1, 1, 3, 6};
         static_assert(std::size(kWeights) == static_cast<std::size_t>(Action::kCount));
         std::discrete_distribution<int> pick(std::begin(kWeights), std::end(kWeights));
         return static_cast<Action>(pick(m_random));

@@ -12,6 +12,14 @@ std::vector<Posted> BandChanged(int band, int channel, std::size_t times = 1)
     return std::vector<Posted>(times, Posted{WM_GRAPH_BAND_CHANGED, band, channel});
 }
 
+// A drag that changed the band: its steps, then the end of the drag.
+std::vector<Posted> Dragged(int band, int channel, std::size_t steps = 1)
+{
+    std::vector<Posted> posted = BandChanged(band, channel, steps);
+    posted.push_back({WM_GRAPH_DRAG_DONE, band, channel});
+    return posted;
+}
+
 class GraphInteraction : public GraphFixture {
 protected:
     // Selects band index by its centre handle, then hovers the given width handle.
@@ -97,7 +105,7 @@ TEST_P(GraphCentreDrag, PutsFrequencyAndGainIntoTheBandRecord)
     EXPECT_EQ(Record(kBand8).freqHz.Get(), c.freqHz);
     EXPECT_EQ(Record(kBand8).gainCode.Get(), c.gainCode);
     EXPECT_EQ(Band(kBand8).m_bDragCentre, 0);
-    EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
+    EXPECT_EQ(m_parent.Take(), Dragged(kBand8, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, GraphCentreDrag, testing::Values(
@@ -189,7 +197,7 @@ TEST_F(GraphInteraction, EveryStepThatChangesTheBandIsReportedAtOnce)
         EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0)) << "step " << step;
     }
     Release({centre.x + 15, centre.y});
-    EXPECT_TRUE(m_parent.Take().empty());
+    EXPECT_EQ(m_parent.Take(), (std::vector<Posted>{{WM_GRAPH_DRAG_DONE, kBand8, 0}})) << "the drag's end";
 }
 
 TEST_F(GraphInteraction, ChannelBReportsItsOwnChannel)
@@ -198,7 +206,7 @@ TEST_F(GraphInteraction, ChannelBReportsItsOwnChannel)
     CFilter& band = g_Equalizers[1].GetAt(3);
     Drag(band.HandleRect().Centre(), {{200, 40}});
 
-    EXPECT_EQ(m_parent.Take(), BandChanged(3, 1));
+    EXPECT_EQ(m_parent.Take(), Dragged(3, 1));
     EXPECT_EQ(g_BandTable[1].bands[3].freqHz.Get(), 96);
     EXPECT_EQ(g_BandTable[1].bands[3].gainCode.Get(), 198);   // +7.8 dB, 30 pixels below the top
 }
@@ -207,7 +215,7 @@ TEST_F(GraphInteraction, PickingAnotherBandReportsNothingUntilItChanges)
 {
     const PlotPoint centre = HandleCentre(kBand8);
     Drag(centre, {{centre.x + 15, centre.y - 30}});
-    ASSERT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
+    ASSERT_EQ(m_parent.Take(), Dragged(kBand8, 0));
 
     Hover(HandleCentre(2));
     EXPECT_EQ(Graph().SelectedIndex(), 2);
@@ -215,7 +223,7 @@ TEST_F(GraphInteraction, PickingAnotherBandReportsNothingUntilItChanges)
 
     const PlotPoint other = HandleCentre(2);
     Drag(other, {{other.x, other.y + 20}});
-    EXPECT_EQ(m_parent.Take(), BandChanged(2, 0));
+    EXPECT_EQ(m_parent.Take(), Dragged(2, 0));
 }
 
 class GraphNotchBand : public GraphInteraction, public testing::WithParamInterface<int> {};

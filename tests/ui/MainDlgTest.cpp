@@ -699,7 +699,7 @@ TEST_F(MainDlg, CodesOutsideTheirRangesShowHarmlessly)
 TEST_F(MainDlg, FirstShowStartsTheLinkOnce)
 {
     int started = 0;
-    CQuendaDlg& dlg = Open({[&started] { ++started; }, {}});
+    CQuendaDlg& dlg = Open({[&started] { ++started; }, {}, {}});
     EXPECT_EQ(started, 0);
     dlg.show();
     dlg.hide();
@@ -710,7 +710,7 @@ TEST_F(MainDlg, FirstShowStartsTheLinkOnce)
 TEST_F(MainDlg, ConnectButtonCallsTheLink)
 {
     int pressed = 0;
-    Open({{}, [&pressed] { ++pressed; }});
+    Open({{}, [&pressed] { ++pressed; }, {}});
     Click(1048);
     EXPECT_EQ(pressed, 1);
 }

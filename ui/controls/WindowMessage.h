@@ -8,6 +8,7 @@
 #include <QObject>
 
 constexpr int WM_GRAPH_BAND_CHANGED = kWmUser + 100;   // wParam band, lParam channel
+constexpr int WM_GRAPH_DRAG_DONE = kWmUser + 101;      // a drag ended: wParam band, lParam channel
 constexpr int WM_FADER_MOVING = kWmUser + 9425;        // wParam fader id, lParam position
 constexpr int WM_FADER_MOVED = kWmUser + 9426;         // wParam fader id, lParam position
 

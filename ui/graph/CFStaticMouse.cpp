@@ -1,6 +1,7 @@
 #include "ui/graph/CFStatic.h"
 
 #include "model/KTVEQ.h"
+#include "ui/controls/WindowMessage.h"
 
 #include <QMouseEvent>
 
@@ -164,6 +165,9 @@ void CFStatic::OnButtonRelease()
 {
     if (m_pSelBand == nullptr)
         return;
+    // the window makes the whole drag one step of its undo history
+    if (IsDragging() && m_pParent != nullptr)
+        PostWindowMessage(m_pParent, WM_GRAPH_DRAG_DONE, m_nSelIndex, m_nChannel);
     CFilter& s = *m_pSelBand;
     if (s.m_bHoverCentre) {
         SetHover(s, 0, 0, 0);

@@ -218,8 +218,13 @@ void CQuendaDlg::ConnectControl(int id, QWidget* control)
     }
 }
 
-// The spin reports +1 for its up arrow; the handler takes a delta that raises when negative.
 void CQuendaDlg::OnSpinStepped(int id, int step)
+{
+    AsOneStep([this, id, step] { StepSpin(id, step); });
+}
+
+// The spin reports +1 for its up arrow; the handler takes a delta that raises when negative.
+void CQuendaDlg::StepSpin(int id, int step)
 {
     if (id >= kIdGainSpin)
         StepChannelValue(Gain, id - kIdGainSpin, 0, -step);
@@ -281,6 +286,7 @@ void CQuendaDlg::OnInitDialog()
     resize(kWindowWidth, kWindowHeight);
     g_LanguageChinese = SystemLanguage();
     BuildEqualizers(false);
+    CreateUndoActions();
     SetupGraphs();
     SetupFaders();
     AttachSpins();
@@ -301,7 +307,10 @@ void CQuendaDlg::OnInitDialog()
     });
     connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CQuendaDlg::OnCommandFinished);
     m_settingsFiles = new CSettingsFiles(this);
-    connect(m_settingsFiles, &CSettingsFiles::ImageChanged, this, [this] { OnDeviceRefresh(0, kRefreshAll); });
+    connect(m_settingsFiles, &CSettingsFiles::ImageChanged, this, [this] {
+        ClearHistory();
+        OnDeviceRefresh(0, kRefreshAll);
+    });
     UpdateStatusText();
     g_pMainDlg = this;
 }
@@ -386,18 +395,27 @@ bool CQuendaDlg::event(QEvent* event)
     switch (static_cast<int>(event->type())) {
     case WM_DEVICE_REFRESH: {
         auto* message = static_cast<CWindowMessage*>(event);
+        if (message->LParam() != kRefreshNotches)
+            ClearHistory();   // the unit's settings replace the window's
         OnDeviceRefresh(message->WParam(), message->LParam());
         return true;
     }
     case WM_GRAPH_BAND_CHANGED: {
         auto* message = static_cast<CWindowMessage*>(event);
+        BeginEditIfNone();
         StoreGraphBand(message->WParam(), message->LParam());
         return true;
     }
+    case WM_GRAPH_DRAG_DONE:
+        EndEdit();
+        return true;
     case WM_FADER_MOVING:
     case WM_FADER_MOVED: {
         auto* message = static_cast<CWindowMessage*>(event);
+        BeginEditIfNone();
         OnFaderMoved(message->WParam(), message->LParam());
+        if (message->Message() == WM_FADER_MOVED)
+            EndEdit();
         return true;
     }
     default:
@@ -435,6 +453,9 @@ void CQuendaDlg::OnTimer()
 void CQuendaDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    menu.addAction(m_undoAction);
+    menu.addAction(m_redoAction);
+    menu.addSeparator();
     menu.addAction(AboutMenuText(), this, &CQuendaDlg::ShowAboutBox);
     menu.exec(event->globalPos());
 }

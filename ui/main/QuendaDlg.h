@@ -5,17 +5,21 @@
 #include "protocol/CommunicationScheduler.h"
 #include "transport/HidLink.h"
 #include "ui/main/QuendaStatus.h"
+#include "ui/main/QuendaUndo.h"
 
 #include <QBasicTimer>
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
+#include <QUndoStack>
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -84,6 +88,11 @@ public:
     // The about box (the dialog's context menu offers it).
     void ShowAboutBox();
 
+    // Undo and redo of the user's changes: Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y.
+    QUndoStack& UndoStack() { return m_undo; }
+    QAction* UndoAction() const { return m_undoAction; }
+    QAction* RedoAction() const { return m_redoAction; }
+
     // The import and export buttons' settings files.
     CSettingsFiles& SettingsFiles() { return *m_settingsFiles; }
 
@@ -117,6 +126,28 @@ private:
     void SetupLamps();
     void SaveBandGains();
     void CreateStatusText();
+    void CreateUndoActions();
+    void ApplyLanguageUndo();
+
+    // One user action is one step of the undo history: the image before it,
+    // and after it once it ended (a drag ends at the release).
+    template <class Action>
+    void AsOneStep(Action action)
+    {
+        BeginEdit();
+        action();
+        EndEdit();
+    }
+    void BeginEdit();
+    void BeginEditIfNone();
+    void EndEdit();
+    void ClearHistory();
+    void ShowEditedImage();
+    static bool IsEditingButton(int id);
+    void SelectListValue(int id, int index);
+    void PressButton(int id);
+    void CommitEdit(int id);
+    void StepSpin(int id, int step);
 
     void ShowGain(int channel);
     void ShowCompressorFields(int channel, int fields);
@@ -156,6 +187,10 @@ private:
     bool m_linkStarted = false;
     QLabel* m_statusText = nullptr;
     CSettingsFiles* m_settingsFiles = nullptr;
+    QUndoStack m_undo;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    std::optional<ImageState> m_editBefore;
     LinkProblem m_linkProblem = LinkProblem::None;
     bool m_wasConnected = false;
     bool m_reconnected = false;

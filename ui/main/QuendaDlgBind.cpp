@@ -108,6 +108,11 @@ void CQuendaDlg::StoreGraphBand(qintptr wParam, qintptr lParam)
 
 void CQuendaDlg::OnEditKillFocus(int id)
 {
+    AsOneStep([this, id] { CommitEdit(id); });
+}
+
+void CQuendaDlg::CommitEdit(int id)
+{
     QLineEdit* edit = Edit(id);
     if (!edit || edit->isReadOnly())
         return;
@@ -194,8 +199,12 @@ void CQuendaDlg::ShowRangeMessage(ChannelSection section, int channel, int field
 
 void CQuendaDlg::OnListSelected(int id, int index)
 {
-    if (index < 0)
-        return;
+    if (index >= 0)
+        AsOneStep([this, id, index] { SelectListValue(id, index); });
+}
+
+void CQuendaDlg::SelectListValue(int id, int index)
+{
     switch (id) {
     case kIdShiftA: SetFreqShift(0, index); break;
     case kIdShiftB: SetFreqShift(1, index); break;
@@ -211,6 +220,14 @@ void CQuendaDlg::OnListSelected(int id, int index)
 }
 
 void CQuendaDlg::OnButtonClicked(int id)
+{
+    if (IsEditingButton(id))
+        AsOneStep([this, id] { PressButton(id); });
+    else
+        PressButton(id);
+}
+
+void CQuendaDlg::PressButton(int id)
 {
     switch (id) {
     case kIdMute: ToggleMute(0); break;

@@ -178,6 +178,7 @@ void CQuendaDlg::ApplyLanguage()
     UpdatePeqBypassState(1);
     ApplyLanguageImages();
     ApplyLanguageLabels();
+    ApplyLanguageUndo();
     ShowConnectButton();
     UpdateStatusText();
 }

@@ -1,0 +1,224 @@
+// Undo and redo on the real window over the link to the simulated unit: one
+// step per user action, the image and the unit following every undo and redo,
+// the history cleared when the unit's state replaces the window's.
+#include "WindowOverLink.h"
+
+#include "model/KTVEQ.h"
+#include "ui/controls/BitmapSlider.h"
+#include "ui/graph/CFStatic.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace {
+
+constexpr int kThumbX = 40;   // over the fader's knob
+
+class Undo : public WindowOverLinkTest {
+protected:
+    void SetUp() override
+    {
+        WindowOverLinkTest::SetUp();
+        OpenWindow();
+        Connect();
+        ShowActive();
+    }
+
+    int SetParamFramesForGroup(int channel, int group) const
+    {
+        int frames = 0;
+        for (const OutputReport& r : m_backend.Written(0)) {
+            const std::uint8_t* frame = r.data() + 1;
+            frames += frame[0] == kSyncByte && frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
+                      frame[kFrameA3] == channel && frame[kFrameA4] == group;
+        }
+        return frames;
+    }
+
+    void PressKeys(QKeySequence keys)
+    {
+        const QKeyCombination combination = keys[0];
+        QTest::keyClick(m_dlg.get(), combination.key(), combination.keyboardModifiers());
+        Settle();
+    }
+
+    void UndoStep()
+    {
+        PressKeys(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    }
+
+    void RedoStep(bool withY = false)
+    {
+        PressKeys(withY ? QKeySequence(Qt::CTRL | Qt::Key_Y) : QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    }
+
+    void DragGraphBand(int channel, int band, QPoint by)
+    {
+        CFStatic* graph = m_dlg->Graph(channel);
+        const PlotPoint from = g_Equalizers[channel].GetAt(band).HandleRect().Centre();
+        const QPoint start(from.x, from.y);
+        QMouseEvent hover(QEvent::MouseMove, QPointF(start), graph->mapToGlobal(QPointF(start)), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(graph, &hover);
+        QTest::mousePress(graph, Qt::LeftButton, {}, start);
+        for (int step = 1; step <= 4; ++step)
+            QTest::mouseMove(graph, start + by * step / 4);
+        QTest::mouseRelease(graph, Qt::LeftButton, {}, start + by);
+        Settle();
+    }
+
+    void DragFader(int channel, int toPosition)
+    {
+        CBitmapSlider* fader = m_dlg->Fader(channel);
+        const int from = fader->PosToPixel(fader->GetPos());
+        const int to = fader->PosToPixel(toPosition);
+        QTest::mousePress(fader, Qt::LeftButton, {}, QPoint(kThumbX, from));
+        for (int step = 1; step <= 3; ++step) {
+            QTest::mouseMove(fader, QPoint(kThumbX, from + (to - from) * step / 3));
+            fader->OnTimer(CBitmapSlider::kMovingTimerId);
+            Settle();
+        }
+        QTest::mouseRelease(fader, Qt::LeftButton, {}, QPoint(kThumbX, to));
+        Settle();
+    }
+};
+
+TEST_F(Undo, AGraphDragIsOneStepTheUnitFollows)
+{
+    const BandParams before = Block(1).bands[6];
+    DragGraphBand(1, 6, QPoint(30, -40));
+    const BandParams dragged = Block(1).bands[6];
+    ASSERT_NE(dragged.gainCode.Get(), before.gainCode.Get());
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1);
+    EXPECT_EQ(m_unit.Current(1).bands[6].gainCode.Get(), dragged.gainCode.Get());
+
+    const int frames = SetParamFramesForGroup(1, 9);
+    UndoStep();
+    EXPECT_EQ(Block(1).bands[6].gainCode.Get(), before.gainCode.Get());
+    EXPECT_EQ(Block(1).bands[6].freqHz.Get(), before.freqHz.Get());
+    EXPECT_EQ(g_BandTable[1].bands[6].gainCode.Get(), before.gainCode.Get()) << "the graph shows it";
+    EXPECT_EQ(m_unit.Current(1).bands[6].gainCode.Get(), before.gainCode.Get());
+    EXPECT_EQ(m_unit.Current(1).bands[6].freqHz.Get(), before.freqHz.Get());
+    EXPECT_EQ(SetParamFramesForGroup(1, 9), frames + 1) << "one frame for the band's group";
+
+    RedoStep();
+    EXPECT_EQ(Block(1).bands[6].gainCode.Get(), dragged.gainCode.Get());
+    EXPECT_EQ(m_unit.Current(1).bands[6].gainCode.Get(), dragged.gainCode.Get());
+    EXPECT_EQ(m_unit.Current(1).bands[6].freqHz.Get(), dragged.freqHz.Get());
+}
+
+TEST_F(Undo, AFaderDragFromPressToReleaseIsOneStep)
+{
+    DragFader(0, 30);
+    const int dragged = Block(0).gain.Get();
+    ASSERT_NEAR(dragged, 60, 1);
+    EXPECT_EQ(m_unit.Current(0).gain.Get(), dragged);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1) << "three fader messages, one step";
+    UndoStep();
+    EXPECT_EQ(Block(0).gain.Get(), 80);
+    EXPECT_EQ(Text(kIdGainEdit), "0");
+    EXPECT_EQ(m_dlg->Fader(0)->GetInvertedPos(), 80);
+    EXPECT_EQ(m_unit.Current(0).gain.Get(), 80);
+    RedoStep(true);
+    EXPECT_EQ(Block(0).gain.Get(), dragged);
+    EXPECT_EQ(m_unit.Current(0).gain.Get(), dragged);
+}
+
+TEST_F(Undo, ATypedValueAndAListChoiceAreAStepEach)
+{
+    TypeAndEnter(kIdCompEdit + 1, "40");   // CH A attack
+    Pick(kIdGateB, 5);                      // CH B noise gate -35 dB
+    Settle();
+    ASSERT_EQ(m_dlg->UndoStack().count(), 2);
+    EXPECT_EQ(m_unit.Current(0).compAttack, 35);
+    EXPECT_EQ(m_unit.Current(1).gateThreshold, 65);
+
+    m_dlg->setFocus();
+    UndoStep();
+    EXPECT_EQ(Block(1).gateThreshold, 1);
+    EXPECT_EQ(ListText(kIdGateB), "-99dB");
+    EXPECT_EQ(m_unit.Current(1).gateThreshold, 1);
+    EXPECT_EQ(m_unit.Current(0).compAttack, 35) << "the attack is the earlier step";
+    UndoStep();
+    EXPECT_EQ(Text(kIdCompEdit + 1), "5ms");
+    EXPECT_EQ(m_unit.Current(0).compAttack, 0);
+    RedoStep();
+    RedoStep();
+    EXPECT_EQ(m_unit.Current(0).compAttack, 35);
+    EXPECT_EQ(m_unit.Current(1).gateThreshold, 65);
+    EXPECT_EQ(ListText(kIdGateB), "-35dB");
+}
+
+// The PEQ bypass flattens and restores gains it keeps aside: undo puts both back.
+TEST_F(Undo, APeqBypassIsUndoneWithTheGainsItKeepsAside)
+{
+    DragGraphBand(0, 2, QPoint(0, -50));
+    const std::int16_t dragged = Block(0).bands[2].gainCode.Get();
+    Click(kIdPeqBypass);
+    Settle();
+    ASSERT_EQ(m_unit.Current(0).bands[2].gainCode.Get(), kFlatGainCode);
+    UndoStep();
+    EXPECT_EQ(Block(0).bands[2].gainCode.Get(), dragged);
+    EXPECT_EQ(m_unit.Current(0).bands[2].gainCode.Get(), dragged);
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197)) << "bypass off again";
+    Click(kIdPeqBypass);
+    Click(kIdPeqBypass);   // on and off: the gains come back as they were
+    Settle();
+    EXPECT_EQ(m_unit.Current(0).bands[2].gainCode.Get(), dragged);
+}
+
+TEST_F(Undo, APresetLoadClearsTheHistory)
+{
+    Click(kIdMute);
+    Settle();
+    ASSERT_EQ(m_dlg->UndoStack().count(), 1);
+    QueueRecallPreset(4);   // what the Load dialog's OK does
+    Settle();
+    Tick(1);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 0);
+    EXPECT_FALSE(m_dlg->UndoAction()->isEnabled());
+}
+
+TEST_F(Undo, TheContextMenuOffersUndoAndRedoWithTheirKeysInBothLanguages)
+{
+    Click(kIdMute + 1);
+    Settle();
+    EXPECT_EQ(m_dlg->UndoAction()->text(), "Undo");
+    EXPECT_EQ(m_dlg->RedoAction()->text(), "Redo");
+    EXPECT_EQ(m_dlg->UndoAction()->shortcuts(), QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Z"))});
+    EXPECT_EQ(m_dlg->RedoAction()->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))}));
+    EXPECT_TRUE(m_dlg->UndoAction()->isEnabled());
+    EXPECT_FALSE(m_dlg->RedoAction()->isEnabled());
+
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            shown << action->text() + QLatin1Char('\t') + action->shortcut().toString();
+        menu->close();
+    });
+    QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(600, 600), m_dlg->mapToGlobal(QPoint(600, 600)));
+    QApplication::sendEvent(m_dlg.get(), &context);
+    ASSERT_GE(shown.size(), 2);
+    EXPECT_EQ(shown[0], "Undo\tCtrl+Z");
+    EXPECT_EQ(shown[1], "Redo\tCtrl+Shift+Z");
+
+    Click(kIdLanguage);
+    EXPECT_EQ(m_dlg->UndoAction()->text(), "撤销");
+    EXPECT_EQ(m_dlg->RedoAction()->text(), "重做");
+}
+
+TEST_F(Undo, TheHistoryKeepsTheLastTwoHundredSteps)
+{
+    for (int i = 0; i < kUndoLimit + 20; ++i)
+        m_dlg->OnSpinStepped(kIdGainSpin, i % 2 == 0 ? 1 : -1);
+    EXPECT_EQ(m_dlg->UndoStack().count(), kUndoLimit);
+}
+
+}  // namespace
