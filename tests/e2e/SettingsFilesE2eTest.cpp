@@ -125,6 +125,7 @@ TEST_F(SettingsFilesE2e, ExportOfAllPresetsShowsProgressAndPutsTheCurrentSetting
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "The settings were written to " + m_fileName);
     EXPECT_EQ(m_unit.Current(0).gain.Get(), 77) << "the unit's current settings are back";
+    EXPECT_EQ(StatusShown(), "Connected") << "the backup's recalls are no preset loads of the user's";
     EXPECT_EQ(Block(0).gain.Get(), 77);
     EXPECT_EQ(Text(kIdGainEdit), "-3");
     SettingsFile file;
@@ -198,6 +199,7 @@ TEST_F(SettingsFilesE2e, ImportOfPresetsAsksThenWritesEachIntoTheUnit)
     ASSERT_TRUE(RunTransfer());
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "The 20 presets of " + m_fileName + " were written into the unit");
+    EXPECT_EQ(StatusShown(), "Connected");
     for (int n = 1; n <= kUserPresetCount; ++n) {
         EXPECT_EQ(m_unit.Preset(n)[1].gain.Get(), 10 + n) << n;
         EXPECT_STREQ(m_unit.PresetName(n).data(), ("Hall " + std::to_string(n)).c_str());

@@ -5,6 +5,7 @@
 #include "ui/controls/ControlId.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
+#include "ui/settings/SettingsFiles.h"
 
 #include <QLabel>
 
@@ -51,10 +52,11 @@ void CQuendaDlg::SetLinkProblem(LinkProblem problem)
     UpdateStatusText();
 }
 
-// A preset outcome stays on the line until another one or the next connect.
+// A preset outcome stays on the line until another one or the next connect;
+// the recalls and stores of a backup or restore are the settings files' to tell.
 void CQuendaDlg::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
 {
-    if (IsPresetCommand(command) && outcome != CommandOutcome::Cleared)
+    if (IsPresetCommand(command) && outcome != CommandOutcome::Cleared && !m_settingsFiles->Transfer().IsRunning())
         m_note = {outcome == CommandOutcome::Answered ? StatusKind::PresetDone : StatusKind::PresetFailed, 0, command};
     UpdateStatusText();
 }
