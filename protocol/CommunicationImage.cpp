@@ -52,10 +52,8 @@ ChannelBlock g_ChannelBlocks[kChannelCount] = {DefaultChannelBlock(), DefaultCha
 GlobalSettings g_GlobalSettings{};
 PresetNameTable g_PresetNames = InitialPresetNames();
 std::atomic<std::uint8_t> g_MeterBytes[kMeterByteCount]{};
-std::mutex g_ImageMutex;
+CImageMutex g_ImageMutex;
 
-std::int16_t g_SavedBandGains[kChannelCount][kBandCount]{};
-std::uint8_t g_PeqBypassed[kChannelCount]{};
 std::atomic<std::int32_t> g_NotchClearRequest{0};
 std::atomic<std::int32_t> g_LanguageChinese{0};
 std::atomic<std::uint8_t> g_ChannelLinked{0};
@@ -77,4 +75,19 @@ void LoadInitialPresetNames()
 {
     ImageLock lock(g_ImageMutex);
     g_PresetNames = InitialPresetNames();
+}
+
+void ResetImageState()
+{
+    LoadImageDefaults();
+    LoadInitialPresetNames();
+    for (auto& meter : g_MeterBytes)
+        meter = 0;
+    g_NotchClearRequest = 0;
+    g_LanguageChinese = 0;
+    g_ChannelLinked = 0;
+    g_Connected = 0;
+    g_DeviceOpen = 0;
+    g_WriteBusy = 0;
+    g_WriteFailed = 0;
 }

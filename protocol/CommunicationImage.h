@@ -3,6 +3,8 @@
 // little-endian), so blocks travel between the image and frames byte for byte.
 #pragma once
 
+#include "protocol/ThreadSafety.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -77,6 +79,16 @@ constexpr int kBandCount = 12;
 constexpr int kNotchCount = 12;
 constexpr int kGroupCount = 16;
 constexpr int kGroupSize = 8;
+
+// The parameter groups a channel block travels in, one set-parameter command each.
+constexpr std::uint8_t kGroupGain = 0;         // reserved0, gain, mute, freqShift
+constexpr std::uint8_t kGroupGate = 1;
+constexpr std::uint8_t kGroupCompressor = 2;
+constexpr std::uint8_t kGroupFirstBand = 3;    // bands[k] travels in group 3 + k
+constexpr std::uint8_t kGroupNotch = 15;       // notchClear .. notchBypass and notch 0's aux word
+
+constexpr int kGateTopCode = 70;               // gateThreshold of -30 dB, the first entry of the list
+constexpr std::uint8_t kChannelLinkedCode = 2; // channelLink: CH A and CH B linked (1 is never written)
 
 // Settings of one channel: sixteen 8-byte parameter groups, then the notch table
 // (whose first word is also the last word of group 15).
@@ -167,19 +179,39 @@ static_assert(sizeof(PresetNameTable) == 550);
 
 constexpr int kMeterByteCount = 4;
 
-// The process-wide image. Guard every read or write of the blocks, the globals
-// and the names with g_ImageMutex; the flags below are atomics of their own.
-extern ChannelBlock g_ChannelBlocks[kChannelCount];
-extern GlobalSettings g_GlobalSettings;
-extern PresetNameTable g_PresetNames;
+// The mutex of the image, as the compiler's thread-safety analysis knows it.
+class CAPABILITY("mutex") CImageMutex {
+public:
+    void lock() ACQUIRE() { m_mutex.lock(); }
+    void unlock() RELEASE() { m_mutex.unlock(); }
+
+private:
+    std::mutex m_mutex;
+};
+
+extern CImageMutex g_ImageMutex;
+
+// Holds g_ImageMutex for its scope; the only way to reach the blocks, the globals and the names.
+class SCOPED_CAPABILITY ImageLock {
+public:
+    explicit ImageLock(CImageMutex& mutex) ACQUIRE(mutex) : m_mutex(mutex) { m_mutex.lock(); }
+    ~ImageLock() RELEASE() { m_mutex.unlock(); }
+    ImageLock(const ImageLock&) = delete;
+    ImageLock& operator=(const ImageLock&) = delete;
+
+private:
+    CImageMutex& m_mutex;
+};
+
+// The process-wide image. A clang build refuses every read or write of the
+// blocks, the globals and the names outside an ImageLock; the flags below are
+// atomics of their own.
+extern ChannelBlock g_ChannelBlocks[kChannelCount] GUARDED_BY(g_ImageMutex);
+extern GlobalSettings g_GlobalSettings GUARDED_BY(g_ImageMutex);
+extern PresetNameTable g_PresetNames GUARDED_BY(g_ImageMutex);
 extern std::atomic<std::uint8_t> g_MeterBytes[kMeterByteCount];   // bit 7 overload, 0..6 level
-extern std::mutex g_ImageMutex;
 
-using ImageLock = std::lock_guard<std::mutex>;
-
-// Interface-side state kept with the image (owned by the main window).
-extern std::int16_t g_SavedBandGains[kChannelCount][kBandCount];
-extern std::uint8_t g_PeqBypassed[kChannelCount];
+// Interface-side state kept with the image.
 extern std::atomic<std::int32_t> g_NotchClearRequest;
 extern std::atomic<std::int32_t> g_LanguageChinese;
 extern std::atomic<std::uint8_t> g_ChannelLinked;
@@ -216,3 +248,6 @@ void LoadImageDefaults();
 
 // Puts the start-up names back: " Current", " USER 1" .. " USER 21", space-padded to 12.
 void LoadInitialPresetNames();
+
+// The image, the names, the meters and every flag above back to start-up.
+void ResetImageState();

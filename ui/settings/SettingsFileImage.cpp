@@ -2,6 +2,7 @@
 #include "ui/settings/SettingsFile.h"
 
 #include "transport/HidBackend.h"
+#include "ui/main/QuendaDlgState.h"
 #include "ui/presets/PresetName.h"
 #include "ui/settings/SettingsFileFields.h"
 
@@ -59,7 +60,7 @@ void ApplyGains(const CurrentSettings& current)
             std::memcpy(g_SavedBandGains[c], current.restoreGains[c]->data(), sizeof g_SavedBandGains[c]);
 }
 
-void ApplyCurrent(const CurrentSettings& current)
+void ApplyCurrent(const CurrentSettings& current) REQUIRES(g_ImageMutex)
 {
     for (int c = 0; c < kChannelCount; ++c)
         CopyGroupBytes(g_ChannelBlocks[c], current.channels[c]);
