@@ -4,6 +4,7 @@
 // refresh or a full refresh rebuilds both channels' filters from the image and
 // sums their curves.
 #include "model/KTVEQ.h"
+#include "model/ProcessState.h"
 #include "protocol/Communication.h"
 
 #include <cstddef>
@@ -16,18 +17,25 @@ constexpr PlotRect kGraphPlot{kPlotInsetX, kPlotInsetY, kPlotInsetX + 600, kPlot
 
 int g_PendingRefresh = 0;
 
-void SetUpOnce()
+void SetUpHooksOnce()
 {
     static bool done = false;
     if (done)
         return;
     done = true;
-    BuildEqualizers(false);
-    for (CKTVEQ& eq : g_Equalizers)
-        eq.SetPlotRect(kGraphPlot);
     SetDeviceRefreshHook([](int lParam) { g_PendingRefresh = lParam; });
     SetWriteReportHook([](const std::uint8_t*) { return true; });
     SetLampHook(nullptr);
+}
+
+// Every input starts from a fresh program, so that a finding reproduces alone.
+void StartFresh()
+{
+    ResetProcessState();
+    g_PendingRefresh = 0;
+    BuildEqualizers(false);
+    for (CKTVEQ& eq : g_Equalizers)
+        eq.SetPlotRect(kGraphPlot);
 }
 
 void RefreshModel()
@@ -43,9 +51,8 @@ void RefreshModel()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    SetUpOnce();
-    ResetReceiver();
-    ResetSchedulerState();
+    SetUpHooksOnce();
+    StartFresh();
     g_Connected.store(1);
     // One command of each reply class waits, so that replies find something to answer.
     QueueReadSetup();

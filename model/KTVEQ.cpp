@@ -5,6 +5,12 @@
 
 CKTVEQ g_Equalizers[kChannelCount];
 
+void ResetEqualizers()
+{
+    for (CKTVEQ& eq : g_Equalizers)
+        eq = CKTVEQ{};
+}
+
 namespace {
 
 bool IsChannel(int channel) { return channel >= 0 && channel < kChannelCount; }

@@ -42,6 +42,7 @@ public:
     CKTVEQ() = default;
     CKTVEQ(const CKTVEQ&) = delete;
     CKTVEQ& operator=(const CKTVEQ&) = delete;
+    CKTVEQ& operator=(CKTVEQ&&) = default;   // resetting the process-wide equalizers
 
     // Builds count bands bound to records 1..count, then the high-pass and the
     // low-pass filter bound to record 0; filters of an earlier Create are dropped.
@@ -83,6 +84,9 @@ private:
 };
 
 extern CKTVEQ g_Equalizers[kChannelCount];
+
+// Both equalizers without filters again, as at start-up.
+void ResetEqualizers();
 
 // Fills both band tables from the image (after loading its defaults unless
 // keepImage) and creates both channels' equalizers with their colours.

@@ -5,3 +5,6 @@
 #include "protocol/CommunicationImage.h"
 #include "protocol/CommunicationReply.h"
 #include "protocol/CommunicationScheduler.h"
+
+// Every process-wide object of the protocol back to start-up (hooks stay as set).
+void ResetProtocolState();

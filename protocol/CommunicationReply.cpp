@@ -17,8 +17,6 @@ std::mutex g_DeviceRefreshHookMutex;
 DeviceRefreshHook g_DeviceRefreshHook;
 LampHook g_LampHook;
 
-constexpr std::uint8_t kChannelLinkedCode = 2;
-
 void PostDeviceRefresh(int lParam)
 {
     std::lock_guard<std::mutex> lock(g_DeviceRefreshHookMutex);
@@ -140,6 +138,11 @@ void HandleReply()
     case CMD_CLEAR_WAIT: SchedulerTakeRetryRequest(); break;
     default: break;
     }
+}
+
+void ResetMeterDisplay()
+{
+    g_MeterShown[0] = g_MeterShown[1] = 0;
 }
 
 void RefreshMeters()

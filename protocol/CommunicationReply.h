@@ -34,6 +34,9 @@ constexpr std::uint8_t kMeterFallPerTick = 3;
 // The level each channel's meter shows (UI thread only).
 extern std::uint8_t g_MeterShown[2];
 
+// The meters show nothing again.
+void ResetMeterDisplay();
+
 // Applies the frame FeedInputReport just accepted. Reader thread.
 void HandleReply();
 

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr std::uint8_t kNotchGroup = 15;
 constexpr std::size_t kOutstandingCapacity = 32;
 constexpr std::size_t kFailedCapacity = kPendingCapacity;
 // A command queued this many ticks ago or earlier has waited a whole tick.
@@ -189,7 +188,7 @@ void Capture(Entry& e)
     ImageLock lock(g_ImageMutex);
     if (c.code == CMD_SET_PARAM && c.a1 == AREA_CHANNEL) {
         ChannelBlock& block = g_ChannelBlocks[c.a3];
-        if (c.a4 == kNotchGroup)
+        if (c.a4 == kGroupNotch)
             block.notchClear = e.notchClear ? 1 : 0;
         e.length = kGroupSize;
         std::memcpy(e.payload, BlockBytes(block) + kGroupSize * c.a4, kGroupSize);
@@ -453,7 +452,7 @@ void SendPoll()
 void QueueSetParam(std::uint8_t area, std::uint8_t channel, std::uint8_t group)
 {
     // A Notch Clear request belongs to the group-15 command queued right after it.
-    const bool clear = area == AREA_CHANNEL && group == kNotchGroup && g_NotchClearRequest.exchange(0) == 1;
+    const bool clear = area == AREA_CHANNEL && group == kGroupNotch && g_NotchClearRequest.exchange(0) == 1;
     Queue(SetParamCommand(area, channel, group), clear);
 }
 

@@ -9,10 +9,8 @@ namespace {
 
 using Lock = std::lock_guard<std::mutex>;
 
-constexpr std::uint8_t kNotchClearByte = 120;
-constexpr std::uint8_t kStaticCountByte = 123;
-constexpr std::uint8_t kNotchBypassByte = 125;
-constexpr std::uint8_t kNotchGroup = 15;
+constexpr std::uint8_t kNotchClearByte = offsetof(ChannelBlock, notchClear);
+constexpr std::uint8_t kStaticCountByte = offsetof(ChannelBlock, staticNotchCount);
 constexpr int kLowestNotchHz = 21;
 constexpr int kHighestNotchHz = 20000;
 constexpr int kOverloadOneIn = 12;   // meter replies that flag overload, roughly
@@ -215,7 +213,7 @@ void CSimulatedUnit::SetChannelGroup(std::uint8_t channel, std::uint8_t group, c
     std::uint8_t* block = BlockBytes(m_current[channel]);
     const std::uint8_t countBefore = block[kStaticCountByte];
     std::copy_n(payload, kGroupSize, block + kGroupSize * group);
-    if (group != kNotchGroup)
+    if (group != kGroupNotch)
         return;
     // A clear request, or a new static count, restarts the feedback detection.
     if (block[kNotchClearByte] == 1 || block[kStaticCountByte] != countBefore)

@@ -1,7 +1,7 @@
 // The commands run without a window: in this process over simulated units
 // whose clocks the test drives (round trips, backups under faults, refusals),
 // and as the real program with --demo (each command's exit code and its line).
-#include "ProcessState.h"
+#include "model/ProcessState.h"
 #include "protocol/Communication.h"
 #include "transport/HidBackendSimulated.h"
 #include "ui/main/QuendaHeadless.h"

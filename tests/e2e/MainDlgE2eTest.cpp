@@ -5,6 +5,7 @@
 #include "model/DataConver.h"
 #include "model/KTVEQ.h"
 #include "transport/HidBackendSimulated.h"
+#include "ui/main/QuendaDlgState.h"
 #include "ui/main/QuendaLink.h"
 #include "ui/main/SchedulerPump.h"
 

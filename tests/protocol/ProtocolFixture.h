@@ -2,7 +2,7 @@
 // SendFrame writes and feeds frames built by EncodeFrame to the receiver.
 #pragma once
 
-#include "ProcessState.h"
+#include "model/ProcessState.h"
 #include "protocol/Communication.h"
 
 #include <gtest/gtest.h>

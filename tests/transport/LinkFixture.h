@@ -3,7 +3,7 @@
 // device changes queued as the UI thread's event queue would hold them.
 #pragma once
 
-#include "ProcessState.h"
+#include "model/ProcessState.h"
 #include "protocol/Communication.h"
 #include "transport/HidBackendSimulated.h"
 #include "transport/HidLink.h"

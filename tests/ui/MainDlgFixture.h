@@ -5,7 +5,8 @@
 #include "protocol/Communication.h"
 #include "ui/controls/MessageBox.h"
 #include "ui/controls/ResourceImage.h"
-#include "ProcessState.h"
+#include "model/ProcessState.h"
+#include "ui/main/QuendaDlgState.h"
 #include "ui/main/QuendaDlg.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ protected:
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         ResetProcessState();
+        ResetWindowState();
         SetMessageBoxHook([this](const QString& text, const QString& caption) {
             m_messages.push_back({text, caption});
         });

@@ -7,6 +7,7 @@
 #include "model/DataConver.h"
 #include "ui/controls/ControlId.h"
 #include "ui/main/QuendaAbout.h"
+#include "ui/main/QuendaDlgState.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 

@@ -2,7 +2,8 @@
 // connected link whose reports are recorded, and message boxes read from a hook.
 #pragma once
 
-#include "ProcessState.h"
+#include "model/ProcessState.h"
+#include "ui/main/QuendaDlgState.h"
 #include "protocol/Communication.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/MessageBox.h"
@@ -42,6 +43,7 @@ protected:
     void SetUp() override
     {
         ResetProcessState();
+        ResetWindowState();
         g_Connected.store(1);
         g_LanguageChinese.store(0);
         SetWriteReportHook([this](const std::uint8_t* data) {

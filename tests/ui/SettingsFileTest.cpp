@@ -3,7 +3,8 @@
 // save through a temporary file.
 #include "ui/settings/SettingsFile.h"
 
-#include "ProcessState.h"
+#include "model/ProcessState.h"
+#include "ui/main/QuendaDlgState.h"
 #include "model/Filter.h"
 
 #include <QDir>
@@ -586,11 +587,10 @@ protected:
         ResetProcessState();
         FillSavedGains(100);
     }
-    // ResetProcessState leaves the saved gains alone; put back their start-up zeros.
     void TearDown() override
     {
         ResetProcessState();
-        FillSavedGains(0);
+        ResetWindowState();
     }
     static void FillSavedGains(std::int16_t code)
     {

@@ -12,6 +12,7 @@
 #include "ui/graph/CFStatic.h"
 #include "ui/main/NumberEdit.h"
 #include "ui/main/QuendaAbout.h"
+#include "ui/main/QuendaDlgState.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 #include "ui/main/SchedulerPump.h"

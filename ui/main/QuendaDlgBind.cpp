@@ -6,6 +6,7 @@
 #include "protocol/Communication.h"
 #include "ui/controls/BitmapSlider.h"
 #include "ui/controls/MessageBox.h"
+#include "ui/main/QuendaDlgState.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 #include "ui/presets/MemoryLoad.h"
@@ -21,11 +22,6 @@ constexpr int kAttackMax = 95;
 constexpr int kReleaseMax = 5;
 constexpr int kRatioMax = 127;      // "Inf:1"
 
-constexpr std::uint8_t kGroupGain = 0;
-constexpr std::uint8_t kGroupGate = 1;
-constexpr std::uint8_t kGroupCompressor = 2;
-constexpr std::uint8_t kGroupFirstBand = 3;
-constexpr std::uint8_t kGroupNotch = 15;
 
 std::uint8_t U8(int value)
 {
@@ -282,7 +278,7 @@ void CQuendaDlg::SetGateThreshold(int channel, int index)
 {
     {
         ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[channel].gateThreshold = U8(70 - index);
+        g_ChannelBlocks[channel].gateThreshold = U8(kGateTopCode - index);
     }
     QueueSetParam(AREA_CHANNEL, U8(channel), kGroupGate);
 }
@@ -370,7 +366,7 @@ void CQuendaDlg::SetChannelLink(int index)
     g_ChannelLinked = index != 0 ? 1 : 0;
     {
         ImageLock lock(g_ImageMutex);
-        g_GlobalSettings.channelLink = index != 0 ? 2 : 0;
+        g_GlobalSettings.channelLink = index != 0 ? kChannelLinkedCode : 0;
     }
     QueueSetParam(AREA_GLOBAL, 0, kGlobalItemChannelLink);
 }

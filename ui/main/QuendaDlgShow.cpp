@@ -7,6 +7,7 @@
 #include "ui/controls/XPButton.h"
 #include "ui/controls/xSkinButton.h"
 #include "ui/graph/CFStatic.h"
+#include "ui/main/QuendaDlgState.h"
 #include "ui/main/QuendaDlgTemplate.h"
 #include "ui/main/QuendaDlgTexts.h"
 
@@ -103,7 +104,7 @@ void CQuendaDlg::UpdatePeqBypassState(int channel)
     const ChannelBlock block = CopyBlock(channel);
     bool flat = true;
     for (int k = 0; k < kBandCount && flat; ++k)
-        flat = block.bands[k].gainCode.Get() == 120;
+        flat = block.bands[k].gainCode.Get() == kFlatGainCode;
     g_PeqBypassed[channel] = flat ? 1 : 0;
     SetSameImages(SkinButton(kIdPeqBypass + 3 * channel), PeqBypassImage(CurrentLanguage(), flat));
 }
@@ -149,7 +150,7 @@ void CQuendaDlg::OnDeviceRefresh(qintptr, qintptr lParam)
     SaveBandGains();
     const GlobalSettings globals = CopyGlobals();
     SelectEntry(kIdPanelLock, globals.panelLock, globals.panelLock);
-    g_ChannelLinked = globals.channelLink == 2 ? 1 : 0;
+    g_ChannelLinked = globals.channelLink == kChannelLinkedCode ? 1 : 0;
     SelectEntry(kIdChannelLink, g_ChannelLinked.load(), globals.channelLink);
 }
 
@@ -192,7 +193,7 @@ void CQuendaDlg::ApplyLanguageLists()
     SelectEntry(kIdDetectSpeed, a.detectSpeed, a.detectSpeed);
     FillList(kIdPanelLock, PanelLockEntries(language));
     SelectEntry(kIdPanelLock, globals.panelLock, globals.panelLock);
-    g_ChannelLinked = globals.channelLink == 2 ? 1 : 0;
+    g_ChannelLinked = globals.channelLink == kChannelLinkedCode ? 1 : 0;
     FillList(kIdChannelLink, ChannelLinkEntries(language));
     SelectEntry(kIdChannelLink, g_ChannelLinked.load(), globals.channelLink);
 }

@@ -68,7 +68,6 @@ constexpr const char* kReleaseMultiples[] = {"2", "4", "6", "8", "16", "32"};
 constexpr int kReleaseCodes = 6;
 constexpr int kRatioInfinite = 127;
 constexpr int kGateEntries = 71;   // "-30dB" .. "-99dB", "OFF"
-constexpr int kGateTopCode = 70;
 
 template <std::size_t N>
 QStringList Entries(const char* const (&texts)[N])
@@ -228,7 +227,7 @@ int NoiseGateEntry(int gateThreshold)
 
 int ChannelLinkEntry(int channelLink)
 {
-    return channelLink == 2 ? 1 : 0;
+    return channelLink == kChannelLinkedCode ? 1 : 0;
 }
 
 namespace {

@@ -5,12 +5,6 @@
 
 namespace {
 
-constexpr std::uint8_t kGroupGain = 0;
-constexpr std::uint8_t kGroupGate = 1;
-constexpr std::uint8_t kGroupCompressor = 2;
-constexpr std::uint8_t kGroupFirstBand = 3;
-constexpr std::uint8_t kGroupNotch = 15;
-
 QString Pick(int language, const char* english, const char* chinese)
 {
     return QString::fromUtf8(language != 0 ? chinese : english);

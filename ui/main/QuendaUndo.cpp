@@ -1,13 +1,13 @@
 #include "ui/main/QuendaUndo.h"
 
 #include "protocol/Communication.h"
+#include "ui/main/QuendaDlgState.h"
 
 #include <cstring>
 #include <utility>
 
 namespace {
 
-constexpr std::uint8_t kFirstBandGroup = kBandsOffset / kGroupSize;   // 3
 constexpr std::uint8_t kGlobalItems[] = {kGlobalItemPanelLock, kGlobalItemChannelLink, kGlobalItemLanguage};
 
 const std::uint8_t* Group(const ImageState& state, int channel, int group)
@@ -22,7 +22,7 @@ bool GroupDiffers(const ImageState& a, const ImageState& b, int channel, int gro
 
 bool IsBandGroup(int group)
 {
-    return group >= kFirstBandGroup && group < kFirstBandGroup + kBandCount;
+    return group >= kGroupFirstBand && group < kGroupFirstBand + kBandCount;
 }
 
 // The groups of a channel that differ: the bands in one band write when
@@ -30,7 +30,7 @@ bool IsBandGroup(int group)
 void QueueChangedGroups(const ImageState& a, const ImageState& b, int channel)
 {
     int bandGroups = 0;
-    for (int g = kFirstBandGroup; g < kFirstBandGroup + kBandCount; ++g)
+    for (int g = kGroupFirstBand; g < kGroupFirstBand + kBandCount; ++g)
         bandGroups += GroupDiffers(a, b, channel, g);
     const auto c = static_cast<std::uint8_t>(channel);
     for (int g = 0; g < kGroupCount; ++g) {

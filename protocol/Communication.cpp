@@ -1,0 +1,10 @@
+#include "protocol/Communication.h"
+
+void ResetProtocolState()
+{
+    ResetImageState();
+    ResetSchedulerState();
+    ResetReceiver();
+    ResetMeterDisplay();
+    SetWriteWaitLimit(kDefaultWriteWaitLimit);
+}
