@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs all tests: first a normal
-# build, then the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer,
-# then the threaded tests (HID link, loopback, end-to-end) under ThreadSanitizer.
+# Installs what is missing, builds everything and runs all tests, in this order:
+#   1. the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   2. the threaded tests (HID link, loopback, end-to-end, command line) under ThreadSanitizer;
+#   3. the program built with clang, whose thread-safety analysis refuses any
+#      access to the parameter image without its lock;
+#   4. a normal build, whose tests run last.
 # `tools/test.sh --quick` runs the normal build only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh
+tools/install-deps.sh clang
+
+configure() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
 
 run_suite() {
     local dir=$1 filter=$2
     shift 2
     echo "== $dir"
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    configure "$dir" "$@"
     cmake --build "$dir" -j2
     ctest --test-dir "$dir" --output-on-failure -j2 ${filter:+-R "$filter"}
 }
@@ -24,6 +33,10 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/to
 
 if [ "${1:-}" != "--quick" ]; then
     run_suite build-asan "" -DQUENDA_SANITIZE=address,undefined -DQUENDA_BUILD_BENCH=OFF
-    run_suite build-tsan "Link|Loopback|EndToEnd|Soak" -DQUENDA_SANITIZE=thread -DQUENDA_BUILD_BENCH=OFF
+    run_suite build-tsan "Link|Loopback|EndToEnd|Soak|CommandLine|Program|SettingsFilesE2e|Undo" \
+        -DQUENDA_SANITIZE=thread -DQUENDA_BUILD_BENCH=OFF
+    echo "== build-clang (locking of the image checked by the compiler)"
+    CC=clang CXX=clang++ configure build-clang -DQUENDA_BUILD_BENCH=OFF
+    cmake --build build-clang -j2 --target quenda
 fi
 run_suite build ""
