@@ -33,6 +33,7 @@ enum class HidOpenError { None, PermissionDenied, Other };
 struct HidOpenResult {
     HidHandle handle = kInvalidHidHandle;
     HidOpenError error = HidOpenError::Other;
+    std::string reason;   // why it failed, as the system said it
 };
 
 enum class HidWriteResult {
@@ -40,6 +41,22 @@ enum class HidWriteResult {
     Failed,        // the device is there but the write did not go out
     Unsupported,   // the device takes no output reports
     Gone,          // the device has vanished
+};
+
+struct HidWriteStatus {
+    HidWriteResult result = HidWriteResult::Done;
+    std::string reason;
+};
+
+enum class HidReadResult {
+    Report,    // one input report was stored
+    Nothing,   // none came in time
+    Failed,    // the device failed: it counts as removed
+};
+
+struct HidReadStatus {
+    HidReadResult result = HidReadResult::Nothing;
+    std::string reason;
 };
 
 // One output report: the report ID 00h, then the 64 frame bytes.
@@ -70,18 +87,20 @@ public:
     virtual HidOpenResult Open(const std::string& path, bool forWriting) = 0;
 
     // Writes one 65-byte output report; blocks until the write is done.
-    virtual HidWriteResult Write(HidHandle handle, const std::uint8_t* report65) = 0;
+    virtual HidWriteStatus Write(HidHandle handle, const std::uint8_t* report65) = 0;
 
     // Waits up to timeoutMs for one input report and stores it as the report
-    // ID followed by 64 data bytes. Returns 1 for a report, 0 when none came,
-    // -1 when the device failed (it counts as removed).
-    virtual int Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) = 0;
+    // ID followed by 64 data bytes.
+    virtual HidReadStatus Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) = 0;
 
     // No Read or Write may be running on the handle.
     virtual void Close(HidHandle handle) = 0;
 
     // Calls back on some other thread for every arrival and removal.
     virtual std::unique_ptr<CHidWatch> WatchDevices(DeviceChangeCallback callback) = 0;
+
+    // Why the back-end could not start, so that no device is ever listed; empty when it started.
+    virtual std::string StartupError() const { return {}; }
 };
 
 enum class HidBackendKind { Hidapi, Simulated };

@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstring>
+#include <cwchar>
 #include <condition_variable>
 #include <mutex>
 #include <set>
@@ -14,8 +17,6 @@
 #ifdef QUENDA_HAVE_UDEV
 #include <libudev.h>
 #include <poll.h>
-
-#include <cstring>
 #endif
 
 namespace {
@@ -36,12 +37,16 @@ std::set<std::string> PresentPaths()
     return paths;
 }
 
-// hidapi tells no reason when an open fails; the node's access rights do.
-HidOpenError OpenErrorOf(const std::string& path)
+// hidapi's reason for a failed open is not always set; the node's access rights tell.
+HidOpenResult OpenFailure(const std::string& path)
 {
-    if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
-        return HidOpenError::PermissionDenied;
-    return HidOpenError::Other;
+    const std::string hidapiReason = HidErrorText(hid_error(nullptr));
+    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        const int error = errno;
+        const HidOpenError kind = error == EACCES ? HidOpenError::PermissionDenied : HidOpenError::Other;
+        return {kInvalidHidHandle, kind, path + ": " + std::strerror(error)};
+    }
+    return {kInvalidHidHandle, HidOpenError::Other, hidapiReason};
 }
 
 // Compares the enumerated paths every period and reports the differences.
@@ -165,6 +170,20 @@ private:
 
 }  // namespace
 
+std::string HidErrorText(const wchar_t* message)
+{
+    if (message == nullptr || *message == L'\0')
+        return "no reason given";
+    std::string text;
+    for (; *message != L'\0'; ++message) {
+        char bytes[MB_LEN_MAX];
+        std::mbstate_t state{};
+        const std::size_t n = std::wcrtomb(bytes, *message, &state);
+        text.append(n == static_cast<std::size_t>(-1) ? std::string("?") : std::string(bytes, n));
+    }
+    return text;
+}
+
 HidWriteResult ClassifyWriteFailure(const std::string& path)
 {
     struct stat node {};
@@ -175,7 +194,8 @@ HidWriteResult ClassifyWriteFailure(const std::string& path)
 
 CHidapiBackend::CHidapiBackend()
 {
-    hid_init();
+    if (hid_init() != 0)
+        m_startupError = "HID access could not start: " + HidErrorText(hid_error(nullptr));
 }
 
 CHidapiBackend::~CHidapiBackend()
@@ -198,11 +218,11 @@ HidOpenResult CHidapiBackend::Open(const std::string& path, bool)
 {
     hid_device* device = hid_open_path(path.c_str());
     if (device == nullptr)
-        return {kInvalidHidHandle, OpenErrorOf(path)};
+        return OpenFailure(path);
     std::lock_guard lock(m_mutex);
     const HidHandle handle = m_nextHandle++;
     m_devices.emplace(handle, OpenDevice{device, path});
-    return {handle, HidOpenError::None};
+    return {handle, HidOpenError::None, {}};
 }
 
 bool CHidapiBackend::Find(HidHandle handle, OpenDevice& out)
@@ -215,27 +235,29 @@ bool CHidapiBackend::Find(HidHandle handle, OpenDevice& out)
     return true;
 }
 
-HidWriteResult CHidapiBackend::Write(HidHandle handle, const std::uint8_t* report65)
+HidWriteStatus CHidapiBackend::Write(HidHandle handle, const std::uint8_t* report65)
 {
     OpenDevice open{};
     if (!Find(handle, open))
-        return HidWriteResult::Failed;
+        return {HidWriteResult::Failed, "the handle is closed"};
     if (hid_write(open.device, report65, kOutputReportSize) >= 0)
-        return HidWriteResult::Done;
-    return ClassifyWriteFailure(open.path);
+        return {};
+    return {ClassifyWriteFailure(open.path), HidErrorText(hid_error(open.device))};
 }
 
-int CHidapiBackend::Read(HidHandle handle, std::uint8_t* out65, int timeoutMs)
+HidReadStatus CHidapiBackend::Read(HidHandle handle, std::uint8_t* out65, int timeoutMs)
 {
     OpenDevice open{};
     if (!Find(handle, open))
-        return -1;
+        return {HidReadResult::Failed, "the handle is closed"};
     std::uint8_t buffer[kReadBufferSize];
     const int n = hid_read_timeout(open.device, buffer, sizeof buffer, timeoutMs);
-    if (n <= 0)
-        return n < 0 ? -1 : 0;
+    if (n < 0)
+        return {HidReadResult::Failed, HidErrorText(hid_error(open.device))};
+    if (n == 0)
+        return {};
     NormaliseInputReport(buffer, n, out65);
-    return 1;
+    return {HidReadResult::Report, {}};
 }
 
 void CHidapiBackend::Close(HidHandle handle)

@@ -15,6 +15,9 @@ struct hid_device_;
 // vanished does.
 HidWriteResult ClassifyWriteFailure(const std::string& path);
 
+// The text of a hidapi error message, UTF-8; "no reason given" for none.
+std::string HidErrorText(const wchar_t* message);
+
 class CHidapiBackend : public CHidBackend {
 public:
     // How often the fallback watcher compares the enumerated paths.
@@ -27,10 +30,11 @@ public:
 
     std::vector<HidInterfaceInfo> Enumerate() override;
     HidOpenResult Open(const std::string& path, bool forWriting) override;
-    HidWriteResult Write(HidHandle handle, const std::uint8_t* report65) override;
-    int Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) override;
+    HidWriteStatus Write(HidHandle handle, const std::uint8_t* report65) override;
+    HidReadStatus Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) override;
     void Close(HidHandle handle) override;
     std::unique_ptr<CHidWatch> WatchDevices(DeviceChangeCallback callback) override;
+    std::string StartupError() const override { return m_startupError; }
 
 private:
     struct OpenDevice {
@@ -43,4 +47,5 @@ private:
     std::mutex m_mutex;
     std::map<HidHandle, OpenDevice> m_devices;
     HidHandle m_nextHandle = 1;
+    std::string m_startupError;
 };

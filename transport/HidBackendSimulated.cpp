@@ -50,26 +50,27 @@ HidOpenResult CSimulatedHidBackend::Open(const std::string& path, bool)
             continue;
         if (device.refusal != HidOpenError::None) {
             ++m_opensRefused;
-            return {kInvalidHidHandle, device.refusal};
+            const bool denied = device.refusal == HidOpenError::PermissionDenied;
+            return {kInvalidHidHandle, device.refusal, path + (denied ? ": Permission denied" : ": refused")};
         }
         const HidHandle handle = m_nextHandle++;
         m_open.emplace(handle, OpenHandle{static_cast<int>(i)});
-        return {handle, HidOpenError::None};
+        return {handle, HidOpenError::None, {}};
     }
-    return {kInvalidHidHandle, HidOpenError::Other};
+    return {kInvalidHidHandle, HidOpenError::Other, path + ": No such device"};
 }
 
-HidWriteResult CSimulatedHidBackend::Write(HidHandle handle, const std::uint8_t* report65)
+HidWriteStatus CSimulatedHidBackend::Write(HidHandle handle, const std::uint8_t* report65)
 {
     Lock lock(m_mutex);
     const auto it = m_open.find(handle);
     if (it == m_open.end() || it->second.closed)
-        return HidWriteResult::Failed;
+        return {HidWriteResult::Failed, "the handle is closed"};
     OpenHandle& open = it->second;
     const int device = open.device;
     ++open.inUse;
     bool unplugNow = false;
-    const HidWriteResult result = WriteLocked(lock, open, report65, unplugNow);
+    const HidWriteStatus result = WriteLocked(lock, open, report65, unplugNow);
     Release(it);
     lock.unlock();
     if (unplugNow)
@@ -77,21 +78,21 @@ HidWriteResult CSimulatedHidBackend::Write(HidHandle handle, const std::uint8_t*
     return result;
 }
 
-HidWriteResult CSimulatedHidBackend::WriteLocked(Lock& lock, OpenHandle& open, const std::uint8_t* report65,
+HidWriteStatus CSimulatedHidBackend::WriteLocked(Lock& lock, OpenHandle& open, const std::uint8_t* report65,
                                                  bool& unplugNow)
 {
     Device& device = *m_devices[static_cast<std::size_t>(open.device)];
     ++device.writesStarted;
     if (open.dead)
-        return HidWriteResult::Gone;
+        return {HidWriteResult::Gone, "No such device"};
     switch (device.writeFault) {
     case SimulatedWriteFault::Fail:
-        return HidWriteResult::Failed;
+        return {HidWriteResult::Failed, "Broken pipe"};
     case SimulatedWriteFault::Unsupported:
-        return HidWriteResult::Unsupported;
+        return {HidWriteResult::Unsupported, "Operation not supported"};
     case SimulatedWriteFault::Stall:
         m_activity.wait(lock, [&] { return m_stopping || device.writeFault != SimulatedWriteFault::Stall; });
-        return HidWriteResult::Failed;
+        return {HidWriteResult::Failed, "Connection timed out"};
     case SimulatedWriteFault::None:
         break;
     }
@@ -101,25 +102,25 @@ HidWriteResult CSimulatedHidBackend::WriteLocked(Lock& lock, OpenHandle& open, c
     device.unit->ReceiveOutputReport(report65 + 1);
     unplugNow = device.unplugCountdown > 0 && --device.unplugCountdown == 0;
     MarkActivity();
-    return HidWriteResult::Done;
+    return {};
 }
 
-int CSimulatedHidBackend::Read(HidHandle handle, std::uint8_t* out65, int timeoutMs)
+HidReadStatus CSimulatedHidBackend::Read(HidHandle handle, std::uint8_t* out65, int timeoutMs)
 {
     Lock lock(m_mutex);
     const auto it = m_open.find(handle);
     if (it == m_open.end() || it->second.closed)
-        return -1;
+        return {HidReadResult::Failed, "the handle is closed"};
     OpenHandle& open = it->second;
     CSimulatedUnit& unit = *m_devices[static_cast<std::size_t>(open.device)]->unit;
     ++open.inUse;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int result = 0;
-    while (result == 0) {
+    HidReadStatus result;
+    while (result.result == HidReadResult::Nothing) {
         if (open.dead) {
-            result = -1;
+            result = {HidReadResult::Failed, "No such device"};
         } else if (unit.TakeInputReport(out65)) {
-            result = 1;
+            result.result = HidReadResult::Report;
         } else {
             m_readerIdle = true;
             m_idle.notify_all();

@@ -40,8 +40,8 @@ public:
 
     std::vector<HidInterfaceInfo> Enumerate() override;
     HidOpenResult Open(const std::string& path, bool forWriting) override;
-    HidWriteResult Write(HidHandle handle, const std::uint8_t* report65) override;
-    int Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) override;
+    HidWriteStatus Write(HidHandle handle, const std::uint8_t* report65) override;
+    HidReadStatus Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) override;
     void Close(HidHandle handle) override;
     std::unique_ptr<CHidWatch> WatchDevices(DeviceChangeCallback callback) override;
 
@@ -95,7 +95,7 @@ private:
     void SetPresent(int device, bool present);
     void Notify(std::uint32_t event, const std::string& path);
     void MarkActivity();
-    HidWriteResult WriteLocked(Lock& lock, OpenHandle& open, const std::uint8_t* report65, bool& unplugNow);
+    HidWriteStatus WriteLocked(Lock& lock, OpenHandle& open, const std::uint8_t* report65, bool& unplugNow);
     void Release(std::map<HidHandle, OpenHandle>::iterator it);
     void RunClock();
 

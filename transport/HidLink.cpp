@@ -94,8 +94,9 @@ bool CHidLink::OpenDevice()
         if (IsUnit(info))
             return OpenHandles(info.path);
     }
-    LogEvent(LogCategory::Link, LogLevel::Info,
-             "no unit among " + std::to_string(interfaces.size()) + " HID interfaces");
+    const std::string startup = m_backend.StartupError();
+    LogEvent(LogCategory::Link, startup.empty() ? LogLevel::Info : LogLevel::Warning,
+             startup.empty() ? "no unit among " + std::to_string(interfaces.size()) + " HID interfaces" : startup);
     SetProblem(LinkProblem::NotFound);
     ShowStatus(kTextCannotFindDevice);
     return false;
@@ -114,8 +115,10 @@ bool CHidLink::OpenHandles(const std::string& path)
             ShowStatus(kTextInvalidReadHandle);
         const bool denied =
             read.error == HidOpenError::PermissionDenied || write.error == HidOpenError::PermissionDenied;
+        const std::string& reason = read.handle == kInvalidHidHandle ? read.reason : write.reason;
         LogEvent(LogCategory::Link, LogLevel::Warning,
-                 "the unit at " + path + " cannot be opened: " + (denied ? "permission denied" : "open failed"));
+                 "the unit at " + path + " cannot be opened: " + (denied ? "permission denied" : "open failed") +
+                     " (" + reason + ")");
         if (denied)
             ShowStatus(kTextNoPermission);
         SetProblem(denied ? LinkProblem::NoPermission : LinkProblem::NotFound);
@@ -231,7 +234,8 @@ void CHidLink::WriteDoneThread()
         m_reportPending = false;
         m_writerHandle = handle;
         lock.unlock();
-        const HidWriteResult result = m_backend.Write(handle, report.data());
+        const HidWriteStatus status = m_backend.Write(handle, report.data());
+        const HidWriteResult result = status.result;
         lock.lock();
         m_writerHandle = kInvalidHidHandle;
         CloseOrphan(handle);
@@ -240,7 +244,8 @@ void CHidLink::WriteDoneThread()
         g_WriteBusy.store(0);
         if (result != HidWriteResult::Done) {
             lock.unlock();
-            LogEvent(LogCategory::Link, LogLevel::Warning, std::string("report write failed: ") + WriteResultText(result));
+            LogEvent(LogCategory::Link, LogLevel::Warning,
+                     std::string("report write failed: ") + WriteResultText(result) + " (" + status.reason + ")");
             lock.lock();
         }
         if (result == HidWriteResult::Unsupported || result == HidWriteResult::Gone) {
@@ -271,19 +276,20 @@ void CHidLink::ReaderThread()
             ResetReceiver();   // a frame cut off on an earlier handle never completes
             lastRead = handle;
         }
-        const int got = m_backend.Read(handle, report, m_readSliceMs);
+        const HidReadStatus got = m_backend.Read(handle, report, m_readSliceMs);
         lock.lock();
         m_readerHandle = kInvalidHidHandle;
         CloseOrphan(handle);
         m_letGo.notify_all();
         const bool current = handle == m_readHandle && g_DeviceOpen.load() != 0;
-        if (got == 0 || !current)
+        if (got.result == HidReadResult::Nothing || !current)
             continue;
         lock.unlock();
-        if (got > 0) {
+        if (got.result == HidReadResult::Report) {
             FeedInputReport(report);
         } else {
-            LogEvent(LogCategory::Link, LogLevel::Warning, "read failed: the unit counts as removed");
+            LogEvent(LogCategory::Link, LogLevel::Warning,
+                     "read failed (" + got.reason + "): the unit counts as removed");
             DeviceLost(handle);
         }
         lock.lock();

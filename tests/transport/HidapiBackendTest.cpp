@@ -53,6 +53,7 @@ TEST(HidapiBackend, OpeningAMissingPathFails)
     const HidOpenResult result = backend.Open("/dev/hidraw-quenda-missing", false);
     EXPECT_EQ(result.handle, kInvalidHidHandle);
     EXPECT_EQ(result.error, HidOpenError::Other);
+    EXPECT_EQ(result.reason, "/dev/hidraw-quenda-missing: No such file or directory");
 }
 
 TEST(HidapiBackend, NodeWithoutAccessRightsIsTold)
@@ -69,6 +70,7 @@ TEST(HidapiBackend, NodeWithoutAccessRightsIsTold)
     ::unlink(path);
     EXPECT_EQ(result.handle, kInvalidHidHandle);
     EXPECT_EQ(result.error, HidOpenError::PermissionDenied);
+    EXPECT_EQ(result.reason, std::string(path) + ": Permission denied");
 }
 
 // hidapi calls other library functions after a failed write, so errno is not
@@ -90,8 +92,12 @@ TEST(HidapiBackend, UnknownHandlesAreRefused)
 {
     CHidapiBackend backend;
     std::uint8_t report[kOutputReportSize] = {};
-    EXPECT_EQ(backend.Write(42, report), HidWriteResult::Failed);
-    EXPECT_EQ(backend.Read(42, report, 0), -1);
+    const HidWriteStatus written = backend.Write(42, report);
+    EXPECT_EQ(written.result, HidWriteResult::Failed);
+    EXPECT_EQ(written.reason, "the handle is closed");
+    const HidReadStatus read = backend.Read(42, report, 0);
+    EXPECT_EQ(read.result, HidReadResult::Failed);
+    EXPECT_EQ(read.reason, "the handle is closed");
 }
 
 struct NormaliseCase {

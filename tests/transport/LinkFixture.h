@@ -5,6 +5,7 @@
 
 #include "model/ProcessState.h"
 #include "protocol/Communication.h"
+#include "protocol/CommunicationLog.h"
 #include "transport/HidBackendSimulated.h"
 #include "transport/HidLink.h"
 
@@ -41,6 +42,12 @@ protected:
             std::lock_guard lock(m_mutex);
             m_refreshes.push_back(lParam);
         });
+        SetLogHook([this](LogCategory category, LogLevel level, const std::string& text) {
+            if (category != LogCategory::Link || level != LogLevel::Warning)
+                return;
+            std::lock_guard lock(m_mutex);
+            m_warnings.push_back(text);
+        });
     }
 
     void TearDown() override
@@ -50,6 +57,7 @@ protected:
         m_link.reset();
         EXPECT_EQ(m_sim.ClosesWhileInUse(), 0);
         SetDeviceRefreshHook(nullptr);
+        SetLogHook(nullptr);
         SetWriteWaitLimit(kDefaultWriteWaitLimit);
         g_Connected.store(0);
         g_DeviceOpen.store(0);
@@ -163,6 +171,13 @@ protected:
         m_refreshes.clear();
     }
 
+    // The link's warnings for the log, in order.
+    std::vector<std::string> Warnings()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_warnings;
+    }
+
     std::vector<std::string> Statuses()
     {
         std::lock_guard lock(m_mutex);
@@ -192,6 +207,7 @@ protected:
     int m_reconnects = 0;                   // UI thread
     std::mutex m_mutex;                     // guards what the worker threads record
     std::vector<std::string> m_statuses;
+    std::vector<std::string> m_warnings;
     std::vector<int> m_refreshes;
     std::deque<std::pair<std::uint32_t, std::string>> m_changes;
 };

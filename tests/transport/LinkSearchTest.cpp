@@ -158,6 +158,8 @@ TEST_F(LinkSearch, UnitWithoutAccessIsNotOpenedAndTheBoxSaysWhatToDo)
     EXPECT_EQ(m_messages, (std::vector<ShownMessage>{{kTextNoPermission.english, "Warning"}}));
     EXPECT_EQ(m_problems, std::vector<LinkProblem>{LinkProblem::NoPermission});
     EXPECT_EQ(m_link->Problem(), LinkProblem::NoPermission);
+    EXPECT_EQ(Warnings(), std::vector<std::string>{"the unit at /dev/hidraw5 cannot be opened: permission denied "
+                                                   "(/dev/hidraw5: Permission denied)"});
     EXPECT_EQ(Statuses(), (std::vector<std::string>{kTextInvalidReadHandle.english, kTextNoPermission.english,
                                                     "Can not find device"}));
     EXPECT_NE(std::string(kTextNoPermission.english).find("tools/70-quenda.rules"), std::string::npos);

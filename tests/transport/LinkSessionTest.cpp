@@ -272,6 +272,8 @@ TEST_F(LinkSession, FailedWritesLeaveTheLinkConnected)
     EXPECT_EQ(g_Connected.load(), 1);
     EXPECT_EQ(g_WriteBusy.load(), 0);
     EXPECT_TRUE(m_messages.empty());
+    ASSERT_FALSE(Warnings().empty());
+    EXPECT_EQ(Warnings().front(), "report write failed: the device refused it (Broken pipe)");
 
     m_sim.SetWriteFault(m_unit, SimulatedWriteFault::None);
     RunCommand();

@@ -72,7 +72,7 @@ public:
 
     std::vector<HidInterfaceInfo> Enumerate() override { return m_inner->Enumerate(); }
     HidOpenResult Open(const std::string& path, bool forWriting) override { return m_inner->Open(path, forWriting); }
-    int Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) override
+    HidReadStatus Read(HidHandle handle, std::uint8_t* out65, int timeoutMs) override
     {
         return m_inner->Read(handle, out65, timeoutMs);
     }
@@ -82,7 +82,7 @@ public:
         return m_inner->WatchDevices(std::move(callback));
     }
 
-    HidWriteResult Write(HidHandle handle, const std::uint8_t* report65) override
+    HidWriteStatus Write(HidHandle handle, const std::uint8_t* report65) override
     {
         const Clock::time_point now = Clock::now();
         {
