@@ -75,14 +75,14 @@ TEST_F(EndToEnd, BeforeConnectingTheDefaultsShowAndNothingIsSent)
 {
     OpenWindow();
     Tick(5);
-    EXPECT_EQ(Text(1040), "0");
-    EXPECT_EQ(Text(1028), "OFF");
-    EXPECT_EQ(Text(1029), "5ms");
-    EXPECT_EQ(Text(1030), "Atkx2");
-    EXPECT_EQ(Text(1031), "1:1");
-    EXPECT_EQ(ListText(1082), "-99dB");
+    EXPECT_EQ(Text(kIdGainEdit), "0");
+    EXPECT_EQ(Text(CompEdit(0, kThreshold)), "OFF");
+    EXPECT_EQ(Text(CompEdit(0, kAttack)), "5ms");
+    EXPECT_EQ(Text(CompEdit(0, kRelease)), "Atkx2");
+    EXPECT_EQ(Text(CompEdit(0, kRatio)), "1:1");
+    EXPECT_EQ(ListText(kIdGateA), "-99dB");
     EXPECT_EQ(m_unit.CommandsReceived(CMD_POLL), 0u);
-    EXPECT_TRUE(ShowsImage(1048, 147));
+    EXPECT_TRUE(ShowsImage(kIdConnect, 147));
 }
 
 TEST_F(EndToEnd, ConnectShowsTheUnitStateAndItsStoredLanguage)
@@ -92,25 +92,25 @@ TEST_F(EndToEnd, ConnectShowsTheUnitStateAndItsStoredLanguage)
     SetUnitGlobal(11, 1);   // Chinese
     OpenWindow();
     Connect();
-    EXPECT_TRUE(ShowsImage(1048, 148));
+    EXPECT_TRUE(ShowsImage(kIdConnect, 148));
     EXPECT_EQ(g_LanguageChinese.load(), 1);
     EXPECT_EQ(Label(1091), "通道 B");
-    EXPECT_EQ(ListText(1108), "一级锁");
-    EXPECT_EQ(Text(1041), "-30");
+    EXPECT_EQ(ListText(kIdPanelLock), "一级锁");
+    EXPECT_EQ(Text(kIdGainEdit + 1), "-30");
     EXPECT_EQ(m_dlg->Fader(1)->GetPos(), 40);
-    EXPECT_TRUE(ShowsImage(1047, 139));
-    EXPECT_EQ(Text(1032), "-10");
-    EXPECT_EQ(Text(1033), "25ms");
-    EXPECT_EQ(Text(1034), "Atkx8");
-    EXPECT_EQ(Text(1035), "10:1");
-    EXPECT_EQ(ListText(1084), "-60dB");
-    EXPECT_EQ(ListText(1102), "4Hz");
-    EXPECT_EQ(ListText(1104), "3");
-    EXPECT_TRUE(ShowsImage(1080, 187));
-    EXPECT_TRUE(ShowsImage(1079, 190));
-    EXPECT_TRUE(ShowsImage(1076, 191));
-    EXPECT_EQ(Text(1040), "0");        // CH A stays at the unit's defaults
-    EXPECT_EQ(ListText(1049), "快 速");   // the list shows CH A's detection speed
+    EXPECT_TRUE(ShowsImage(kIdMute + 1, 139));
+    EXPECT_EQ(Text(CompEdit(1, kThreshold)), "-10");
+    EXPECT_EQ(Text(CompEdit(1, kAttack)), "25ms");
+    EXPECT_EQ(Text(CompEdit(1, kRelease)), "Atkx8");
+    EXPECT_EQ(Text(CompEdit(1, kRatio)), "10:1");
+    EXPECT_EQ(ListText(kIdGateB), "-60dB");
+    EXPECT_EQ(ListText(kIdShiftB), "4Hz");
+    EXPECT_EQ(ListText(kIdNotchCountB), "3");
+    EXPECT_TRUE(ShowsImage(kIdNotchBypass + 3, 187));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 190));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 191));
+    EXPECT_EQ(Text(kIdGainEdit), "0");   // CH A stays at the unit's defaults
+    EXPECT_EQ(ListText(kIdDetectSpeed), "快 速");   // the list shows CH A's detection speed
 }
 
 TEST_F(EndToEnd, ChineseWindowTurnsEnglishWhenTheUnitStoresEnglish)
@@ -122,8 +122,8 @@ TEST_F(EndToEnd, ChineseWindowTurnsEnglishWhenTheUnitStoresEnglish)
     EXPECT_EQ(g_LanguageChinese.load(), 0);
     EXPECT_EQ(Label(1090), "CH A");
     EXPECT_EQ(Label(1095), "  Raito");
-    EXPECT_EQ(ListText(1049), "Fast");
-    EXPECT_TRUE(ShowsImage(1055, 171));
+    EXPECT_EQ(ListText(kIdDetectSpeed), "Fast");
+    EXPECT_TRUE(ShowsImage(kIdLanguage, 171));
 }
 
 TEST_F(EndToEnd, AChangeRecalledFromTheUnitAppearsInEveryControl)
@@ -134,19 +134,19 @@ TEST_F(EndToEnd, AChangeRecalledFromTheUnitAppearsInEveryControl)
     SetUnitGlobal(5, 2);
     QueueRecallPreset(0);
     Tick(3);
-    EXPECT_EQ(Text(1040), "-30");
+    EXPECT_EQ(Text(kIdGainEdit), "-30");
     EXPECT_EQ(m_dlg->Fader(0)->GetPos(), 40);
-    EXPECT_TRUE(ShowsImage(1046, 139));
-    EXPECT_EQ(Text(1028), "-10");
-    EXPECT_EQ(Text(1029), "25ms");
-    EXPECT_EQ(Text(1030), "Atkx8");
-    EXPECT_EQ(Text(1031), "10:1");
-    EXPECT_EQ(ListText(1082), "-60dB");
-    EXPECT_EQ(ListText(1086), "4Hz");
-    EXPECT_EQ(ListText(1044), "3");
-    EXPECT_EQ(ListText(1049), "Slowest");
-    EXPECT_TRUE(ShowsImage(1077, 194));
-    EXPECT_TRUE(ShowsImage(1076, 197));
+    EXPECT_TRUE(ShowsImage(kIdMute, 139));
+    EXPECT_EQ(Text(CompEdit(0, kThreshold)), "-10");
+    EXPECT_EQ(Text(CompEdit(0, kAttack)), "25ms");
+    EXPECT_EQ(Text(CompEdit(0, kRelease)), "Atkx8");
+    EXPECT_EQ(Text(CompEdit(0, kRatio)), "10:1");
+    EXPECT_EQ(ListText(kIdGateA), "-60dB");
+    EXPECT_EQ(ListText(kIdShiftA), "4Hz");
+    EXPECT_EQ(ListText(kIdNotchCountA), "3");
+    EXPECT_EQ(ListText(kIdDetectSpeed), "Slowest");
+    EXPECT_TRUE(ShowsImage(kIdNotchBypass, 194));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197));
     EXPECT_EQ(g_SavedBandGains[0][4], 150);
 }
 
@@ -154,11 +154,11 @@ TEST_F(EndToEnd, LanguageButtonIsStoredInTheUnit)
 {
     OpenWindow();
     Connect();
-    Click(1055);
+    Click(kIdLanguage);
     Tick(2);
     EXPECT_EQ(m_unit.Globals()[11], 1);
     EXPECT_EQ(Label(1090), "通道 A");
-    Click(1055);
+    Click(kIdLanguage);
     Tick(2);
     EXPECT_EQ(m_unit.Globals()[11], 0);
 }
@@ -176,7 +176,7 @@ TEST_F(EndToEnd, FaderDragSetsTheGainInTheUnit)
     const int gain = 90 - fader->PixelToPos(fader->PosToPixel(30));
     EXPECT_EQ(gain, 61);
     EXPECT_EQ(m_unit.Current(0).gain.Get(), gain);
-    EXPECT_EQ(Text(1040), QString::number(gain - 80));
+    EXPECT_EQ(Text(kIdGainEdit), QString::number(gain - 80));
 }
 
 TEST_F(EndToEnd, FaderWheelStepsTheGainInTheUnit)
@@ -190,7 +190,7 @@ TEST_F(EndToEnd, FaderWheelStepsTheGainInTheUnit)
     QCoreApplication::sendEvent(fader, &wheel);
     Tick(2);
     EXPECT_EQ(m_unit.Current(1).gain.Get(), 81);
-    EXPECT_EQ(Text(1041), "1");
+    EXPECT_EQ(Text(kIdGainEdit + 1), "1");
 }
 
 TEST_F(EndToEnd, SpinTypingListsAndButtonsReachTheUnit)
@@ -199,39 +199,39 @@ TEST_F(EndToEnd, SpinTypingListsAndButtonsReachTheUnit)
     Connect();
     ShowActive();
 
-    auto* ratioSpin = qobject_cast<CSpinButton*>(dlg.Control(2099));
+    auto* ratioSpin = qobject_cast<CSpinButton*>(dlg.Control(CompSpin(1, kRatio)));
     QTest::mouseClick(ratioSpin->UpButton(), Qt::LeftButton);
     Tick(2);
     EXPECT_EQ(m_unit.Current(1).compRatio, 1);
 
-    TypeAndEnter(1040, "9.9");
+    TypeAndEnter(kIdGainEdit, "9.9");
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).gain.Get(), 89);
-    EXPECT_EQ(Text(1040), "9");
+    EXPECT_EQ(Text(kIdGainEdit), "9");
 
-    TypeAndEnter(1033, "40");
+    TypeAndEnter(CompEdit(1, kAttack), "40");
     Tick(2);
     EXPECT_EQ(m_unit.Current(1).compAttack, 35);
 
-    Pick(1082, 20);
+    Pick(kIdGateA, 20);
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).gateThreshold, 50);
 
-    Pick(1049, 1);
+    Pick(kIdDetectSpeed, 1);
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).detectSpeed, 1);
     EXPECT_EQ(m_unit.Current(1).detectSpeed, 0);   // CH B's copy travels with its next group 15
     EXPECT_EQ(Block(1).detectSpeed, 1);
 
-    Pick(1108, 2);
+    Pick(kIdPanelLock, 2);
     Tick(2);
     EXPECT_EQ(m_unit.Globals()[5], 2);
 
-    Click(1046);
+    Click(kIdMute);
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).mute, 1);
 
-    Click(1080);
+    Click(kIdNotchBypass + 3);
     Tick(2);
     EXPECT_EQ(m_unit.Current(1).notchBypass, 1);
     EXPECT_EQ(m_unit.Current(0).detectSpeed, 1);
@@ -244,27 +244,27 @@ TEST_F(EndToEnd, EditValuesThatChangeNothingSendNothing)
     CQuendaDlg& dlg = OpenWindow();
     Connect();
     ShowActive();
-    TypeAndEnter(1041, "-4");
+    TypeAndEnter(kIdGainEdit + 1, "-4");
     Tick(2);
     ASSERT_EQ(m_unit.Current(1).gain.Get(), 76);
     const std::size_t sets = m_unit.CommandsReceived(CMD_SET_PARAM);
-    TypeAndEnter(1041, "-3.5");
+    TypeAndEnter(kIdGainEdit + 1, "-3.5");
     Tick(2);
     EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets);
-    EXPECT_EQ(Text(1041), "-3.5");
+    EXPECT_EQ(Text(kIdGainEdit + 1), "-3.5");
 
-    TypeAndEnter(1040, "10.9");
+    TypeAndEnter(kIdGainEdit, "10.9");
     Tick(2);
     EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets);
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "Data out of range");
-    EXPECT_EQ(Text(1040), "0");
+    EXPECT_EQ(Text(kIdGainEdit), "0");
 
-    dlg.Edit(1028)->setFocus();   // "OFF" is sent again on every focus loss
-    dlg.Edit(1029)->setFocus();
+    dlg.Edit(CompEdit(0, kThreshold))->setFocus();   // "OFF" is sent again on every focus loss
+    dlg.Edit(CompEdit(0, kAttack))->setFocus();
     Tick(2);
     EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets + 1);
-    Pick(1044, 0);                // the same static notch count does nothing
+    Pick(kIdNotchCountA, 0);   // the same static notch count does nothing
     Tick(2);
     EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), sets + 1);
 }
@@ -274,11 +274,11 @@ TEST_F(EndToEnd, PeqBypassThenDragThenPressAgain)
     PreloadUnit([](ChannelBlock& b) { b.bands[1].gainCode.Set(80); }, 0);
     OpenWindow();
     Connect();
-    Click(1076);
+    Click(kIdPeqBypass);
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).bands[1].gainCode.Get(), 120);
     EXPECT_EQ(m_unit.CommandsReceived(CMD_WRITE_BANDS), 1u);
-    EXPECT_TRUE(ShowsImage(1076, 198));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
 
     g_BandTable[0].bands[6].freqHz.Set(700);
     g_BandTable[0].bands[6].gainCode.Set(140);
@@ -286,14 +286,14 @@ TEST_F(EndToEnd, PeqBypassThenDragThenPressAgain)
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).bands[6].freqHz.Get(), 700);
     EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 140);
-    EXPECT_TRUE(ShowsImage(1076, 197));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197));
 
-    Click(1076);
+    Click(kIdPeqBypass);
     Tick(2);
     EXPECT_EQ(g_SavedBandGains[0][6], 140);
     EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 120);
-    EXPECT_TRUE(ShowsImage(1076, 198));
-    Click(1076);
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
+    Click(kIdPeqBypass);
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 140);
     EXPECT_EQ(m_unit.Current(0).bands[1].gainCode.Get(), 120);
@@ -306,7 +306,7 @@ TEST_F(EndToEnd, NotchClearEmptiesTheUnitsNotchesAndTheGraph)
     Connect();
     Tick(150);   // notches appear over time
     ASSERT_GT(g_BandTable[1].bands[kBandCount].freqHz.Get(), 20);
-    Click(1081);
+    Click(kIdNotchClear + 3);
     Tick(1);
     for (const NotchEntry& notch : Block(1).notches)
         EXPECT_EQ(notch.freqHz.Get(), 20);
@@ -320,7 +320,7 @@ TEST_F(EndToEnd, MetersMoveWhileConnected)
     bool lit = false;
     for (int i = 0; i < 40 && !lit; ++i) {
         Tick(1);
-        lit = dlg.Lamp(1056)->IsLit() || dlg.Lamp(1066)->IsLit();
+        lit = dlg.Lamp(kIdLampA)->IsLit() || dlg.Lamp(kIdLampB)->IsLit();
     }
     EXPECT_TRUE(lit);
 }
@@ -344,7 +344,7 @@ TEST_F(EndToEnd, GraphDragSendsTheBandToTheUnit)
     EXPECT_EQ(m_unit.Current(1).bands[7].gainCode.Get(), dragged.gainCode.Get());
     EXPECT_EQ(m_unit.Current(1).bands[7].freqHz.Get(), dragged.freqHz.Get());
     EXPECT_EQ(Block(1).bands[7].gainCode.Get(), dragged.gainCode.Get());
-    EXPECT_TRUE(ShowsImage(1079, 197));   // the drag ended the bypass look of the flat channel
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 197));   // the drag ended the bypass look of the flat channel
 }
 
 TEST_F(EndToEnd, MuteSendsGroupZeroOfItsChannelAsOneReport)
@@ -352,7 +352,7 @@ TEST_F(EndToEnd, MuteSendsGroupZeroOfItsChannelAsOneReport)
     OpenWindow();
     Connect();
     const std::size_t before = m_backend.Written(0).size();
-    Click(1047);
+    Click(kIdMute + 1);
     Tick(1);
     const std::vector<OutputReport> written = m_backend.Written(0);
     ASSERT_GT(written.size(), before);
@@ -375,16 +375,16 @@ TEST_F(EndToEnd, MuteOfBothChannelsInTheSameTickBothReachTheUnit)
     Connect();
     const std::size_t before = m_unit.CommandsReceived(CMD_SET_PARAM);
     for (int i = 0; i < 5; ++i) {
-        Click(1046);
-        Click(1047);
+        Click(kIdMute);
+        Click(kIdMute + 1);
         Tick(1);
         EXPECT_EQ(m_unit.Current(0).mute, Block(0).mute) << "press " << i;
         EXPECT_EQ(m_unit.Current(1).mute, Block(1).mute) << "press " << i;
         EXPECT_EQ(Block(0).mute, i % 2 == 0 ? 1 : 0);
     }
     EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM) - before, 10u);
-    EXPECT_TRUE(ShowsImage(1046, 139));
-    EXPECT_TRUE(ShowsImage(1047, 139));
+    EXPECT_TRUE(ShowsImage(kIdMute, 139));
+    EXPECT_TRUE(ShowsImage(kIdMute + 1, 139));
     EXPECT_EQ(PendingCount(), 0u);
 }
 
@@ -393,12 +393,12 @@ TEST_F(EndToEnd, ListChosenWithTheKeyboardReachesTheUnit)
     CQuendaDlg& dlg = OpenWindow();
     Connect();
     ShowActive();
-    QComboBox* shifter = dlg.List(1102);
+    QComboBox* shifter = dlg.List(kIdShiftB);
     shifter->setFocus();
     QTest::keyClick(shifter, Qt::Key_Down);
     QTest::keyClick(shifter, Qt::Key_Down);
     Tick(2);
-    EXPECT_EQ(ListText(1102), "4Hz");
+    EXPECT_EQ(ListText(kIdShiftB), "4Hz");
     EXPECT_EQ(m_unit.Current(1).freqShift, 2);
 }
 
@@ -406,10 +406,10 @@ TEST_F(EndToEnd, ConnectPressedAgainDisconnects)
 {
     OpenWindow();
     Connect();
-    EXPECT_TRUE(ShowsImage(1048, 148));
-    Click(1048);
+    EXPECT_TRUE(ShowsImage(kIdConnect, 148));
+    Click(kIdConnect);
     EXPECT_EQ(g_Connected.load(), 0);
-    EXPECT_TRUE(ShowsImage(1048, 147));
+    EXPECT_TRUE(ShowsImage(kIdConnect, 147));
     EXPECT_TRUE(m_messages.empty());
 }
 
@@ -419,13 +419,13 @@ TEST_F(EndToEnd, NoUnitShowsTheWarningInTheWindowLanguage)
     m_backend.Unplug(0);
     QCoreApplication::sendPostedEvents();
     m_messages.clear();
-    Click(1055);   // Chinese
-    Click(1048);
+    Click(kIdLanguage);   // Chinese
+    Click(kIdConnect);
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "没找到设备,请检查是否连接好");
     EXPECT_EQ(m_messages[0].caption, "Warning");
     EXPECT_EQ(g_Connected.load(), 0);
-    EXPECT_TRUE(ShowsImage(1048, 147));
+    EXPECT_TRUE(ShowsImage(kIdConnect, 147));
 }
 
 TEST_F(EndToEnd, UnpluggingTheUnitDisconnectsTheWindowAndWarnsAfterASecond)
@@ -435,7 +435,7 @@ TEST_F(EndToEnd, UnpluggingTheUnitDisconnectsTheWindowAndWarnsAfterASecond)
     m_backend.Unplug(0);
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(g_Connected.load(), 0);
-    EXPECT_TRUE(ShowsImage(1048, 147));
+    EXPECT_TRUE(ShowsImage(kIdConnect, 147));
     EXPECT_EQ(StatusShown(), "Not connected");
     Tick(CHidLink::kLostWarningTicks - 1);
     EXPECT_TRUE(m_messages.empty());
@@ -459,8 +459,8 @@ TEST_F(EndToEnd, ReplugReconnectsAndShowsTheUnitsState)
     Settle();
     Tick(1);
     EXPECT_EQ(g_Connected.load(), 1);
-    EXPECT_TRUE(ShowsImage(1048, 148));
-    EXPECT_EQ(Text(1041), "-30");
+    EXPECT_TRUE(ShowsImage(kIdConnect, 148));
+    EXPECT_EQ(Text(kIdGainEdit + 1), "-30");
     EXPECT_EQ(m_messages.size(), 1u) << "nothing said on arrival";
     EXPECT_EQ(StatusShown(), "Reconnected");
 }
@@ -488,13 +488,13 @@ TEST_F(EndToEnd, AnArrivalAfterTheUserDisconnectedLeavesTheWindowDisconnected)
 {
     OpenWindow();
     Connect();
-    Click(1048);
+    Click(kIdConnect);
     m_backend.Unplug(0);
     m_backend.Plug(0);
     Settle();
     Tick(CHidLink::kReconnectTicks);
     EXPECT_EQ(g_Connected.load(), 0);
-    EXPECT_TRUE(ShowsImage(1048, 147));
+    EXPECT_TRUE(ShowsImage(kIdConnect, 147));
 }
 
 TEST_F(EndToEnd, ALooseCableEndsConnectedWithAtMostOneWarning)
@@ -513,7 +513,7 @@ TEST_F(EndToEnd, ALooseCableEndsConnectedWithAtMostOneWarning)
     EXPECT_EQ(g_Connected.load(), 1);
     EXPECT_LE(m_messages.size(), 1u);
     EXPECT_EQ(PendingCount(), 0u);
-    EXPECT_TRUE(ShowsImage(1048, 148));
+    EXPECT_TRUE(ShowsImage(kIdConnect, 148));
 }
 
 }  // namespace

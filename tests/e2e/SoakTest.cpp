@@ -21,6 +21,7 @@
 #include "ui/main/SchedulerPump.h"
 #include "ui/presets/PresetDlg.h"
 #include "ui/presets/PresetList.h"
+#include "ui/presets/SaveDlg.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -56,10 +57,15 @@ constexpr int kSetParamBytes = static_cast<int>(kNotchTableOffset);   // what se
 // only CH A's group 15; CH B's copy travels with CH B's next group 15.
 constexpr int kDetectSpeedByte = static_cast<int>(offsetof(ChannelBlock, detectSpeed));
 
-constexpr int kEditIds[] = {1040, 1041, 1028, 1029, 1032, 1033};
-constexpr int kSpinIds[] = {2092, 2093, 2094, 2095, 2096, 2097, 2098, 2099, 2100, 2101};
-constexpr int kListIds[] = {1049, 1108, 1044, 1086, 1082, 1104, 1102, 1084};
-constexpr int kChannelButtonIds[] = {1046, 1047, 1076, 1077, 1078, 1079, 1080, 1081};
+constexpr int kEditIds[] = {kIdGainEdit, kIdGainEdit + 1, CompEdit(0, kThreshold), CompEdit(0, kAttack),
+                            CompEdit(1, kThreshold), CompEdit(1, kAttack)};
+constexpr int kSpinIds[] = {CompSpin(0, kThreshold), CompSpin(0, kAttack), CompSpin(0, kRelease), CompSpin(0, kRatio),
+                            CompSpin(1, kThreshold), CompSpin(1, kAttack), CompSpin(1, kRelease), CompSpin(1, kRatio),
+                            kIdGainSpin, kIdGainSpin + 1};
+constexpr int kListIds[] = {kIdDetectSpeed, kIdPanelLock, kIdNotchCountA, kIdShiftA,
+                            kIdGateA, kIdNotchCountB, kIdShiftB, kIdGateB};
+constexpr int kChannelButtonIds[] = {kIdMute, kIdMute + 1, kIdPeqBypass, kIdNotchBypass, kIdNotchClear,
+                                     kIdPeqBypass + 3, kIdNotchBypass + 3, kIdNotchClear + 3};
 const char* const kTypedTexts[] = {"0", "-3", "9.9", "10", "-80", "-81", "25", "40", "300", "-40", "18", "OFF",
                                    "abc", "", "-", "5ms", "1e3", "-0.5", "99999999999"};
 const char* const kPresetNames[] = {"Live", "Stage 2", "主持人", "KTV 包房", "ABCDEFGHIJKLMNOPQ", "", "x"};
@@ -188,7 +194,7 @@ protected:
     {
         for (int tries = 0; tries < 5; ++tries) {
             if (g_Connected.load() == 0)
-                Click(1048);
+                Click(kIdConnect);
             if (RunUntilIdle(60) && g_Connected.load() != 0)
                 return true;
         }
@@ -238,14 +244,14 @@ protected:
 
     void RenamePreset()
     {
-        WithModal([&] { Click(1051); }, [&](QWidget* saveDlg) {
+        WithModal([&] { Click(kIdSave); }, [&](QWidget* saveDlg) {
             auto* list = qobject_cast<CPresetList*>(FindControl(saveDlg, IDC_PRESET_LIST));
             const QPoint at = RowPoint(list, Pick(0, kUserPresetCount - 1));
             WithModal([&] {
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
                 QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
             }, [&](QWidget* nameDlg) {
-                auto* edit = qobject_cast<QLineEdit*>(FindControl(nameDlg, 1028));
+                auto* edit = qobject_cast<QLineEdit*>(FindControl(nameDlg, IDC_PRESET_NAME));
                 edit->selectAll();
                 QTest::keyClick(edit, Qt::Key_Delete);
                 for (const QChar c : QString::fromUtf8(OneOf(kPresetNames)))
@@ -294,7 +300,7 @@ protected:
         if (byEnter)
             QTest::keyClick(edit, Qt::Key_Return);
         else
-            m_dlg->Edit(id == 1040 ? 1041 : 1040)->setFocus();
+            m_dlg->Edit(id == kIdGainEdit ? kIdGainEdit + 1 : kIdGainEdit)->setFocus();
     }
 
     // Undo or redo, by its key (focus on the window, so an edit's own undo is not meant).
@@ -366,7 +372,7 @@ protected:
         QCoreApplication::sendPostedEvents();
         ++m_replugs;
         if (g_Connected.load() == 0 && Chance(0.8))
-            Click(1048);
+            Click(kIdConnect);
     }
 
     void ChangeFaults()
@@ -395,11 +401,11 @@ protected:
         case Action::UndoRedo: UndoOrRedo(); break;
         case Action::GraphPost: PostGraphBand(); break;
         case Action::GraphMouse: DragGraph(); break;
-        case Action::PresetLoad: PresetDialog(1050); break;
-        case Action::PresetSave: PresetDialog(1051); break;
+        case Action::PresetLoad: PresetDialog(kIdLoad); break;
+        case Action::PresetSave: PresetDialog(kIdSave); break;
         case Action::PresetRename: RenamePreset(); break;
-        case Action::Language: Click(1055); break;
-        case Action::ConnectButton: Click(1048); break;
+        case Action::Language: Click(kIdLanguage); break;
+        case Action::ConnectButton: Click(kIdConnect); break;
         case Action::Unplug: Unplug(); break;
         case Action::Faults: ChangeFaults(); break;
         case Action::Ticks: break;

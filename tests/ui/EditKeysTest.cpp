@@ -3,6 +3,7 @@
 #include "PresetDlgFixture.h"
 
 #include "ui/main/NumberEdit.h"
+#include "ui/main/QuendaDlgTemplate.h"
 #include "ui/presets/MemoryLoad.h"
 #include "ui/presets/MemorySave.h"
 
@@ -18,8 +19,7 @@
 
 namespace {
 
-constexpr int kGainEdit = 1040;
-constexpr int kReleaseEdit = 1030;   // read-only
+constexpr int kReleaseEdit = CompEdit(0, kRelease);   // read-only
 constexpr int kNoSelection = -1;
 
 QClipboard* Clipboard()
@@ -109,26 +109,28 @@ TEST_P(EditKeyShortcuts, KeysActOnTheEditAsStated)
 INSTANTIATE_TEST_SUITE_P(
     EditKeys, EditKeyShortcuts,
     testing::Values(
-        KeyCase{"CtrlASelectsAll", kGainEdit, "-12.5", kNoSelection, 0, "", {kCtrlA}, "-12.5", "-12.5", ""},
-        KeyCase{"CtrlCCopiesTheSelection", kGainEdit, "-12.5", 1, 2, "", {kCtrlC}, "-12.5", "12", "12"},
-        KeyCase{"CtrlXCutsTheSelection", kGainEdit, "-12.5", 1, 2, "", {kCtrlX}, "-.5", "", "12"},
-        KeyCase{"CtrlZUndoesTheTyping", kGainEdit, "12", kNoSelection, 0, "", {kCtrlZ}, "", "", ""},
-        KeyCase{"CtrlShiftZRedoes", kGainEdit, "12", kNoSelection, 0, "", {kCtrlZ, kCtrlShiftZ}, "12", "", ""},
-        KeyCase{"CtrlYRedoes", kGainEdit, "12", kNoSelection, 0, "", {kCtrlZ, kCtrlY}, "12", "", ""},
-        KeyCase{"CtrlVPastesANegativeNumber", kGainEdit, "7", 0, 1, "-12", {kCtrlV}, "-12", "", "-12"},
-        KeyCase{"CtrlVPastesADecimalAtTheCursor", kGainEdit, "1", kNoSelection, 0, "3.5", {kCtrlV}, "13.5", "", "3.5"},
-        KeyCase{"CtrlVPastesAWholeNumber", kGainEdit, "7", 0, 1, "10", {kCtrlV}, "10", "", "10"},
-        KeyCase{"CtrlZTakesBackOnlyThePaste", kGainEdit, "1", kNoSelection, 0, "3.5", {kCtrlV, kCtrlZ}, "1", "", "3.5"},
-        KeyCase{"CtrlVRefusesLetters", kGainEdit, "7", 0, 1, "abc", {kCtrlV}, "7", "7", "abc"},
-        KeyCase{"CtrlVRefusesAnExponent", kGainEdit, "7", 0, 1, "1e3", {kCtrlV}, "7", "7", "1e3"},
-        KeyCase{"CtrlVRefusesAUnit", kGainEdit, "7", 0, 1, "12dB", {kCtrlV}, "7", "7", "12dB"},
-        KeyCase{"CtrlVRefusesTwoPoints", kGainEdit, "7", 0, 1, "1.2.3", {kCtrlV}, "7", "7", "1.2.3"},
-        KeyCase{"CtrlVRefusesAMinusWithoutDigits", kGainEdit, "7", 0, 1, "-", {kCtrlV}, "7", "7", "-"},
-        KeyCase{"CtrlVRefusesAMinusInside", kGainEdit, "7", 0, 1, "1-2", {kCtrlV}, "7", "7", "1-2"},
-        KeyCase{"CtrlVRefusesALineBreak", kGainEdit, "7", 0, 1, "12\n", {kCtrlV}, "7", "7", "12\n"},
-        KeyCase{"CtrlVRefusesAnEmptyClipboard", kGainEdit, "7", 0, 1, "", {kCtrlV}, "7", "7", ""},
-        KeyCase{"ShiftInsertPastesANumber", kGainEdit, "7", 0, 1, "-0.5", {kShiftInsert}, "-0.5", "", "-0.5"},
-        KeyCase{"ShiftInsertRefusesLetters", kGainEdit, "7", 0, 1, "abc", {kShiftInsert}, "7", "7", "abc"},
+        KeyCase{"CtrlASelectsAll", kIdGainEdit, "-12.5", kNoSelection, 0, "", {kCtrlA}, "-12.5", "-12.5", ""},
+        KeyCase{"CtrlCCopiesTheSelection", kIdGainEdit, "-12.5", 1, 2, "", {kCtrlC}, "-12.5", "12", "12"},
+        KeyCase{"CtrlXCutsTheSelection", kIdGainEdit, "-12.5", 1, 2, "", {kCtrlX}, "-.5", "", "12"},
+        KeyCase{"CtrlZUndoesTheTyping", kIdGainEdit, "12", kNoSelection, 0, "", {kCtrlZ}, "", "", ""},
+        KeyCase{"CtrlShiftZRedoes", kIdGainEdit, "12", kNoSelection, 0, "", {kCtrlZ, kCtrlShiftZ}, "12", "", ""},
+        KeyCase{"CtrlYRedoes", kIdGainEdit, "12", kNoSelection, 0, "", {kCtrlZ, kCtrlY}, "12", "", ""},
+        KeyCase{"CtrlVPastesANegativeNumber", kIdGainEdit, "7", 0, 1, "-12", {kCtrlV}, "-12", "", "-12"},
+        KeyCase{"CtrlVPastesADecimalAtTheCursor", kIdGainEdit, "1", kNoSelection, 0, "3.5", {kCtrlV}, "13.5", "",
+                "3.5"},
+        KeyCase{"CtrlVPastesAWholeNumber", kIdGainEdit, "7", 0, 1, "10", {kCtrlV}, "10", "", "10"},
+        KeyCase{"CtrlZTakesBackOnlyThePaste", kIdGainEdit, "1", kNoSelection, 0, "3.5", {kCtrlV, kCtrlZ}, "1", "",
+                "3.5"},
+        KeyCase{"CtrlVRefusesLetters", kIdGainEdit, "7", 0, 1, "abc", {kCtrlV}, "7", "7", "abc"},
+        KeyCase{"CtrlVRefusesAnExponent", kIdGainEdit, "7", 0, 1, "1e3", {kCtrlV}, "7", "7", "1e3"},
+        KeyCase{"CtrlVRefusesAUnit", kIdGainEdit, "7", 0, 1, "12dB", {kCtrlV}, "7", "7", "12dB"},
+        KeyCase{"CtrlVRefusesTwoPoints", kIdGainEdit, "7", 0, 1, "1.2.3", {kCtrlV}, "7", "7", "1.2.3"},
+        KeyCase{"CtrlVRefusesAMinusWithoutDigits", kIdGainEdit, "7", 0, 1, "-", {kCtrlV}, "7", "7", "-"},
+        KeyCase{"CtrlVRefusesAMinusInside", kIdGainEdit, "7", 0, 1, "1-2", {kCtrlV}, "7", "7", "1-2"},
+        KeyCase{"CtrlVRefusesALineBreak", kIdGainEdit, "7", 0, 1, "12\n", {kCtrlV}, "7", "7", "12\n"},
+        KeyCase{"CtrlVRefusesAnEmptyClipboard", kIdGainEdit, "7", 0, 1, "", {kCtrlV}, "7", "7", ""},
+        KeyCase{"ShiftInsertPastesANumber", kIdGainEdit, "7", 0, 1, "-0.5", {kShiftInsert}, "-0.5", "", "-0.5"},
+        KeyCase{"ShiftInsertRefusesLetters", kIdGainEdit, "7", 0, 1, "abc", {kShiftInsert}, "7", "7", "abc"},
         KeyCase{"ReadOnlyEditCopies", kReleaseEdit, nullptr, 0, 3, "", {kCtrlC}, "Atkx2", "Atk", "Atk"},
         KeyCase{"ReadOnlyEditNeitherCutsNorPastes", kReleaseEdit, nullptr, 0, 3, "5", {kCtrlX, kCtrlV, kShiftInsert},
                 "Atkx2", "Atk", "5"}),
@@ -172,7 +174,7 @@ private:
 
 TEST_F(EditKeys, OtherCtrlLettersInAnEditAreDiscarded)
 {
-    QLineEdit* edit = FocusedEdit(kGainEdit, "12.5");
+    QLineEdit* edit = FocusedEdit(kIdGainEdit, "12.5");
     KeysReachingWindow window(m_dlg.get());
     for (QKeyCombination keys : {Qt::CTRL | Qt::Key_B, Qt::CTRL | Qt::Key_K, Qt::CTRL | Qt::Key_U,
                                  Qt::CTRL | Qt::SHIFT | Qt::Key_A, Qt::CTRL | Qt::SHIFT | Qt::Key_V})
@@ -208,7 +210,7 @@ private:
 // Window shortcuts on the same keys, bound here or by anyone else, leave them to the edit.
 TEST_F(EditKeys, WindowShortcutsOnUndoAndRedoLeaveThemToAnEdit)
 {
-    QLineEdit* edit = FocusedEdit(kGainEdit, "12");
+    QLineEdit* edit = FocusedEdit(kIdGainEdit, "12");
     WindowShortcuts window(m_dlg.get(), {kCtrlZ, kCtrlShiftZ, kCtrlY});
     const std::pair<QKeyCombination, const char*> steps[] = {
         {kCtrlZ, ""}, {kCtrlY, "12"}, {kCtrlZ, ""}, {kCtrlShiftZ, "12"}};
@@ -248,11 +250,11 @@ TEST_P(EditShortcutClaim, TheEditClaimsTheKeysItActsOn)
 // A read-only edit has nothing of its own to undo: the window's undo may have the keys.
 INSTANTIATE_TEST_SUITE_P(
     EditKeys, EditShortcutClaim,
-    testing::Values(ClaimCase{"UndoInAnEdit", kGainEdit, kCtrlZ, true},
-                    ClaimCase{"CtrlShiftZRedoInAnEdit", kGainEdit, kCtrlShiftZ, true},
-                    ClaimCase{"CtrlYRedoInAnEdit", kGainEdit, kCtrlY, true},
-                    ClaimCase{"PasteInAnEdit", kGainEdit, kCtrlV, true},
-                    ClaimCase{"OtherCtrlLetterInAnEdit", kGainEdit, Qt::CTRL | Qt::Key_B, false},
+    testing::Values(ClaimCase{"UndoInAnEdit", kIdGainEdit, kCtrlZ, true},
+                    ClaimCase{"CtrlShiftZRedoInAnEdit", kIdGainEdit, kCtrlShiftZ, true},
+                    ClaimCase{"CtrlYRedoInAnEdit", kIdGainEdit, kCtrlY, true},
+                    ClaimCase{"PasteInAnEdit", kIdGainEdit, kCtrlV, true},
+                    ClaimCase{"OtherCtrlLetterInAnEdit", kIdGainEdit, Qt::CTRL | Qt::Key_B, false},
                     ClaimCase{"UndoInAReadOnlyEdit", kReleaseEdit, kCtrlZ, false},
                     ClaimCase{"CtrlShiftZRedoInAReadOnlyEdit", kReleaseEdit, kCtrlShiftZ, false},
                     ClaimCase{"CtrlYRedoInAReadOnlyEdit", kReleaseEdit, kCtrlY, false},
@@ -287,7 +289,7 @@ class EditContextMenu : public EditKeys, public testing::WithParamInterface<Menu
 TEST_P(EditContextMenu, PasteInTheContextMenuTakesOnlyANumber)
 {
     const MenuCase& c = GetParam();
-    QLineEdit* edit = FocusedEdit(kGainEdit, "7");
+    QLineEdit* edit = FocusedEdit(kIdGainEdit, "7");
     edit->selectAll();
     Clipboard()->setText(QString::fromUtf8(c.clipboardAtOpen));
     const QPoint at = edit->rect().center();

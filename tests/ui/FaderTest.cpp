@@ -1,6 +1,7 @@
 #include "tests/ui/ControlsTestSupport.h"
 #include "ui/controls/BitmapSlider.h"
 #include "ui/controls/ControlId.h"
+#include "ui/main/QuendaDlgTemplate.h"
 
 #include <QTest>
 #include <QWheelEvent>
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr int kFaderId = 1042;
 constexpr int kThumbX = 40;   // the middle of the thumb drawn at x = 33
 
 // A fader set up as the main window sets up its gain faders.
@@ -27,7 +27,7 @@ protected:
         m_window->setAutoFillBackground(true);
         m_fader = new CBitmapSlider(m_window.get());
         m_fader->move(20, 30);
-        SetControlId(m_fader, kFaderId);
+        SetControlId(m_fader, kIdFader);
         m_fader->SetParentWnd(&m_recorder);
         ASSERT_TRUE(m_fader->SetChannelImages(135, 135, true, CBitmapSlider::kColourFromPixel, 0, 0));
         ASSERT_TRUE(m_fader->SetThumbImages(136, 137, true, CBitmapSlider::kColourFromPixel, 0, 0));
@@ -51,8 +51,8 @@ protected:
 
     QImage Snapshot() const { return m_window->grab(m_fader->geometry()).toImage(); }
 
-    static ReceivedMessage Moving(int pos) { return {WM_FADER_MOVING, kFaderId, pos}; }
-    static ReceivedMessage Moved(int pos) { return {WM_FADER_MOVED, kFaderId, pos}; }
+    static ReceivedMessage Moving(int pos) { return {WM_FADER_MOVING, kIdFader, pos}; }
+    static ReceivedMessage Moved(int pos) { return {WM_FADER_MOVED, kIdFader, pos}; }
 
     static constexpr QRgb kWindowColour = qRgb(0x20, 0xC0, 0x20);
     std::unique_ptr<QWidget> m_window;
@@ -215,7 +215,7 @@ TEST_P(FaderWheelTest, StepsPerAccumulatedNotchAndPostsMovedForEveryMessage)
     ASSERT_EQ(received.size(), c.deltas.size());
     for (const ReceivedMessage& message : received) {
         EXPECT_EQ(message.message, WM_FADER_MOVED);
-        EXPECT_EQ(message.wParam, kFaderId);
+        EXPECT_EQ(message.wParam, kIdFader);
     }
     EXPECT_EQ(received.back().lParam, c.expected);
 }

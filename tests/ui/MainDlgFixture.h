@@ -8,6 +8,7 @@
 #include "model/ProcessState.h"
 #include "ui/main/QuendaDlgState.h"
 #include "ui/main/QuendaDlg.h"
+#include "ui/main/QuendaDlgTemplate.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,6 +50,14 @@ inline SlotBytes SetParamSlot(int area, int channel, int group)
 {
     return {CMD_SET_PARAM, area, 0, channel, group};
 }
+
+// The compressor's fields in the order of their edits and spins.
+enum CompField { kThreshold = 0, kAttack = 1, kRelease = 2, kRatio = 3 };
+
+// A channel's compressor edit or spin of one field, numbered as the template
+// numbers them: four a channel, CH A first.
+constexpr int CompEdit(int channel, CompField field) { return kIdCompEdit + 4 * channel + field; }
+constexpr int CompSpin(int channel, CompField field) { return kIdCompSpin + 4 * channel + field; }
 
 struct ShownMessage {
     QString text;

@@ -126,8 +126,8 @@ TEST_F(MainDlgStatus, ChangesThatWaitedATickAreCountedUntilTheyAreAnswered)
 {
     Open();
     Connected();
-    Click(1046);
-    Click(1047);
+    Click(kIdMute);
+    Click(kIdMute + 1);
     m_dlg->OnTimer();
     EXPECT_EQ(Shown(), "Connected") << "the first tick: nothing has waited a whole tick";
     m_dlg->OnTimer();
@@ -146,7 +146,7 @@ TEST_F(MainDlgStatus, AUnitThatStopsAnsweringIsToldThenTheChangeGivenUpIsNamed)
 {
     Open();
     Connected();
-    Click(1047);
+    Click(kIdMute + 1);
     for (int t = 0; t < 9; ++t)
         m_dlg->OnTimer();
     EXPECT_EQ(Shown(), "The unit does not answer: 1 change not applied");
@@ -160,7 +160,7 @@ TEST_F(MainDlgStatus, AUnitThatStopsAnsweringIsToldThenTheChangeGivenUpIsNamed)
             m_dlg->OnTimer();
     }
     EXPECT_EQ(Shown(), "Gain and mute of CH B was not applied");
-    Click(1047);
+    Click(kIdMute + 1);
     m_dlg->OnTimer();
     EXPECT_EQ(Shown(), "Connected") << "shown until the next change of it";
 }

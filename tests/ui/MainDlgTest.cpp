@@ -40,30 +40,29 @@ TEST_F(MainDlg, BeforeConnectingEveryControlShowsTheDefaults)
 {
     CQuendaDlg& dlg = Open();
     for (int c = 0; c < 2; ++c) {
-        const int edit = 1028 + 4 * c;
-        EXPECT_EQ(Text(1040 + c), "0");
-        EXPECT_EQ(Text(edit), "OFF");
-        EXPECT_EQ(Text(edit + 1), "5ms");
-        EXPECT_EQ(Text(edit + 2), "Atkx2");
-        EXPECT_EQ(Text(edit + 3), "1:1");
+        EXPECT_EQ(Text(kIdGainEdit + c), "0");
+        EXPECT_EQ(Text(CompEdit(c, kThreshold)), "OFF");
+        EXPECT_EQ(Text(CompEdit(c, kAttack)), "5ms");
+        EXPECT_EQ(Text(CompEdit(c, kRelease)), "Atkx2");
+        EXPECT_EQ(Text(CompEdit(c, kRatio)), "1:1");
         EXPECT_EQ(dlg.Fader(c)->GetPos(), 10);   // inverted: code 80
-        EXPECT_TRUE(ShowsImage(1046 + c, 140));
-        EXPECT_TRUE(ShowsImage(1076 + 3 * c, 198));   // all bands flat: PEQ Bypass on
-        EXPECT_TRUE(ShowsImage(1077 + 3 * c, 193));
+        EXPECT_TRUE(ShowsImage(kIdMute + c, 140));
+        EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3 * c, 198));   // all bands flat: PEQ Bypass on
+        EXPECT_TRUE(ShowsImage(kIdNotchBypass + 3 * c, 193));
         EXPECT_EQ(g_PeqBypassed[c], 1);
     }
-    EXPECT_EQ(ListIndex(1082), 69);
-    EXPECT_EQ(ListText(1082), "-99dB");
-    EXPECT_EQ(ListText(1084), "-99dB");
-    EXPECT_EQ(ListText(1086), "OFF");
-    EXPECT_EQ(ListText(1102), "OFF");
-    EXPECT_EQ(ListText(1044), "0");
-    EXPECT_EQ(ListText(1104), "0");
-    EXPECT_EQ(ListText(1049), "Fast");
-    EXPECT_EQ(ListText(1108), "UnLock  ");
-    EXPECT_EQ(ListText(1110), "UnLink  ");
-    EXPECT_TRUE(ShowsImage(1048, 147));
-    EXPECT_TRUE(ShowsImage(1055, 171));
+    EXPECT_EQ(ListIndex(kIdGateA), 69);
+    EXPECT_EQ(ListText(kIdGateA), "-99dB");
+    EXPECT_EQ(ListText(kIdGateB), "-99dB");
+    EXPECT_EQ(ListText(kIdShiftA), "OFF");
+    EXPECT_EQ(ListText(kIdShiftB), "OFF");
+    EXPECT_EQ(ListText(kIdNotchCountA), "0");
+    EXPECT_EQ(ListText(kIdNotchCountB), "0");
+    EXPECT_EQ(ListText(kIdDetectSpeed), "Fast");
+    EXPECT_EQ(ListText(kIdPanelLock), "UnLock  ");
+    EXPECT_EQ(ListText(kIdChannelLink), "UnLink  ");
+    EXPECT_TRUE(ShowsImage(kIdConnect, 147));
+    EXPECT_TRUE(ShowsImage(kIdLanguage, 171));
     EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));   // showing queues nothing
 }
 
@@ -85,11 +84,11 @@ TEST_F(MainDlg, WindowIsTheTemplateScaledIntoTwelveHundredBySevenTwentyFive)
             EXPECT_TRUE(dlg.rect().contains(control->geometry())) << item.id;
         }
     }
-    EXPECT_TRUE(dlg.Edit(1030)->isReadOnly());
-    EXPECT_TRUE(dlg.Edit(1035)->isReadOnly());
-    EXPECT_FALSE(dlg.Edit(1029)->isReadOnly());
-    EXPECT_FALSE(dlg.Control(1060)->isEnabled());
-    EXPECT_EQ(dlg.Control(1046)->geometry(), QRect(945, 92, 66, 34));
+    EXPECT_TRUE(dlg.Edit(CompEdit(0, kRelease))->isReadOnly());
+    EXPECT_TRUE(dlg.Edit(CompEdit(1, kRatio))->isReadOnly());
+    EXPECT_FALSE(dlg.Edit(CompEdit(0, kAttack))->isReadOnly());
+    EXPECT_FALSE(dlg.Control(kIdLampA + 4)->isEnabled());
+    EXPECT_EQ(dlg.Control(kIdMute)->geometry(), QRect(945, 92, 66, 34));
 }
 
 struct LanguageCase {
@@ -109,8 +108,8 @@ TEST_P(DialogStartLanguage, FollowsTheSystemLocale)
     CQuendaDlg& dlg = Open();
     EXPECT_EQ(LabelText(dlg, 1090), QString::fromUtf8(c.chLabel));
     EXPECT_EQ(LabelText(dlg, 1099), QString::fromUtf8(c.ratioLabel));
-    EXPECT_EQ(ListText(1049), QString::fromUtf8(c.speed));
-    EXPECT_TRUE(ShowsImage(1055, c.languageImage));
+    EXPECT_EQ(ListText(kIdDetectSpeed), QString::fromUtf8(c.speed));
+    EXPECT_TRUE(ShowsImage(kIdLanguage, c.languageImage));
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, DialogStartLanguage, testing::Values(
@@ -123,40 +122,40 @@ INSTANTIATE_TEST_SUITE_P(Locales, DialogStartLanguage, testing::Values(
 TEST_F(MainDlg, LanguageButtonSwitchesEveryTextAndKeepsSelections)
 {
     CQuendaDlg& dlg = Open();
-    Pick(1049, 2);
-    Pick(1108, 1);
-    Click(1055);
+    Pick(kIdDetectSpeed, 2);
+    Pick(kIdPanelLock, 1);
+    Click(kIdLanguage);
     EXPECT_EQ(g_LanguageChinese.load(), 1);
     EXPECT_EQ(g_GlobalSettings.language, 1);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_GLOBAL, 0, 8));
-    EXPECT_EQ(ListText(1049), "慢 速");
-    EXPECT_EQ(ListText(1108), "一级锁");
-    EXPECT_EQ(ListText(1110), "取消联调");
+    EXPECT_EQ(ListText(kIdDetectSpeed), "慢 速");
+    EXPECT_EQ(ListText(kIdPanelLock), "一级锁");
+    EXPECT_EQ(ListText(kIdChannelLink), "取消联调");
     for (const auto& [id, english, chinese] : LabelTexts())
         EXPECT_EQ(LabelText(dlg, id), QString::fromUtf8(chinese)) << id;
     for (const LanguageButton& button : LanguageButtons())
         EXPECT_TRUE(ShowsImage(button.id, button.images[1].normal)) << button.id;
-    EXPECT_TRUE(ShowsImage(1076, 191));
-    EXPECT_TRUE(ShowsImage(1077, 186));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 191));
+    EXPECT_TRUE(ShowsImage(kIdNotchBypass, 186));
 
     ClearQueue();
-    Click(1055);
+    Click(kIdLanguage);
     EXPECT_EQ(g_LanguageChinese.load(), 0);
     EXPECT_EQ(g_GlobalSettings.language, 0);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_GLOBAL, 0, 8));
     for (const auto& [id, english, chinese] : LabelTexts())
         EXPECT_EQ(LabelText(dlg, id), QString::fromUtf8(english)) << id;
     EXPECT_EQ(LabelText(dlg, 1093), " Attack");
-    EXPECT_EQ(ListText(1049), "Slowest");
-    EXPECT_EQ(ListText(1108), "1st Lock");
-    EXPECT_TRUE(ShowsImage(1076, 198));
+    EXPECT_EQ(ListText(kIdDetectSpeed), "Slowest");
+    EXPECT_EQ(ListText(kIdPanelLock), "1st Lock");
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
 }
 
 TEST_F(MainDlg, TypingALetterIntoAnEditHasNoEffect)
 {
     CQuendaDlg& dlg = Open();
     ShowActive();
-    QLineEdit* edit = dlg.Edit(1029);
+    QLineEdit* edit = dlg.Edit(CompEdit(0, kAttack));
     edit->setFocus();
     edit->clear();
     QTest::keyClicks(edit, "a1b2.c-x ");
@@ -175,7 +174,7 @@ TEST_F(MainDlg, EnterAndEscapeCommitTheEditAndLeaveTheWindowOpen)
         {Qt::Key_Return, "-5"}, {Qt::Key_Enter, "-6"}, {Qt::Key_Escape, "-7"}};
     for (auto [key, typed] : presses) {
         ClearQueue();
-        QLineEdit* edit = dlg.Edit(1040);
+        QLineEdit* edit = dlg.Edit(kIdGainEdit);
         edit->setFocus();
         edit->clear();
         QTest::keyClicks(edit, typed);
@@ -187,23 +186,55 @@ TEST_F(MainDlg, EnterAndEscapeCommitTheEditAndLeaveTheWindowOpen)
         EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 0, 0)) << key;
     }
     EXPECT_EQ(Block(0).gain.Get(), 73);
-    EXPECT_EQ(Text(1040), "-7");
+    EXPECT_EQ(Text(kIdGainEdit), "-7");
 }
 
 TEST_F(MainDlg, TabDoesNotMoveTheFocus)
 {
     CQuendaDlg& dlg = Open();
     ShowActive();
-    dlg.Edit(1028)->setFocus();
-    QTest::keyClick(dlg.Edit(1028), Qt::Key_Tab);
-    EXPECT_TRUE(dlg.Edit(1028)->hasFocus());
-    QTest::keyClick(dlg.Edit(1028), Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_TRUE(dlg.Edit(1028)->hasFocus());
+    dlg.Edit(CompEdit(0, kThreshold))->setFocus();
+    QTest::keyClick(dlg.Edit(CompEdit(0, kThreshold)), Qt::Key_Tab);
+    EXPECT_TRUE(dlg.Edit(CompEdit(0, kThreshold))->hasFocus());
+    QTest::keyClick(dlg.Edit(CompEdit(0, kThreshold)), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(dlg.Edit(CompEdit(0, kThreshold))->hasFocus());
+}
+
+// The field of a channel block that an edit or a spin stores into.
+enum class Field { Gain, Threshold, Attack, Release, Ratio };
+
+int FieldCode(const ChannelBlock& block, Field field)
+{
+    switch (field) {
+    case Field::Gain: return block.gain.Get();
+    case Field::Threshold: return block.compThreshold;
+    case Field::Attack: return block.compAttack;
+    case Field::Release: return block.compRelease;
+    case Field::Ratio: return block.compRatio;
+    }
+    return -1;
+}
+
+void SetFieldCode(int channel, Field field, int code)
+{
+    ImageLock lock(g_ImageMutex);
+    ChannelBlock& block = g_ChannelBlocks[channel];
+    const auto byte = static_cast<std::uint8_t>(code);
+    switch (field) {
+    case Field::Gain: block.gain.Set(static_cast<std::int16_t>(code)); break;
+    case Field::Threshold: block.compThreshold = byte; break;
+    case Field::Attack: block.compAttack = byte; break;
+    case Field::Release: block.compRelease = byte; break;
+    case Field::Ratio: block.compRatio = byte; break;
+    }
 }
 
 struct EditCase {
     const char* name;
     int id;
+    int channel;         // the block the edit stores into
+    Field field;
+    int group;           // the group its change queues
     int startCode;       // code stored before typing
     const char* typed;
     bool outOfRange;
@@ -214,45 +245,17 @@ struct EditCase {
 
 class EditCommit : public MainDlgFixture, public testing::WithParamInterface<EditCase> {};
 
-int EditChannel(int id)
-{
-    return id == 1041 || (id >= 1032 && id <= 1035) ? 1 : 0;
-}
-
-int FieldCode(const ChannelBlock& block, int id)
-{
-    switch (id) {
-    case 1040: case 1041: return block.gain.Get();
-    case 1028: case 1032: return block.compThreshold;
-    default: return block.compAttack;
-    }
-}
-
-void SetFieldCode(int id, int code)
-{
-    ImageLock lock(g_ImageMutex);
-    ChannelBlock& block = g_ChannelBlocks[EditChannel(id)];
-    if (id == 1040 || id == 1041)
-        block.gain.Set(static_cast<std::int16_t>(code));
-    else if (id == 1028 || id == 1032)
-        block.compThreshold = static_cast<std::uint8_t>(code);
-    else
-        block.compAttack = static_cast<std::uint8_t>(code);
-}
-
 TEST_P(EditCommit, StoresInRangeValuesAndRefusesOthers)
 {
     const EditCase& c = GetParam();
     Open().OnDeviceRefresh(0, kRefreshAll);
-    SetFieldCode(c.id, c.startCode);
+    SetFieldCode(c.channel, c.field, c.startCode);
     m_dlg->OnDeviceRefresh(0, kRefreshAll);
     ShowActive();
     TypeAndEnter(c.id, QString::fromLatin1(c.typed));
-    const int channel = EditChannel(c.id);
-    EXPECT_EQ(FieldCode(Block(channel), c.id), c.storedCode);
+    EXPECT_EQ(FieldCode(Block(c.channel), c.field), c.storedCode);
     EXPECT_EQ(Text(c.id), QString::fromLatin1(c.shown));
-    const int group = c.id >= 1040 ? 0 : 2;
-    const SlotBytes expected = c.queued ? SetParamSlot(AREA_CHANNEL, channel, group) : SlotBytes{0, 0, 0, 0, 0};
+    const SlotBytes expected = c.queued ? SetParamSlot(AREA_CHANNEL, c.channel, c.group) : SlotBytes{0, 0, 0, 0, 0};
     EXPECT_EQ(LastQueued(), expected);
     ASSERT_EQ(m_messages.size(), c.outOfRange ? 1u : 0u);
     if (c.outOfRange) {
@@ -261,24 +264,28 @@ TEST_P(EditCommit, StoresInRangeValuesAndRefusesOthers)
     }
 }
 
+// Gain edits store into group 0 of their channel, the compressor's into group 2.
 INSTANTIATE_TEST_SUITE_P(Edits, EditCommit, testing::Values(
-    EditCase{"GainAboveTen", 1040, 80, "10.9", true, 80, "0", false},
-    EditCase{"GainNineNine", 1040, 80, "9.9", false, 89, "9", true},
-    EditCase{"GainSameCode", 1040, 76, "-3.5", false, 76, "-3.5", false},
-    EditCase{"GainLowest", 1041, 80, "-80", false, 0, "-80", true},
-    EditCase{"GainBelowLowest", 1041, 80, "-80.1", true, 80, "0", false},
-    EditCase{"GainNotANumber", 1040, 76, "-", false, 80, "0", true},
-    EditCase{"ThresholdNineteenA", 1028, 59, "19", false, 59, "OFF", true},
-    EditCase{"ThresholdOffTypedIsZero", 1028, 59, "OFF", false, 40, "0", true},
-    EditCase{"ThresholdNineteen", 1032, 59, "19", false, 59, "OFF", true},
-    EditCase{"ThresholdFractionA", 1028, 59, "-39.5", false, 0, "-40", true},
-    EditCase{"ThresholdFractionB", 1032, 59, "-39.5", false, 1, "-39", true},
-    EditCase{"ThresholdTooHigh", 1028, 10, "20", true, 10, "-30", false},
-    EditCase{"ThresholdSame", 1032, 40, "0", false, 40, "0", false},
-    EditCase{"AttackTwenty", 1029, 0, "20", false, 15, "20ms", true},
-    EditCase{"AttackEmpty", 1033, 7, "", true, 7, "12ms", false},
-    EditCase{"AttackTooLong", 1029, 7, "101", true, 7, "12ms", false},
-    EditCase{"AttackSame", 1033, 7, "12", false, 7, "12", false}),
+    EditCase{"GainAboveTen", kIdGainEdit, 0, Field::Gain, 0, 80, "10.9", true, 80, "0", false},
+    EditCase{"GainNineNine", kIdGainEdit, 0, Field::Gain, 0, 80, "9.9", false, 89, "9", true},
+    EditCase{"GainSameCode", kIdGainEdit, 0, Field::Gain, 0, 76, "-3.5", false, 76, "-3.5", false},
+    EditCase{"GainLowest", kIdGainEdit + 1, 1, Field::Gain, 0, 80, "-80", false, 0, "-80", true},
+    EditCase{"GainBelowLowest", kIdGainEdit + 1, 1, Field::Gain, 0, 80, "-80.1", true, 80, "0", false},
+    EditCase{"GainNotANumber", kIdGainEdit, 0, Field::Gain, 0, 76, "-", false, 80, "0", true},
+    EditCase{"ThresholdNineteenA", CompEdit(0, kThreshold), 0, Field::Threshold, 2, 59, "19", false, 59, "OFF", true},
+    EditCase{"ThresholdOffTypedIsZero", CompEdit(0, kThreshold), 0, Field::Threshold, 2, 59, "OFF", false, 40, "0",
+             true},
+    EditCase{"ThresholdNineteen", CompEdit(1, kThreshold), 1, Field::Threshold, 2, 59, "19", false, 59, "OFF", true},
+    EditCase{"ThresholdFractionA", CompEdit(0, kThreshold), 0, Field::Threshold, 2, 59, "-39.5", false, 0, "-40",
+             true},
+    EditCase{"ThresholdFractionB", CompEdit(1, kThreshold), 1, Field::Threshold, 2, 59, "-39.5", false, 1, "-39",
+             true},
+    EditCase{"ThresholdTooHigh", CompEdit(0, kThreshold), 0, Field::Threshold, 2, 10, "20", true, 10, "-30", false},
+    EditCase{"ThresholdSame", CompEdit(1, kThreshold), 1, Field::Threshold, 2, 40, "0", false, 40, "0", false},
+    EditCase{"AttackTwenty", CompEdit(0, kAttack), 0, Field::Attack, 2, 0, "20", false, 15, "20ms", true},
+    EditCase{"AttackEmpty", CompEdit(1, kAttack), 1, Field::Attack, 2, 7, "", true, 7, "12ms", false},
+    EditCase{"AttackTooLong", CompEdit(0, kAttack), 0, Field::Attack, 2, 7, "101", true, 7, "12ms", false},
+    EditCase{"AttackSame", CompEdit(1, kAttack), 1, Field::Attack, 2, 7, "12", false, 7, "12", false}),
     [](const testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MainDlg, ThresholdShowingOffIsQueuedAgainOnEveryFocusLoss)
@@ -287,11 +294,11 @@ TEST_F(MainDlg, ThresholdShowingOffIsQueuedAgainOnEveryFocusLoss)
     ShowActive();
     for (int i = 0; i < 2; ++i) {
         ClearQueue();
-        dlg.Edit(1032)->setFocus();
-        dlg.Edit(1040)->setFocus();
+        dlg.Edit(CompEdit(1, kThreshold))->setFocus();
+        dlg.Edit(kIdGainEdit)->setFocus();
         EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 2));
     }
-    EXPECT_EQ(Text(1032), "OFF");
+    EXPECT_EQ(Text(CompEdit(1, kThreshold)), "OFF");
 }
 
 TEST_F(MainDlg, ChineseRangeMessage)
@@ -299,14 +306,18 @@ TEST_F(MainDlg, ChineseRangeMessage)
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     Open();
     ShowActive();
-    TypeAndEnter(1041, "11");
+    TypeAndEnter(kIdGainEdit + 1, "11");
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "数据超出范围");
-    EXPECT_EQ(Text(1041), "0");
+    EXPECT_EQ(Text(kIdGainEdit + 1), "0");
 }
 
 struct SpinCase {
     int spin;
+    int buddy;     // the edit that shows the value
+    int channel;   // the block the spin steps
+    Field field;
+    int group;     // the group every step queues
     int startCode;
     bool up;
     int presses;
@@ -316,101 +327,70 @@ struct SpinCase {
 
 class SpinStep : public MainDlgFixture, public testing::WithParamInterface<SpinCase> {};
 
-int SpinField(int spin)
-{
-    const ChannelBlock block = [spin] {
-        ImageLock lock(g_ImageMutex);
-        return g_ChannelBlocks[spin == 2101 || (spin >= 2096 && spin <= 2099) ? 1 : 0];
-    }();
-    if (spin >= 2100)
-        return block.gain.Get();
-    switch ((spin - 2092) % 4) {
-    case 0: return block.compThreshold;
-    case 1: return block.compAttack;
-    case 2: return block.compRelease;
-    default: return block.compRatio;
-    }
-}
-
-void SetSpinField(int spin, int code)
-{
-    ImageLock lock(g_ImageMutex);
-    ChannelBlock& block = g_ChannelBlocks[spin == 2101 || (spin >= 2096 && spin <= 2099) ? 1 : 0];
-    const auto byte = static_cast<std::uint8_t>(code);
-    if (spin >= 2100) {
-        block.gain.Set(static_cast<std::int16_t>(code));
-        return;
-    }
-    switch ((spin - 2092) % 4) {
-    case 0: block.compThreshold = byte; break;
-    case 1: block.compAttack = byte; break;
-    case 2: block.compRelease = byte; break;
-    default: block.compRatio = byte; break;
-    }
-}
-
-int SpinBuddyId(int spin)
-{
-    return spin >= 2100 ? 1040 + spin - 2100 : 1028 + spin - 2092;
-}
-
 TEST_P(SpinStep, StepsOneCodeWithinTheLimitsAndQueuesEveryStep)
 {
     const SpinCase& c = GetParam();
     CQuendaDlg& dlg = Open();
-    SetSpinField(c.spin, c.startCode);
+    SetFieldCode(c.channel, c.field, c.startCode);
     dlg.OnDeviceRefresh(0, kRefreshAll);
     auto* spin = qobject_cast<CSpinButton*>(dlg.Control(c.spin));
     ASSERT_NE(spin, nullptr);
-    EXPECT_EQ(spin->Buddy(), dlg.Edit(SpinBuddyId(c.spin)));
+    EXPECT_EQ(spin->Buddy(), dlg.Edit(c.buddy));
     for (int i = 0; i < c.presses; ++i)
         QTest::mouseClick(c.up ? spin->UpButton() : spin->DownButton(), Qt::LeftButton);
-    EXPECT_EQ(SpinField(c.spin), c.endCode);
-    EXPECT_EQ(Text(SpinBuddyId(c.spin)), QString::fromLatin1(c.shown));
-    const int channel = c.spin == 2101 || (c.spin >= 2096 && c.spin <= 2099) ? 1 : 0;
-    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, channel, c.spin >= 2100 ? 0 : 2));
+    EXPECT_EQ(FieldCode(Block(c.channel), c.field), c.endCode);
+    EXPECT_EQ(Text(c.buddy), QString::fromLatin1(c.shown));
+    EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, c.channel, c.group));
 }
 
 INSTANTIATE_TEST_SUITE_P(Spins, SpinStep, testing::Values(
-    SpinCase{2100, 90, true, 1, 90, "10"},
-    SpinCase{2101, 0, false, 1, 0, "-80"},
-    SpinCase{2101, 80, true, 3, 83, "3"},
-    SpinCase{2092, 58, true, 1, 59, "OFF"},
-    SpinCase{2096, 59, false, 1, 58, "18"},
-    SpinCase{2095, 125, true, 1, 126, "127:1"},
-    SpinCase{2099, 125, true, 3, 127, "Inf:1"},
-    SpinCase{2093, 95, true, 1, 95, "100ms"},
-    SpinCase{2094, 4, true, 2, 5, "Atkx32"},
-    SpinCase{2098, 0, false, 1, 0, "Atkx2"}));
+    SpinCase{kIdGainSpin, kIdGainEdit, 0, Field::Gain, 0, 90, true, 1, 90, "10"},
+    SpinCase{kIdGainSpin + 1, kIdGainEdit + 1, 1, Field::Gain, 0, 0, false, 1, 0, "-80"},
+    SpinCase{kIdGainSpin + 1, kIdGainEdit + 1, 1, Field::Gain, 0, 80, true, 3, 83, "3"},
+    SpinCase{CompSpin(0, kThreshold), CompEdit(0, kThreshold), 0, Field::Threshold, 2, 58, true, 1, 59, "OFF"},
+    SpinCase{CompSpin(1, kThreshold), CompEdit(1, kThreshold), 1, Field::Threshold, 2, 59, false, 1, 58, "18"},
+    SpinCase{CompSpin(0, kRatio), CompEdit(0, kRatio), 0, Field::Ratio, 2, 125, true, 1, 126, "127:1"},
+    SpinCase{CompSpin(1, kRatio), CompEdit(1, kRatio), 1, Field::Ratio, 2, 125, true, 3, 127, "Inf:1"},
+    SpinCase{CompSpin(0, kAttack), CompEdit(0, kAttack), 0, Field::Attack, 2, 95, true, 1, 95, "100ms"},
+    SpinCase{CompSpin(0, kRelease), CompEdit(0, kRelease), 0, Field::Release, 2, 4, true, 2, 5, "Atkx32"},
+    SpinCase{CompSpin(1, kRelease), CompEdit(1, kRelease), 1, Field::Release, 2, 0, false, 1, 0, "Atkx2"}));
 
 TEST_F(MainDlg, UpAndDownKeysInTheEditStepLikeTheArrows)
 {
     CQuendaDlg& dlg = Open();
     ShowActive();
-    dlg.Edit(1029)->setFocus();
-    QTest::keyClick(dlg.Edit(1029), Qt::Key_Up);
-    QTest::keyClick(dlg.Edit(1029), Qt::Key_Up);
-    EXPECT_EQ(Text(1029), "7ms");
-    QTest::keyClick(dlg.Edit(1029), Qt::Key_Down);
-    EXPECT_EQ(Text(1029), "6ms");
+    dlg.Edit(CompEdit(0, kAttack))->setFocus();
+    QTest::keyClick(dlg.Edit(CompEdit(0, kAttack)), Qt::Key_Up);
+    QTest::keyClick(dlg.Edit(CompEdit(0, kAttack)), Qt::Key_Up);
+    EXPECT_EQ(Text(CompEdit(0, kAttack)), "7ms");
+    QTest::keyClick(dlg.Edit(CompEdit(0, kAttack)), Qt::Key_Down);
+    EXPECT_EQ(Text(CompEdit(0, kAttack)), "6ms");
     EXPECT_EQ(Block(0).compAttack, 1);
 }
 
 TEST_F(MainDlg, MuteTogglesAndQueuesGroupZero)
 {
     Open();
-    Click(1047);
+    Click(kIdMute + 1);
     EXPECT_EQ(Block(1).mute, 1);
-    EXPECT_TRUE(ShowsImage(1047, 139));
+    EXPECT_TRUE(ShowsImage(kIdMute + 1, 139));
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
-    Click(1047);
+    Click(kIdMute + 1);
     EXPECT_EQ(Block(1).mute, 0);
-    EXPECT_TRUE(ShowsImage(1047, 140));
+    EXPECT_TRUE(ShowsImage(kIdMute + 1, 140));
 }
+
+// What a list entry sets: a field of one channel's block, the detection speed
+// of both, or a global setting.
+enum class ListField { FreqShift, GateThreshold, DetectSpeedOfBoth, PanelLock, ChannelLink };
+
+constexpr int kNoChannel = -1;
 
 struct ListCase {
     int id;
     int index;
+    ListField field;
+    int channel;   // the block that holds the field; kNoChannel for the others
     SlotBytes queued;
 };
 
@@ -422,33 +402,30 @@ TEST_P(ListSelection, QueuesTheGroupOrItemOfItsField)
     Open();
     Pick(c.id, c.index);
     EXPECT_EQ(LastQueued(), c.queued);
-    const ChannelBlock a = Block(0), b = Block(1);
-    switch (c.id) {
-    case 1086: EXPECT_EQ(a.freqShift, c.index); break;
-    case 1102: EXPECT_EQ(b.freqShift, c.index); break;
-    case 1082: EXPECT_EQ(a.gateThreshold, 70 - c.index); break;
-    case 1084: EXPECT_EQ(b.gateThreshold, 70 - c.index); break;
-    case 1108: EXPECT_EQ(g_GlobalSettings.panelLock, c.index); break;
-    case 1110:
+    switch (c.field) {
+    case ListField::FreqShift: EXPECT_EQ(Block(c.channel).freqShift, c.index); break;
+    case ListField::GateThreshold: EXPECT_EQ(Block(c.channel).gateThreshold, 70 - c.index); break;
+    case ListField::PanelLock: EXPECT_EQ(g_GlobalSettings.panelLock, c.index); break;
+    case ListField::ChannelLink:
         EXPECT_EQ(g_GlobalSettings.channelLink, c.index ? 2 : 0);
         EXPECT_EQ(g_ChannelLinked.load(), c.index);
         break;
-    case 1049:
-        EXPECT_EQ(a.detectSpeed, c.index);
-        EXPECT_EQ(b.detectSpeed, c.index);
+    case ListField::DetectSpeedOfBoth:
+        EXPECT_EQ(Block(0).detectSpeed, c.index);
+        EXPECT_EQ(Block(1).detectSpeed, c.index);
         break;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Lists, ListSelection, testing::Values(
-    ListCase{1086, 3, SetParamSlot(AREA_CHANNEL, 0, 0)},
-    ListCase{1102, 4, SetParamSlot(AREA_CHANNEL, 1, 0)},
-    ListCase{1082, 70, SetParamSlot(AREA_CHANNEL, 0, 1)},
-    ListCase{1084, 0, SetParamSlot(AREA_CHANNEL, 1, 1)},
-    ListCase{1049, 2, SetParamSlot(AREA_CHANNEL, 0, 15)},
-    ListCase{1108, 2, SetParamSlot(AREA_GLOBAL, 0, 5)},
-    ListCase{1110, 1, SetParamSlot(AREA_GLOBAL, 0, 7)},
-    ListCase{1110, 0, SetParamSlot(AREA_GLOBAL, 0, 7)}));
+    ListCase{kIdShiftA, 3, ListField::FreqShift, 0, SetParamSlot(AREA_CHANNEL, 0, 0)},
+    ListCase{kIdShiftB, 4, ListField::FreqShift, 1, SetParamSlot(AREA_CHANNEL, 1, 0)},
+    ListCase{kIdGateA, 70, ListField::GateThreshold, 0, SetParamSlot(AREA_CHANNEL, 0, 1)},
+    ListCase{kIdGateB, 0, ListField::GateThreshold, 1, SetParamSlot(AREA_CHANNEL, 1, 1)},
+    ListCase{kIdDetectSpeed, 2, ListField::DetectSpeedOfBoth, kNoChannel, SetParamSlot(AREA_CHANNEL, 0, 15)},
+    ListCase{kIdPanelLock, 2, ListField::PanelLock, kNoChannel, SetParamSlot(AREA_GLOBAL, 0, 5)},
+    ListCase{kIdChannelLink, 1, ListField::ChannelLink, kNoChannel, SetParamSlot(AREA_GLOBAL, 0, 7)},
+    ListCase{kIdChannelLink, 0, ListField::ChannelLink, kNoChannel, SetParamSlot(AREA_GLOBAL, 0, 7)}));
 
 TEST_F(MainDlg, StaticNotchCountClearsTheNotchesOnlyWhenItChanges)
 {
@@ -459,10 +436,10 @@ TEST_F(MainDlg, StaticNotchCountClearsTheNotchesOnlyWhenItChanges)
         b.notches[11].freqHz.Set(5000);
     });
     m_dlg->OnDeviceRefresh(0, kRefreshAll);
-    Pick(1104, 2);
+    Pick(kIdNotchCountB, 2);
     EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
     EXPECT_EQ(Block(1).notches[0].freqHz.Get(), 1000);
-    Pick(1104, 5);
+    Pick(kIdNotchCountB, 5);
     EXPECT_EQ(Block(1).staticNotchCount, 5);
     for (const NotchEntry& notch : Block(1).notches)
         EXPECT_EQ(notch.freqHz.Get(), 20);
@@ -475,7 +452,7 @@ TEST_F(MainDlg, NotchClearEmptiesTheTableAndQueuesGroupFifteenWithTheRequest)
 {
     Open();
     SetBlock(0, [](ChannelBlock& b) { b.notches[3].freqHz.Set(800); });
-    Click(1078);
+    Click(kIdNotchClear);
     EXPECT_EQ(Block(0).notches[3].freqHz.Get(), 20);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 0, 15));
     std::vector<std::uint8_t> sent;
@@ -493,13 +470,13 @@ TEST_F(MainDlg, NotchClearEmptiesTheTableAndQueuesGroupFifteenWithTheRequest)
 TEST_F(MainDlg, NotchBypassTogglesWithItsImage)
 {
     Open();
-    Click(1080);
+    Click(kIdNotchBypass + 3);
     EXPECT_EQ(Block(1).notchBypass, 1);
-    EXPECT_TRUE(ShowsImage(1080, 194));
+    EXPECT_TRUE(ShowsImage(kIdNotchBypass + 3, 194));
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 15));
-    Click(1080);
+    Click(kIdNotchBypass + 3);
     EXPECT_EQ(Block(1).notchBypass, 0);
-    EXPECT_TRUE(ShowsImage(1080, 193));
+    EXPECT_TRUE(ShowsImage(kIdNotchBypass + 3, 193));
 }
 
 TEST_F(MainDlg, PeqBypassSavesFlattensAndRestoresTheGains)
@@ -510,16 +487,16 @@ TEST_F(MainDlg, PeqBypassSavesFlattensAndRestoresTheGains)
             b.bands[k].gainCode.Set(static_cast<std::int16_t>(100 + k));
     });
     m_dlg->OnDeviceRefresh(0, kRefreshAll);
-    EXPECT_TRUE(ShowsImage(1076, 197));
-    Click(1076);
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197));
+    Click(kIdPeqBypass);
     EXPECT_EQ(LastQueued(), (SlotBytes{CMD_WRITE_BANDS, AREA_CHANNEL, 0, 0, 0}));
-    EXPECT_TRUE(ShowsImage(1076, 198));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
     for (int k = 0; k < kBandCount; ++k) {
         EXPECT_EQ(Block(0).bands[k].gainCode.Get(), 120);
         EXPECT_EQ(g_SavedBandGains[0][k], 100 + k);
     }
-    Click(1076);
-    EXPECT_TRUE(ShowsImage(1076, 197));
+    Click(kIdPeqBypass);
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197));
     for (int k = 0; k < kBandCount; ++k)
         EXPECT_EQ(Block(0).bands[k].gainCode.Get(), 100 + k);
     EXPECT_EQ(Block(0).bands[5].freqHz.Get(), 400);
@@ -528,7 +505,7 @@ TEST_F(MainDlg, PeqBypassSavesFlattensAndRestoresTheGains)
 TEST_F(MainDlg, GraphBandChangeStoresTheBandAndEndsTheBypassShown)
 {
     Open();
-    Click(1079);   // PEQ Bypass of CH B engages (all flat already: saves the flat gains)
+    Click(kIdPeqBypass + 3);   // PEQ Bypass of CH B engages (all flat already: saves the flat gains)
     ClearQueue();
     g_BandTable[1].bands[2].freqHz.Set(123);
     g_BandTable[1].bands[2].gainCode.Set(150);
@@ -542,11 +519,11 @@ TEST_F(MainDlg, GraphBandChangeStoresTheBandAndEndsTheBypassShown)
     EXPECT_EQ(band.bwCode.Get(), 77);
     EXPECT_EQ(band.type, 0);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 5));
-    EXPECT_TRUE(ShowsImage(1079, 197));
-    Click(1079);   // pressing again saves the dragged gain and flattens all twelve
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 197));
+    Click(kIdPeqBypass + 3);   // pressing again saves the dragged gain and flattens all twelve
     EXPECT_EQ(g_SavedBandGains[1][2], 150);
     EXPECT_EQ(Block(1).bands[2].gainCode.Get(), 120);
-    EXPECT_TRUE(ShowsImage(1079, 198));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 198));
 }
 
 TEST_F(MainDlg, GraphBandChangeOutsideTheBandsIsIgnored)
@@ -563,13 +540,13 @@ TEST_F(MainDlg, FaderMessagesStoreTheInvertedPositionAndQueueEveryTime)
 {
     CQuendaDlg& dlg = Open();
     dlg.Fader(1)->SetPos(30);
-    PostWindowMessage(&dlg, WM_FADER_MOVING, 1043, 30);
+    PostWindowMessage(&dlg, WM_FADER_MOVING, kIdFader + 1, 30);
     QCoreApplication::sendPostedEvents(&dlg);
     EXPECT_EQ(Block(1).gain.Get(), 60);
-    EXPECT_EQ(Text(1041), "-20");
+    EXPECT_EQ(Text(kIdGainEdit + 1), "-20");
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
     ClearQueue();
-    PostWindowMessage(&dlg, WM_FADER_MOVED, 1043, 30);
+    PostWindowMessage(&dlg, WM_FADER_MOVED, kIdFader + 1, 30);
     QCoreApplication::sendPostedEvents(&dlg);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
 }
@@ -581,11 +558,11 @@ TEST_F(MainDlg, TimerTickLightsTheLampsFromTheMeterBytes)
     g_MeterBytes[1] = 0x80;
     dlg.OnTimer();
     for (int j = 0; j < 9; ++j) {
-        EXPECT_TRUE(dlg.Lamp(1056 + j)->IsLit()) << j;
-        EXPECT_FALSE(dlg.Lamp(1066 + j)->IsLit()) << j;
+        EXPECT_TRUE(dlg.Lamp(kIdLampA + j)->IsLit()) << j;
+        EXPECT_FALSE(dlg.Lamp(kIdLampB + j)->IsLit()) << j;
     }
-    EXPECT_FALSE(dlg.Lamp(1065)->IsLit());
-    EXPECT_TRUE(dlg.Lamp(1075)->IsLit());
+    EXPECT_FALSE(dlg.Lamp(kIdLampA + kOverloadLamp)->IsLit());
+    EXPECT_TRUE(dlg.Lamp(kIdLampB + kOverloadLamp)->IsLit());
 }
 
 TEST_F(MainDlg, NotchRefreshTouchesOnlyTheGraphs)
@@ -596,7 +573,7 @@ TEST_F(MainDlg, NotchRefreshTouchesOnlyTheGraphs)
         b.notches[0].freqHz.Set(1000);
     });
     dlg.OnDeviceRefresh(0, kRefreshNotches);
-    EXPECT_EQ(Text(1040), "0");
+    EXPECT_EQ(Text(kIdGainEdit), "0");
     EXPECT_EQ(g_BandTable[0].bands[kBandCount].freqHz.Get(), 1000);
 }
 
@@ -645,23 +622,23 @@ TEST_F(MainDlg, FullRefreshShowsEveryFieldAndAdoptsTheUnitLanguage)
     QCoreApplication::sendPostedEvents(&dlg);
     EXPECT_EQ(g_LanguageChinese.load(), 0);
     EXPECT_EQ(LabelText(dlg, 1090), "CH A");
-    EXPECT_EQ(Text(1041), "10");
+    EXPECT_EQ(Text(kIdGainEdit + 1), "10");
     EXPECT_EQ(dlg.Fader(1)->GetPos(), 0);
-    EXPECT_TRUE(ShowsImage(1047, 139));
-    EXPECT_EQ(Text(1032), "18");
-    EXPECT_EQ(Text(1033), "100ms");
-    EXPECT_EQ(Text(1034), "Atkx32");
-    EXPECT_EQ(Text(1035), "Inf:1");
-    EXPECT_EQ(ListText(1084), "OFF");
-    EXPECT_EQ(ListText(1102), "8Hz");
-    EXPECT_EQ(ListText(1104), "8");
-    EXPECT_EQ(ListText(1049), "Default");
-    EXPECT_EQ(ListText(1108), "2st Lock");
-    EXPECT_EQ(ListText(1110), "A&B Link");
+    EXPECT_TRUE(ShowsImage(kIdMute + 1, 139));
+    EXPECT_EQ(Text(CompEdit(1, kThreshold)), "18");
+    EXPECT_EQ(Text(CompEdit(1, kAttack)), "100ms");
+    EXPECT_EQ(Text(CompEdit(1, kRelease)), "Atkx32");
+    EXPECT_EQ(Text(CompEdit(1, kRatio)), "Inf:1");
+    EXPECT_EQ(ListText(kIdGateB), "OFF");
+    EXPECT_EQ(ListText(kIdShiftB), "8Hz");
+    EXPECT_EQ(ListText(kIdNotchCountB), "8");
+    EXPECT_EQ(ListText(kIdDetectSpeed), "Default");
+    EXPECT_EQ(ListText(kIdPanelLock), "2st Lock");
+    EXPECT_EQ(ListText(kIdChannelLink), "A&B Link");
     EXPECT_EQ(g_ChannelLinked.load(), 1);
-    EXPECT_TRUE(ShowsImage(1080, 194));
-    EXPECT_TRUE(ShowsImage(1079, 197));
-    EXPECT_TRUE(ShowsImage(1076, 198));
+    EXPECT_TRUE(ShowsImage(kIdNotchBypass + 3, 194));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 197));
+    EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
     EXPECT_EQ(g_SavedBandGains[1][0], 90);
     EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
 }
@@ -683,10 +660,10 @@ TEST_F(MainDlg, CodesOutsideTheirRangesShowHarmlessly)
         g_GlobalSettings.language = 5;   // any non-zero byte is Chinese
     }
     dlg.OnDeviceRefresh(0, kRefreshAll);
-    EXPECT_EQ(Text(1030), "200");
-    EXPECT_EQ(Text(1031), "250");
-    for (auto [id, raw] : {std::pair{1082, "99"}, std::pair{1086, "9"}, std::pair{1044, "40"},
-                           std::pair{1049, "7"}, std::pair{1108, "3"}}) {
+    EXPECT_EQ(Text(CompEdit(0, kRelease)), "200");
+    EXPECT_EQ(Text(CompEdit(0, kRatio)), "250");
+    for (auto [id, raw] : {std::pair{kIdGateA, "99"}, std::pair{kIdShiftA, "9"}, std::pair{kIdNotchCountA, "40"},
+                           std::pair{kIdDetectSpeed, "7"}, std::pair{kIdPanelLock, "3"}}) {
         EXPECT_EQ(ListIndex(id), -1) << id;
         EXPECT_EQ(dlg.List(id)->placeholderText(), raw) << id;
     }
@@ -694,7 +671,7 @@ TEST_F(MainDlg, CodesOutsideTheirRangesShowHarmlessly)
     ClearQueue();
     SetBlock(0, [](ChannelBlock& b) { b.freqShift = 2; });
     dlg.OnDeviceRefresh(0, kRefreshAll);
-    EXPECT_EQ(ListText(1086), "4Hz");
+    EXPECT_EQ(ListText(kIdShiftA), "4Hz");
 }
 
 TEST_F(MainDlg, FirstShowStartsTheLinkOnce)
@@ -712,7 +689,7 @@ TEST_F(MainDlg, ConnectButtonCallsTheLink)
 {
     int pressed = 0;
     Open({{}, [&pressed] { ++pressed; }, {}});
-    Click(1048);
+    Click(kIdConnect);
     EXPECT_EQ(pressed, 1);
 }
 
@@ -746,7 +723,7 @@ namespace {
 TEST_F(MainDlgFixture, LoadAndSaveButtonsRunThePresetDialogsModally)
 {
     Open();
-    for (auto [id, english] : {std::pair{1050, "Load"}, std::pair{1051, "Save"}}) {
+    for (auto [id, english] : {std::pair{kIdLoad, "Load"}, std::pair{kIdSave, "Save"}}) {
         QString title;
         bool modal = false;
         QTimer::singleShot(0, [&] {
@@ -769,13 +746,13 @@ namespace {
 TEST_F(MainDlgFixture, EditCommitsWhenTheFocusLeavesButNotForItsContextMenu)
 {
     Open();
-    m_dlg->Edit(1041)->setText("7");
+    m_dlg->Edit(kIdGainEdit + 1)->setText("7");
     QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
-    QCoreApplication::sendEvent(m_dlg->Edit(1041), &toMenu);
+    QCoreApplication::sendEvent(m_dlg->Edit(kIdGainEdit + 1), &toMenu);
     EXPECT_EQ(Block(1).gain.Get(), 80);
     EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
     QFocusEvent toOther(QEvent::FocusOut, Qt::MouseFocusReason);
-    QCoreApplication::sendEvent(m_dlg->Edit(1041), &toOther);
+    QCoreApplication::sendEvent(m_dlg->Edit(kIdGainEdit + 1), &toOther);
     EXPECT_EQ(Block(1).gain.Get(), 87);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
 }

@@ -143,9 +143,9 @@ TEST(Template102, GivesEveryControlOneIdAndFitsTheVisibleOnesInTheWindow)
     EXPECT_EQ(ids.size(), 91u);
     EXPECT_EQ(right, 682);    // the connect button
     EXPECT_EQ(bottom, 417);   // the CH B group boxes
-    ASSERT_NE(FindTemplateItem(1030), nullptr);
-    EXPECT_TRUE(FindTemplateItem(1030)->flags & kItemReadOnly);
-    EXPECT_TRUE(FindTemplateItem(1110)->flags & kItemHidden);
+    ASSERT_NE(FindTemplateItem(kIdCompEdit + 2), nullptr);   // CH A's compressor release
+    EXPECT_TRUE(FindTemplateItem(kIdCompEdit + 2)->flags & kItemReadOnly);
+    EXPECT_TRUE(FindTemplateItem(kIdChannelLink)->flags & kItemHidden);
     EXPECT_EQ(FindTemplateItem(4242), nullptr);
 }
 

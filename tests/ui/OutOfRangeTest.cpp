@@ -8,6 +8,7 @@
 #include "protocol/CommunicationReply.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/XPButton.h"
+#include "ui/main/QuendaDlgTemplate.h"
 #include "ui/presets/MemoryLoad.h"
 #include "ui/presets/PresetList.h"
 
@@ -85,15 +86,14 @@ protected:
 
     void ExpectShown(int channel, const FillCase& c)
     {
-        const int comp = 1028 + 4 * channel;
-        EXPECT_EQ(Text(1040 + channel), c.gain);
-        EXPECT_EQ(Text(comp), c.threshold);
-        EXPECT_EQ(Text(comp + 1), c.attack);
-        EXPECT_EQ(Text(comp + 2), c.release);
-        EXPECT_EQ(Text(comp + 3), c.ratio);
-        const int gate = channel == 0 ? 1082 : 1084;
-        const int shift = channel == 0 ? 1086 : 1102;
-        const int notchCount = channel == 0 ? 1044 : 1104;
+        EXPECT_EQ(Text(kIdGainEdit + channel), c.gain);
+        EXPECT_EQ(Text(CompEdit(channel, kThreshold)), c.threshold);
+        EXPECT_EQ(Text(CompEdit(channel, kAttack)), c.attack);
+        EXPECT_EQ(Text(CompEdit(channel, kRelease)), c.release);
+        EXPECT_EQ(Text(CompEdit(channel, kRatio)), c.ratio);
+        const int gate = channel == 0 ? kIdGateA : kIdGateB;
+        const int shift = channel == 0 ? kIdShiftA : kIdShiftB;
+        const int notchCount = channel == 0 ? kIdNotchCountA : kIdNotchCountB;
         for (auto [id, raw] : {std::pair{gate, c.gate}, std::pair{shift, c.shift}, std::pair{notchCount, c.notchCount}}) {
             EXPECT_EQ(ListIndex(id) == -1, *raw != '\0') << id;
             EXPECT_EQ(m_dlg->List(id)->placeholderText(), raw) << id;
@@ -114,7 +114,7 @@ TEST_P(OutOfRangeFill, RecallAndNotchTablesShowAsRawNumbers)
     EXPECT_FALSE(m_dlg->grab().isNull());
     m_dlg->OnTimer();
     for (auto [channel, meter] : {std::pair{0, c.even}, std::pair{1, c.odd}}) {
-        const int bottom = channel == 0 ? 1056 : 1066;
+        const int bottom = channel == 0 ? kIdLampA : kIdLampB;
         EXPECT_EQ(m_dlg->Lamp(bottom)->IsLit(), (meter & 0x7F) >= 2) << channel;
         EXPECT_EQ(m_dlg->Lamp(bottom + 8)->IsLit(), (meter & 0x7F) >= 57) << channel;
         EXPECT_EQ(m_dlg->Lamp(bottom + kOverloadLamp)->IsLit(), (meter & 0x80) != 0) << channel;
@@ -123,9 +123,9 @@ TEST_P(OutOfRangeFill, RecallAndNotchTablesShowAsRawNumbers)
         SCOPED_TRACE(channel);
         ExpectShown(channel, c);
     }
-    EXPECT_EQ(ListIndex(1049), -1);
-    EXPECT_EQ(m_dlg->List(1049)->placeholderText(), c.speed);
-    EXPECT_TRUE(ShowsImage(1046, c.even != 0 ? 139 : 140));   // any non-zero mute byte is muted
+    EXPECT_EQ(ListIndex(kIdDetectSpeed), -1);
+    EXPECT_EQ(m_dlg->List(kIdDetectSpeed)->placeholderText(), c.speed);
+    EXPECT_TRUE(ShowsImage(kIdMute, c.even != 0 ? 139 : 140));   // any non-zero mute byte is muted
     EXPECT_TRUE(m_messages.empty());
 }
 
@@ -151,10 +151,10 @@ TEST_F(OutOfRange, RandomRecallsNeverLeaveTheWindowBroken)
         FeedUnitState(blocks);
         m_dlg->grab();
         const ChannelBlock a = Block(0);
-        EXPECT_EQ(Text(1040), QString::number(a.gain.Get() - 80)) << round;
-        EXPECT_EQ(Text(1031), a.compRatio == 127 ? QString("Inf:1")
-                              : a.compRatio > 127 ? QString::number(a.compRatio)
-                                                  : QString::number(a.compRatio + 1) + ":1")
+        EXPECT_EQ(Text(kIdGainEdit), QString::number(a.gain.Get() - 80)) << round;
+        EXPECT_EQ(Text(CompEdit(0, kRatio)), a.compRatio == 127 ? QString("Inf:1")
+                                             : a.compRatio > 127 ? QString::number(a.compRatio)
+                                                                 : QString::number(a.compRatio + 1) + ":1")
             << round;
     }
 }
@@ -178,11 +178,11 @@ TEST_F(OutOfRangeSetup, GlobalBytesOutsideTheirCodesShowAsPlaceholders)
 {
     for (const std::uint8_t code : {std::uint8_t{0xFF}, std::uint8_t{0x80}, std::uint8_t{3}}) {
         FeedSetup(SetupReply(code, {}));
-        EXPECT_EQ(ListIndex(1108), -1) << int(code);
-        EXPECT_EQ(m_dlg->List(1108)->placeholderText(), QString::number(code));
+        EXPECT_EQ(ListIndex(kIdPanelLock), -1) << int(code);
+        EXPECT_EQ(m_dlg->List(kIdPanelLock)->placeholderText(), QString::number(code));
         EXPECT_EQ(g_LanguageChinese.load(), 1);   // any non-zero byte is Chinese
         EXPECT_EQ(g_ChannelLinked.load(), 0);
-        EXPECT_EQ(m_dlg->List(1110)->currentIndex(), 0);
+        EXPECT_EQ(m_dlg->List(kIdChannelLink)->currentIndex(), 0);
         EXPECT_FALSE(m_dlg->grab().isNull());
     }
 }

@@ -8,7 +8,9 @@
 #include "ui/controls/ControlId.h"
 #include "ui/controls/MessageBox.h"
 #include "ui/main/SchedulerPump.h"
+#include "ui/presets/PresetDlg.h"
 #include "ui/presets/PresetList.h"
+#include "ui/presets/SaveDlg.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -143,18 +145,18 @@ protected:
     {
         std::string edited;
         const bool opened = WithModal([&] { DoubleClickRow(list, n - 1); }, [&](QWidget* nameDlg) {
-            auto* edit = qobject_cast<QLineEdit*>(FindControl(nameDlg, 1028));
+            auto* edit = qobject_cast<QLineEdit*>(FindControl(nameDlg, IDC_PRESET_NAME));
             ASSERT_NE(edit, nullptr);
             m_renameShown = edit->text().toStdString();
             if (typed == nullptr) {
-                ClickButton(nameDlg, 2);
+                ClickButton(nameDlg, IDCANCEL);
                 return;
             }
             edit->selectAll();
             QTest::keyClick(edit, Qt::Key_Delete);
             TypeText(edit, QString::fromUtf8(typed));
             edited = edit->text().toStdString();
-            ClickButton(nameDlg, 1);
+            ClickButton(nameDlg, IDOK);
         });
         EXPECT_TRUE(opened);
         return edited;
