@@ -1,11 +1,11 @@
 // The commands run without a window: in this process over simulated units
 // whose clocks the test drives (round trips, backups under faults, refusals),
 // and as the real program with --demo (each command's exit code and its line).
+#include "WindowOverLink.h"
+
 #include "model/ProcessState.h"
 #include "protocol/Communication.h"
-#include "transport/HidBackendSimulated.h"
 #include "ui/main/QuendaHeadless.h"
-#include "ui/main/SchedulerPump.h"
 #include "ui/settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -79,20 +79,6 @@ protected:
 
     QString File(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
-    static void Settle(CSimulatedHidBackend& sim)
-    {
-        for (int i = 0; i < 50; ++i) {
-            const int before = sim.WritesStarted(0);
-            if (g_DeviceOpen.load() == 1) {
-                ASSERT_TRUE(sim.WaitUntilReaderIdle(std::chrono::seconds(2)));
-            }
-            QCoreApplication::sendPostedEvents();
-            CSchedulerPump::Instance().Pump();
-            if (sim.WritesStarted(0) == before)
-                return;
-        }
-    }
-
     // One command as `quenda COMMAND FILE` runs it, the 100 ms ticks of the
     // program and of the unit driven here; every run starts as a new process would.
     static Ran RunCommand(CSimulatedHidBackend& sim, QuendaCommand command, const QString& file = QString())
@@ -108,7 +94,7 @@ protected:
             CQuendaHeadless headless(sim, options, outStream, errStream);
             headless.Start();
             for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
-                Settle(sim);
+                SettleLink(sim);
                 headless.Tick();
                 sim.Tick();
             }

@@ -15,6 +15,21 @@
 #include <chrono>
 #include <memory>
 
+// Whatever the reader delivered, and what the replies let go out, until the link is quiet.
+inline void SettleLink(CSimulatedHidBackend& backend)
+{
+    for (int i = 0; i < 50; ++i) {
+        const int before = backend.WritesStarted(0);
+        if (g_DeviceOpen.load() == 1) {
+            ASSERT_TRUE(backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
+        }
+        QCoreApplication::sendPostedEvents();
+        CSchedulerPump::Instance().Pump();
+        if (backend.WritesStarted(0) == before)
+            return;
+    }
+}
+
 class WindowOverLinkTest : public MainDlgFixture {
 protected:
     void SetUp() override
@@ -38,20 +53,7 @@ protected:
         return dlg;
     }
 
-    // Whatever the reader delivered, and what the replies let go out, until the link is quiet.
-    void Settle()
-    {
-        for (int i = 0; i < 50; ++i) {
-            const int before = m_backend.WritesStarted(0);
-            if (g_DeviceOpen.load() == 1) {
-                ASSERT_TRUE(m_backend.WaitUntilReaderIdle(std::chrono::seconds(2)));
-            }
-            QCoreApplication::sendPostedEvents();
-            CSchedulerPump::Instance().Pump();
-            if (m_backend.WritesStarted(0) == before)
-                return;
-        }
-    }
+    void Settle() { SettleLink(m_backend); }
 
     // One timer tick of the window and of the unit, then the replies.
     void Tick(int ticks = 1)
