@@ -264,14 +264,13 @@ bool CFilter::Move(PlotPoint pt)
 
 void CFilter::BeginWidth(PlotPoint) {}
 
-bool CFilter::MoveWidth(PlotPoint pt)
+bool CFilter::MoveWidth(PlotPoint pt, WidthHandle handle)
 {
-    if (m_pBand == nullptr || (!m_bDragLeft && !m_bDragRight))
+    if (m_pBand == nullptr)
         return true;
     const double fp = PlotXToFreq(pt.x - kPlotInsetX, m_plotW);
     const double f = BandFreqHz();
-    // the left handle wins when both drag flags are set
-    const double ratio = m_bDragLeft ? f / fp : fp / f;
+    const double ratio = handle == WidthHandle::Left ? f / fp : fp / f;
     const double b = std::clamp(std::log10(ratio) / std::log10(2.0), kMinBwOct, kMaxBwOct);
     m_bwOct = b;
     m_pBand->bwCode.Set(static_cast<std::int16_t>(OctavesToBwCode(b)));

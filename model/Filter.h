@@ -42,6 +42,9 @@ void ComputePeakResponse(double hz, double gainDb, double octaves, Response& out
 // than 12 dB/Oct is drawn as 6 dB/Oct, a type other than 2 as a low shelf.
 void ComputeShelfResponse(int type, int option, double hz, double gainDb, Response& out);
 
+// The two width handles of a parametric band, below and above its centre frequency.
+enum class WidthHandle { Left, Right };
+
 class CFilter {
 public:
     CFilter() = default;
@@ -76,7 +79,8 @@ public:
     void BeginMove(PlotPoint pt);
     bool Move(PlotPoint pt);
     void BeginWidth(PlotPoint pt);
-    bool MoveWidth(PlotPoint pt);
+    // The octaves between the centre frequency and the pointer's, seen from the dragged handle.
+    bool MoveWidth(PlotPoint pt, WidthHandle handle);
 
     const Response& GetResponse() const { return m_response; }
     // Point 0 and point 242 lie on the 0 dB line at the plot's edges, 1..241 on the response.
@@ -88,14 +92,6 @@ public:
     PlotPoint DragOffset() const { return m_dragOffset; }
     int PlotWidth() const { return m_plotW; }
     int PlotHeight() const { return m_plotH; }
-
-    // Interaction flags: written by the graph only, read by the drag steps.
-    int m_bHoverCentre = 0;
-    int m_bHoverLeft = 0;
-    int m_bHoverRight = 0;
-    int m_bDragCentre = 0;
-    int m_bDragLeft = 0;
-    int m_bDragRight = 0;
 
 private:
     // Band values limited to the ranges the response and the plot are defined for;

@@ -167,30 +167,12 @@ TEST_F(BandFixture, MoveWidthIsLimitedToThreeOctavesAndToOneTwentieth)
     };
     for (const auto& c : cases) {
         Bind(MakeBand(1000, 180, 32));
-        band.m_bDragLeft = c.left;
-        band.m_bDragRight = !c.left;
         band.BeginWidth({c.pointerX, 0});
-        EXPECT_TRUE(band.MoveWidth({c.pointerX, 0}));
+        EXPECT_TRUE(band.MoveWidth({c.pointerX, 0}, c.left ? WidthHandle::Left : WidthHandle::Right));
         EXPECT_EQ(c.bwCode, rec.bwCode.Get()) << "x " << c.pointerX << (c.left ? " left" : " right");
         EXPECT_EQ(1000, rec.freqHz.Get());
         EXPECT_EQ(180, rec.gainCode.Get());
     }
-}
-
-TEST_F(BandFixture, MoveWidthWithoutADragChangesNothing)
-{
-    Bind(MakeBand(1000, 180, 32));
-    EXPECT_TRUE(band.MoveWidth({700, 0}));
-    EXPECT_EQ(32, rec.bwCode.Get());
-}
-
-TEST_F(BandFixture, LeftHandleWinsWhenBothDragFlagsAreSet)
-{
-    Bind(MakeBand(1000, 180, 32));
-    band.m_bDragLeft = 1;
-    band.m_bDragRight = 1;
-    EXPECT_TRUE(band.MoveWidth({700, 0}));
-    EXPECT_EQ(0, rec.bwCode.Get());
 }
 
 TEST_F(BandFixture, UnknownTypeIsDrawnAsAPeakingBandAndKeepsItsCode)

@@ -164,17 +164,15 @@ TEST_F(Equalizers, NotchShapesOnlyTheSecondCurve)
     EXPECT_EQ(60, g_BandTable[1].bands[16].gainCode.Get());
 }
 
-TEST_F(Equalizers, ReloadKeepsFiltersNumbersFlagsAndColours)
+TEST_F(Equalizers, ReloadKeepsFiltersNumbersAndColours)
 {
     CKTVEQ& eq = g_Equalizers[0];
     CFilter* band3 = &eq.GetAt(2);
-    band3->m_bDragCentre = 1;
     g_BandTable[0].pass.hpfHz.Set(500);
     g_BandTable[0].pass.lpfHz.Set(900);
     SetImageBand(0, 2, 250, 90);
     ReloadEqualizers();
     EXPECT_EQ(band3, &eq.GetAt(2));
-    EXPECT_EQ(1, band3->m_bDragCentre);
     EXPECT_EQ(250, band3->CurrentFreq());
     EXPECT_EQ("EQ3\nF:250Hz  Q:3.889  G:-3.0dB", band3->Describe());
     EXPECT_EQ(20, g_BandTable[0].pass.hpfHz.Get());

@@ -22,11 +22,16 @@ std::vector<Posted> Dragged(int band, int channel, std::size_t steps = 1)
 
 class GraphInteraction : public GraphFixture {
 protected:
+    PlotPoint WidthHandleCentre(int index, bool left)
+    {
+        return (left ? Band(index).WidthRectL() : Band(index).WidthRectR()).Centre();
+    }
+
     // Selects band index by its centre handle, then hovers the given width handle.
     void HoverWidthHandle(int index, bool left)
     {
         Hover(HandleCentre(index));
-        Hover((left ? Band(index).WidthRectL() : Band(index).WidthRectR()).Centre());
+        Hover(WidthHandleCentre(index, left));
     }
 };
 
@@ -44,7 +49,7 @@ TEST_F(GraphInteraction, OverlappingHandlesSelectTheLowerBand)
     EXPECT_EQ(Graph().SelectedBand(), &Band(2));
     EXPECT_EQ(Graph().SelectedIndex(), 2);
     EXPECT_TRUE(Graph().IsHovering());
-    EXPECT_EQ(Band(2).m_bHoverCentre, 1);
+    EXPECT_EQ(Graph().HoveredHandle(), BandHandle::Centre);
     EXPECT_EQ(Graph().cursor().shape(), Qt::SizeAllCursor);
 }
 
@@ -65,6 +70,74 @@ TEST_F(GraphInteraction, TheSelectedBandsOwnHandleWinsOverALowerBand)
     EXPECT_EQ(Graph().SelectedBand(), &Band(4));
     EXPECT_EQ(Graph().SelectedIndex(), 4);
 }
+
+TEST_F(GraphInteraction, WithoutASelectionNoHandleIsHit)
+{
+    const PlotPoint centre = HandleCentre(kBand8);
+    EXPECT_EQ(Graph().HandleAt(centre), BandHandle::None);
+    Hover(centre);
+    EXPECT_EQ(Graph().HandleAt(centre), BandHandle::Centre);
+}
+
+struct HitCase {
+    const char* where;
+    int bwCode;
+    PlotPoint (*at)(const CFilter& band);
+    int handlesThere;   // how many of the band's three handles contain the point
+    BandHandle hit;
+};
+
+void PrintTo(const HitCase& c, std::ostream* os) { *os << c.where; }
+
+PlotPoint TopLeftOfBoth(const PlotRect& a, const PlotRect& b)
+{
+    return {std::max(a.left, b.left), std::max(a.top, b.top)};
+}
+
+// On a graph 200 pixels wide, where a band of the narrowest width has its width handles over
+// the edges of its centre handle.
+class GraphHitTest : public GraphInteraction, public testing::WithParamInterface<HitCase> {};
+
+TEST_P(GraphHitTest, TriesTheCentreFirstThenLeftThenRight)
+{
+    const HitCase& c = GetParam();
+    m_graph->resize(200, kGraphHeight);
+    m_graph->SetPlotLayout();
+    SetBand(0, 40, 150, c.bwCode);
+    Hover(HandleCentre(0));
+    ASSERT_EQ(Graph().SelectedIndex(), 0);
+    const CFilter& band = Band(0);
+    const PlotPoint p = c.at(band);
+    const int there = int{band.HandleRect().Contains(p)} + int{band.WidthRectL().Contains(p)}
+        + int{band.WidthRectR().Contains(p)};
+    ASSERT_EQ(there, c.handlesThere) << c.where;
+
+    EXPECT_EQ(Graph().HandleAt(p), c.hit) << c.where;
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, GraphHitTest, testing::Values(
+    HitCase{"centre handle", 32, [](const CFilter& b) { return b.HandleRect().Centre(); }, 1, BandHandle::Centre},
+    HitCase{"left width handle", 32, [](const CFilter& b) { return b.WidthRectL().Centre(); }, 1,
+            BandHandle::LeftWidth},
+    HitCase{"right width handle", 32, [](const CFilter& b) { return b.WidthRectR().Centre(); }, 1,
+            BandHandle::RightWidth},
+    HitCase{"centre handle's top left pixel", 32,
+            [](const CFilter& b) { return PlotPoint{b.HandleRect().left, b.HandleRect().top}; }, 1,
+            BandHandle::Centre},
+    HitCase{"just right of the centre handle", 32,
+            [](const CFilter& b) { return PlotPoint{b.HandleRect().right, b.HandleRect().top}; }, 0,
+            BandHandle::None},
+    HitCase{"just below the right width handle", 32,
+            [](const CFilter& b) { return PlotPoint{b.WidthRectR().left, b.WidthRectR().bottom}; }, 0,
+            BandHandle::None},
+    HitCase{"empty plot", 32, [](const CFilter&) { return PlotPoint{150, 250}; }, 0, BandHandle::None},
+    HitCase{"centre over left width handle", 0,
+            [](const CFilter& b) { return TopLeftOfBoth(b.HandleRect(), b.WidthRectL()); }, 2,
+            BandHandle::Centre},
+    HitCase{"centre over right width handle", 0,
+            [](const CFilter& b) { return TopLeftOfBoth(b.HandleRect(), b.WidthRectR()); }, 2,
+            BandHandle::Centre}
+));
 
 TEST_F(GraphInteraction, MovingAwayKeepsTheSelectionAndShowsTheArrow)
 {
@@ -104,7 +177,7 @@ TEST_P(GraphCentreDrag, PutsFrequencyAndGainIntoTheBandRecord)
 
     EXPECT_EQ(Record(kBand8).freqHz.Get(), c.freqHz);
     EXPECT_EQ(Record(kBand8).gainCode.Get(), c.gainCode);
-    EXPECT_EQ(Band(kBand8).m_bDragCentre, 0);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
     EXPECT_EQ(m_parent.Take(), Dragged(kBand8, 0));
 }
 
@@ -146,8 +219,7 @@ TEST_P(GraphWidthDrag, PastTheCentreGivesTheNarrowestBand)
     EXPECT_EQ(Record(kBand8).freqHz.Get(), 1000);
     EXPECT_EQ(m_parent.Take(), BandChanged(kBand8, 0));
     Release(past);
-    EXPECT_EQ(Band(kBand8).m_bDragLeft, 0);
-    EXPECT_EQ(Band(kBand8).m_bDragRight, 0);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
 }
 
 INSTANTIATE_TEST_SUITE_P(LeftAndRight, GraphWidthDrag, testing::Bool());
@@ -168,21 +240,128 @@ TEST_F(GraphInteraction, WidthDragPausesOverTheCentreHandle)
     EXPECT_EQ(Record(kBand8).bwCode.Get(), 0);
 }
 
+enum class Crossed { Centre, OtherWidthHandle };
+
+struct WidthCrossing {
+    bool left;           // which width handle is dragged
+    Crossed over;        // the handle the pointer then passes over
+    bool followsOver;    // the step onto that handle changes the width
+    bool goesOn;         // a later step off every handle still changes the width
+};
+
+void PrintTo(const WidthCrossing& c, std::ostream* os)
+{
+    *os << (c.left ? "left" : "right") << " width drag over the "
+        << (c.over == Crossed::Centre ? "centre" : "other width handle");
+}
+
+class GraphWidthCrossing : public GraphInteraction, public testing::WithParamInterface<WidthCrossing> {};
+
+TEST_P(GraphWidthCrossing, DragAcrossAnotherHandle)
+{
+    const WidthCrossing& c = GetParam();
+    const int outward = c.left ? -1 : 1;
+    HoverWidthHandle(kBand8, c.left);
+    const PlotPoint handle = WidthHandleCentre(kBand8, c.left);
+    Press(handle);
+    DragTo({handle.x + 100 * outward, handle.y});
+    const int wide = Record(kBand8).bwCode.Get();
+    ASSERT_GT(wide, 32);
+
+    DragTo(c.over == Crossed::Centre ? HandleCentre(kBand8) : WidthHandleCentre(kBand8, !c.left));
+    const int over = Record(kBand8).bwCode.Get();
+    EXPECT_EQ(over != wide, c.followsOver);
+
+    const PlotPoint off{handle.x + 50 * outward, handle.y};
+    DragTo(off);
+    EXPECT_EQ(Record(kBand8).bwCode.Get() != over, c.goesOn);
+    m_parent.Take();
+    Release(off);
+    const std::vector<Posted> end{{WM_GRAPH_DRAG_DONE, kBand8, 0}};
+    EXPECT_EQ(m_parent.Take(), c.goesOn ? end : std::vector<Posted>{}) << "only a drag still going ends";
+}
+
+// Passing the centre pauses a width drag; of the two width handles, the left one ends a drag of
+// the right one, while a left drag over the right handle keeps following the pointer.
+INSTANTIATE_TEST_SUITE_P(Handles, GraphWidthCrossing, testing::Values(
+    WidthCrossing{true, Crossed::Centre, false, true},
+    WidthCrossing{false, Crossed::Centre, false, true},
+    WidthCrossing{true, Crossed::OtherWidthHandle, true, true},
+    WidthCrossing{false, Crossed::OtherWidthHandle, false, false}
+));
+
 TEST_F(GraphInteraction, ShelvingBandStartsNoWidthDrag)
 {
     SetBand(kBand8, 1000, 150, 32, FILTER_LOW_SHELF);
     HoverWidthHandle(kBand8, true);
     ASSERT_TRUE(Graph().IsHovering());
-    ASSERT_EQ(Band(kBand8).m_bHoverLeft, 1);
+    ASSERT_EQ(Graph().HoveredHandle(), BandHandle::LeftWidth);
     const PlotPoint handle = Band(kBand8).WidthRectL().Centre();
 
     Press(handle);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
     DragTo({handle.x - 100, handle.y});
     Release({handle.x - 100, handle.y});
 
     EXPECT_EQ(Record(kBand8).bwCode.Get(), 32);
-    EXPECT_EQ(Band(kBand8).m_bDragLeft, 0);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
     EXPECT_TRUE(m_parent.Take().empty());
+}
+
+class GraphReleaseOnAHandle : public GraphInteraction, public testing::WithParamInterface<BandHandle> {};
+
+// After a release the pointer counts as over no handle: a press before it moves grabs nothing.
+TEST_P(GraphReleaseOnAHandle, LeavesNoHandleToGrabUntilThePointerMoves)
+{
+    const BandHandle handle = GetParam();
+    Hover(HandleCentre(kBand8));
+    const PlotPoint p = handle == BandHandle::Centre ? HandleCentre(kBand8)
+                                                      : WidthHandleCentre(kBand8, handle == BandHandle::LeftWidth);
+    Hover(p);
+    ASSERT_TRUE(Graph().IsHovering());
+    ASSERT_EQ(Graph().HoveredHandle(), handle);
+    Press(p);
+    ASSERT_EQ(Graph().DraggedHandle(), handle);
+    Release(p);
+    EXPECT_FALSE(Graph().IsHovering());
+    EXPECT_EQ(Graph().HoveredHandle(), BandHandle::None);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
+    EXPECT_EQ(Graph().cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(m_parent.Take(), (std::vector<Posted>{{WM_GRAPH_DRAG_DONE, kBand8, 0}}));
+
+    const BandTable before = g_BandTable[0];
+    Press(p);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
+    DragTo({p.x + 60, p.y + 30});
+    Release({p.x + 60, p.y + 30});
+
+    EXPECT_EQ(std::memcmp(&before, &g_BandTable[0], sizeof before), 0);
+    EXPECT_TRUE(m_parent.Take().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Handles, GraphReleaseOnAHandle,
+                         testing::Values(BandHandle::Centre, BandHandle::LeftWidth, BandHandle::RightWidth));
+
+// The unit's state may replace the bands between two drag steps; the drag goes on from the pointer.
+TEST_F(GraphInteraction, AReloadBetweenDragStepsKeepsTheDrag)
+{
+    const PlotPoint centre = HandleCentre(kBand8);
+    Hover(centre);
+    Press(centre);
+    DragTo({centre.x + 20, centre.y});
+    {
+        ImageLock lock(g_ImageMutex);
+        g_ChannelBlocks[0].bands[kBand8].freqHz.Set(250);
+    }
+    ReloadEqualizers();
+    ASSERT_EQ(Record(kBand8).freqHz.Get(), 250);
+
+    DragTo({centre.x + 40, centre.y});
+    Release({centre.x + 40, centre.y});
+
+    EXPECT_EQ(Record(kBand8).freqHz.Get(), 1461);
+    EXPECT_EQ(Record(kBand8).gainCode.Get(), 120);
+    EXPECT_EQ(m_parent.Take(), Dragged(kBand8, 0, 2));
 }
 
 // Every drag step that changes the band is reported at once; the scheduler
@@ -283,7 +462,29 @@ TEST_F(GraphInteraction, AMoveWithoutTheButtonEndsALostDrag)
     Hover({centre.x + 120, centre.y + 60});
 
     EXPECT_EQ(Record(kBand8).freqHz.Get(), dragged);
-    EXPECT_EQ(Band(kBand8).m_bDragCentre, 0);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
+}
+
+// A band picked after the channel is attached again starts with no drag of its own.
+TEST_F(GraphInteraction, AttachingTheChannelAgainDropsTheDrag)
+{
+    const PlotPoint centre = HandleCentre(kBand8);
+    Hover(centre);
+    Press(centre);
+    DragTo({centre.x + 20, centre.y});
+    m_graph->AttachChannel(0);
+    EXPECT_EQ(Graph().DraggedHandle(), BandHandle::None);
+    m_parent.Take();
+    const BandParams before = Record(2);
+
+    const PlotPoint other = HandleCentre(2);
+    Hover(other);
+    ASSERT_EQ(Graph().SelectedIndex(), 2);
+    DragTo({other.x, other.y + 40});
+    Release({other.x, other.y + 40});
+
+    EXPECT_EQ(std::memcmp(&before, &Record(2), sizeof before), 0);
+    EXPECT_TRUE(m_parent.Take().empty());
 }
 
 TEST_F(GraphInteraction, WithoutAParentNothingIsReported)

@@ -13,7 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <vector>
+
+inline void PrintTo(BandHandle handle, std::ostream* os)
+{
+    constexpr const char* kNames[] = {"None", "Centre", "LeftWidth", "RightWidth"};
+    *os << kNames[static_cast<int>(handle)];
+}
 
 namespace graphtest {
 

@@ -49,6 +49,9 @@ void CFStatic::AttachChannel(int channel)
         return;
     m_pEq = &g_Equalizers[channel];
     m_pSelBand = nullptr;
+    // a band's hover and drag end with its selection
+    m_hovered = BandHandle::None;
+    m_dragged = BandHandle::None;
     m_nChannel = channel;
     m_bActive = 1;
     Redraw();

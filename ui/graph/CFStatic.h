@@ -24,6 +24,9 @@ constexpr int kPlotMarginTop = kPlotInsetY;
 constexpr int kPlotMarginRight = 10;
 constexpr int kPlotMarginBottom = 20;
 
+// The selected band's handles that the pointer can hover and drag.
+enum class BandHandle { None, Centre, LeftWidth, RightWidth };
+
 class CFStatic : public QWidget {
     Q_OBJECT
 
@@ -48,7 +51,13 @@ public:
     int Channel() const { return m_nChannel; }
     CFilter* SelectedBand() const { return m_pSelBand; }
     int SelectedIndex() const { return m_nSelIndex; }
-    bool IsHovering() const { return m_bHover != 0; }
+    bool IsHovering() const { return m_bHover; }
+    // The selected band's handle under p, the centre tried first; None without a selection.
+    BandHandle HandleAt(PlotPoint p) const;
+    // The handle last found under the pointer (kept while its drag leaves it, cleared by a
+    // release) and the handle being dragged.
+    BandHandle HoveredHandle() const { return m_hovered; }
+    BandHandle DraggedHandle() const { return m_dragged; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,10 +68,10 @@ protected:
 
 private:
     // Interaction (CFStaticMouse.cpp).
-    int OnPointerMove(PlotPoint p);
+    bool OnPointerMove(PlotPoint p);
+    void HoverHandle(BandHandle handle, PlotPoint p);
     bool PickBandAt(PlotPoint p);
-    void DragCentre(PlotPoint p);
-    void DragWidth(PlotPoint p);
+    void StepDrag(PlotPoint p);
     void OnButtonPress(PlotPoint p);
     void OnButtonRelease();
     bool IsDragging() const;
@@ -86,7 +95,9 @@ private:
     int m_gridX[kGraphGridCount] = {};
     PlotRect m_rcClient;
     PlotRect m_rcPlot;
-    int m_bHover = 0;
+    BandHandle m_hovered = BandHandle::None;
+    BandHandle m_dragged = BandHandle::None;
+    bool m_bHover = false;   // the pointer is on a handle: the drag cursor shows
     int m_bChanged = 0;
     int m_nSelIndex = 0;
     int m_bActive = 0;

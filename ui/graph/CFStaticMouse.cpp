@@ -14,24 +14,16 @@ PlotPoint ToPlotPoint(const QPointF& position)
     return {static_cast<int>(std::floor(position.x())), static_cast<int>(std::floor(position.y()))};
 }
 
-// Which of a band's three handles lie under the pointer.
-struct HandleHits {
-    bool centre;
-    bool left;
-    bool right;
+// The handles in the order the pointer is tried against them.
+struct HandleArea {
+    BandHandle handle;
+    const PlotRect& (CFilter::*rect)() const;
 };
-
-HandleHits HitTest(const CFilter& band, PlotPoint p)
-{
-    return {band.HandleRect().Contains(p), band.WidthRectL().Contains(p), band.WidthRectR().Contains(p)};
-}
-
-void SetHover(CFilter& band, int centre, int left, int right)
-{
-    band.m_bHoverCentre = centre;
-    band.m_bHoverLeft = left;
-    band.m_bHoverRight = right;
-}
+constexpr HandleArea kHandleOrder[] = {
+    {BandHandle::Centre, &CFilter::HandleRect},
+    {BandHandle::LeftWidth, &CFilter::WidthRectL},
+    {BandHandle::RightWidth, &CFilter::WidthRectR},
+};
 
 }  // namespace
 
@@ -69,48 +61,50 @@ void CFStatic::mouseReleaseEvent(QMouseEvent* event)
     UpdateCursor();
 }
 
-// The rules are tried in order; the selected band's own handles win over every other band's.
-int CFStatic::OnPointerMove(PlotPoint p)
+BandHandle CFStatic::HandleAt(PlotPoint p) const
 {
-    if (CFilter* s = m_pSelBand) {
-        const HandleHits hit = HitTest(*s, p);
-        if (!hit.centre && s->m_bDragCentre) {
-            DragCentre(p);
-            return 0;
-        }
-        if (hit.centre) {
-            SetHover(*s, 1, 0, 0);
-            if (s->m_bDragCentre)
-                DragCentre(p);
-            return 1;
-        }
-        if (!hit.left && s->m_bDragLeft) {
-            DragWidth(p);
-            return 0;
-        }
-        if (hit.left) {
-            SetHover(*s, 0, 1, 0);
-            s->m_bDragRight = 0;
-            if (s->m_bDragLeft)
-                DragWidth(p);
-            return 1;
-        }
-        if (!hit.right && s->m_bDragRight) {
-            DragWidth(p);
-            return 0;
-        }
-        if (hit.right) {
-            SetHover(*s, 0, 0, 1);
-            s->m_bDragLeft = 0;
-            if (s->m_bDragRight)
-                DragWidth(p);
-            return 1;
+    if (m_pSelBand != nullptr) {
+        for (const HandleArea& area : kHandleOrder) {
+            if ((m_pSelBand->*area.rect)().Contains(p))
+                return area.handle;
         }
     }
-    return PickBandAt(p) ? 1 : 0;
+    return BandHandle::None;
+}
+
+// The selected band's handles are tried in order: the pointer on one hovers it, otherwise a drag
+// of it follows the pointer. A drag thus goes on over the handles after its own and stops at those
+// before it. Only off all of them, with nothing dragged, can the pointer pick another band.
+bool CFStatic::OnPointerMove(PlotPoint p)
+{
+    if (m_pSelBand != nullptr) {
+        const BandHandle hit = HandleAt(p);
+        for (const HandleArea& area : kHandleOrder) {
+            if (hit == area.handle) {
+                HoverHandle(area.handle, p);
+                return true;
+            }
+            if (m_dragged == area.handle) {
+                StepDrag(p);
+                return false;
+            }
+        }
+    }
+    return PickBandAt(p);
+}
+
+// Over the centre a width drag only pauses; over a width handle a drag of the other one ends.
+void CFStatic::HoverHandle(BandHandle handle, PlotPoint p)
+{
+    m_hovered = handle;
+    if (handle != BandHandle::Centre && m_dragged != handle)
+        m_dragged = BandHandle::None;
+    if (m_dragged == handle)
+        StepDrag(p);
 }
 
 // Only the parametric bands can be picked; the lowest band number wins where handles overlap.
+// A pick happens only while nothing is dragged, so the new band starts with its centre hovered.
 bool CFStatic::PickBandAt(PlotPoint p)
 {
     const int last = std::min(g_LastPeqBand, m_pEq->GetSize() - 1);
@@ -119,7 +113,7 @@ bool CFStatic::PickBandAt(PlotPoint p)
         if (!band.HandleRect().Contains(p))
             continue;
         m_pSelBand = &band;
-        band.m_bHoverCentre = 1;
+        m_hovered = BandHandle::Centre;
         m_nSelIndex = i;
         Redraw();
         return true;
@@ -127,40 +121,33 @@ bool CFStatic::PickBandAt(PlotPoint p)
     return false;
 }
 
-void CFStatic::DragCentre(PlotPoint p)
+void CFStatic::StepDrag(PlotPoint p)
 {
-    m_bChanged = m_pSelBand->Move(p);
+    CFilter& band = *m_pSelBand;
+    if (m_dragged == BandHandle::Centre)
+        m_bChanged = band.Move(p);
+    else
+        m_bChanged = band.MoveWidth(p, m_dragged == BandHandle::LeftWidth ? WidthHandle::Left : WidthHandle::Right);
     if (m_bChanged) {
         Redraw();
         ReportChange();
     }
 }
 
-void CFStatic::DragWidth(PlotPoint p)
-{
-    m_bChanged = m_pSelBand->MoveWidth(p);
-    if (m_bChanged) {
-        Redraw();
-        ReportChange();
-    }
-}
-
+// Grabs the hovered handle; only a peaking band's width handles can be grabbed.
 void CFStatic::OnButtonPress(PlotPoint p)
 {
     if (!m_bHover || m_pSelBand == nullptr)
         return;
-    CFilter& s = *m_pSelBand;
-    if (s.m_bHoverCentre) {
-        s.m_bDragCentre = 1;
-        s.BeginMove(p);
-    } else if (s.GetType() == FILTER_PEAK) {
-        if (s.m_bHoverLeft)
-            s.m_bDragLeft = 1;
-        else if (s.m_bHoverRight)
-            s.m_bDragRight = 1;
+    if (m_hovered == BandHandle::Centre) {
+        m_dragged = BandHandle::Centre;
+        m_pSelBand->BeginMove(p);
+    } else if (m_hovered != BandHandle::None && m_pSelBand->GetType() == FILTER_PEAK) {
+        m_dragged = m_hovered;
     }
 }
 
+// Lets go of the hovered handle: the centre ends any drag with it, a width handle only its own.
 void CFStatic::OnButtonRelease()
 {
     if (m_pSelBand == nullptr)
@@ -168,31 +155,17 @@ void CFStatic::OnButtonRelease()
     // the window makes the whole drag one step of its undo history
     if (IsDragging() && m_pParent != nullptr)
         PostWindowMessage(m_pParent, WM_GRAPH_DRAG_DONE, m_nSelIndex, m_nChannel);
-    CFilter& s = *m_pSelBand;
-    if (s.m_bHoverCentre) {
-        SetHover(s, 0, 0, 0);
-        s.m_bDragCentre = 0;
-        s.m_bDragLeft = 0;
-        s.m_bDragRight = 0;
-        m_bHover = 0;
+    if (m_hovered == BandHandle::None)
         return;
-    }
-    if (s.m_bHoverLeft) {
-        s.m_bDragLeft = 0;
-        s.m_bHoverLeft = 0;
-        m_bHover = 0;
-    }
-    if (s.m_bHoverRight) {
-        s.m_bHoverRight = 0;
-        s.m_bDragRight = 0;
-        m_bHover = 0;
-    }
+    if (m_hovered == BandHandle::Centre || m_dragged == m_hovered)
+        m_dragged = BandHandle::None;
+    m_hovered = BandHandle::None;
+    m_bHover = false;
 }
 
 bool CFStatic::IsDragging() const
 {
-    return m_pSelBand != nullptr
-        && (m_pSelBand->m_bDragCentre || m_pSelBand->m_bDragLeft || m_pSelBand->m_bDragRight);
+    return m_dragged != BandHandle::None;
 }
 
 void CFStatic::UpdateCursor()
