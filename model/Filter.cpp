@@ -262,8 +262,6 @@ bool CFilter::Move(PlotPoint pt)
     return true;
 }
 
-void CFilter::BeginWidth(PlotPoint) {}
-
 bool CFilter::MoveWidth(PlotPoint pt, WidthHandle handle)
 {
     if (m_pBand == nullptr)

@@ -78,7 +78,6 @@ public:
     // Drag steps, points in graph client coordinates.
     void BeginMove(PlotPoint pt);
     bool Move(PlotPoint pt);
-    void BeginWidth(PlotPoint pt);
     // The octaves between the centre frequency and the pointer's, seen from the dragged handle.
     bool MoveWidth(PlotPoint pt, WidthHandle handle);
 

@@ -20,6 +20,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -331,6 +332,11 @@ struct RefusalCase {
     int exit;
     const char* firstLine;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os)
+{
+    *os << '"' << c.arguments.join(QLatin1Char(' ')).toStdString() << '"';
+}
 
 class ProgramRefusal : public testing::TestWithParam<RefusalCase> {};
 

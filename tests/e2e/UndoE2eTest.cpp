@@ -129,7 +129,7 @@ TEST_F(Undo, AFaderDragFromPressToReleaseIsOneStep)
 
 TEST_F(Undo, ATypedValueAndAListChoiceAreAStepEach)
 {
-    TypeAndEnter(kIdCompEdit + 1, "40");   // CH A attack
+    TypeAndEnter(CompEdit(0, kAttack), "40");
     Pick(kIdGateB, 5);                      // CH B noise gate -35 dB
     Settle();
     ASSERT_EQ(m_dlg->UndoStack().count(), 2);
@@ -143,7 +143,7 @@ TEST_F(Undo, ATypedValueAndAListChoiceAreAStepEach)
     EXPECT_EQ(m_unit.Current(1).gateThreshold, 1);
     EXPECT_EQ(m_unit.Current(0).compAttack, 35) << "the attack is the earlier step";
     UndoStep();
-    EXPECT_EQ(Text(kIdCompEdit + 1), "5ms");
+    EXPECT_EQ(Text(CompEdit(0, kAttack)), "5ms");
     EXPECT_EQ(m_unit.Current(0).compAttack, 0);
     RedoStep();
     RedoStep();

@@ -167,7 +167,6 @@ TEST_F(BandFixture, MoveWidthIsLimitedToThreeOctavesAndToOneTwentieth)
     };
     for (const auto& c : cases) {
         Bind(MakeBand(1000, 180, 32));
-        band.BeginWidth({c.pointerX, 0});
         EXPECT_TRUE(band.MoveWidth({c.pointerX, 0}, c.left ? WidthHandle::Left : WidthHandle::Right));
         EXPECT_EQ(c.bwCode, rec.bwCode.Get()) << "x " << c.pointerX << (c.left ? " left" : " right");
         EXPECT_EQ(1000, rec.freqHz.Get());

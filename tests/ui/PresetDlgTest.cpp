@@ -380,7 +380,7 @@ TEST_F(PresetDlgTest, DoubleClickOnEmptySpaceOpensNoNameDialog)
     const QPoint empty = EmptyPoint(list);
 
     const bool opened = WithModal([&] { QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, empty); },
-                                  [&](QWidget* modal) { ClickButton(modal, 2); });
+                                  [&](QWidget* modal) { ClickButton(modal, IDCANCEL); });
 
     EXPECT_FALSE(opened);
     EXPECT_EQ(dlg->Selection(), 0);
@@ -391,7 +391,7 @@ TEST_F(PresetDlgTest, LoadDialogIgnoresDoubleClicks)
 {
     auto dlg = OpenDialog(Kind::Load);
     const bool opened = WithModal([&] { DoubleClickRow(ListOf(dlg.get()), 2); },
-                                  [&](QWidget* modal) { ClickButton(modal, 2); });
+                                  [&](QWidget* modal) { ClickButton(modal, IDCANCEL); });
     EXPECT_FALSE(opened);
     EXPECT_EQ(dlg->Selection(), 3);
 }
@@ -411,7 +411,7 @@ TEST_P(NameDlg, ShowsTheGivenNameCutToWhatTheEditTakes)
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(dlg.windowTitle().toStdString(), "Dialog");
     EXPECT_EQ(edit->text().toStdString(), c.shown);
-    ClickButton(&dlg, 1);
+    ClickButton(&dlg, IDOK);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.Name().toStdString(), c.shown);
 }
@@ -426,7 +426,7 @@ TEST_F(PresetDlgTest, NameDialogCancelKeepsTheGivenName)
     CSaveDlg dlg(nullptr, QStringLiteral("Stage"));
     auto* edit = qobject_cast<QLineEdit*>(FindControl(&dlg, IDC_PRESET_NAME));
     edit->setText(QStringLiteral("Other"));
-    ClickButton(&dlg, 2);
+    ClickButton(&dlg, IDCANCEL);
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(dlg.Name().toStdString(), "Stage");
 }
