@@ -18,6 +18,7 @@ public:
         : QEvent(static_cast<QEvent::Type>(message)), m_wParam(wParam), m_lParam(lParam)
     {
     }
+    ~CWindowMessage() override;
 
     int Message() const { return static_cast<int>(type()); }
     qintptr WParam() const { return m_wParam; }
@@ -30,3 +31,7 @@ private:
 
 // Posts (never sends) a message to target; safe from any thread.
 void PostWindowMessage(QObject* target, int message, qintptr wParam, qintptr lParam);
+
+// The type of an event a window receives: the first read of an event that may
+// have been posted from another thread.
+int ReceivedEventType(QEvent* event);

@@ -393,7 +393,7 @@ void CQuendaDlg::SaveBandGains()
 
 bool CQuendaDlg::event(QEvent* event)
 {
-    switch (static_cast<int>(event->type())) {
+    switch (ReceivedEventType(event)) {
     case WM_DEVICE_REFRESH: {
         auto* message = static_cast<CWindowMessage*>(event);
         if (message->LParam() != kRefreshNotches)

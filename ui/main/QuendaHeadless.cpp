@@ -6,7 +6,6 @@
 #include "ui/presets/PresetName.h"
 
 #include <QEventLoop>
-#include <QMetaObject>
 #include <QTimer>
 
 namespace {
@@ -27,7 +26,11 @@ QString Hex4(int value)
 
 CQuendaHeadless::CQuendaHeadless(CHidBackend& backend, const QuendaOptions& options, QTextStream& out,
                                  QTextStream& err)
-    : m_backend(backend), m_options(options), m_out(out), m_err(err)
+    : m_backend(backend),
+      m_options(options),
+      m_out(out),
+      m_err(err),
+      m_deviceChanges([this](std::uint32_t event, const std::string& path) { m_link->OnDeviceChange(event, path); })
 {
     connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CQuendaHeadless::OnCommandFinished);
     connect(&m_transfer, &CSettingsTransfer::PresetStarted, this, &CQuendaHeadless::OnProgress);
@@ -79,8 +82,7 @@ bool CQuendaHeadless::Connect()
     hooks.status = [](const std::string& text) { qCInfo(lcLink).noquote() << QString::fromStdString(text); };
     hooks.problem = [this](LinkProblem problem) { m_problem = problem; };
     hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {
-        QMetaObject::invokeMethod(this, [this, event, path] { m_link->OnDeviceChange(event, path); },
-                                  Qt::QueuedConnection);
+        m_deviceChanges.Post(event, path);
     };
     m_link = std::make_unique<CHidLink>(m_backend, hooks);
     m_link->StartLink();

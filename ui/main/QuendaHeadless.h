@@ -5,6 +5,7 @@
 #pragma once
 
 #include "transport/HidLink.h"
+#include "ui/main/DeviceChangeQueue.h"
 #include "ui/main/QuendaOptions.h"
 #include "ui/settings/SettingsTransfer.h"
 
@@ -59,6 +60,7 @@ private:
     const QuendaOptions m_options;
     QTextStream& m_out;
     QTextStream& m_err;
+    CDeviceChangeQueue m_deviceChanges;   // outlives the link, whose threads post into it
     std::unique_ptr<CHidLink> m_link;
     CSettingsTransfer m_transfer;
     SettingsFile m_file;

@@ -3,10 +3,9 @@
 #include "ui/controls/MessageBox.h"
 #include "ui/main/QuendaLog.h"
 
-#include <QMetaObject>
-
 CQuendaLink::CQuendaLink(CHidBackend& backend)
-    : m_link(std::make_unique<CHidLink>(backend, MakeHooks()))
+    : m_deviceChanges([this](std::uint32_t event, const std::string& path) { m_link->OnDeviceChange(event, path); }),
+      m_link(std::make_unique<CHidLink>(backend, MakeHooks()))
 {
 }
 
@@ -49,8 +48,7 @@ LinkHooks CQuendaLink::MakeHooks()
     };
     // Called on the watcher and worker threads: the change is handled on the UI thread.
     hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {
-        QMetaObject::invokeMethod(this, [this, event, path] { m_link->OnDeviceChange(event, path); },
-                                  Qt::QueuedConnection);
+        m_deviceChanges.Post(event, path);
     };
     hooks.applicationName = ApplicationName().toStdString();
     return hooks;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "transport/HidLink.h"
+#include "ui/main/DeviceChangeQueue.h"
 #include "ui/main/QuendaDlg.h"
 
 #include <QMessageBox>
@@ -30,5 +31,6 @@ private:
 
     QPointer<CQuendaDlg> m_dlg;
     QPointer<QMessageBox> m_lostWarning;
+    CDeviceChangeQueue m_deviceChanges;   // outlives the link, whose threads post into it
     std::unique_ptr<CHidLink> m_link;
 };

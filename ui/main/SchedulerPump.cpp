@@ -19,12 +19,14 @@ CSchedulerPump::~CSchedulerPump()
     SetSchedulerWakeHook(nullptr);
 }
 
-// Called on any thread; one posted call at a time is enough, it takes everything.
+// Called on any thread; one posted call at a time is enough, it takes everything. The call
+// goes by name: a functor would be built on the calling thread and read on the main thread,
+// handed over by Qt's locks, which ThreadSanitizer cannot see.
 void CSchedulerPump::Wake()
 {
     if (m_posted.exchange(true))
         return;
-    QMetaObject::invokeMethod(this, [this] { Pump(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, "Pump", Qt::QueuedConnection);
 }
 
 void CSchedulerPump::Pump()

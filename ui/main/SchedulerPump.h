@@ -17,7 +17,7 @@ public:
     static CSchedulerPump& Instance();
 
     // Sends what can go out now and hands on the outcomes; main thread.
-    void Pump();
+    Q_INVOKABLE void Pump();
 
 signals:
     void CommandFinished(const CommandSlot& command, CommandOutcome outcome);
