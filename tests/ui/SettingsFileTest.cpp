@@ -597,6 +597,15 @@ protected:
         for (auto& gains : g_SavedBandGains)
             std::fill(std::begin(gains), std::end(gains), code);
     }
+
+    // The whole file into the image: its current settings, if any, and its 20 names.
+    static void ApplySettings(const SettingsFile& settings)
+    {
+        if (settings.current)
+            ApplyCurrentSettings(*settings.current);
+        for (int n = 1; n <= kUserPresetCount; ++n)
+            ApplyPresetName(n, settings.presetNames[n - 1]);
+    }
 };
 
 TEST_F(SettingsFileImage, ApplyWritesGroupsGlobalsAndNamesAndKeepsTheLiveNotches)

@@ -90,15 +90,11 @@ bool ReadSettingsFile(const QString& fileName, SettingsFile& out, SettingsError&
 SettingsFile CaptureSettings(const QString& programVersion, const UnitIdentity& unit,
                              const QDateTime& writtenUtc = QDateTime());
 
-// Writes checked settings into the image. With current settings: bytes 0..127 of
-// both channel blocks (`notchClear` 0), the restore gains the file gives and the
-// global items; always names 1..20, each with its NUL and the rest of the record
-// zero. Bytes 128..173 (the unit's live notches) stay as they are; presets are
-// not part of the image. Takes g_ImageMutex.
-void ApplySettings(const SettingsFile& settings);
-
-// The parts of ApplySettings, each taking g_ImageMutex: current settings; the
-// channel blocks of a preset alone (the global items stay); one name, n = 1..20.
+// Write checked settings into the image, each taking g_ImageMutex. Current
+// settings: bytes 0..127 of both channel blocks (`notchClear` 0), the restore
+// gains they give and the global items; bytes 128..173 (the unit's live notches)
+// stay as they are. The channel blocks of a preset alone (the global items stay).
+// One name, n = 1..20, with its NUL and the rest of the record zero.
 void ApplyCurrentSettings(const CurrentSettings& current);
 void ApplyChannelBlocks(const ChannelPair& channels);
 void ApplyPresetName(int n, const QString& name);

@@ -60,22 +60,17 @@ void ApplyGains(const CurrentSettings& current)
             std::memcpy(g_SavedBandGains[c], current.restoreGains[c]->data(), sizeof g_SavedBandGains[c]);
 }
 
-void ApplyCurrent(const CurrentSettings& current) REQUIRES(g_ImageMutex)
+}  // namespace
+
+void ApplyCurrentSettings(const CurrentSettings& current)
 {
+    ImageLock lock(g_ImageMutex);
     for (int c = 0; c < kChannelCount; ++c)
         CopyGroupBytes(g_ChannelBlocks[c], current.channels[c]);
     ApplyGains(current);
     g_GlobalSettings.panelLock = current.globals.panelLock;
     g_GlobalSettings.channelLink = current.globals.channelLink;
     g_GlobalSettings.language = current.globals.language;
-}
-
-}  // namespace
-
-void ApplyCurrentSettings(const CurrentSettings& current)
-{
-    ImageLock lock(g_ImageMutex);
-    ApplyCurrent(current);
 }
 
 void ApplyRestoreGains(const CurrentSettings& current)
@@ -141,16 +136,4 @@ SettingsFile CaptureSettings(const QString& programVersion, const UnitIdentity& 
         settings.presetNames[n - 1] = KeptName(names.records[n]);
     settings.current = current;
     return settings;
-}
-
-void ApplySettings(const SettingsFile& settings)
-{
-    std::array<QByteArray, kUserPresetCount> names;
-    for (int i = 0; i < kUserPresetCount; ++i)
-        names[i] = EncodePresetName(settings.presetNames[i]);
-    ImageLock lock(g_ImageMutex);
-    if (settings.current)
-        ApplyCurrent(*settings.current);
-    for (int n = 1; n <= kUserPresetCount; ++n)
-        WriteName(g_PresetNames.records[n], names[n - 1]);
 }
