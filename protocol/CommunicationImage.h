@@ -154,6 +154,8 @@ static_assert(offsetof(GlobalSettings, language) == 11);
 constexpr int kGlobalItemPanelLock = 5;
 constexpr int kGlobalItemChannelLink = 7;
 constexpr int kGlobalItemLanguage = 8;
+// Every global item, in the order a whole set of settings sends them.
+constexpr std::uint8_t kGlobalItems[] = {kGlobalItemPanelLock, kGlobalItemChannelLink, kGlobalItemLanguage};
 
 // Byte of the global area that a global item travels in; -1 for an unknown item.
 constexpr int GlobalItemByte(int item)

@@ -206,6 +206,15 @@ void Capture(Entry& e)
     }
 }
 
+// From here on the entry sends the bytes it holds now.
+void Seal(Entry& e)
+{
+    if (!e.sealed) {
+        Capture(e);
+        e.sealed = true;
+    }
+}
+
 bool SendEntry(const Entry& e)
 {
     const CommandSlot& c = e.command;
@@ -350,13 +359,8 @@ void CountUnanswered()
 void SealPending()
 {
     State& s = S();
-    for (std::size_t i = s.unsealedFrom; i < s.count; ++i) {
-        Entry& e = At(i);
-        if (!e.sealed) {
-            Capture(e);
-            e.sealed = true;
-        }
-    }
+    for (std::size_t i = s.unsealedFrom; i < s.count; ++i)
+        Seal(At(i));
 }
 
 Entry* FindUnsealed(const CommandSlot& command)
@@ -368,6 +372,23 @@ Entry* FindUnsealed(const CommandSlot& command)
             return &e;
     }
     return nullptr;
+}
+
+// A barrier's own frame carries no image bytes: it is sealed as it is queued.
+void Append(const CommandSlot& command, bool notchClear)
+{
+    State& s = S();
+    Entry& e = At(s.count++);
+    e = Entry{};
+    e.command = command;
+    e.serial = s.nextSerial++;
+    e.queuedAt = s.tick;
+    e.notchClear = notchClear;
+    if (IsBarrier(command)) {
+        e.sealed = true;
+        s.unsealedFrom = s.count;
+    }
+    s.wakeWanted = true;
 }
 
 void Queue(const CommandSlot& command, bool notchClear = false)
@@ -393,15 +414,7 @@ void Queue(const CommandSlot& command, bool notchClear = false)
         AddFailure(command, 0);
         return;
     }
-    Entry& e = At(s.count++);
-    e = Entry{};
-    e.command = command;
-    e.serial = s.nextSerial++;
-    e.queuedAt = s.tick;
-    e.notchClear = notchClear;
-    if (IsBarrier(command))
-        s.unsealedFrom = s.count;
-    s.wakeWanted = true;
+    Append(command, notchClear);
 }
 
 bool CanSendHead()
@@ -489,13 +502,7 @@ void QueueReadSetup()
     s.stalled = s.holdUntilTick = s.pollOutstanding = false;
     s.outstandingCount = 0;
     s.failedCount = 0;
-    Entry& e = At(s.count++);
-    e.command = {CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0};
-    e.serial = s.nextSerial++;
-    e.queuedAt = s.tick;
-    e.sealed = true;
-    s.unsealedFrom = s.count;
-    s.wakeWanted = true;
+    Append({CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0}, false);
 }
 
 void SchedulerTick()
@@ -522,10 +529,7 @@ void SchedulerSendNext()
             return;
         State& s = S();
         Entry& e = At(0);
-        if (!e.sealed) {
-            Capture(e);
-            e.sealed = true;
-        }
+        Seal(e);
         e.inFlight = true;
         s.waitTicks = 0;
         s.sending = true;
@@ -663,27 +667,6 @@ void SchedulerTakeRetryRequest()
     ForgetLastSend(head->serial);
     S().holdUntilTick = true;
     CountUnanswered();
-}
-
-bool SendSetParam(std::uint8_t area, std::uint8_t channel, std::uint8_t group, bool notchClear)
-{
-    Entry e;
-    e.command = SetParamCommand(area, channel, group);
-    e.notchClear = notchClear;
-    if (area == AREA_PRESET_NAME || !IsValid(e.command))
-        return false;
-    Capture(e);
-    return SendEntry(e);
-}
-
-bool SendPresetName(std::uint8_t n)
-{
-    Entry e;
-    e.command = {CMD_SET_PARAM, AREA_PRESET_NAME, n, 0, 0};
-    if (!IsValid(e.command))
-        return false;
-    Capture(e);
-    return SendEntry(e);
 }
 
 void ResetSchedulerState()

@@ -103,10 +103,5 @@ void SchedulerTakeRetryRequest();
 // Any accepted frame: a stalled command is tried again.
 void SchedulerNoteAnswer();
 
-// Builds the frame of one command from the image and sends it (false when
-// nothing was sent); group 15 carries notchClear = notchClear.
-bool SendSetParam(std::uint8_t area, std::uint8_t channel, std::uint8_t group, bool notchClear = false);
-bool SendPresetName(std::uint8_t n);
-
 // Everything back to start-up: nothing pending, no outcomes, no failures.
 void ResetSchedulerState();

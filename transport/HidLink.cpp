@@ -239,23 +239,20 @@ void CHidLink::WriteDoneThread()
         lock.lock();
         m_writerHandle = kInvalidHidHandle;
         CloseOrphan(handle);
+        // the failure is set before the busy flag drops: the sender reads it after
         if (result != HidWriteResult::Done)
             g_WriteFailed.store(1);
         g_WriteBusy.store(0);
-        if (result != HidWriteResult::Done) {
-            lock.unlock();
-            LogEvent(LogCategory::Link, LogLevel::Warning,
-                     std::string("report write failed: ") + WriteResultText(result) + " (" + status.reason + ")");
-            lock.lock();
-        }
-        if (result == HidWriteResult::Unsupported || result == HidWriteResult::Gone) {
-            lock.unlock();
-            if (result == HidWriteResult::Unsupported)
-                ShowStatus(kTextWriteUnsupported);
-            else
-                DeviceLost(handle);
-            lock.lock();
-        }
+        if (result == HidWriteResult::Done)
+            continue;
+        lock.unlock();
+        LogEvent(LogCategory::Link, LogLevel::Warning,
+                 std::string("report write failed: ") + WriteResultText(result) + " (" + status.reason + ")");
+        if (result == HidWriteResult::Unsupported)
+            ShowStatus(kTextWriteUnsupported);
+        else if (result == HidWriteResult::Gone)
+            DeviceLost(handle);
+        lock.lock();
     }
 }
 

@@ -34,7 +34,8 @@ TEST_F(Framing, ChannelAGroupZeroWithMute)
 {
     g_ChannelBlocks[0].gain.Set(80);
     g_ChannelBlocks[0].mute = 1;
-    ASSERT_TRUE(SendSetParam(AREA_CHANNEL, 0, 0));
+    QueueSetParam(AREA_CHANNEL, 0, 0);
+    SchedulerSendNext();
     ASSERT_EQ(1u, m_sent.size());
     EXPECT_EQ(ReportOf({0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA1, 0x04, 0x00, 0x00, 0x00, 0x08, 0x00,
                         0x50, 0x00, 0x50, 0x00, 0x01, 0x00, 0x00, 0x00, 0xA5, 0xAA}),
@@ -45,10 +46,12 @@ TEST_F(Framing, GlobalItemCarriesItsByte)
 {
     struct Case { std::uint8_t item; int byte; };
     for (const Case c : {Case{5, 5}, Case{7, 10}, Case{8, 11}}) {
+        ResetSchedulerState();   // nothing in flight: each item goes out at once
         g_GlobalSettings = GlobalSettings{};
         GlobalBytes(g_GlobalSettings)[c.byte] = 2;
         m_sent.clear();
-        ASSERT_TRUE(SendSetParam(AREA_GLOBAL, 1, c.item));
+        QueueSetParam(AREA_GLOBAL, 1, c.item);
+        SchedulerSendNext();
         ASSERT_EQ(1u, m_sent.size());
         const Bytes head = {0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA1, 0x06, 0x00, 0x00, c.item, 0x01, 0x00, 0x02};
         std::uint8_t sum = 0;

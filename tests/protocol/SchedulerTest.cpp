@@ -331,11 +331,14 @@ TEST_F(Scheduler, APresetNameIsACommandLikeTheOthersAndRetried)
 
 TEST_F(Scheduler, PresetNameGoesOutWithSixteenBytesOfItsRecord)
 {
+    QueuePresetName(21);
+    SchedulerSendNext();
+    EXPECT_TRUE(m_sent.empty());
     std::memcpy(g_PresetNames.records[4], "Live room 2\0xyzABCDEFG", 22);
-    ASSERT_TRUE(SendPresetName(4));
+    QueuePresetName(4);
+    SchedulerSendNext();
     ASSERT_EQ(1u, m_sent.size());
     EXPECT_EQ(0, std::memcmp(m_sent[0].data() + 12, "Live room 2\0xyzA", 16));
-    EXPECT_FALSE(SendPresetName(21));
 }
 
 TEST_F(Scheduler, ConnectDropsWhatWasPendingAndForgetsFailures)
@@ -435,7 +438,8 @@ TEST_F(Scheduler, GroupFifteenCarriesTheFirstNotchAuxWord)
     g_ChannelBlocks[1].staticNotchCount = 4;
     g_ChannelBlocks[1].notchBypass = 1;
     g_ChannelBlocks[1].notches[0].aux.Set(0x1234);
-    ASSERT_TRUE(SendSetParam(AREA_CHANNEL, 1, 15));
+    QueueSetParam(AREA_CHANNEL, 1, 15);
+    SchedulerSendNext();
     EXPECT_EQ((Bytes{0, 0, 0, 4, 0, 1, 0x34, 0x12}), GroupPayload(0));
 }
 

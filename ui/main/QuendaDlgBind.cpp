@@ -22,7 +22,6 @@ constexpr int kAttackMax = 95;
 constexpr int kReleaseMax = 5;
 constexpr int kRatioMax = 127;      // "Inf:1"
 
-
 std::uint8_t U8(int value)
 {
     return static_cast<std::uint8_t>(value);

@@ -79,7 +79,7 @@ bool CQuendaHeadless::ReadFile()
 bool CQuendaHeadless::Connect()
 {
     LinkHooks hooks;
-    hooks.status = [](const std::string& text) { qCInfo(lcLink).noquote() << QString::fromStdString(text); };
+    hooks.status = LogLinkStatus;
     hooks.problem = [this](LinkProblem problem) { m_problem = problem; };
     hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {
         m_deviceChanges.Post(event, path);
@@ -144,9 +144,16 @@ void CQuendaHeadless::PrintInfo()
 
 void CQuendaHeadless::ExportCurrent()
 {
+    WriteFile(CaptureSettings(QStringLiteral(QUENDA_VERSION), TheUnitIdentity()),
+              QStringLiteral("wrote the current settings to %1"));
+}
+
+// done names the file with %1.
+void CQuendaHeadless::WriteFile(const SettingsFile& settings, const QString& done)
+{
     SettingsError error;
-    if (WriteSettingsFile(m_options.file, CaptureSettings(QStringLiteral(QUENDA_VERSION), TheUnitIdentity()), error))
-        Done(QStringLiteral("wrote the current settings to %1").arg(m_options.file));
+    if (WriteSettingsFile(m_options.file, settings, error))
+        Done(done.arg(m_options.file));
     else
         Fail(kExitFile, error.Text(0));
 }
@@ -174,11 +181,7 @@ void CQuendaHeadless::OnTransferFinished(CSettingsTransfer::Result result)
     } else if (m_options.command == QuendaCommand::Restore) {
         Done(QStringLiteral("wrote the 20 presets of %1 into the unit").arg(m_options.file));
     } else {
-        SettingsError error;
-        if (WriteSettingsFile(m_options.file, m_transfer.Backup(), error))
-            Done(QStringLiteral("wrote 20 presets and the current settings to %1").arg(m_options.file));
-        else
-            Fail(kExitFile, error.Text(0));
+        WriteFile(m_transfer.Backup(), QStringLiteral("wrote 20 presets and the current settings to %1"));
     }
 }
 

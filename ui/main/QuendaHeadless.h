@@ -51,6 +51,7 @@ private:
     void RunCommand();
     void PrintInfo();
     void ExportCurrent();
+    void WriteFile(const SettingsFile& settings, const QString& done);
     void OnProgress(int preset);
     void OnTransferFinished(CSettingsTransfer::Result result);
     void Fail(int code, const QString& reason);

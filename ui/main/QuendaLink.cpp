@@ -30,7 +30,7 @@ LinkHooks CQuendaLink::MakeHooks()
             m_dlg->SetConnectImage(bitmapId);
     };
     // The link's own status texts go to the log; the window's status line says what the user needs.
-    hooks.status = [](const std::string& text) { qCInfo(lcLink).noquote() << QString::fromStdString(text); };
+    hooks.status = LogLinkStatus;
     hooks.problem = [this](LinkProblem problem) {
         if (m_dlg)
             m_dlg->SetLinkProblem(problem);

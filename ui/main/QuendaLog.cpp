@@ -16,3 +16,8 @@ void InstallLogHook()
             qCInfo(target).noquote() << message;
     });
 }
+
+void LogLinkStatus(const std::string& text)
+{
+    qCInfo(lcLink).noquote() << QString::fromStdString(text);
+}

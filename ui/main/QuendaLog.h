@@ -5,8 +5,13 @@
 
 #include <QLoggingCategory>
 
+#include <string>
+
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 Q_DECLARE_LOGGING_CATEGORY(lcScheduler)
 
 // Routes the core's log events into the categories.
 void InstallLogHook();
+
+// One of the link's status texts, into quenda.link.
+void LogLinkStatus(const std::string& text);

@@ -5,15 +5,10 @@
 
 namespace {
 
-QString Pick(int language, const char* english, const char* chinese)
-{
-    return QString::fromUtf8(language != 0 ? chinese : english);
-}
-
 QString ChannelName(int channel, int language)
 {
     const QString letter = channel == 0 ? QStringLiteral("A") : QStringLiteral("B");
-    return Pick(language, "CH ", "通道 ") + letter;
+    return TextIn({"CH ", "通道 "}, language) + letter;
 }
 
 // "<what> of CH A" / "通道 A 的<what>"
@@ -33,26 +28,26 @@ QString ChannelGroupName(int channel, int group, int language)
         return OfChannel(channel, what, language);
     }
     switch (group) {
-    case kGroupGain: return OfChannel(channel, Pick(language, "Gain and mute", "增益与静音"), language);
-    case kGroupGate: return OfChannel(channel, Pick(language, "Noise gate", "噪声门"), language);
-    case kGroupCompressor: return OfChannel(channel, Pick(language, "Compressor", "压缩器"), language);
-    case kGroupNotch: return OfChannel(channel, Pick(language, "Notch settings", "陷波设置"), language);
-    default: return OfChannel(channel, Pick(language, "Settings", "设置"), language);
+    case kGroupGain: return OfChannel(channel, TextIn({"Gain and mute", "增益与静音"}, language), language);
+    case kGroupGate: return OfChannel(channel, TextIn({"Noise gate", "噪声门"}, language), language);
+    case kGroupCompressor: return OfChannel(channel, TextIn({"Compressor", "压缩器"}, language), language);
+    case kGroupNotch: return OfChannel(channel, TextIn({"Notch settings", "陷波设置"}, language), language);
+    default: return OfChannel(channel, TextIn({"Settings", "设置"}, language), language);
     }
 }
 
 QString GlobalItemName(int item, int language)
 {
     switch (item) {
-    case kGlobalItemPanelLock: return Pick(language, "Panel lock", "面板锁");
-    case kGlobalItemChannelLink: return Pick(language, "Channel link", "通道联调");
-    default: return Pick(language, "Language", "语言");
+    case kGlobalItemPanelLock: return TextIn({"Panel lock", "面板锁"}, language);
+    case kGlobalItemChannelLink: return TextIn({"Channel link", "通道联调"}, language);
+    default: return TextIn({"Language", "语言"}, language);
     }
 }
 
 QString PresetNumbered(const char* english, const char* chinese, int n, int language)
 {
-    return Pick(language, english, chinese).arg(n);
+    return TextIn({english, chinese}, language).arg(n);
 }
 
 QString NotAppliedText(const StatusLine& line, int language)
@@ -76,22 +71,23 @@ QString CommandName(const CommandSlot& command, int language)
         if (command.a1 == AREA_GLOBAL)
             return GlobalItemName(command.a4, language);
         return PresetNumbered("Name of preset %1", "第 %1 组的组名", command.a2, language);
-    case CMD_WRITE_BANDS: return OfChannel(command.a3, Pick(language, "EQ bands", "全部均衡段"), language);
+    case CMD_WRITE_BANDS: return OfChannel(command.a3, TextIn({"EQ bands", "全部均衡段"}, language), language);
     case CMD_STORE_PRESET: return PresetNumbered("Saving preset %1", "保存第 %1 组", command.a2, language);
     case CMD_RECALL_PRESET: return PresetNumbered("Loading preset %1", "调用第 %1 组", command.a2, language);
-    default: return Pick(language, "Reading the unit's settings", "读取设备设置");
+    default: return TextIn({"Reading the unit's settings", "读取设备设置"}, language);
     }
 }
 
 QString StatusText(const StatusLine& line, int language)
 {
     switch (line.kind) {
-    case StatusKind::NotConnected: return Pick(language, "Not connected", "未连接");
+    case StatusKind::NotConnected: return TextIn({"Not connected", "未连接"}, language);
     case StatusKind::NoPermission:
-        return Pick(language, "The unit is attached but this user may not open it: install the udev rules (see README)",
-                    "设备已连接,但当前用户无权打开:请安装 udev 规则(见 README)");
-    case StatusKind::Connected: return Pick(language, "Connected", "已连接");
-    case StatusKind::Reconnected: return Pick(language, "Reconnected", "已重新连接");
+        return TextIn({"The unit is attached but this user may not open it: install the udev rules (see README)",
+                       "设备已连接,但当前用户无权打开:请安装 udev 规则(见 README)"},
+                      language);
+    case StatusKind::Connected: return TextIn({"Connected", "已连接"}, language);
+    case StatusKind::Reconnected: return TextIn({"Reconnected", "已重新连接"}, language);
     case StatusKind::Sending:
         if (language != 0)
             return QStringLiteral("正在发送 %1 项更改…").arg(line.count);

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::uint8_t kGlobalItems[] = {kGlobalItemPanelLock, kGlobalItemChannelLink, kGlobalItemLanguage};
-
 const std::uint8_t* Group(const ImageState& state, int channel, int group)
 {
     return BlockBytes(state.channels[static_cast<std::size_t>(channel)]) + kGroupSize * group;
@@ -97,13 +95,9 @@ void CImageEditCommand::Apply(const ImageState& to, const ImageState& from)
                     std::memcpy(BlockBytes(g_ChannelBlocks[c]) + kGroupSize * g, Group(to, c, g), kGroupSize);
         for (std::size_t i = 0; i < std::size(kGlobalItems); ++i)
             GlobalBytes(g_GlobalSettings)[GlobalItemByte(kGlobalItems[i])] = to.globalItems[i];
-        std::memcpy(g_SavedBandGains, to.savedBandGains, sizeof g_SavedBandGains);
     }
     m_show();
-    {
-        ImageLock lock(g_ImageMutex);
-        std::memcpy(g_SavedBandGains, to.savedBandGains, sizeof g_SavedBandGains);   // showing resets them
-    }
+    std::memcpy(g_SavedBandGains, to.savedBandGains, sizeof g_SavedBandGains);   // showing resets them
     for (int c = 0; c < kChannelCount; ++c)
         QueueChangedGroups(to, from, c);
     for (std::size_t i = 0; i < std::size(kGlobalItems); ++i)

@@ -17,7 +17,7 @@ constexpr int kUndoLimit = 200;   // steps the window keeps
 // What one user action can change.
 struct ImageState {
     std::array<ChannelBlock, kChannelCount> channels{};   // bytes 0..127 compared; notchClear is not a setting
-    std::array<std::uint8_t, 3> globalItems{};           // panel lock, channel link, language
+    std::array<std::uint8_t, std::size(kGlobalItems)> globalItems{};   // as kGlobalItems lists them
     std::int16_t savedBandGains[kChannelCount][kBandCount]{};
 };
 

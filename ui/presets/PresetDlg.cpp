@@ -3,6 +3,7 @@
 #include "protocol/Communication.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/MessageBox.h"
+#include "ui/main/QuendaDlgTexts.h"
 #include "ui/main/SchedulerPump.h"
 #include "ui/presets/PresetList.h"
 
@@ -18,43 +19,33 @@ constexpr int kDialogWidth = 440;
 constexpr int kDialogHeight = 460;
 constexpr int kLinkWatchMs = 100;
 
-bool InterfaceChinese()
-{
-    return g_LanguageChinese.load() == 1;
-}
-
-int InterfaceLanguage()
-{
-    return InterfaceChinese() ? 1 : 0;
-}
-
-QString Pick(int language, const char* english, const char* chinese)
-{
-    return QString::fromUtf8(language != 0 ? chinese : english);
-}
-
 }  // namespace
+
+QString TextIn(const LanguageText& text, int language)
+{
+    return QString::fromUtf8(language != 0 ? text.chinese : text.english);
+}
 
 QString LocalText(const LanguageText& text)
 {
-    return QString::fromUtf8(InterfaceChinese() ? text.chinese : text.english);
+    return TextIn(text, CurrentLanguage());
 }
 
 QString PresetBusyText(bool store, int n, int language)
 {
-    return (store ? Pick(language, "Saving preset %1…", "正在保存第 %1 组…")
-                  : Pick(language, "Loading preset %1…", "正在调用第 %1 组…"))
+    return (store ? TextIn({"Saving preset %1…", "正在保存第 %1 组…"}, language)
+                  : TextIn({"Loading preset %1…", "正在调用第 %1 组…"}, language))
         .arg(n);
 }
 
 QString PresetOutcomeText(bool store, int n, bool answered, int language)
 {
     if (answered)
-        return (store ? Pick(language, "Preset %1 saved", "第 %1 组已保存")
-                      : Pick(language, "Preset %1 loaded", "第 %1 组已调用"))
+        return (store ? TextIn({"Preset %1 saved", "第 %1 组已保存"}, language)
+                      : TextIn({"Preset %1 loaded", "第 %1 组已调用"}, language))
             .arg(n);
-    return (store ? Pick(language, "The unit did not answer: preset %1 was not saved", "设备无应答:第 %1 组未保存")
-                  : Pick(language, "The unit did not answer: preset %1 was not loaded", "设备无应答:第 %1 组未调用"))
+    return (store ? TextIn({"The unit did not answer: preset %1 was not saved", "设备无应答:第 %1 组未保存"}, language)
+                  : TextIn({"The unit did not answer: preset %1 was not loaded", "设备无应答:第 %1 组未调用"}, language))
         .arg(n);
 }
 
@@ -89,7 +80,7 @@ void CPresetDlg::OnInitDialog()
 {
     m_nSelection = 0;
     setWindowTitle(LocalText(m_texts.title));
-    m_pList->Fill(InterfaceChinese());
+    m_pList->Fill(CurrentLanguage() == kChinese);
 }
 
 void CPresetDlg::OnClickList()
@@ -118,7 +109,7 @@ void CPresetDlg::WaitForUnit()
     m_waiting = true;
     m_pList->setEnabled(false);
     m_pOk->setEnabled(false);
-    m_pBusy->setText(PresetBusyText(m_code == CMD_STORE_PRESET, m_nSelection, InterfaceLanguage()));
+    m_pBusy->setText(PresetBusyText(m_code == CMD_STORE_PRESET, m_nSelection, CurrentLanguage()));
     m_linkWatch.start(kLinkWatchMs, this);
     m_queue(m_nSelection);
 }
@@ -158,7 +149,7 @@ void CPresetDlg::Finish(bool answered)
     m_pBusy->clear();
     const QString text = answered ? LocalText(m_texts.success)
                                   : PresetOutcomeText(m_code == CMD_STORE_PRESET, m_nSelection, false,
-                                                      InterfaceLanguage());
+                                                      CurrentLanguage());
     ShowMessageBox(this, text, QString::fromLatin1(kPresetMessageCaption));
     accept();
 }

@@ -25,6 +25,8 @@ struct LanguageText {
     const char* chinese;
 };
 
+// The text in language (0 English, 1 Chinese).
+QString TextIn(const LanguageText& text, int language);
 // Texts of the current interface language (g_LanguageChinese).
 QString LocalText(const LanguageText& text);
 

@@ -2,6 +2,7 @@
 
 #include "protocol/Communication.h"
 #include "ui/controls/MessageBox.h"
+#include "ui/main/QuendaDlgTexts.h"
 #include "ui/presets/PresetDlg.h"
 
 #include <QDir>
@@ -49,11 +50,6 @@ SettingsPrompts& Hook()
 {
     static SettingsPrompts prompts;
     return prompts;
-}
-
-int Language()
-{
-    return g_LanguageChinese.load() != 0 ? 1 : 0;
 }
 
 QString LastFolder()
@@ -135,12 +131,7 @@ void CSettingsFiles::Export()
         }
         return;
     }
-    SettingsError error;
-    const SettingsFile settings = CaptureSettings(QStringLiteral(QUENDA_VERSION), TheUnitIdentity());
-    if (WriteSettingsFile(fileName, settings, error))
-        Tell(LocalText(kWritten).arg(FileLabel(fileName)));
-    else
-        Tell(LocalText(kCannotWrite).arg(error.Text(Language())));
+    WriteFile(fileName, CaptureSettings(QStringLiteral(QUENDA_VERSION), TheUnitIdentity()));
 }
 
 void CSettingsFiles::Import()
@@ -153,7 +144,7 @@ void CSettingsFiles::Import()
     SettingsFile file;
     SettingsError error;
     if (!ReadSettingsFile(fileName, file, error)) {
-        Tell(LocalText(kCannotImport).arg(error.Text(Language())));
+        Tell(LocalText(kCannotImport).arg(error.Text(CurrentLanguage())));
         return;
     }
     if (file.presets && Ask(m_window, LocalText(kWritePresets))) {
@@ -225,7 +216,7 @@ void CSettingsFiles::OnFinished(CSettingsTransfer::Result result)
     switch (result) {
     case CSettingsTransfer::Result::Done:
         if (job == Job::Backup)
-            WriteBackup();
+            WriteFile(m_fileName, m_transfer.Backup());
         else
             Tell(LocalText(job == Job::Restore ? kRestored : kImported).arg(file));
         break;
@@ -237,13 +228,13 @@ void CSettingsFiles::OnFinished(CSettingsTransfer::Result result)
     }
 }
 
-void CSettingsFiles::WriteBackup()
+void CSettingsFiles::WriteFile(const QString& fileName, const SettingsFile& settings)
 {
     SettingsError error;
-    if (WriteSettingsFile(m_fileName, m_transfer.Backup(), error))
-        Tell(LocalText(kWritten).arg(FileLabel(m_fileName)));
+    if (WriteSettingsFile(fileName, settings, error))
+        Tell(LocalText(kWritten).arg(FileLabel(fileName)));
     else
-        Tell(LocalText(kCannotWrite).arg(error.Text(Language())));
+        Tell(LocalText(kCannotWrite).arg(error.Text(CurrentLanguage())));
 }
 
 void CSettingsFiles::Tell(const QString& text)

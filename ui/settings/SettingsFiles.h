@@ -53,7 +53,7 @@ private:
     void StartJob(Job job, const QString& fileName);
     void ShowProgress(int preset);
     void OnFinished(CSettingsTransfer::Result result);
-    void WriteBackup();
+    void WriteFile(const QString& fileName, const SettingsFile& settings);
     void Tell(const QString& text);
     bool RefuseWhileNotConnected();
 

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr std::uint8_t kGlobalItems[] = {kGlobalItemPanelLock, kGlobalItemChannelLink, kGlobalItemLanguage};
-
 // Every group of both channels and the global items, in that order; returns the last.
 CommandSlot QueueAllGroups()
 {
