@@ -1,4 +1,4 @@
-#include "model/KTVEQ.h"
+#include "model/ChannelEqualizer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +25,7 @@ void BuildBusyEqualizers()
 {
     LoadBusyImage();
     BuildEqualizers(true);
-    for (CKTVEQ& eq : g_Equalizers)
+    for (CChannelEqualizer& eq : g_Equalizers)
         eq.SetPlotRect(kPlot);
 }
 

@@ -1,7 +1,7 @@
 // Redrawing the equalizer graph of the main window's size into its off-screen image,
 // and one band drag step (move, recompute, redraw) as the mouse delivers it.
-#include "model/KTVEQ.h"
-#include "ui/graph/CFStatic.h"
+#include "model/ChannelEqualizer.h"
+#include "ui/graph/EqualizerGraph.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -30,28 +30,28 @@ void EnsureApplication()
 }
 
 // Channel A with one band boosted, as after a typical edit.
-std::unique_ptr<CFStatic> MakeGraph()
+std::unique_ptr<CEqualizerGraph> MakeGraph()
 {
     EnsureApplication();
     BuildEqualizers(false);
     BandParams& band = g_BandTable[0].bands[7];
     band.gainCode.Set(180);
     g_Equalizers[0].GetAt(7).AttachBand(&band);
-    auto graph = std::make_unique<CFStatic>();
+    auto graph = std::make_unique<CEqualizerGraph>();
     graph->resize(kGraphWidth, kGraphHeight);
     graph->SetPlotLayout();
     graph->AttachChannel(0);
     return graph;
 }
 
-void SendMove(CFStatic& graph, PlotPoint p, Qt::MouseButtons buttons)
+void SendMove(CEqualizerGraph& graph, PlotPoint p, Qt::MouseButtons buttons)
 {
     QMouseEvent move(QEvent::MouseMove, QPointF(p.x, p.y), graph.mapToGlobal(QPointF(p.x, p.y)),
                      Qt::NoButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(&graph, &move);
 }
 
-void SendPress(CFStatic& graph, PlotPoint p)
+void SendPress(CEqualizerGraph& graph, PlotPoint p)
 {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(p.x, p.y), graph.mapToGlobal(QPointF(p.x, p.y)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);

@@ -3,7 +3,7 @@
 // refresh the replies ask for to the model, as the main window does: a notch
 // refresh or a full refresh rebuilds both channels' filters from the image and
 // sums their curves.
-#include "model/KTVEQ.h"
+#include "model/ChannelEqualizer.h"
 #include "model/ProcessState.h"
 #include "protocol/Communication.h"
 
@@ -34,14 +34,14 @@ void StartFresh()
     ResetProcessState();
     g_PendingRefresh = 0;
     BuildEqualizers(false);
-    for (CKTVEQ& eq : g_Equalizers)
+    for (CChannelEqualizer& eq : g_Equalizers)
         eq.SetPlotRect(kGraphPlot);
 }
 
 void RefreshModel()
 {
     ReloadEqualizers();
-    for (CKTVEQ& eq : g_Equalizers) {
+    for (CChannelEqualizer& eq : g_Equalizers) {
         eq.SetPlotRect(kGraphPlot);
         eq.ComputeCurves();
     }

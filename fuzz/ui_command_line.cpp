@@ -2,7 +2,7 @@
 // bytes split at NUL into arguments, the program's name first. Whatever comes,
 // the reader either refuses with a reason or names one command, and a command
 // that reads or writes a file has one.
-#include "ui/main/QuendaOptions.h"
+#include "ui/main/CommandLineOptions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             start = i + 1;
         }
     }
-    const QuendaOptions options = ParseOptions(arguments);
+    const CommandLineOptions options = ParseOptions(arguments);
     const bool needsFile = options.command != QuendaCommand::Window && options.command != QuendaCommand::Info;
     if (options.error.isEmpty() && needsFile && options.file.isEmpty() && !arguments.contains(QString()))
         std::abort();

@@ -2,7 +2,7 @@
 // filter) and the 96 kHz biquad response math behind it.
 #pragma once
 
-#include "model/DataConver.h"
+#include "model/ValueTables.h"
 
 #include <array>
 #include <string>

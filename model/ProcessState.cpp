@@ -1,7 +1,7 @@
 #include "model/ProcessState.h"
 
-#include "model/DataConver.h"
-#include "model/KTVEQ.h"
+#include "model/ValueTables.h"
+#include "model/ChannelEqualizer.h"
 #include "protocol/Communication.h"
 
 void ResetProcessState()

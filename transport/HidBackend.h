@@ -4,7 +4,7 @@
 // the two back-ends behind it, chosen at run time.
 #pragma once
 
-#include "protocol/CommunicationFraming.h"
+#include "protocol/Framing.h"
 
 #include <cstdint>
 #include <functional>

@@ -3,9 +3,9 @@
 // faults that a seeded random source injects repeatably.
 #pragma once
 
-#include "protocol/CommunicationFraming.h"
-#include "protocol/CommunicationImage.h"
-#include "protocol/CommunicationReply.h"
+#include "protocol/Framing.h"
+#include "protocol/ParameterImage.h"
+#include "protocol/ReplyHandling.h"
 
 #include <array>
 #include <cstddef>

@@ -5,7 +5,7 @@
 
 #include "model/ProcessState.h"
 #include "protocol/Communication.h"
-#include "ui/main/QuendaHeadless.h"
+#include "ui/main/CommandRunner.h"
 #include "ui/settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -85,14 +85,14 @@ protected:
     static Ran RunCommand(CSimulatedHidBackend& sim, QuendaCommand command, const QString& file = QString())
     {
         ResetProcessState();
-        QuendaOptions options;
+        CommandLineOptions options;
         options.command = command;
         options.file = file;
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         Ran run;
         {
-            CQuendaHeadless headless(sim, options, outStream, errStream);
+            CCommandRunner headless(sim, options, outStream, errStream);
             headless.Start();
             for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
                 SettleLink(sim);

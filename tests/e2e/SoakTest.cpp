@@ -4,24 +4,24 @@
 // by hand. Afterwards the window still answers and, once the faults stop and
 // what is pending has gone out, the unit holds what the image holds, without
 // anything sent again by the test; every command given up was shown.
-#include "ui/MainDlgFixture.h"
+#include "ui/MainWindowFixture.h"
 
-#include "model/DataConver.h"
-#include "model/KTVEQ.h"
-#include "protocol/CommunicationFraming.h"
+#include "model/ValueTables.h"
+#include "model/ChannelEqualizer.h"
+#include "protocol/Framing.h"
 #include "transport/HidBackendSimulated.h"
-#include "ui/controls/BitmapSlider.h"
+#include "ui/controls/GainFader.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/SpinButton.h"
 #include "ui/controls/WindowMessage.h"
-#include "ui/graph/CFStatic.h"
-#include "ui/main/QuendaDlgTemplate.h"
-#include "ui/main/QuendaDlgTexts.h"
+#include "ui/graph/EqualizerGraph.h"
+#include "ui/main/MainWindowControls.h"
+#include "ui/main/MainWindowTexts.h"
 #include "ui/main/QuendaLink.h"
 #include "ui/main/SchedulerPump.h"
-#include "ui/presets/PresetDlg.h"
+#include "ui/presets/PresetDialog.h"
 #include "ui/presets/PresetList.h"
-#include "ui/presets/SaveDlg.h"
+#include "ui/presets/PresetNameDialog.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -75,11 +75,11 @@ enum class Action {
     PresetLoad, PresetSave, PresetRename, Language, ConnectButton, Unplug, Faults, Ticks, kCount
 };
 
-class Soak : public MainDlgFixture {
+class Soak : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        MainDlgFixture::SetUp();
+        MainWindowFixture::SetUp();
         m_link = std::make_unique<CQuendaLink>(m_backend);
         SetWriteWaitLimit(kSoakWriteWait);
     }
@@ -90,7 +90,7 @@ protected:
         m_dlg.reset();
         m_link.reset();
         SetWriteWaitLimit(kDefaultWriteWaitLimit);
-        MainDlgFixture::TearDown();
+        MainWindowFixture::TearDown();
     }
 
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
@@ -172,7 +172,7 @@ protected:
 
     void OpenWindow()
     {
-        CQuendaDlg& dlg = Open(m_link->Handlers());
+        CMainWindow& dlg = Open(m_link->Handlers());
         m_link->AttachWindow(&dlg);
         ShowActive();
         QObject::connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, m_dlg.get(),
@@ -233,7 +233,7 @@ protected:
         WithModal([&] { Click(button); }, [&](QWidget* dlg) {
             ChooseRow(dlg);
             ClickChild(dlg, Chance(0.8) ? IDOK : IDCANCEL);
-            auto* preset = qobject_cast<CPresetDlg*>(dlg);
+            auto* preset = qobject_cast<CPresetDialog*>(dlg);
             const int patience = Chance(0.2) ? Pick(1, 10) : kPresetWaitLimit;
             for (int t = 0; t < patience && preset->IsWaiting(); ++t)
                 Tick();
@@ -264,7 +264,7 @@ protected:
 
     void DragFader()
     {
-        CBitmapSlider* fader = m_dlg->Fader(Pick(0, 1));
+        CGainFader* fader = m_dlg->Fader(Pick(0, 1));
         const int from = fader->PosToPixel(fader->GetPos());
         const int to = fader->PosToPixel(Pick(0, 90));
         QTest::mousePress(fader, Qt::LeftButton, {}, QPoint(kThumbX, from));
@@ -275,7 +275,7 @@ protected:
 
     void TurnWheel()
     {
-        CBitmapSlider* fader = m_dlg->Fader(Pick(0, 1));
+        CGainFader* fader = m_dlg->Fader(Pick(0, 1));
         const QPointF at(kThumbX, 50);
         QWheelEvent wheel(at, fader->mapToGlobal(at), QPoint(), QPoint(0, Chance(0.5) ? 120 : -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -341,7 +341,7 @@ protected:
     void DragGraph()
     {
         const int channel = Pick(0, 1);
-        CFStatic* graph = m_dlg->Graph(channel);
+        CEqualizerGraph* graph = m_dlg->Graph(channel);
         const PlotPoint from = g_Equalizers[channel].GetAt(Pick(0, kBandCount - 1)).HandleRect().Centre();
         const QPoint start(from.x, from.y);
         const QPoint end = start + QPoint(Pick(-60, 60), Pick(-60, 60));

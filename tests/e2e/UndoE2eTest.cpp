@@ -3,9 +3,9 @@
 // the history cleared when the unit's state replaces the window's.
 #include "WindowOverLink.h"
 
-#include "model/KTVEQ.h"
-#include "ui/controls/BitmapSlider.h"
-#include "ui/graph/CFStatic.h"
+#include "model/ChannelEqualizer.h"
+#include "ui/controls/GainFader.h"
+#include "ui/graph/EqualizerGraph.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -57,7 +57,7 @@ protected:
 
     void DragGraphBand(int channel, int band, QPoint by)
     {
-        CFStatic* graph = m_dlg->Graph(channel);
+        CEqualizerGraph* graph = m_dlg->Graph(channel);
         const PlotPoint from = g_Equalizers[channel].GetAt(band).HandleRect().Centre();
         const QPoint start(from.x, from.y);
         QMouseEvent hover(QEvent::MouseMove, QPointF(start), graph->mapToGlobal(QPointF(start)), Qt::NoButton,
@@ -72,13 +72,13 @@ protected:
 
     void DragFader(int channel, int toPosition)
     {
-        CBitmapSlider* fader = m_dlg->Fader(channel);
+        CGainFader* fader = m_dlg->Fader(channel);
         const int from = fader->PosToPixel(fader->GetPos());
         const int to = fader->PosToPixel(toPosition);
         QTest::mousePress(fader, Qt::LeftButton, {}, QPoint(kThumbX, from));
         for (int step = 1; step <= 3; ++step) {
             QTest::mouseMove(fader, QPoint(kThumbX, from + (to - from) * step / 3));
-            fader->OnTimer(CBitmapSlider::kMovingTimerId);
+            fader->OnTimer(CGainFader::kMovingTimerId);
             Settle();
         }
         QTest::mouseRelease(fader, Qt::LeftButton, {}, QPoint(kThumbX, to));

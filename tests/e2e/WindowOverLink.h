@@ -3,10 +3,10 @@
 // and the replies settled before each check. Shared by the end-to-end tests.
 #pragma once
 
-#include "ui/MainDlgFixture.h"
+#include "ui/MainWindowFixture.h"
 
 #include "transport/HidBackendSimulated.h"
-#include "ui/main/QuendaDlgTemplate.h"
+#include "ui/main/MainWindowControls.h"
 #include "ui/main/QuendaLink.h"
 #include "ui/main/SchedulerPump.h"
 
@@ -30,11 +30,11 @@ inline void SettleLink(CSimulatedHidBackend& backend)
     }
 }
 
-class WindowOverLinkTest : public MainDlgFixture {
+class WindowOverLinkTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        MainDlgFixture::SetUp();
+        MainWindowFixture::SetUp();
         m_link = std::make_unique<CQuendaLink>(m_backend);
     }
 
@@ -42,12 +42,12 @@ protected:
     {
         m_dlg.reset();
         m_link.reset();
-        MainDlgFixture::TearDown();
+        MainWindowFixture::TearDown();
     }
 
-    CQuendaDlg& OpenWindow()
+    CMainWindow& OpenWindow()
     {
-        CQuendaDlg& dlg = Open(m_link->Handlers());
+        CMainWindow& dlg = Open(m_link->Handlers());
         m_link->AttachWindow(&dlg);
         dlg.show();
         return dlg;

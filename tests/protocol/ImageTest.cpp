@@ -1,4 +1,4 @@
-#include "protocol/CommunicationImage.h"
+#include "protocol/ParameterImage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/ui/ControlsTestSupport.h"
-#include "ui/controls/XPButton.h"
-#include "ui/controls/xSkinButton.h"
+#include "ui/controls/MeterLamp.h"
+#include "ui/controls/SkinnedButton.h"
 
 #include <QMouseEvent>
 #include <QTest>
@@ -21,7 +21,7 @@ protected:
     {
         m_window = std::make_unique<QWidget>();
         m_window->resize(200, 100);
-        m_button = new CxSkinButton(m_window.get());
+        m_button = new CSkinnedButton(m_window.get());
         m_button->setGeometry(10, 10, 60, 30);
         m_button->SetImages(155, 156, 156);
         QObject::connect(m_button, &QAbstractButton::clicked, [this] { ++m_clicks; });
@@ -42,7 +42,7 @@ protected:
     QImage Face() const { return m_button->grab().toImage(); }
 
     std::unique_ptr<QWidget> m_window;
-    CxSkinButton* m_button = nullptr;
+    CSkinnedButton* m_button = nullptr;
     int m_clicks = 0;
 };
 
@@ -167,7 +167,7 @@ TEST_F(SkinButtonTest, UsesTheHandCursorWithItsHotSpot)
 {
     ASSERT_TRUE(m_button->HasHandCursor());
     EXPECT_EQ(m_button->cursor().shape(), Qt::BitmapCursor);
-    EXPECT_EQ(m_button->cursor().hotSpot(), QPoint(CxSkinButton::kHandHotX, CxSkinButton::kHandHotY));
+    EXPECT_EQ(m_button->cursor().hotSpot(), QPoint(CSkinnedButton::kHandHotX, CSkinnedButton::kHandHotY));
     EXPECT_EQ(m_button->cursor().pixmap().deviceIndependentSize().toSize(), QSize(32, 32));
 }
 
@@ -177,7 +177,7 @@ protected:
     {
         m_window = std::make_unique<QWidget>();
         m_window->resize(100, 100);
-        m_lamp = new CXPButton(m_window.get());
+        m_lamp = new CMeterLamp(m_window.get());
         m_lamp->setGeometry(5, 5, 30, 30);
         m_lamp->setEnabled(false);
         QObject::connect(m_lamp, &QAbstractButton::clicked, [this] { ++m_clicks; });
@@ -192,7 +192,7 @@ protected:
     }
 
     std::unique_ptr<QWidget> m_window;
-    CXPButton* m_lamp = nullptr;
+    CMeterLamp* m_lamp = nullptr;
     int m_clicks = 0;
 };
 

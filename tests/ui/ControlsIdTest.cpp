@@ -1,5 +1,5 @@
 #include "ui/controls/ControlId.h"
-#include "ui/controls/XPButton.h"
+#include "ui/controls/MeterLamp.h"
 
 #include <QWidget>
 
@@ -11,8 +11,8 @@ TEST(ControlsIdTest, ControlsAreFoundByTheirIdAmongNestedChildren)
 {
     QWidget dialog;
     auto* group = new QWidget(&dialog);
-    auto* lamp = new CXPButton(group);
-    auto* other = new CXPButton(&dialog);
+    auto* lamp = new CMeterLamp(group);
+    auto* other = new CMeterLamp(&dialog);
     SetControlId(lamp, 1065);
     SetControlId(other, 1066);
     EXPECT_EQ(ControlId(lamp), 1065);

@@ -1,10 +1,10 @@
 // Saves a PNG of each drawn control in its main states, to look at them:
 //   QUENDA_WIDGET_SNAPSHOTS=/tmp/shots build/tests/test_ui --gtest_filter='ControlsSnapshot*'
 // Without the variable the files go to a temporary folder and are only checked.
-#include "ui/controls/BitmapSlider.h"
+#include "ui/controls/GainFader.h"
 #include "ui/controls/SpinButton.h"
-#include "ui/controls/XPButton.h"
-#include "ui/controls/xSkinButton.h"
+#include "ui/controls/MeterLamp.h"
+#include "ui/controls/SkinnedButton.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -43,22 +43,22 @@ protected:
 
 TEST_F(ControlsSnapshotTest, SavesEachControl)
 {
-    auto* fader = new CBitmapSlider(m_window.get());
-    ASSERT_TRUE(fader->SetChannelImages(135, 135, true, CBitmapSlider::kColourFromPixel, 0, 0));
-    ASSERT_TRUE(fader->SetThumbImages(136, 137, true, CBitmapSlider::kColourFromPixel, 0, 0));
+    auto* fader = new CGainFader(m_window.get());
+    ASSERT_TRUE(fader->SetChannelImages(135, 135, true, CGainFader::kColourFromPixel, 0, 0));
+    ASSERT_TRUE(fader->SetThumbImages(136, 137, true, CGainFader::kColourFromPixel, 0, 0));
     fader->SetMargins(33, 0, 0, 1);
     fader->SetRange(0, 90, false);
     fader->SetInvertedPos(80);
     Save(fader, QStringLiteral("fader_0dB"), QSize(52, 168));
 
-    auto* button = new CxSkinButton(m_window.get());
+    auto* button = new CSkinnedButton(m_window.get());
     button->setGeometry(60, 0, 80, 30);
     button->SetImages(197, 198, 198);
     Save(button, QStringLiteral("button_peq_bypass_off"), QSize(80, 30));
     button->setDown(true);
     Save(button, QStringLiteral("button_peq_bypass_down"), QSize(80, 30));
 
-    auto* lamp = new CXPButton(m_window.get());
+    auto* lamp = new CMeterLamp(m_window.get());
     lamp->move(60, 40);
     lamp->SetLampImages(177, 182);
     Save(lamp, QStringLiteral("lamp_red_lit"), QSize(21, 13));

@@ -1,11 +1,11 @@
 // Editing keys in the main window's number edits, and the keyboard in the preset lists.
-#include "MainDlgFixture.h"
-#include "PresetDlgFixture.h"
+#include "MainWindowFixture.h"
+#include "PresetDialogFixture.h"
 
 #include "ui/main/NumberEdit.h"
-#include "ui/main/QuendaDlgTemplate.h"
-#include "ui/presets/MemoryLoad.h"
-#include "ui/presets/MemorySave.h"
+#include "ui/main/MainWindowControls.h"
+#include "ui/presets/PresetLoadDialog.h"
+#include "ui/presets/PresetSaveDialog.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -34,18 +34,18 @@ void Press(QWidget* target, QKeyCombination keys)
 
 // Each case starts from a fresh window whose number edit holds typed text (or,
 // when typed is nullptr, the text the window shows), with an optional selection.
-class EditKeys : public MainDlgFixture {
+class EditKeys : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        MainDlgFixture::SetUp();
+        MainWindowFixture::SetUp();
         Clipboard()->clear();
     }
 
     void TearDown() override
     {
         Clipboard()->clear();
-        MainDlgFixture::TearDown();
+        MainWindowFixture::TearDown();
     }
 
     QLineEdit* FocusedEdit(int id, const char* typed)
@@ -347,13 +347,13 @@ void PrintTo(const ListKeysCase& c, std::ostream* os)
 class PresetListKeys : public PresetDlgTest, public testing::WithParamInterface<ListKeysCase> {
 protected:
     // Opened and active, so the list holds the focus as it does for the user.
-    static std::unique_ptr<CPresetDlg> OpenActive(ListKind kind)
+    static std::unique_ptr<CPresetDialog> OpenActive(ListKind kind)
     {
-        std::unique_ptr<CPresetDlg> dlg;
+        std::unique_ptr<CPresetDialog> dlg;
         if (kind == ListKind::Load)
-            dlg = std::make_unique<CMemoryLoad>(nullptr);
+            dlg = std::make_unique<CPresetLoadDialog>(nullptr);
         else
-            dlg = std::make_unique<CMemorySave>(nullptr);
+            dlg = std::make_unique<CPresetSaveDialog>(nullptr);
         dlg->show();
         QApplication::setActiveWindow(dlg.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(dlg.get()));

@@ -1,7 +1,7 @@
 #include "tests/ui/ControlsTestSupport.h"
-#include "ui/controls/BitmapSlider.h"
+#include "ui/controls/GainFader.h"
 #include "ui/controls/ControlId.h"
-#include "ui/main/QuendaDlgTemplate.h"
+#include "ui/main/MainWindowControls.h"
 
 #include <QTest>
 #include <QWheelEvent>
@@ -25,12 +25,12 @@ protected:
         palette.setColor(QPalette::Window, kWindowColour);
         m_window->setPalette(palette);
         m_window->setAutoFillBackground(true);
-        m_fader = new CBitmapSlider(m_window.get());
+        m_fader = new CGainFader(m_window.get());
         m_fader->move(20, 30);
         SetControlId(m_fader, kIdFader);
         m_fader->SetParentWnd(&m_recorder);
-        ASSERT_TRUE(m_fader->SetChannelImages(135, 135, true, CBitmapSlider::kColourFromPixel, 0, 0));
-        ASSERT_TRUE(m_fader->SetThumbImages(136, 137, true, CBitmapSlider::kColourFromPixel, 0, 0));
+        ASSERT_TRUE(m_fader->SetChannelImages(135, 135, true, CGainFader::kColourFromPixel, 0, 0));
+        ASSERT_TRUE(m_fader->SetThumbImages(136, 137, true, CGainFader::kColourFromPixel, 0, 0));
         m_fader->SetMargins(33, 0, 0, 1);
         m_fader->SetVertical(true);
         m_fader->SetRange(0, 90, false);
@@ -56,7 +56,7 @@ protected:
 
     static constexpr QRgb kWindowColour = qRgb(0x20, 0xC0, 0x20);
     std::unique_ptr<QWidget> m_window;
-    CBitmapSlider* m_fader = nullptr;
+    CGainFader* m_fader = nullptr;
     CMessageRecorder m_recorder;
 };
 
@@ -82,7 +82,7 @@ TEST_F(FaderTest, PressOnTheThumbCentreStartsADragWithoutMoving)
     EXPECT_EQ(m_fader->GetPos(), 45);
     EXPECT_TRUE(m_fader->IsDragging());
     EXPECT_TRUE(m_fader->IsMovingTimerActive());
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId);
+    m_fader->OnTimer(CGainFader::kMovingTimerId);
     EXPECT_TRUE(m_recorder.Take().empty());
     Release(83);
     EXPECT_FALSE(m_fader->IsDragging());
@@ -114,11 +114,11 @@ TEST_F(FaderTest, ClickStepIsReportedByTheTimerOnceAndNotByTheRelease)
     m_fader->SetPos(45);
     Press(120);
     EXPECT_TRUE(m_recorder.Take().empty());
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId + 1);
+    m_fader->OnTimer(CGainFader::kMovingTimerId + 1);
     EXPECT_TRUE(m_recorder.Take().empty());
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId);
+    m_fader->OnTimer(CGainFader::kMovingTimerId);
     EXPECT_EQ(m_recorder.Take(), std::vector{Moving(46)});
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId);
+    m_fader->OnTimer(CGainFader::kMovingTimerId);
     EXPECT_TRUE(m_recorder.Take().empty());
     Release(120);
     EXPECT_TRUE(m_recorder.Take().empty());
@@ -130,7 +130,7 @@ TEST_F(FaderTest, ClickStepReleasedBeforeTheTimerPostsNothing)
     m_fader->SetPos(45);
     Press(20);
     Release(20);
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId);
+    m_fader->OnTimer(CGainFader::kMovingTimerId);
     EXPECT_TRUE(m_recorder.Take().empty());
     EXPECT_EQ(m_fader->GetPos(), 44);
 }
@@ -143,13 +143,13 @@ TEST_F(FaderTest, DragFollowsThePointerWithinTheEndsAndPacesMovingMessages)
     EXPECT_EQ(m_fader->GetPos(), 0);
     Move(400);
     EXPECT_EQ(m_fader->GetPos(), 90);
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId);
+    m_fader->OnTimer(CGainFader::kMovingTimerId);
     Move(88 - 83 + 10);   // the grab point over the top end
     EXPECT_EQ(m_fader->GetPos(), 0);
     Move(88 - 83 + 83);
     EXPECT_EQ(m_fader->GetPos(), 45);
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId);
-    m_fader->OnTimer(CBitmapSlider::kMovingTimerId);
+    m_fader->OnTimer(CGainFader::kMovingTimerId);
+    m_fader->OnTimer(CGainFader::kMovingTimerId);
     Release(88);
     EXPECT_EQ(m_recorder.Take(), (std::vector{Moving(90), Moving(45), Moved(45)}));
     EXPECT_FALSE(m_fader->IsMovingTimerActive());
@@ -316,9 +316,9 @@ TEST_F(FaderTest, ThumbWithoutAScaleRestoresTheSavedBackground)
 
 TEST_F(FaderTest, MissingImagesAreRefusedAndChangeNothing)
 {
-    EXPECT_FALSE(m_fader->SetChannelImages(9999, 0, true, CBitmapSlider::kColourFromPixel, 0, 0));
-    EXPECT_FALSE(m_fader->SetChannelImages(135, 9999, true, CBitmapSlider::kColourFromPixel, 0, 0));
-    EXPECT_FALSE(m_fader->SetThumbImages(136, 9999, true, CBitmapSlider::kColourFromPixel, 0, 0));
+    EXPECT_FALSE(m_fader->SetChannelImages(9999, 0, true, CGainFader::kColourFromPixel, 0, 0));
+    EXPECT_FALSE(m_fader->SetChannelImages(135, 9999, true, CGainFader::kColourFromPixel, 0, 0));
+    EXPECT_FALSE(m_fader->SetThumbImages(136, 9999, true, CGainFader::kColourFromPixel, 0, 0));
     EXPECT_EQ(m_fader->size(), QSize(52, 168));
     EXPECT_EQ(m_fader->PosToPixel(90), 156);
     EXPECT_EQ(Snapshot().pixel(0, 0), kWindowColour);

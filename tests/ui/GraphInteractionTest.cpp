@@ -412,7 +412,7 @@ TEST_P(GraphNotchBand, IsNeverSelected)
     const int index = GetParam();
     SetBand(index, 3000, kNotchGainCode, 0);
     const PlotPoint p = HandleCentre(index);
-    for (int i = 0; i <= g_LastPeqBand; ++i)
+    for (int i = 0; i <= kLastParametricBand; ++i)
         ASSERT_FALSE(Band(i).HandleRect().Contains(p)) << i;
 
     Hover(p);
@@ -430,7 +430,7 @@ INSTANTIATE_TEST_SUITE_P(Notches, GraphNotchBand, testing::Values(12, 17, 23));
 
 TEST_F(GraphInteraction, IgnoresTheMouseUntilAChannelIsAttached)
 {
-    CFStatic idle;
+    CEqualizerGraph idle;
     idle.resize(kGraphWidth, kGraphHeight);
     idle.SetPlotLayout();
     idle.SetParentWnd(&m_parent);

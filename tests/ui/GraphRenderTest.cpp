@@ -146,7 +146,7 @@ TEST_F(GraphRender, FlatBandsPutBothCurvesOnTheZeroDbLine)
 // The curves are drawn in pieces; a steep notch must still leave no column without its curve.
 TEST_F(GraphRender, SecondCurveIsUnbrokenAcrossThePlot)
 {
-    for (int i = 0; i <= g_LastPeqBand; ++i)
+    for (int i = 0; i <= kLastParametricBand; ++i)
         SetBand(i, Record(i).freqHz.Get(), 240);   // first curve and labels out of the way, at the top
     SetBand(12, 6000, kNotchGainCode, 0);
     SetBand(13, 150, kNotchGainCode, 0);
@@ -167,7 +167,7 @@ class GraphFrequencyLabel : public GraphRender, public testing::WithParamInterfa
 TEST_P(GraphFrequencyLabel, StartsAtItsAnchor)
 {
     const LabelCase& c = GetParam();
-    CFStatic graph;
+    CEqualizerGraph graph;
     graph.resize(c.plotWidth + 45, kGraphHeight);
     graph.SetPlotLayout();
     graph.Redraw();

@@ -1,10 +1,10 @@
 // A graph of the main window's size on channel A, attached to a recording parent.
 #pragma once
 
-#include "model/KTVEQ.h"
-#include "protocol/CommunicationImage.h"
+#include "model/ChannelEqualizer.h"
+#include "protocol/ParameterImage.h"
 #include "ui/controls/WindowMessage.h"
-#include "ui/graph/CFStatic.h"
+#include "ui/graph/EqualizerGraph.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -64,7 +64,7 @@ protected:
     void SetUp() override
     {
         BuildEqualizers(false);
-        m_graph = std::make_unique<CFStatic>();
+        m_graph = std::make_unique<CEqualizerGraph>();
         m_graph->resize(kGraphWidth, kGraphHeight);
         m_graph->SetPlotLayout();
         m_graph->SetParentWnd(&m_parent);
@@ -73,7 +73,7 @@ protected:
 
     void TearDown() override { m_graph.reset(); }
 
-    CFStatic& Graph() { return *m_graph; }
+    CEqualizerGraph& Graph() { return *m_graph; }
     CFilter& Band(int index) { return g_Equalizers[0].GetAt(index); }
     BandParams& Record(int index) { return g_BandTable[0].bands[index]; }
 
@@ -116,7 +116,7 @@ protected:
     }
 
     CParentRecorder m_parent;
-    std::unique_ptr<CFStatic> m_graph;
+    std::unique_ptr<CEqualizerGraph> m_graph;
 };
 
 }  // namespace graphtest

@@ -1,7 +1,7 @@
 // The link's and the scheduler's events reach Qt's logging categories, so that
 // QT_LOGGING_RULES shows them; warnings by default, information on request.
 #include "protocol/CommunicationLog.h"
-#include "ui/main/QuendaLog.h"
+#include "ui/main/Logging.h"
 
 #include <QLoggingCategory>
 

@@ -3,13 +3,13 @@
 // refreshed from them: it shows plain numbers or placeholders and never reads
 // outside a table (the address and undefined-behaviour sanitizers watch the
 // reads).
-#include "ui/MainDlgFixture.h"
+#include "ui/MainWindowFixture.h"
 
-#include "protocol/CommunicationReply.h"
+#include "protocol/ReplyHandling.h"
 #include "ui/controls/ControlId.h"
-#include "ui/controls/XPButton.h"
-#include "ui/main/QuendaDlgTemplate.h"
-#include "ui/presets/MemoryLoad.h"
+#include "ui/controls/MeterLamp.h"
+#include "ui/main/MainWindowControls.h"
+#include "ui/presets/PresetLoadDialog.h"
 #include "ui/presets/PresetList.h"
 
 #include <array>
@@ -75,11 +75,11 @@ struct FillCase {
 
 void PrintTo(const FillCase& c, std::ostream* os) { *os << c.what; }
 
-class OutOfRangeFill : public MainDlgFixture, public testing::WithParamInterface<FillCase> {
+class OutOfRangeFill : public MainWindowFixture, public testing::WithParamInterface<FillCase> {
 protected:
     void SetUp() override
     {
-        MainDlgFixture::SetUp();
+        MainWindowFixture::SetUp();
         Open().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
     }
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, OutOfRangeFill, testing::Values(
     FillCase{"all 7Fh", 0x7F, 0x7F, "32559", "87", "132ms", "127", "Inf:1", "127", "127", "127", "127"},
     FillCase{"16-bit -32768", 0x00, 0x80, "-32848", "-40", "133ms", "Atkx2", "128", "128", "", "", "128"}));
 
-class OutOfRange : public MainDlgFixture {};
+class OutOfRange : public MainWindowFixture {};
 
 TEST_F(OutOfRange, RandomRecallsNeverLeaveTheWindowBroken)
 {
@@ -159,11 +159,11 @@ TEST_F(OutOfRange, RandomRecallsNeverLeaveTheWindowBroken)
     }
 }
 
-class OutOfRangeSetup : public MainDlgFixture {
+class OutOfRangeSetup : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        MainDlgFixture::SetUp();
+        MainWindowFixture::SetUp();
         Open().show();
     }
 
@@ -200,7 +200,7 @@ TEST_F(OutOfRangeSetup, NamesWithoutNulOrWithInvalidGbkShowHarmlessly)
         std::string("\x01\x02\x1b\x7f" "ab\xfe\xfe\xfe", 9),
     };
     FeedSetup(SetupReply(0, names));
-    CMemoryLoad load(m_dlg.get());
+    CPresetLoadDialog load(m_dlg.get());
     load.show();
     auto* list = qobject_cast<CPresetList*>(FindControl(&load, IDC_PRESET_LIST));
     ASSERT_NE(list, nullptr);
@@ -222,7 +222,7 @@ TEST_F(OutOfRangeSetup, NamesOnlyReplyWithoutNulsStaysInsideItsRecords)
         ImageLock lock(g_ImageMutex);
         EXPECT_EQ(g_PresetNames.records[r][kPresetNameWireSize - 1], '\0') << r;
     }
-    CMemoryLoad load(m_dlg.get());
+    CPresetLoadDialog load(m_dlg.get());
     auto* list = qobject_cast<CPresetList*>(FindControl(&load, IDC_PRESET_LIST));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->RowName(1), QString(15, '?'));

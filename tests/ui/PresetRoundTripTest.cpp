@@ -1,11 +1,11 @@
 // The preset dialogs against the simulated unit, driven tick by tick: the write
 // hook hands each report to the unit and its input reports are fed back here,
 // as the reader thread would.
-#include "PresetDlgFixture.h"
+#include "PresetDialogFixture.h"
 
 #include "transport/SimulatedUnit.h"
-#include "ui/presets/MemoryLoad.h"
-#include "ui/presets/MemorySave.h"
+#include "ui/presets/PresetLoadDialog.h"
+#include "ui/presets/PresetSaveDialog.h"
 #include "ui/presets/PresetName.h"
 
 #include <cstring>
@@ -69,7 +69,7 @@ protected:
     }
 
     // Ticks until the dialog stopped waiting for the unit.
-    static bool RunUntilAnswered(CPresetDlg& dlg, const std::function<void()>& step)
+    static bool RunUntilAnswered(CPresetDialog& dlg, const std::function<void()>& step)
     {
         for (int i = 0; i < 400 && dlg.IsWaiting(); ++i)
             step();
@@ -94,7 +94,7 @@ TEST_F(PresetRoundTrip, ChineseNameTravelsToTheUnitAndComesBackWithTheSetupReply
     ASSERT_TRUE(Connect());
     EXPECT_EQ(ReadPresetName(8).toStdString(), "Old name 8");
 
-    auto save = Open<CMemorySave>();
+    auto save = Open<CPresetSaveDialog>();
     Rename(ListOf(save.get()), 8, "舞台一");
     save->reject();
     ASSERT_TRUE(RunUntilIdle());
@@ -108,7 +108,7 @@ TEST_F(PresetRoundTrip, ChineseNameTravelsToTheUnitAndComesBackWithTheSetupReply
     // A fresh start: the names are the initial ones until the setup reply arrives.
     LoadInitialPresetNames();
     ASSERT_TRUE(Connect());
-    auto load = Open<CMemoryLoad>();
+    auto load = Open<CPresetLoadDialog>();
     EXPECT_EQ(ListOf(load.get())->item(7, 1)->text().toStdString(), "舞台一");
     EXPECT_EQ(ListOf(load.get())->item(8, 1)->text().toStdString(), "Preset 9");
 }
@@ -120,7 +120,7 @@ TEST_F(PresetRoundTrip, SaveStoresTheUnitsCurrentSettingsUnderTheSelectedPreset)
     changed.gain.Set(42);
     m_unit.SetCurrent(1, changed);
 
-    auto save = Open<CMemorySave>();
+    auto save = Open<CPresetSaveDialog>();
     ClickRow(ListOf(save.get()), 11);
     ClickButton(save.get(), 1);
     EXPECT_TRUE(m_messages.empty());
@@ -141,7 +141,7 @@ TEST_F(PresetRoundTrip, LoadSaysSuccessOnlyOnceTheRecallReplyReplacedBothBlocks)
     m_unit.SetPreset(5, preset);
     m_refreshes.clear();
 
-    auto load = Open<CMemoryLoad>();
+    auto load = Open<CPresetLoadDialog>();
     ClickRow(ListOf(load.get()), 4);
     ClickButton(load.get(), 1);
     EXPECT_TRUE(m_messages.empty());
@@ -161,7 +161,7 @@ TEST_F(PresetRoundTrip, WithEveryReplyDroppedTheDialogSaysThePresetWasNotSaved)
 {
     ASSERT_TRUE(Connect());
     m_unit.SetFaults({.dropReply = 1.0});
-    auto save = Open<CMemorySave>();
+    auto save = Open<CPresetSaveDialog>();
     ClickRow(ListOf(save.get()), 2);
     ClickButton(save.get(), 1);
     ASSERT_TRUE(RunUntilAnswered(*save, [this] { Step(); }));
@@ -179,7 +179,7 @@ TEST_F(PresetRoundTrip, AReplyDroppedOnceEndsInSuccessAfterTheRetry)
     preset[1].gain.Set(33);
     m_unit.SetPreset(9, preset);
     m_unit.SetFaults({.dropReply = 1.0});
-    auto load = Open<CMemoryLoad>();
+    auto load = Open<CPresetLoadDialog>();
     ClickRow(ListOf(load.get()), 8);
     ClickButton(load.get(), 1);
     Settle();   // sent, its reply lost

@@ -4,7 +4,7 @@
 #include "ui/settings/SettingsFile.h"
 
 #include "model/ProcessState.h"
-#include "ui/main/QuendaDlgState.h"
+#include "ui/main/MainWindowState.h"
 #include "model/Filter.h"
 
 #include <QDir>

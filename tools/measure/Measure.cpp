@@ -3,12 +3,12 @@
 //   quenda_measure startup LAUNCH_NS   start-up to the first painted window
 //   quenda_measure run                 memory, idle CPU and frames, change-to-frame latency, a burst, drag steps
 // LAUNCH_NS is CLOCK_REALTIME in nanoseconds taken just before this process was started.
-#include "model/KTVEQ.h"
+#include "model/ChannelEqualizer.h"
 #include "protocol/Communication.h"
 #include "transport/HidBackend.h"
-#include "ui/controls/BitmapSlider.h"
-#include "ui/graph/CFStatic.h"
-#include "ui/main/QuendaDlg.h"
+#include "ui/controls/GainFader.h"
+#include "ui/graph/EqualizerGraph.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/QuendaLink.h"
 
 #include <QAbstractButton>
@@ -234,7 +234,7 @@ std::map<std::string, double> ThreadCpuSeconds()
 // flush) has finished, then the program is closed.
 class CFirstPaint : public QObject {
 public:
-    CFirstPaint(CQuendaDlg& dlg, double launchNs, double mainNs) : m_dlg(dlg), m_launchNs(launchNs), m_mainNs(mainNs) {}
+    CFirstPaint(CMainWindow& dlg, double launchNs, double mainNs) : m_dlg(dlg), m_launchNs(launchNs), m_mainNs(mainNs) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -254,7 +254,7 @@ private:
         m_dlg.done(0);
     }
 
-    CQuendaDlg& m_dlg;
+    CMainWindow& m_dlg;
     double m_launchNs;
     double m_mainNs;
     bool m_painted = false;
@@ -265,7 +265,7 @@ int MeasureStartup(double launchNs, double mainNs)
 {
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(HidBackendKind::Simulated);
     CQuendaLink link(*backend);
-    CQuendaDlg dlg(link.Handlers());
+    CMainWindow dlg(link.Handlers());
     link.AttachWindow(&dlg);
     CFirstPaint firstPaint(dlg, launchNs, mainNs);
     dlg.installEventFilter(&firstPaint);
@@ -294,9 +294,9 @@ bool TimeFrame(CTimedBackend& backend, Clock::time_point changed, std::vector<do
 }
 
 // Up and Down keys on CH A's fader: each is one gain step and one group-0 frame.
-void MeasureFaderLatency(CQuendaDlg& dlg, CTimedBackend& backend)
+void MeasureFaderLatency(CMainWindow& dlg, CTimedBackend& backend)
 {
-    CBitmapSlider* fader = dlg.Fader(0);
+    CGainFader* fader = dlg.Fader(0);
     std::vector<double> ms;
     int lost = 0;
     for (int i = 0; i < kChanges; ++i) {
@@ -311,7 +311,7 @@ void MeasureFaderLatency(CQuendaDlg& dlg, CTimedBackend& backend)
     PrintLatency("fader_to_frame", ms, lost);
 }
 
-void SendMouse(CFStatic& graph, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+void SendMouse(CEqualizerGraph& graph, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
 {
     QMouseEvent event(type, QPointF(at), graph.mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
     QApplication::sendEvent(&graph, &event);
@@ -323,7 +323,7 @@ QPoint BandCentre(int channel, int band)
     return {p.x, p.y};
 }
 
-void Grab(CFStatic& graph, QPoint at)
+void Grab(CEqualizerGraph& graph, QPoint at)
 {
     SendMouse(graph, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
     SendMouse(graph, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
@@ -331,9 +331,9 @@ void Grab(CFStatic& graph, QPoint at)
 
 // A band of CH A's graph grabbed, moved up or down and held: the change is the
 // pointer move, the frame its band's group.
-void MeasureGraphLatency(CQuendaDlg& dlg, CTimedBackend& backend)
+void MeasureGraphLatency(CMainWindow& dlg, CTimedBackend& backend)
 {
-    CFStatic& graph = *dlg.Graph(0);
+    CEqualizerGraph& graph = *dlg.Graph(0);
     std::vector<double> ms;
     int lost = 0;
     for (int i = 0; i < kChanges; ++i) {
@@ -383,9 +383,9 @@ void MeasureBurst(CTimedBackend& backend)
 }
 
 // Every pointer move of one long drag, timed alone: move, recompute, redraw and paint.
-void MeasureDragSteps(CQuendaDlg& dlg)
+void MeasureDragSteps(CMainWindow& dlg)
 {
-    CFStatic& graph = *dlg.Graph(0);
+    CEqualizerGraph& graph = *dlg.Graph(0);
     const QPoint from = BandCentre(0, kGraphBand);
     Grab(graph, from);
     std::vector<double> ms;
@@ -405,7 +405,7 @@ int MeasureRun()
 {
     CTimedBackend backend(MakeHidBackend(HidBackendKind::Simulated));
     CQuendaLink link(backend);
-    CQuendaDlg dlg(link.Handlers());
+    CMainWindow dlg(link.Handlers());
     link.AttachWindow(&dlg);
     dlg.show();
     WaitMs(300);

@@ -3,7 +3,7 @@
 //   quenda_screenshot OUT.png [english|chinese]
 #include "transport/HidBackendSimulated.h"
 #include "ui/controls/ControlId.h"
-#include "ui/main/QuendaDlg.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/QuendaLink.h"
 
 #include <QAbstractButton>
@@ -41,7 +41,7 @@ void PrepareUnit(CSimulatedUnit& unit)
     }
 }
 
-void ClickControl(CQuendaDlg& dlg, int id)
+void ClickControl(CMainWindow& dlg, int id)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(dlg.Control(id)))
         button->click();
@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     PrepareUnit(backend.Unit(backend.AddDevice(SimulatedDeviceSpec{})));
     backend.StartClock();
     CQuendaLink link(backend);
-    CQuendaDlg dlg(link.Handlers());
+    CMainWindow dlg(link.Handlers());
     link.AttachWindow(&dlg);
     dlg.show();
 

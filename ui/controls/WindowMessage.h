@@ -2,7 +2,7 @@
 // class whose type is the message number.
 #pragma once
 
-#include "protocol/CommunicationImage.h"
+#include "protocol/ParameterImage.h"
 
 #include <QEvent>
 #include <QObject>

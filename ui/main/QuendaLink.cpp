@@ -1,7 +1,7 @@
 #include "ui/main/QuendaLink.h"
 
 #include "ui/controls/MessageBox.h"
-#include "ui/main/QuendaLog.h"
+#include "ui/main/Logging.h"
 
 CQuendaLink::CQuendaLink(CHidBackend& backend)
     : m_deviceChanges([this](std::uint32_t event, const std::string& path) { m_link->OnDeviceChange(event, path); }),
@@ -9,12 +9,12 @@ CQuendaLink::CQuendaLink(CHidBackend& backend)
 {
 }
 
-void CQuendaLink::AttachWindow(CQuendaDlg* dlg)
+void CQuendaLink::AttachWindow(CMainWindow* dlg)
 {
     m_dlg = dlg;
 }
 
-CQuendaDlg::LinkHandlers CQuendaLink::Handlers()
+CMainWindow::LinkHandlers CQuendaLink::Handlers()
 {
     return {[this] { m_link->StartLink(); }, [this] { m_link->OnConnectButton(); }, [this] { m_link->OnTick(); }};
 }

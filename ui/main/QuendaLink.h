@@ -5,7 +5,7 @@
 
 #include "transport/HidLink.h"
 #include "ui/main/DeviceChangeQueue.h"
-#include "ui/main/QuendaDlg.h"
+#include "ui/main/MainWindow.h"
 
 #include <QMessageBox>
 #include <QObject>
@@ -20,8 +20,8 @@ public:
     explicit CQuendaLink(CHidBackend& backend);
 
     // The window the link shows its messages and connect button in.
-    void AttachWindow(CQuendaDlg* dlg);
-    CQuendaDlg::LinkHandlers Handlers();
+    void AttachWindow(CMainWindow* dlg);
+    CMainWindow::LinkHandlers Handlers();
     CHidLink& Link() { return *m_link; }
     // The warning that the unit is gone, while it is shown.
     QMessageBox* LostWarning() const { return m_lostWarning; }
@@ -29,7 +29,7 @@ public:
 private:
     LinkHooks MakeHooks();
 
-    QPointer<CQuendaDlg> m_dlg;
+    QPointer<CMainWindow> m_dlg;
     QPointer<QMessageBox> m_lostWarning;
     CDeviceChangeQueue m_deviceChanges;   // outlives the link, whose threads post into it
     std::unique_ptr<CHidLink> m_link;

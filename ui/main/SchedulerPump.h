@@ -4,7 +4,7 @@
 // tells who listens how each command ended.
 #pragma once
 
-#include "protocol/CommunicationScheduler.h"
+#include "protocol/CommandScheduler.h"
 
 #include <QObject>
 

@@ -2,7 +2,7 @@
 // the name table; the dialogs show and take them as text.
 #pragma once
 
-#include "protocol/CommunicationImage.h"
+#include "protocol/ParameterImage.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 // to the image.
 #pragma once
 
-#include "protocol/CommunicationImage.h"
+#include "protocol/ParameterImage.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "ui/settings/SettingsFileFields.h"
 
-#include "model/DataConver.h"
+#include "model/ValueTables.h"
 #include "model/Filter.h"
 #include "ui/settings/SettingsFileReasons.h"
 

@@ -2,7 +2,7 @@
 #include "ui/settings/SettingsFile.h"
 
 #include "transport/HidBackend.h"
-#include "ui/main/QuendaDlgState.h"
+#include "ui/main/MainWindowState.h"
 #include "ui/presets/PresetName.h"
 #include "ui/settings/SettingsFileFields.h"
 

@@ -2,8 +2,8 @@
 
 #include "protocol/Communication.h"
 #include "ui/controls/MessageBox.h"
-#include "ui/main/QuendaDlgTexts.h"
-#include "ui/presets/PresetDlg.h"
+#include "ui/main/MainWindowTexts.h"
+#include "ui/presets/PresetDialog.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -7,7 +7,7 @@
 // CheckLink() on its 100 ms tick.
 #pragma once
 
-#include "protocol/CommunicationScheduler.h"
+#include "protocol/CommandScheduler.h"
 #include "ui/settings/SettingsFile.h"
 
 #include <QObject>

@@ -1,0 +1,134 @@
+#include "model/ChannelEqualizer.h"
+
+#include <algorithm>
+#include <cassert>
+
+CChannelEqualizer g_Equalizers[kChannelCount];
+
+void ResetEqualizers()
+{
+    for (CChannelEqualizer& eq : g_Equalizers)
+        eq = CChannelEqualizer{};
+}
+
+namespace {
+
+bool IsChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
+
+std::unique_ptr<CFilter> MakePassFilter(int type, PassParams* pass)
+{
+    auto filter = std::make_unique<CFilter>();
+    filter->SetType(type);
+    filter->AttachPass(pass);
+    return filter;
+}
+
+// Copies both channel blocks out of the image, holding its lock only for the copy.
+std::array<ChannelBlock, kChannelCount> CopyChannelBlocks()
+{
+    ImageLock lock(g_ImageMutex);
+    return {g_ChannelBlocks[0], g_ChannelBlocks[1]};
+}
+
+}  // namespace
+
+void CChannelEqualizer::Create(int count, int channel, BandTable* table)
+{
+    count = std::clamp(count, 0, kTableBandCount);
+    m_filters.clear();
+    for (int i = 0; i < count; ++i) {
+        auto band = std::make_unique<CFilter>();
+        band->AttachBand(&table->bands[i]);
+        band->SetBandNumber(i + 1);
+        m_filters.push_back(std::move(band));
+    }
+    m_filters.push_back(MakePassFilter(FILTER_HIGH_PASS, &table->pass));
+    m_filters.push_back(MakePassFilter(FILTER_LOW_PASS, &table->pass));
+    m_channel = channel;
+    if (IsChannel(channel)) {
+        m_rgbHandle = kChannelColours[channel].handle;
+        m_argbCurveA = kChannelColours[channel].curveA;
+    }
+}
+
+void CChannelEqualizer::SetPlotRect(const PlotRect& plot)
+{
+    // a graph smaller than its insets has an empty plot, never a negative one
+    m_plotH = std::max(plot.Height(), 0);
+    m_plotW = std::max(plot.Width(), 0);
+    for (int i = 0; i < kGridSize; ++i) {
+        const float x = static_cast<float>(FreqToPlotXf(kFreqGrid[i], m_plotW) + static_cast<double>(kPlotInsetX));
+        m_curveA[i].x = x;
+        m_curveB[i].x = x;
+    }
+    for (auto& filter : m_filters)
+        filter->SetPlotRect(plot);
+}
+
+void CChannelEqualizer::ComputeCurves()
+{
+    std::array<double, kGridSize> sumA{};
+    std::array<double, kGridSize> sumB{};
+    const int count = GetSize();
+    for (int f = 0; f < count; ++f) {
+        auto& sum = f <= kLastParametricBand ? sumA : sumB;
+        const Response& response = m_filters[f]->GetResponse();
+        for (int i = 0; i < kGridSize; ++i)
+            sum[i] += response[i];
+    }
+    for (int i = 0; i < kGridSize; ++i) {
+        m_curveA[i].y = static_cast<float>(GainToPlotY(sumA[i], m_plotH) + static_cast<double>(kPlotInsetY));
+        m_curveB[i].y = static_cast<float>(GainToPlotY(sumB[i], m_plotH) + static_cast<double>(kPlotInsetY));
+    }
+}
+
+CFilter& CChannelEqualizer::HighPass()
+{
+    assert(GetSize() >= 2);
+    CFilter& filter = *m_filters[GetSize() - 2];
+    assert(filter.GetType() == FILTER_HIGH_PASS);
+    return filter;
+}
+
+CFilter& CChannelEqualizer::LowPass()
+{
+    assert(GetSize() >= 2);
+    CFilter& filter = *m_filters[GetSize() - 1];
+    assert(filter.GetType() == FILTER_LOW_PASS);
+    return filter;
+}
+
+void BuildEqualizers(bool keepImage)
+{
+    if (!keepImage)
+        LoadImageDefaults();
+    const auto blocks = CopyChannelBlocks();
+    for (int c = 0; c < kChannelCount; ++c) {
+        FillBandTable(g_BandTable[c], blocks[c]);
+        CChannelEqualizer& eq = g_Equalizers[c];
+        eq.Create(kEqualizerBandCount, c, &g_BandTable[c]);
+        eq.SetHandleColour(kChannelColours[c].handle);
+        eq.SetCurveColour(kChannelColours[c].curveA);
+        eq.SetCurve2Colour(kChannelColours[c].curveB);
+    }
+}
+
+void ReloadEqualizers()
+{
+    const auto blocks = CopyChannelBlocks();
+    for (int c = 0; c < kChannelCount; ++c) {
+        BandTable& table = g_BandTable[c];
+        CChannelEqualizer& eq = g_Equalizers[c];
+        const int bands = std::min(eq.GetSize() - 2, kTableBandCount);
+        for (int k = 0; k < bands; ++k) {
+            FillBandRecord(table, blocks[c], k);
+            eq.GetAt(k).AttachBand(&table.bands[k]);
+        }
+        if (eq.GetSize() < 2)
+            continue;
+        SetHighPassOff(table.pass);
+        eq.HighPass().AttachPass(&table.pass);
+        SetLowPassOff(table.pass);
+        eq.LowPass().AttachPass(&table.pass);
+    }
+}

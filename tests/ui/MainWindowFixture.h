@@ -1,0 +1,151 @@
+// A fresh main window over a freshly reset image, with message boxes recorded
+// instead of shown. Shared by the widget and the end-to-end tests.
+#pragma once
+
+#include "protocol/Communication.h"
+#include "ui/controls/MessageBox.h"
+#include "ui/controls/ResourceImage.h"
+#include "model/ProcessState.h"
+#include "ui/main/MainWindowState.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/MainWindowControls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+using SlotBytes = std::array<int, 5>;   // command code and its four argument bytes
+
+// The command a handler queued last (zeros when nothing is pending).
+inline SlotBytes LastQueued()
+{
+    CommandSlot pending[kPendingCapacity];
+    const std::size_t n = PendingCommands(pending, kPendingCapacity);
+    if (n == 0)
+        return {0, 0, 0, 0, 0};
+    const CommandSlot& c = pending[n - 1];
+    return {c.code, c.a1, c.a2, c.a3, c.a4};
+}
+
+inline void ClearQueue()
+{
+    ResetSchedulerState();
+}
+
+inline SlotBytes SetParamSlot(int area, int channel, int group)
+{
+    return {CMD_SET_PARAM, area, 0, channel, group};
+}
+
+// The compressor's fields in the order of their edits and spins.
+enum CompField { kThreshold = 0, kAttack = 1, kRelease = 2, kRatio = 3 };
+
+// A channel's compressor edit or spin of one field, numbered as the template
+// numbers them: four a channel, CH A first.
+constexpr int CompEdit(int channel, CompField field) { return kIdCompEdit + 4 * channel + field; }
+constexpr int CompSpin(int channel, CompField field) { return kIdCompSpin + 4 * channel + field; }
+
+struct ShownMessage {
+    QString text;
+    QString caption;
+};
+
+class MainWindowFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        ResetProcessState();
+        ResetWindowState();
+        SetMessageBoxHook([this](const QString& text, const QString& caption) {
+            m_messages.push_back({text, caption});
+        });
+    }
+
+    void TearDown() override
+    {
+        m_dlg.reset();
+        SetMessageBoxHook({});
+        SetWriteReportHook({});
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    CMainWindow& Open(CMainWindow::LinkHandlers link = {})
+    {
+        m_dlg = std::make_unique<CMainWindow>(std::move(link));
+        return *m_dlg;
+    }
+
+    // Shown and active, so that focus changes reach the edits.
+    void ShowActive()
+    {
+        m_dlg->show();
+        QApplication::setActiveWindow(m_dlg.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
+    }
+
+    QString Text(int id) const { return m_dlg->Edit(id)->text(); }
+    QString ListText(int id) const { return m_dlg->List(id)->currentText(); }
+    int ListIndex(int id) const { return m_dlg->List(id)->currentIndex(); }
+
+    // What a user does with an edit: focus it, replace its text, press Enter.
+    void TypeAndEnter(int id, const QString& text)
+    {
+        QLineEdit* edit = m_dlg->Edit(id);
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    // The user picks entry index of a list.
+    void Pick(int id, int index)
+    {
+        QComboBox* list = m_dlg->List(id);
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+
+    void Click(int id) { QTest::mouseClick(m_dlg->Control(id), Qt::LeftButton); }
+
+    // The control shows the face of bitmap id at its top-left corner: every
+    // opaque pixel of the face is on screen.
+    bool ShowsImage(int controlId, int imageId) const
+    {
+        const QImage shot = m_dlg->Control(controlId)->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage face = LoadResourceImage(imageId).convertToFormat(QImage::Format_ARGB32);
+        if (face.isNull() || face.width() > shot.width() || face.height() > shot.height())
+            return false;
+        for (int y = 0; y < face.height(); ++y) {
+            for (int x = 0; x < face.width(); ++x) {
+                const QRgb want = face.pixel(x, y);
+                if (qAlpha(want) == 255 && (shot.pixel(x, y) & 0xFFFFFF) != (want & 0xFFFFFF))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    ChannelBlock Block(int channel) const
+    {
+        ImageLock lock(g_ImageMutex);
+        return g_ChannelBlocks[channel];
+    }
+
+    std::unique_ptr<CMainWindow> m_dlg;
+    std::vector<ShownMessage> m_messages;
+};

@@ -1,0 +1,183 @@
+// The status line at the left of the main window's top row: its texts in both
+// languages, and what the window shows for each state of the link and the
+// scheduler.
+#include "MainWindowFixture.h"
+
+#include "ui/main/MainWindowControls.h"
+#include "ui/main/StatusLine.h"
+#include "ui/main/SchedulerPump.h"
+
+#include <QLabel>
+
+namespace {
+
+struct StatusTextCase {
+    StatusLine line;
+    const char* english;
+    const char* chinese;
+};
+
+class StatusTexts : public testing::TestWithParam<StatusTextCase> {};
+
+TEST_P(StatusTexts, SayWhatHasNotReachedTheUnitInBothLanguages)
+{
+    const StatusTextCase& c = GetParam();
+    EXPECT_EQ(StatusText(c.line, 0).toStdString(), c.english);
+    EXPECT_EQ(StatusText(c.line, 1).toStdString(), c.chinese);
+}
+
+constexpr CommandSlot kGainA{0xA1, 4, 0, 0, 0};
+
+INSTANTIATE_TEST_SUITE_P(Lines, StatusTexts, testing::Values(
+    StatusTextCase{{StatusKind::NotConnected}, "Not connected", "未连接"},
+    StatusTextCase{{StatusKind::NoPermission},
+                   "The unit is attached but this user may not open it: install the udev rules (see README)",
+                   "设备已连接,但当前用户无权打开:请安装 udev 规则(见 README)"},
+    StatusTextCase{{StatusKind::Connected}, "Connected", "已连接"},
+    StatusTextCase{{StatusKind::Reconnected}, "Reconnected", "已重新连接"},
+    StatusTextCase{{StatusKind::Sending, 1}, "Sending 1 change…", "正在发送 1 项更改…"},
+    StatusTextCase{{StatusKind::Sending, 3}, "Sending 3 changes…", "正在发送 3 项更改…"},
+    StatusTextCase{{StatusKind::NotAnswering, 2}, "The unit does not answer: 2 changes not applied",
+                   "设备无应答:2 项更改未生效"},
+    StatusTextCase{{StatusKind::NotAnswering, 1}, "The unit does not answer: 1 change not applied",
+                   "设备无应答:1 项更改未生效"},
+    StatusTextCase{{StatusKind::NotApplied, 0, kGainA}, "Gain and mute of CH A was not applied",
+                   "通道 A 的增益与静音未生效"},
+    StatusTextCase{{StatusKind::NotApplied, 1, kGainA}, "Gain and mute of CH A and 1 other change were not applied",
+                   "通道 A 的增益与静音等 2 项更改未生效"},
+    StatusTextCase{{StatusKind::NotApplied, 2, kGainA}, "Gain and mute of CH A and 2 other changes were not applied",
+                   "通道 A 的增益与静音等 3 项更改未生效"},
+    StatusTextCase{{StatusKind::PresetDone, 0, {0xA6, 0, 5, 0, 0}}, "Preset 5 loaded", "第 5 组已调用"},
+    StatusTextCase{{StatusKind::PresetDone, 0, {0xA5, 0, 12, 0, 0}}, "Preset 12 saved", "第 12 组已保存"},
+    StatusTextCase{{StatusKind::PresetFailed, 0, {0xA5, 0, 5, 0, 0}},
+                   "The unit did not answer: preset 5 was not saved", "设备无应答:第 5 组未保存"},
+    StatusTextCase{{StatusKind::PresetFailed, 0, {0xA6, 0, 20, 0, 0}},
+                   "The unit did not answer: preset 20 was not loaded", "设备无应答:第 20 组未调用"}));
+
+struct NameCase {
+    CommandSlot command;
+    const char* english;
+    const char* chinese;
+};
+
+class CommandNames : public testing::TestWithParam<NameCase> {};
+
+TEST_P(CommandNames, NameWhatTheCommandChanges)
+{
+    const NameCase& c = GetParam();
+    EXPECT_EQ(CommandName(c.command, 0).toStdString(), c.english);
+    EXPECT_EQ(CommandName(c.command, 1).toStdString(), c.chinese);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CommandNames, testing::Values(
+    NameCase{{0xA1, 4, 0, 1, 0}, "Gain and mute of CH B", "通道 B 的增益与静音"},
+    NameCase{{0xA1, 4, 0, 0, 1}, "Noise gate of CH A", "通道 A 的噪声门"},
+    NameCase{{0xA1, 4, 0, 1, 2}, "Compressor of CH B", "通道 B 的压缩器"},
+    NameCase{{0xA1, 4, 0, 0, 3}, "EQ band 1 of CH A", "通道 A 的均衡第 1 段"},
+    NameCase{{0xA1, 4, 0, 1, 14}, "EQ band 12 of CH B", "通道 B 的均衡第 12 段"},
+    NameCase{{0xA1, 4, 0, 0, 15}, "Notch settings of CH A", "通道 A 的陷波设置"},
+    NameCase{{0xB0, 4, 0, 1, 0}, "EQ bands of CH B", "通道 B 的全部均衡段"},
+    NameCase{{0xA1, 6, 0, 0, 5}, "Panel lock", "面板锁"},
+    NameCase{{0xA1, 6, 0, 0, 7}, "Channel link", "通道联调"},
+    NameCase{{0xA1, 6, 0, 0, 8}, "Language", "语言"},
+    NameCase{{0xA1, 5, 9, 0, 0}, "Name of preset 9", "第 9 组的组名"},
+    NameCase{{0xA5, 0, 4, 0, 0}, "Saving preset 4", "保存第 4 组"},
+    NameCase{{0xA6, 0, 17, 0, 0}, "Loading preset 17", "调用第 17 组"},
+    NameCase{{0xA2, 6, 0, 0, 0}, "Reading the unit's settings", "读取设备设置"}));
+
+class MainDlgStatus : public MainWindowFixture {
+protected:
+    QString Shown() const { return qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText))->text(); }
+
+    void Connected()
+    {
+        SetWriteReportHook([](const std::uint8_t*) { return true; });
+        g_Connected = 1;
+        m_dlg->UpdateStatusText();
+    }
+};
+
+TEST_F(MainDlgStatus, SitsAtTheLeftOfTheTopRowAndStartsNotConnected)
+{
+    Open();
+    QLabel* line = qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(Shown(), "Not connected");
+    EXPECT_EQ(line->geometry(), QRect(14, 7, 330, 37));
+    EXPECT_LT(line->geometry().right(), m_dlg->Control(kIdImport)->geometry().left());
+    EXPECT_TRUE(line->wordWrap()) << "two lines hold the longest text";
+    g_LanguageChinese = 1;
+    m_dlg->ApplyLanguage();
+    EXPECT_EQ(Shown(), "未连接");
+}
+
+TEST_F(MainDlgStatus, AUnitThisUserMayNotOpenIsToldUntilAConnectWorks)
+{
+    Open();
+    m_dlg->SetLinkProblem(LinkProblem::NoPermission);
+    EXPECT_EQ(Shown(),
+              "The unit is attached but this user may not open it: install the udev rules (see README)");
+    m_dlg->SetLinkProblem(LinkProblem::None);
+    Connected();
+    EXPECT_EQ(Shown(), "Connected");
+}
+
+TEST_F(MainDlgStatus, ChangesThatWaitedATickAreCountedUntilTheyAreAnswered)
+{
+    Open();
+    Connected();
+    Click(kIdMute);
+    Click(kIdMute + 1);
+    m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "Connected") << "the first tick: nothing has waited a whole tick";
+    m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "Sending 2 changes…");
+    std::uint8_t ack[kInputReportSize] = {};
+    EncodeFrame(CMD_ACK, 0, 0, 0, 0, nullptr, 0, ack + 1);
+    FeedInputReport(ack);
+    CSchedulerPump::Instance().Pump();
+    FeedInputReport(ack);
+    CSchedulerPump::Instance().Pump();
+    m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "Connected");
+}
+
+TEST_F(MainDlgStatus, AUnitThatStopsAnsweringIsToldThenTheChangeGivenUpIsNamed)
+{
+    Open();
+    Connected();
+    Click(kIdMute + 1);
+    for (int t = 0; t < 9; ++t)
+        m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "The unit does not answer: 1 change not applied");
+    for (int round = 0; round < 2; ++round) {
+        std::uint8_t status[kInputReportSize] = {};
+        const std::uint8_t meters[4] = {};
+        EncodeFrame(CMD_POLL, 0, 0, 0, 0, meters, 4, status + 1);
+        FeedInputReport(status);   // the unit answers a poll: the next round begins
+        CSchedulerPump::Instance().Pump();
+        for (int t = 0; t < 9; ++t)
+            m_dlg->OnTimer();
+    }
+    EXPECT_EQ(Shown(), "Gain and mute of CH B was not applied");
+    Click(kIdMute + 1);
+    m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "Connected") << "shown until the next change of it";
+}
+
+TEST_F(MainDlgStatus, APresetOutcomeStaysUntilTheNextConnect)
+{
+    Open();
+    Connected();
+    m_dlg->OnCommandFinished({CMD_STORE_PRESET, 0, 7, 0, 0}, CommandOutcome::Answered);
+    EXPECT_EQ(Shown(), "Preset 7 saved");
+    m_dlg->OnCommandFinished({CMD_RECALL_PRESET, 0, 2, 0, 0}, CommandOutcome::NotAnswered);
+    EXPECT_EQ(Shown(), "The unit did not answer: preset 2 was not loaded");
+    g_Connected = 0;
+    m_dlg->UpdateStatusText();
+    EXPECT_EQ(Shown(), "Not connected");
+    Connected();
+    EXPECT_EQ(Shown(), "Connected");
+}
+
+}  // namespace

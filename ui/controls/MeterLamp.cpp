@@ -1,0 +1,61 @@
+#include "ui/controls/MeterLamp.h"
+
+#include "ui/controls/ResourceImage.h"
+
+#include <QPainter>
+
+namespace {
+constexpr QSize kDefaultLampSize(21, 13);
+}
+
+CMeterLamp::CMeterLamp(QWidget* parent) : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CMeterLamp::SetLampImages(int litId, int darkId)
+{
+    m_idLit = litId;
+    m_idDark = darkId;
+    m_imgLit = LoadResourceImage(litId);
+    m_imgDark = LoadResourceImage(darkId);
+    FitAndRedraw();
+}
+
+// The meters set every lamp on every tick: only a change is worth a repaint.
+void CMeterLamp::SetLit(bool lit)
+{
+    if (lit == m_bLit)
+        return;
+    m_bLit = lit;
+    FitAndRedraw();
+}
+
+QSize CMeterLamp::sizeHint() const
+{
+    const QImage& image = CurrentImage();
+    return image.isNull() ? kDefaultLampSize : image.deviceIndependentSize().toSize();
+}
+
+const QImage& CMeterLamp::CurrentImage() const
+{
+    return m_bLit ? m_imgLit : m_imgDark;
+}
+
+void CMeterLamp::FitAndRedraw()
+{
+    const QImage& image = CurrentImage();
+    if (!image.isNull())
+        resize(image.deviceIndependentSize().toSize());
+    repaint();
+}
+
+void CMeterLamp::paintEvent(QPaintEvent*)
+{
+    const QImage& image = CurrentImage();
+    if (image.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), image);
+}

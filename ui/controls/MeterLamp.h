@@ -1,0 +1,32 @@
+// A meter lamp: a button that shows one of two bitmaps, lit or dark, and takes no input
+// once the dialog disables it.
+#pragma once
+
+#include <QAbstractButton>
+#include <QImage>
+
+class CMeterLamp : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit CMeterLamp(QWidget* parent = nullptr);
+
+    // An id of 0 draws nothing in that state.
+    void SetLampImages(int litId, int darkId);
+    void SetLit(bool lit);
+    bool IsLit() const { return m_bLit; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const QImage& CurrentImage() const;
+    void FitAndRedraw();
+
+    int m_idLit = 0;
+    int m_idDark = 0;
+    bool m_bLit = true;
+    QImage m_imgLit;
+    QImage m_imgDark;
+};

@@ -1,0 +1,113 @@
+#include "ui/controls/SkinnedButton.h"
+
+#include "ui/controls/ResourceImage.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+constexpr QSize kDefaultFaceSize(60, 30);
+}
+
+CSkinnedButton::CSkinnedButton(QWidget* parent) : QAbstractButton(parent)
+{
+    m_hHandCursor = LoadResourceCursor(kHandCursorId, kHandHotX, kHandHotY, &m_hasHandCursor);
+    if (m_hasHandCursor)
+        setCursor(m_hHandCursor);
+    setMouseTracking(true);
+}
+
+void CSkinnedButton::SetImages(int normalId, int downId, int overId)
+{
+    m_imgNormal = LoadResourceImage(normalId);
+    m_imgDown = LoadResourceImage(downId);
+    m_imgOver = LoadResourceImage(overId);
+    m_imgDisabled = m_imgNormal;
+    update();
+}
+
+QSize CSkinnedButton::sizeHint() const
+{
+    return m_imgNormal.isNull() ? kDefaultFaceSize : m_imgNormal.deviceIndependentSize().toSize();
+}
+
+const QImage& CSkinnedButton::FaceToDraw() const
+{
+    if (!isEnabled())
+        return m_imgDisabled;
+    if (isDown())
+        return m_imgDown;
+    if (m_bOver && !m_imgOver.isNull())
+        return m_imgOver;
+    return m_imgNormal;
+}
+
+void CSkinnedButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QImage& face = FaceToDraw();
+    // Where the button is larger than its face, or the face is missing, the button colour shows.
+    if (face.isNull() || face.deviceIndependentSize().toSize() != size())
+        painter.fillRect(rect(), palette().button());
+    if (!face.isNull())
+        painter.drawImage(QPoint(0, 0), face);
+}
+
+void CSkinnedButton::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractButton::mousePressEvent(event);
+        return;
+    }
+    // Pressing ends the pointer-over face until the pointer moves again.
+    m_bOver = false;
+    QAbstractButton::mousePressEvent(event);
+    m_bPressed = true;
+}
+
+void CSkinnedButton::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_bPressed) {
+        // The base class shows the button pushed only while the pointer is on it.
+        QAbstractButton::mouseMoveEvent(event);
+        return;
+    }
+    if (!m_bOver && rect().contains(event->position().toPoint())) {
+        m_bOver = true;
+        update();
+    }
+    event->ignore();
+}
+
+void CSkinnedButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_bPressed = false;
+        update();
+    }
+    QAbstractButton::mouseReleaseEvent(event);
+}
+
+void CSkinnedButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is a press like any other: a second click.
+    mousePressEvent(event);
+}
+
+void CSkinnedButton::leaveEvent(QEvent* event)
+{
+    m_bOver = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void CSkinnedButton::focusOutEvent(QFocusEvent* event)
+{
+    // Losing the focus ends a press without a click, wherever the button is released.
+    if (m_bPressed) {
+        m_bPressed = false;
+        setDown(false);
+        update();
+    }
+    QAbstractButton::focusOutEvent(event);
+}

@@ -1,0 +1,46 @@
+// A push button drawn entirely from bitmaps: normal, down, over and disabled faces,
+// and the program's pointing-hand cursor.
+#pragma once
+
+#include <QAbstractButton>
+#include <QCursor>
+#include <QImage>
+
+class CSkinnedButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    static constexpr int kHandCursorId = 134;
+    static constexpr int kHandHotX = 5;
+    static constexpr int kHandHotY = 0;
+
+    explicit CSkinnedButton(QWidget* parent = nullptr);
+
+    // Ids of 0 leave that face empty; the normal face also serves as the disabled face.
+    void SetImages(int normalId, int downId = 0, int overId = 0);
+
+    bool IsOver() const { return m_bOver; }
+    bool IsPressed() const { return m_bPressed; }
+    bool HasHandCursor() const { return m_hasHandCursor; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    const QImage& FaceToDraw() const;
+
+    QCursor m_hHandCursor;
+    bool m_hasHandCursor = false;
+    bool m_bOver = false;
+    bool m_bPressed = false;
+    QImage m_imgNormal;
+    QImage m_imgDown;
+    QImage m_imgOver;
+    QImage m_imgDisabled;
+};

@@ -1,0 +1,90 @@
+#include "ui/graph/EqualizerGraph.h"
+
+#include "model/ChannelEqualizer.h"
+#include "ui/controls/WindowMessage.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+const int kGraphGridHz[kGraphGridCount] = {
+    20, 30, 40, 50, 60, 70, 80, 90, 100,
+    200, 300, 400, 500, 600, 700, 800, 900, 1000,
+    2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000,
+};
+
+CEqualizerGraph::CEqualizerGraph(QWidget* parent)
+    : QWidget(parent), m_hDragCursor(Qt::SizeAllCursor)
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CEqualizerGraph::~CEqualizerGraph() = default;
+
+void CEqualizerGraph::SetPlotLayout()
+{
+    m_rcClient = {0, 0, width(), height()};
+    m_rcPlot = {kPlotMarginLeft, kPlotMarginTop,
+                std::max(kPlotMarginLeft, width() - kPlotMarginRight),
+                std::max(kPlotMarginTop, height() - kPlotMarginBottom)};
+    for (int i = 0; i < kGraphGridCount; ++i)
+        m_gridX[i] = FreqToPlotX(kGraphGridHz[i], m_rcPlot.Width()) + kPlotInsetX;
+    for (CChannelEqualizer& eq : g_Equalizers)
+        eq.SetPlotRect(m_rcPlot);
+    m_image = QImage();
+    m_gridOverlay = QImage();
+}
+
+void CEqualizerGraph::SetParentWnd(QObject* parent)
+{
+    m_pParent = parent;
+}
+
+void CEqualizerGraph::AttachChannel(int channel)
+{
+    if (channel < 0 || channel >= kChannelCount)
+        return;
+    m_pEq = &g_Equalizers[channel];
+    m_pSelBand = nullptr;
+    // a band's hover and drag end with its selection
+    m_hovered = BandHandle::None;
+    m_dragged = BandHandle::None;
+    m_nChannel = channel;
+    m_bActive = 1;
+    Redraw();
+}
+
+void CEqualizerGraph::Redraw()
+{
+    EnsureFrame();
+    DrawPlot();
+    // painted at once rather than through invalidation, so a drag step shows immediately
+    repaint(QRect(m_rcPlot.left, m_rcPlot.top, m_rcPlot.Width(), m_rcPlot.Height()));
+}
+
+void CEqualizerGraph::ReportChange()
+{
+    if (m_pParent != nullptr)
+        PostWindowMessage(m_pParent, WM_GRAPH_BAND_CHANGED, m_nSelIndex, m_nChannel);
+}
+
+void CEqualizerGraph::resizeEvent(QResizeEvent* event)
+{
+    // a graph that has been laid out follows its new size; the caches go with the old one
+    if (m_rcClient.Width() > 0 && (m_rcClient.Width() != width() || m_rcClient.Height() != height()))
+        SetPlotLayout();
+    QWidget::resizeEvent(event);
+}
+
+void CEqualizerGraph::paintEvent(QPaintEvent*)
+{
+    if (m_image.size() != DeviceSize()) {
+        EnsureFrame();
+        DrawPlot();
+    }
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), m_image);
+}

@@ -1,0 +1,28 @@
+// The program's command line: the window (optionally over the demo's
+// simulated unit), or one command run without a window:
+//   quenda [--demo]
+//   quenda [--demo] info | export FILE | import FILE | backup FILE | restore FILE
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+enum class QuendaCommand { Window, Info, Export, Import, Backup, Restore };
+
+struct CommandLineOptions {
+    QuendaCommand command = QuendaCommand::Window;
+    QString file;
+    bool demo = false;
+    bool help = false;
+    bool version = false;
+    QString error;   // why the arguments were refused; empty when they were not
+};
+
+// Reads the arguments, the program's name first. Never exits.
+CommandLineOptions ParseOptions(const QStringList& arguments);
+
+// The usage text --help prints, and every refusal after its reason.
+QString UsageText();
+
+// "quenda 2.0.3"
+QString VersionText();

@@ -1,0 +1,72 @@
+// One command of the command line, run without a window over the real link
+// and scheduler: connect (read the setup, recall the current memory), then
+// info, export, import, backup or restore. Progress and the one-line reason
+// of a failure go to the error stream, info's answer to the output stream.
+#pragma once
+
+#include "transport/HidLink.h"
+#include "ui/main/DeviceChangeQueue.h"
+#include "ui/main/CommandLineOptions.h"
+#include "ui/settings/SettingsTransfer.h"
+
+#include <QObject>
+#include <QTextStream>
+
+#include <memory>
+#include <optional>
+
+// Exit codes of the commands.
+enum QuendaExit {
+    kExitDone = 0,
+    kExitUsage = 1,
+    kExitNoUnit = 2,
+    kExitNoPermission = 3,
+    kExitNotAnswering = 4,
+    kExitFile = 5,
+};
+
+class CCommandRunner : public QObject {
+    Q_OBJECT
+public:
+    // Ticks a command may take to connect before the unit counts as not answering.
+    static constexpr int kConnectTicks = 100;
+
+    CCommandRunner(CHidBackend& backend, const CommandLineOptions& options, QTextStream& out, QTextStream& err);
+    ~CCommandRunner() override;
+
+    // Checks the file a command reads, then connects.
+    void Start();
+    // One 100 ms step: the scheduler, and whether the link is still there.
+    void Tick();
+    bool IsFinished() const { return m_exit.has_value(); }
+    int ExitCode() const { return m_exit.value_or(kExitDone); }
+
+    // Start, then ticks on a 100 ms timer until the command has finished.
+    int Run();
+
+private:
+    bool ReadFile();
+    bool Connect();
+    void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
+    void RunCommand();
+    void PrintInfo();
+    void ExportCurrent();
+    void WriteFile(const SettingsFile& settings, const QString& done);
+    void OnProgress(int preset);
+    void OnTransferFinished(CSettingsTransfer::Result result);
+    void Fail(int code, const QString& reason);
+    void Done(const QString& message);
+
+    CHidBackend& m_backend;
+    const CommandLineOptions m_options;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    CDeviceChangeQueue m_deviceChanges;   // outlives the link, whose threads post into it
+    std::unique_ptr<CHidLink> m_link;
+    CSettingsTransfer m_transfer;
+    SettingsFile m_file;
+    LinkProblem m_problem = LinkProblem::None;
+    bool m_connected = false;   // the current memory has been read
+    int m_ticks = 0;
+    std::optional<int> m_exit;
+};

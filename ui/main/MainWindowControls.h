@@ -1,0 +1,71 @@
+// Dialog template 102: the main window's controls, their ids, kinds, texts and
+// rectangles in dialog units. The dialog creates every child from this table.
+#pragma once
+
+#include <span>
+
+enum class ItemKind {
+    GroupBox,
+    Label,
+    DropDown,
+    Edit,
+    Spin,
+    SkinButton,
+    Lamp,
+    Fader,
+    Graph,
+};
+
+enum ItemFlag : unsigned {
+    kItemHidden = 1,
+    kItemReadOnly = 2,
+    kItemCentred = 4,
+    kItemDisabled = 8,
+};
+
+struct ControlSpec {
+    int id;
+    ItemKind kind;
+    const char* text;   // UTF-8; replaced by the language texts before the window shows
+    int x, y, cx, cy;   // dialog units
+    unsigned flags;
+};
+
+// Control ids the handlers compute with; "+ c" is the channel (0 = CH A, 1 = CH B).
+constexpr int kIdCompEdit = 1028;       // + 4c + field (threshold, attack, release, ratio)
+constexpr int kIdGainEdit = 1040;       // + c
+constexpr int kIdFader = 1042;          // + c
+constexpr int kIdNotchCountA = 1044;
+constexpr int kIdNotchCountB = 1104;
+constexpr int kIdMute = 1046;           // + c
+constexpr int kIdConnect = 1048;
+constexpr int kIdDetectSpeed = 1049;
+constexpr int kIdLoad = 1050;
+constexpr int kIdSave = 1051;
+constexpr int kIdImport = 1052;
+constexpr int kIdExport = 1053;
+constexpr int kIdLanguage = 1055;
+constexpr int kIdLampA = 1056;          // + lamp, 0 at the bottom
+constexpr int kIdLampB = 1066;
+constexpr int kIdPeqBypass = 1076;      // + 3c
+constexpr int kIdNotchBypass = 1077;    // + 3c
+constexpr int kIdNotchClear = 1078;     // + 3c
+constexpr int kIdGateA = 1082;
+constexpr int kIdGateB = 1084;
+constexpr int kIdShiftA = 1086;
+constexpr int kIdShiftB = 1102;
+constexpr int kIdPanelLock = 1108;
+constexpr int kIdChannelLink = 1110;
+constexpr int kIdGraph = 2050;          // + c
+constexpr int kIdCompSpin = 2092;       // + 4c + field
+constexpr int kIdGainSpin = 2100;       // + c
+constexpr int kIdStatusText = 1200;     // the status line, created beside the template's controls
+
+constexpr int kMainWindowWidthDu = 746;   // client size in dialog units
+constexpr int kMainWindowHeightDu = 435;
+
+// The controls in creation (and tab) order.
+std::span<const ControlSpec> MainWindowControls();
+
+// The entry for id, or nullptr.
+const ControlSpec* FindControlSpec(int id);

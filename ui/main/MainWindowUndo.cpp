@@ -1,0 +1,80 @@
+// The window's undo history: one step per user action, in both languages in
+// the context menu, cleared whenever the unit's state replaces the window's.
+#include "ui/main/MainWindow.h"
+
+#include "ui/main/MainWindowControls.h"
+#include "ui/main/MainWindowTexts.h"
+
+#include <QAction>
+#include <QKeySequence>
+
+void CMainWindow::CreateUndoActions()
+{
+    m_undo.setUndoLimit(kUndoLimit);
+    m_undoAction = new QAction(this);
+    m_undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    m_redoAction = new QAction(this);
+    m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_undoAction->setEnabled(false);
+    m_redoAction->setEnabled(false);
+    connect(m_undoAction, &QAction::triggered, &m_undo, &QUndoStack::undo);
+    connect(m_redoAction, &QAction::triggered, &m_undo, &QUndoStack::redo);
+    connect(&m_undo, &QUndoStack::canUndoChanged, m_undoAction, &QAction::setEnabled);
+    connect(&m_undo, &QUndoStack::canRedoChanged, m_redoAction, &QAction::setEnabled);
+    addAction(m_undoAction);
+    addAction(m_redoAction);
+}
+
+void CMainWindow::ApplyLanguageUndo()
+{
+    const bool chinese = CurrentLanguage() == kChinese;
+    m_undoAction->setText(chinese ? QStringLiteral("撤销") : QStringLiteral("Undo"));
+    m_redoAction->setText(chinese ? QStringLiteral("重做") : QStringLiteral("Redo"));
+}
+
+bool CMainWindow::IsEditingButton(int id)
+{
+    switch (id) {
+    case kIdConnect:
+    case kIdLoad:
+    case kIdSave:
+    case kIdImport:
+    case kIdExport: return false;
+    default: return true;
+    }
+}
+
+// An action that begins while another is open (a drag that lost its release) ends that one first.
+void CMainWindow::BeginEdit()
+{
+    EndEdit();
+    m_editBefore = CaptureImageState();
+}
+
+void CMainWindow::BeginEditIfNone()
+{
+    if (!m_editBefore)
+        m_editBefore = CaptureImageState();
+}
+
+void CMainWindow::EndEdit()
+{
+    if (!m_editBefore)
+        return;
+    const ImageState before = *m_editBefore;
+    m_editBefore.reset();
+    const ImageState after = CaptureImageState();
+    if (CImageEditCommand::Differ(before, after))
+        m_undo.push(new CImageEditCommand(before, after, [this] { ShowEditedImage(); }));
+}
+
+void CMainWindow::ClearHistory()
+{
+    m_editBefore.reset();
+    m_undo.clear();
+}
+
+void CMainWindow::ShowEditedImage()
+{
+    OnDeviceRefresh(0, kRefreshAll);
+}

@@ -1,0 +1,11 @@
+// The Load dialog: recalls the selected user preset into the unit.
+#pragma once
+
+#include "ui/presets/PresetDialog.h"
+
+class CPresetLoadDialog : public CPresetDialog {
+    Q_OBJECT
+
+public:
+    explicit CPresetLoadDialog(QWidget* parent);
+};

@@ -1,0 +1,38 @@
+#include "ui/presets/PresetSaveDialog.h"
+
+#include "protocol/Communication.h"
+#include "ui/presets/PresetList.h"
+#include "ui/presets/PresetName.h"
+#include "ui/presets/PresetNameDialog.h"
+
+namespace {
+
+constexpr PresetDialogTexts kSaveTexts{
+    {"Save", "保存"},
+    {"Please select one group", "请选择保存组"},
+    {"Save successful", "保存成功"},
+};
+
+}  // namespace
+
+CPresetSaveDialog::CPresetSaveDialog(QWidget* parent) : CPresetDialog(parent, kSaveTexts, CMD_STORE_PRESET, QueueStorePreset)
+{
+    connect(List(), &CPresetList::DoubleClicked, this, &CPresetSaveDialog::OnDblClickList);
+}
+
+// The name goes to the unit even if this dialog is cancelled afterwards; while
+// not connected it stays in the local table until the next connect reads the
+// unit's names.
+void CPresetSaveDialog::OnDblClickList()
+{
+    const std::uint8_t n = List()->SelectedPreset();
+    if (n == 0)
+        return;
+    CPresetNameDialog dlg(this, List()->RowName(n));
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const QByteArray name = EncodePresetName(dlg.Name());
+    List()->SetRowName(n, DecodePresetName(name.constData()));
+    WritePresetName(n, name);
+    QueuePresetName(n);
+}
