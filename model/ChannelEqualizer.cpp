@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <cassert>
 
-CChannelEqualizer g_Equalizers[kChannelCount];
-
-void ResetEqualizers()
-{
-    for (CChannelEqualizer& eq : g_Equalizers)
-        eq = CChannelEqualizer{};
-}
-
 namespace {
 
 bool IsChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
@@ -21,13 +13,6 @@ std::unique_ptr<CFilter> MakePassFilter(int type, PassParams* pass)
     filter->SetType(type);
     filter->AttachPass(pass);
     return filter;
-}
-
-// Copies both channel blocks out of the image, holding its lock only for the copy.
-std::array<ChannelBlock, kChannelCount> CopyChannelBlocks()
-{
-    ImageLock lock(g_ImageMutex);
-    return {g_ChannelBlocks[0], g_ChannelBlocks[1]};
 }
 
 }  // namespace
@@ -98,27 +83,23 @@ CFilter& CChannelEqualizer::LowPass()
     return filter;
 }
 
-void BuildEqualizers(bool keepImage)
+void CEqualizerModel::Build(const std::array<ChannelBlock, kChannelCount>& blocks)
 {
-    if (!keepImage)
-        LoadImageDefaults();
-    const auto blocks = CopyChannelBlocks();
     for (int c = 0; c < kChannelCount; ++c) {
-        FillBandTable(g_BandTable[c], blocks[c]);
-        CChannelEqualizer& eq = g_Equalizers[c];
-        eq.Create(kEqualizerBandCount, c, &g_BandTable[c]);
+        FillBandTable(m_tables[c], blocks[c]);
+        CChannelEqualizer& eq = m_equalizers[c];
+        eq.Create(kEqualizerBandCount, c, &m_tables[c]);
         eq.SetHandleColour(kChannelColours[c].handle);
         eq.SetCurveColour(kChannelColours[c].curveA);
         eq.SetCurve2Colour(kChannelColours[c].curveB);
     }
 }
 
-void ReloadEqualizers()
+void CEqualizerModel::Reload(const std::array<ChannelBlock, kChannelCount>& blocks)
 {
-    const auto blocks = CopyChannelBlocks();
     for (int c = 0; c < kChannelCount; ++c) {
-        BandTable& table = g_BandTable[c];
-        CChannelEqualizer& eq = g_Equalizers[c];
+        BandTable& table = m_tables[c];
+        CChannelEqualizer& eq = m_equalizers[c];
         const int bands = std::min(eq.GetSize() - 2, kTableBandCount);
         for (int k = 0; k < bands; ++k) {
             FillBandRecord(table, blocks[c], k);

@@ -42,7 +42,6 @@ public:
     CChannelEqualizer() = default;
     CChannelEqualizer(const CChannelEqualizer&) = delete;
     CChannelEqualizer& operator=(const CChannelEqualizer&) = delete;
-    CChannelEqualizer& operator=(CChannelEqualizer&&) = default;   // resetting the process-wide equalizers
 
     // Builds count bands bound to records 1..count, then the high-pass and the
     // low-pass filter bound to record 0; filters of an earlier Create are dropped.
@@ -83,13 +82,25 @@ private:
     std::uint32_t m_argbCurveA = kOpaqueBlack;
 };
 
-extern CChannelEqualizer g_Equalizers[kChannelCount];
+// Both channels' equalizers over their band tables, filled from a unit's
+// channel blocks. The UI thread's.
+class CEqualizerModel {
+public:
+    CEqualizerModel() = default;
+    CEqualizerModel(const CEqualizerModel&) = delete;
+    CEqualizerModel& operator=(const CEqualizerModel&) = delete;
 
-// Both equalizers without filters again, as at start-up.
-void ResetEqualizers();
+    // Fills both band tables and creates both channels' equalizers with their colours.
+    void Build(const std::array<ChannelBlock, kChannelCount>& blocks);
+    // Refills both band tables and rebinds every filter to its record.
+    void Reload(const std::array<ChannelBlock, kChannelCount>& blocks);
 
-// Fills both band tables from the image (after loading its defaults unless
-// keepImage) and creates both channels' equalizers with their colours.
-void BuildEqualizers(bool keepImage);
-// Refills both band tables from the image and rebinds every filter to its record.
-void ReloadEqualizers();
+    CChannelEqualizer& Channel(int channel) { return m_equalizers[channel]; }
+    const CChannelEqualizer& Channel(int channel) const { return m_equalizers[channel]; }
+    BandTable& Table(int channel) { return m_tables[channel]; }
+    const BandTable& Table(int channel) const { return m_tables[channel]; }
+
+private:
+    BandTable m_tables[kChannelCount]{};
+    CChannelEqualizer m_equalizers[kChannelCount];
+};

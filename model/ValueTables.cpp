@@ -43,14 +43,6 @@ int DecadePixels(int w) { return w / 3; }
 
 const std::array<double, kGridSize> kFreqGrid = BuildFreqGrid();
 
-BandTable g_BandTable[kChannelCount]{};
-
-void ResetBandTables()
-{
-    for (BandTable& table : g_BandTable)
-        table = BandTable{};
-}
-
 int FreqToGridIndex(double hz)
 {
     const auto first = std::lower_bound(kFreqGrid.begin(), kFreqGrid.end(), hz);

@@ -104,11 +104,6 @@ struct BandTable {
 static_assert(sizeof(BandTable) == 200 && alignof(BandTable) == 1);
 static_assert(offsetof(BandTable, bands) == 8);
 
-extern BandTable g_BandTable[kChannelCount];
-
-// Both band tables back to their start-up zeros.
-void ResetBandTables();
-
 // Record k + 1 (k = 0..23) from a channel block: a parametric band, or a notch
 // (flat at 20 Hz when empty, else -6 dB over 0.05 octave). Other k change nothing.
 void FillBandRecord(BandTable& table, const ChannelBlock& block, int k);

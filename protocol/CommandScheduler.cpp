@@ -1,115 +1,14 @@
 #include "protocol/CommandScheduler.h"
 
-#include "protocol/Framing.h"
-#include "protocol/CommunicationLog.h"
-
-#include <array>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <utility>
 
 namespace {
 
-constexpr std::size_t kOutstandingCapacity = 32;
-constexpr std::size_t kFailedCapacity = kPendingCapacity;
 // A command queued this many ticks ago or earlier has waited a whole tick.
 constexpr std::uint32_t kWaitedTicks = 2;
-
-struct Entry {
-    CommandSlot command;
-    std::uint32_t serial = 0;
-    std::uint32_t queuedAt = 0;
-    bool notchClear = false;   // group 15 carries a Notch Clear request
-    bool sealed = false;       // payload holds the bytes to send; later changes queue anew
-    bool inFlight = false;
-    std::uint16_t length = 0;
-    std::uint8_t payload[kBandsSize]{};
-};
-
-// A frame sent whose reply has not come yet.
-struct Outstanding {
-    ReplyClass cls = ReplyClass::SetParam;
-    std::uint32_t serial = 0;
-    std::uint32_t expiresAt = 0;   // the tick after which no reply to it is expected
-    bool duplicate = false;        // its command was answered already
-};
-
-struct Failure {
-    CommandSlot command;
-    std::uint32_t serial = 0;
-};
-
-struct State {
-    std::array<Entry, kPendingCapacity> ring;
-    std::size_t head = 0;
-    std::size_t count = 0;
-    std::size_t unsealedFrom = 0;   // entries before it wait in front of a store, recall or setup
-    std::uint32_t nextSerial = 1;
-    std::uint32_t tick = 0;
-    std::uint8_t waitTicks = 0;
-    std::uint8_t attempts = 0;
-    std::uint8_t rounds = 0;
-    std::uint8_t idleTicks = 0;
-    bool stalled = false;
-    bool holdUntilTick = false;     // a retry the unit asked for, or of a frame not written, waits for the tick
-    bool pollOutstanding = false;   // a poll holds the link until its reply or the next tick
-    bool sending = false;           // a frame is being written
-    bool wakeWanted = false;
-    std::array<Outstanding, kOutstandingCapacity> outstanding;
-    std::size_t outstandingCount = 0;
-    std::array<Failure, kFailedCapacity> failed;
-    std::size_t failedCount = 0;
-    std::array<CommandResult, kOutcomeCapacity> outcomes;
-    std::size_t outcomeHead = 0;
-    std::size_t outcomeCount = 0;
-};
-
-std::mutex g_SchedulerMutex;
-State g_State;
-std::mutex g_WakeHookMutex;
-SchedulerWakeHook g_WakeHook;
-
-void CallWakeHook()
-{
-    std::lock_guard lock(g_WakeHookMutex);
-    if (g_WakeHook)
-        g_WakeHook();
-}
-
-// Holds the scheduler's lock; wakes the owner after letting go, when asked to.
-class Guard {
-public:
-    Guard() : m_lock(g_SchedulerMutex) {}
-    ~Guard()
-    {
-        const bool wake = std::exchange(g_State.wakeWanted, false);
-        m_lock.unlock();
-        if (wake)
-            CallWakeHook();
-    }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
-
-private:
-    std::unique_lock<std::mutex> m_lock;
-};
-
-State& S()
-{
-    return g_State;
-}
-
-Entry& At(std::size_t i)
-{
-    return S().ring[(S().head + i) % kPendingCapacity];
-}
-
-Entry* Head()
-{
-    return S().count > 0 ? &At(0) : nullptr;
-}
 
 bool IsBarrier(const CommandSlot& c)
 {
@@ -181,33 +80,79 @@ std::string Describe(const CommandSlot& c)
     return text;
 }
 
+}  // namespace
+
+// Holds the scheduler's lock; wakes the owner after letting go, when asked to.
+class CCommandScheduler::Guard {
+public:
+    explicit Guard(CCommandScheduler& scheduler) : m_scheduler(scheduler), m_lock(scheduler.m_mutex) {}
+    ~Guard()
+    {
+        const bool wake = std::exchange(m_scheduler.m_wakeWanted, false);
+        m_lock.unlock();
+        if (wake)
+            m_scheduler.m_events.SchedulerWake();
+    }
+    Guard(const Guard&) = delete;
+    Guard& operator=(const Guard&) = delete;
+
+private:
+    CCommandScheduler& m_scheduler;
+    std::unique_lock<std::mutex> m_lock;
+};
+
+CCommandScheduler::CCommandScheduler(CParameterImage& image, CFrameWriter& writer, CProtocolEvents& events)
+    : m_image(image), m_writer(writer), m_events(events)
+{
+}
+
+CCommandScheduler::Entry& CCommandScheduler::At(std::size_t i)
+{
+    return m_ring[(m_head + i) % kPendingCapacity];
+}
+
+const CCommandScheduler::Entry& CCommandScheduler::At(std::size_t i) const
+{
+    return m_ring[(m_head + i) % kPendingCapacity];
+}
+
+CCommandScheduler::Entry* CCommandScheduler::Head()
+{
+    return m_count > 0 ? &At(0) : nullptr;
+}
+
+void CCommandScheduler::Log(LogLevel level, const std::string& text)
+{
+    m_events.Log(LogCategory::Scheduler, level, text);
+}
+
 // The bytes the command's frame carries, as the image holds them now.
-void Capture(Entry& e)
+void CCommandScheduler::Capture(Entry& e)
 {
     const CommandSlot& c = e.command;
-    ImageLock lock(g_ImageMutex);
+    ImageLock lock(m_image.mutex);
     if (c.code == CMD_SET_PARAM && c.a1 == AREA_CHANNEL) {
-        ChannelBlock& block = g_ChannelBlocks[c.a3];
+        ChannelBlock& block = m_image.channels[c.a3];
         if (c.a4 == kGroupNotch)
             block.notchClear = e.notchClear ? 1 : 0;
         e.length = kGroupSize;
         std::memcpy(e.payload, BlockBytes(block) + kGroupSize * c.a4, kGroupSize);
     } else if (c.code == CMD_SET_PARAM && c.a1 == AREA_GLOBAL) {
         e.length = 1;
-        e.payload[0] = GlobalBytes(g_GlobalSettings)[GlobalItemByte(c.a4)];
+        e.payload[0] = GlobalBytes(m_image.globals)[GlobalItemByte(c.a4)];
     } else if (c.code == CMD_SET_PARAM) {
         e.length = kPresetNameWireSize;
-        std::memcpy(e.payload, g_PresetNames.records[c.a2], kPresetNameWireSize);
+        std::memcpy(e.payload, m_image.names.records[c.a2], kPresetNameWireSize);
     } else if (c.code == CMD_WRITE_BANDS) {
         e.length = kBandsSize;
-        std::memcpy(e.payload, BlockBytes(g_ChannelBlocks[c.a3]) + kBandsOffset, kBandsSize);
+        std::memcpy(e.payload, BlockBytes(m_image.channels[c.a3]) + kBandsOffset, kBandsSize);
     } else {
         e.length = 0;
     }
 }
 
 // From here on the entry sends the bytes it holds now.
-void Seal(Entry& e)
+void CCommandScheduler::Seal(Entry& e)
 {
     if (!e.sealed) {
         Capture(e);
@@ -215,106 +160,91 @@ void Seal(Entry& e)
     }
 }
 
-bool SendEntry(const Entry& e)
+void CCommandScheduler::RecordOutcome(const CommandSlot& command, CommandOutcome outcome)
 {
-    const CommandSlot& c = e.command;
-    return SendFrame(c.code, c.a1, c.a2, c.a3, c.a4, e.length, e.payload);
-}
-
-void RecordOutcome(const CommandSlot& command, CommandOutcome outcome)
-{
-    State& s = S();
-    if (s.outcomeCount == kOutcomeCapacity) {
-        s.outcomeHead = (s.outcomeHead + 1) % kOutcomeCapacity;
-        --s.outcomeCount;
+    if (m_outcomeCount == kOutcomeCapacity) {
+        m_outcomeHead = (m_outcomeHead + 1) % kOutcomeCapacity;
+        --m_outcomeCount;
     }
-    s.outcomes[(s.outcomeHead + s.outcomeCount) % kOutcomeCapacity] = {command, outcome};
-    ++s.outcomeCount;
-    s.wakeWanted = true;
+    m_outcomes[(m_outcomeHead + m_outcomeCount) % kOutcomeCapacity] = {command, outcome};
+    ++m_outcomeCount;
+    m_wakeWanted = true;
 }
 
-void ForgetFailure(const CommandSlot& command)
+void CCommandScheduler::ForgetFailure(const CommandSlot& command)
 {
-    State& s = S();
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < s.failedCount; ++i)
-        if (!(s.failed[i].command == command))
-            s.failed[kept++] = s.failed[i];
-    s.failedCount = kept;
+    for (std::size_t i = 0; i < m_failedCount; ++i)
+        if (!(m_failed[i].command == command))
+            m_failed[kept++] = m_failed[i];
+    m_failedCount = kept;
 }
 
-void AddFailure(const CommandSlot& command, std::uint32_t serial)
+void CCommandScheduler::AddFailure(const CommandSlot& command, std::uint32_t serial)
 {
-    State& s = S();
     ForgetFailure(command);
-    if (s.failedCount == kFailedCapacity)
+    if (m_failedCount == kFailedCapacity)
         return;
-    s.failed[s.failedCount++] = {command, serial};
+    m_failed[m_failedCount++] = {command, serial};
 }
 
-void RemoveOutstanding(std::size_t i)
+void CCommandScheduler::RemoveOutstanding(std::size_t i)
 {
-    State& s = S();
-    for (std::size_t j = i + 1; j < s.outstandingCount; ++j)
-        s.outstanding[j - 1] = s.outstanding[j];
-    --s.outstandingCount;
+    for (std::size_t j = i + 1; j < m_outstandingCount; ++j)
+        m_outstanding[j - 1] = m_outstanding[j];
+    --m_outstandingCount;
 }
 
-void AddOutstanding(const CommandSlot& command, std::uint32_t serial)
+void CCommandScheduler::AddOutstanding(const CommandSlot& command, std::uint32_t serial)
 {
-    State& s = S();
-    if (s.outstandingCount == kOutstandingCapacity)
+    if (m_outstandingCount == kOutstandingCapacity)
         RemoveOutstanding(0);
-    const std::uint32_t expiresAt = s.tick + WaitBudget(command) + kLateReplyTicks;
-    s.outstanding[s.outstandingCount++] = {ReplyClassOf(command), serial, expiresAt, false};
+    const std::uint32_t expiresAt = m_tick + WaitBudget(command) + kLateReplyTicks;
+    m_outstanding[m_outstandingCount++] = {ReplyClassOf(command), serial, expiresAt, false};
 }
 
-void ExpireOutstanding()
+void CCommandScheduler::ExpireOutstanding()
 {
-    State& s = S();
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < s.outstandingCount; ++i)
-        if (s.tick <= s.outstanding[i].expiresAt)
-            s.outstanding[kept++] = s.outstanding[i];
-    s.outstandingCount = kept;
+    for (std::size_t i = 0; i < m_outstandingCount; ++i)
+        if (m_tick <= m_outstanding[i].expiresAt)
+            m_outstanding[kept++] = m_outstanding[i];
+    m_outstandingCount = kept;
 }
 
 // The last frame of the command did not go out whole: no reply will answer it.
-void ForgetLastSend(std::uint32_t serial)
+void CCommandScheduler::ForgetLastSend(std::uint32_t serial)
 {
-    State& s = S();
-    for (std::size_t i = s.outstandingCount; i-- > 0;) {
-        if (s.outstanding[i].serial == serial) {
+    for (std::size_t i = m_outstandingCount; i-- > 0;) {
+        if (m_outstanding[i].serial == serial) {
             RemoveOutstanding(i);
             return;
         }
     }
 }
 
-void MarkAnswered(std::uint32_t serial)
+void CCommandScheduler::MarkAnswered(std::uint32_t serial)
 {
-    State& s = S();
-    for (std::size_t i = 0; i < s.outstandingCount; ++i)
-        if (s.outstanding[i].serial == serial)
-            s.outstanding[i].duplicate = true;
+    for (std::size_t i = 0; i < m_outstandingCount; ++i)
+        if (m_outstanding[i].serial == serial)
+            m_outstanding[i].duplicate = true;
 }
 
-void PopHead()
+void CCommandScheduler::PopHead()
 {
-    State& s = S();
-    s.ring[s.head] = Entry{};
-    s.head = (s.head + 1) % kPendingCapacity;
-    --s.count;
-    if (s.unsealedFrom > 0)
-        --s.unsealedFrom;
-    s.waitTicks = 0;
-    s.attempts = 0;
-    s.rounds = 0;
-    s.stalled = false;
-    s.wakeWanted = true;
+    m_ring[m_head] = Entry{};
+    m_head = (m_head + 1) % kPendingCapacity;
+    --m_count;
+    if (m_unsealedFrom > 0)
+        --m_unsealedFrom;
+    m_waitTicks = 0;
+    m_attempts = 0;
+    m_rounds = 0;
+    m_stalled = false;
+    m_wakeWanted = true;
 }
 
-void EndHeadAnswered()
+void CCommandScheduler::EndHeadAnswered()
 {
     Entry& e = At(0);
     MarkAnswered(e.serial);
@@ -322,10 +252,10 @@ void EndHeadAnswered()
     PopHead();
 }
 
-void DropHead()
+void CCommandScheduler::DropHead()
 {
     Entry& e = At(0);
-    LogEvent(LogCategory::Scheduler, LogLevel::Warning,
+    Log(LogLevel::Warning,
              "dropped " + Describe(e.command) + ": " + std::to_string(kMaxRounds) + " rounds went unanswered");
     RecordOutcome(e.command, CommandOutcome::Dropped);
     AddFailure(e.command, e.serial);
@@ -334,21 +264,20 @@ void DropHead()
 
 // An attempt of the head went without an answer. Its retry goes out on a
 // tick; after a round of attempts it waits for the unit to answer anything.
-void CountUnanswered()
+void CCommandScheduler::CountUnanswered()
 {
-    State& s = S();
     Entry& e = At(0);
     e.inFlight = false;
-    s.waitTicks = 0;
-    if (++s.attempts <= kMaxAttempts)
+    m_waitTicks = 0;
+    if (++m_attempts <= kMaxAttempts)
         return;
-    s.attempts = 0;
-    if (++s.rounds >= kMaxRounds) {
+    m_attempts = 0;
+    if (++m_rounds >= kMaxRounds) {
         DropHead();
         return;
     }
-    s.stalled = true;
-    LogEvent(LogCategory::Scheduler, LogLevel::Warning,
+    m_stalled = true;
+    Log(LogLevel::Warning,
              "gave up " + Describe(e.command) + " after " + std::to_string(kMaxAttempts + 1) +
                  " unanswered attempts; it stays pending");
     RecordOutcome(e.command, CommandOutcome::NotAnswered);
@@ -356,17 +285,15 @@ void CountUnanswered()
 
 // Seals every command that may still take later changes: a store, recall or
 // setup queued now must find the unit as the window shows it at this moment.
-void SealPending()
+void CCommandScheduler::SealPending()
 {
-    State& s = S();
-    for (std::size_t i = s.unsealedFrom; i < s.count; ++i)
+    for (std::size_t i = m_unsealedFrom; i < m_count; ++i)
         Seal(At(i));
 }
 
-Entry* FindUnsealed(const CommandSlot& command)
+CCommandScheduler::Entry* CCommandScheduler::FindUnsealed(const CommandSlot& command)
 {
-    State& s = S();
-    for (std::size_t i = s.unsealedFrom; i < s.count; ++i) {
+    for (std::size_t i = m_unsealedFrom; i < m_count; ++i) {
         Entry& e = At(i);
         if (!e.sealed && e.command == command)
             return &e;
@@ -375,30 +302,28 @@ Entry* FindUnsealed(const CommandSlot& command)
 }
 
 // A barrier's own frame carries no image bytes: it is sealed as it is queued.
-void Append(const CommandSlot& command, bool notchClear)
+void CCommandScheduler::Append(const CommandSlot& command, bool notchClear)
 {
-    State& s = S();
-    Entry& e = At(s.count++);
+    Entry& e = At(m_count++);
     e = Entry{};
     e.command = command;
-    e.serial = s.nextSerial++;
-    e.queuedAt = s.tick;
+    e.serial = m_nextSerial++;
+    e.queuedAt = m_tick;
     e.notchClear = notchClear;
     if (IsBarrier(command)) {
         e.sealed = true;
-        s.unsealedFrom = s.count;
+        m_unsealedFrom = m_count;
     }
-    s.wakeWanted = true;
+    m_wakeWanted = true;
 }
 
-void Queue(const CommandSlot& command, bool notchClear = false)
+void CCommandScheduler::Queue(const CommandSlot& command, bool notchClear)
 {
     if (!IsValid(command)) {
-        LogEvent(LogCategory::Scheduler, LogLevel::Warning, "ignored a command the image cannot serve");
+        Log(LogLevel::Warning, "ignored a command the image cannot serve");
         return;
     }
-    Guard guard;
-    State& s = S();
+    Guard guard(*this);
     ForgetFailure(command);
     if (!IsBarrier(command)) {
         if (Entry* pending = FindUnsealed(command)) {
@@ -408,8 +333,8 @@ void Queue(const CommandSlot& command, bool notchClear = false)
     } else {
         SealPending();
     }
-    if (s.count == kPendingCapacity) {
-        LogEvent(LogCategory::Scheduler, LogLevel::Warning, "refused " + Describe(command) + ": too many pending");
+    if (m_count == kPendingCapacity) {
+        Log(LogLevel::Warning, "refused " + Describe(command) + ": too many pending");
         RecordOutcome(command, CommandOutcome::Refused);
         AddFailure(command, 0);
         return;
@@ -417,215 +342,198 @@ void Queue(const CommandSlot& command, bool notchClear = false)
     Append(command, notchClear);
 }
 
-bool CanSendHead()
+bool CCommandScheduler::CanSendHead() const
 {
-    const State& s = S();
-    return g_Connected.load() != 0 && !s.sending && s.count > 0 && !At(0).inFlight && !s.stalled &&
-           !s.holdUntilTick && !s.pollOutstanding;
+    return m_writer.IsConnected() && !m_sending && m_count > 0 && !At(0).inFlight && !m_stalled &&
+           !m_holdUntilTick && !m_pollOutstanding;
 }
 
 // What a tick sends once the lock is let go.
 enum class TickSend { Nothing, Head, Poll };
 
-TickSend AdvanceTick()
+CCommandScheduler::TickSend CCommandScheduler::AdvanceTick()
 {
-    State& s = S();
-    ++s.tick;
+    ++m_tick;
     ExpireOutstanding();
-    s.pollOutstanding = false;
-    s.holdUntilTick = false;
+    m_pollOutstanding = false;
+    m_holdUntilTick = false;
     Entry* head = Head();
     if (head && head->inFlight) {
-        if (++s.waitTicks <= WaitBudget(head->command))
+        if (++m_waitTicks <= WaitBudget(head->command))
             return TickSend::Nothing;
-        LogEvent(LogCategory::Scheduler, LogLevel::Info, "no answer to " + Describe(head->command));
+        Log(LogLevel::Info, "no answer to " + Describe(head->command));
         CountUnanswered();
     }
     if (CanSendHead())
         return TickSend::Head;
-    if (++s.idleTicks <= kPollIntervalTicks || s.sending)
+    if (++m_idleTicks <= kPollIntervalTicks || m_sending)
         return TickSend::Nothing;
-    s.idleTicks = 0;
-    s.pollOutstanding = true;
-    s.sending = true;
+    m_idleTicks = 0;
+    m_pollOutstanding = true;
+    m_sending = true;
     return TickSend::Poll;
 }
 
-void SendPoll()
+void CCommandScheduler::SendPoll()
 {
-    const bool sent = SendFrame(CMD_POLL, 0, 0, 0, 0, 0, nullptr);
-    Guard guard;
-    S().sending = false;
+    const bool sent = m_writer.SendFrame(CMD_POLL, 0, 0, 0, 0, 0, nullptr);
+    Guard guard(*this);
+    m_sending = false;
     if (!sent)
-        S().pollOutstanding = false;
+        m_pollOutstanding = false;
 }
 
-}  // namespace
-
-void QueueSetParam(std::uint8_t area, std::uint8_t channel, std::uint8_t group)
+void CCommandScheduler::QueueSetParam(std::uint8_t area, std::uint8_t channel, std::uint8_t group, bool notchClear)
 {
-    // A Notch Clear request belongs to the group-15 command queued right after it.
-    const bool clear = area == AREA_CHANNEL && group == kGroupNotch && g_NotchClearRequest.exchange(0) == 1;
-    Queue(SetParamCommand(area, channel, group), clear);
+    Queue(SetParamCommand(area, channel, group), notchClear && area == AREA_CHANNEL && group == kGroupNotch);
 }
 
-void QueueWriteBands(std::uint8_t area, std::uint8_t channel)
+void CCommandScheduler::QueueWriteBands(std::uint8_t area, std::uint8_t channel)
 {
     Queue({CMD_WRITE_BANDS, area, 0, channel, 0});
 }
 
-void QueuePresetName(std::uint8_t n)
+void CCommandScheduler::QueuePresetName(std::uint8_t n)
 {
     Queue({CMD_SET_PARAM, AREA_PRESET_NAME, n, 0, 0});
 }
 
-void QueueStorePreset(std::uint8_t n)
+void CCommandScheduler::QueueStorePreset(std::uint8_t n)
 {
     Queue({CMD_STORE_PRESET, 0, n, 0, 0});
 }
 
-void QueueRecallPreset(std::uint8_t n)
+void CCommandScheduler::QueueRecallPreset(std::uint8_t n)
 {
     Queue({CMD_RECALL_PRESET, 0, n, 0, 0});
 }
 
-void QueueReadSetup()
+void CCommandScheduler::QueueReadSetup()
 {
-    Guard guard;
-    State& s = S();
-    for (std::size_t i = 0; i < s.count; ++i)
+    Guard guard(*this);
+    for (std::size_t i = 0; i < m_count; ++i)
         RecordOutcome(At(i).command, CommandOutcome::Cleared);
-    for (std::size_t i = 0; i < s.count; ++i)
+    for (std::size_t i = 0; i < m_count; ++i)
         At(i) = Entry{};
-    s.head = s.count = s.unsealedFrom = 0;
-    s.waitTicks = s.attempts = s.rounds = s.idleTicks = 0;
-    s.stalled = s.holdUntilTick = s.pollOutstanding = false;
-    s.outstandingCount = 0;
-    s.failedCount = 0;
+    m_head = m_count = m_unsealedFrom = 0;
+    m_waitTicks = m_attempts = m_rounds = m_idleTicks = 0;
+    m_stalled = m_holdUntilTick = m_pollOutstanding = false;
+    m_outstandingCount = 0;
+    m_failedCount = 0;
     Append({CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0}, false);
 }
 
-void SchedulerTick()
+void CCommandScheduler::Tick()
 {
     TickSend send = TickSend::Nothing;
     {
-        Guard guard;
-        if (g_Connected.load() == 0)
+        Guard guard(*this);
+        if (!m_writer.IsConnected())
             return;
         send = AdvanceTick();
     }
     if (send == TickSend::Head)
-        SchedulerSendNext();
+        SendNext();
     else if (send == TickSend::Poll)
         SendPoll();
 }
 
-void SchedulerSendNext()
+void CCommandScheduler::SendNext()
 {
     Entry frame;
     {
-        Guard guard;
+        Guard guard(*this);
         if (!CanSendHead())
             return;
-        State& s = S();
         Entry& e = At(0);
         Seal(e);
         e.inFlight = true;
-        s.waitTicks = 0;
-        s.sending = true;
+        m_waitTicks = 0;
+        m_sending = true;
         AddOutstanding(e.command, e.serial);
         frame = e;
     }
-    const bool sent = SendEntry(frame);
-    Guard guard;
-    State& s = S();
-    s.sending = false;
-    s.idleTicks = 0;
+    const CommandSlot& c = frame.command;
+    const bool sent = m_writer.SendFrame(c.code, c.a1, c.a2, c.a3, c.a4, frame.length, frame.payload);
+    Guard guard(*this);
+    m_sending = false;
+    m_idleTicks = 0;
     if (sent)
         return;
     ForgetLastSend(frame.serial);
     Entry* head = Head();
     if (head && head->serial == frame.serial && head->inFlight) {
-        LogEvent(LogCategory::Scheduler, LogLevel::Info, "could not send " + Describe(frame.command));
-        s.holdUntilTick = true;
+        Log(LogLevel::Info, "could not send " + Describe(frame.command));
+        m_holdUntilTick = true;
         CountUnanswered();
     }
 }
 
-void SetSchedulerWakeHook(SchedulerWakeHook hook)
+std::size_t CCommandScheduler::TakeOutcomes(CommandResult* out, std::size_t capacity)
 {
-    std::lock_guard lock(g_WakeHookMutex);
-    g_WakeHook = std::move(hook);
-}
-
-std::size_t TakeCommandOutcomes(CommandResult* out, std::size_t capacity)
-{
-    std::lock_guard lock(g_SchedulerMutex);
-    State& s = S();
+    std::lock_guard lock(m_mutex);
     std::size_t n = 0;
-    while (n < capacity && s.outcomeCount > 0) {
-        out[n++] = s.outcomes[s.outcomeHead];
-        s.outcomeHead = (s.outcomeHead + 1) % kOutcomeCapacity;
-        --s.outcomeCount;
+    while (n < capacity && m_outcomeCount > 0) {
+        out[n++] = m_outcomes[m_outcomeHead];
+        m_outcomeHead = (m_outcomeHead + 1) % kOutcomeCapacity;
+        --m_outcomeCount;
     }
     return n;
 }
 
-SchedulerStatus GetSchedulerStatus()
+SchedulerStatus CCommandScheduler::Status() const
 {
-    std::lock_guard lock(g_SchedulerMutex);
-    const State& s = S();
+    std::lock_guard lock(m_mutex);
     SchedulerStatus status;
-    status.pending = static_cast<int>(s.count);
-    status.waiting = s.count > 0 && s.tick - At(0).queuedAt >= kWaitedTicks;
-    status.stalled = s.stalled;
-    status.failed = static_cast<int>(s.failedCount);
-    if (s.failedCount > 0)
-        status.firstFailed = s.failed[0].command;
+    status.pending = static_cast<int>(m_count);
+    status.waiting = m_count > 0 && m_tick - At(0).queuedAt >= kWaitedTicks;
+    status.stalled = m_stalled;
+    status.failed = static_cast<int>(m_failedCount);
+    if (m_failedCount > 0)
+        status.firstFailed = m_failed[0].command;
     return status;
 }
 
-std::size_t PendingCommands(CommandSlot* out, std::size_t capacity)
+std::size_t CCommandScheduler::Pending(CommandSlot* out, std::size_t capacity) const
 {
-    std::lock_guard lock(g_SchedulerMutex);
+    std::lock_guard lock(m_mutex);
     std::size_t n = 0;
-    for (; n < capacity && n < S().count; ++n)
+    for (; n < capacity && n < m_count; ++n)
         out[n] = At(n).command;
     return n;
 }
 
-std::size_t FailedCommands(CommandSlot* out, std::size_t capacity)
+std::size_t CCommandScheduler::Failed(CommandSlot* out, std::size_t capacity) const
 {
-    std::lock_guard lock(g_SchedulerMutex);
+    std::lock_guard lock(m_mutex);
     std::size_t n = 0;
-    for (; n < capacity && n < S().failedCount; ++n)
-        out[n] = S().failed[n].command;
+    for (; n < capacity && n < m_failedCount; ++n)
+        out[n] = m_failed[n].command;
     return n;
 }
 
-void SchedulerNoteAnswer()
+void CCommandScheduler::NoteAnswer()
 {
-    Guard guard;
-    if (S().stalled) {
-        S().stalled = false;
-        S().wakeWanted = true;
+    Guard guard(*this);
+    if (m_stalled) {
+        m_stalled = false;
+        m_wakeWanted = true;
     }
 }
 
-bool SchedulerTakeReply(ReplyClass cls, void (*apply)(const std::uint8_t*, std::uint16_t),
-                        const std::uint8_t* payload, std::uint16_t n)
+bool CCommandScheduler::TakeReply(ReplyClass cls, const ApplyReply& apply, const std::uint8_t* payload,
+                                  std::uint16_t n)
 {
-    Guard guard;
-    State& s = S();
+    Guard guard(*this);
     std::size_t i = 0;
-    while (i < s.outstandingCount && s.outstanding[i].cls != cls)
+    while (i < m_outstandingCount && m_outstanding[i].cls != cls)
         ++i;
-    if (i == s.outstandingCount) {   // asked for by nothing: applied all the same
+    if (i == m_outstandingCount) {   // asked for by nothing: applied all the same
         if (apply)
             apply(payload, n);
         return true;
     }
-    const Outstanding frame = s.outstanding[i];
+    const Outstanding frame = m_outstanding[i];
     RemoveOutstanding(i);
     if (frame.duplicate)
         return false;
@@ -638,9 +546,9 @@ bool SchedulerTakeReply(ReplyClass cls, void (*apply)(const std::uint8_t*, std::
     }
     // A command given up earlier was answered late: it did reach the unit.
     MarkAnswered(frame.serial);
-    for (std::size_t f = 0; f < s.failedCount; ++f) {
-        if (s.failed[f].serial == frame.serial) {
-            const CommandSlot command = s.failed[f].command;
+    for (std::size_t f = 0; f < m_failedCount; ++f) {
+        if (m_failed[f].serial == frame.serial) {
+            const CommandSlot command = m_failed[f].command;
             ForgetFailure(command);
             RecordOutcome(command, CommandOutcome::Answered);
             break;
@@ -649,29 +557,22 @@ bool SchedulerTakeReply(ReplyClass cls, void (*apply)(const std::uint8_t*, std::
     return true;
 }
 
-void SchedulerTakeStatus()
+void CCommandScheduler::TakeStatus()
 {
-    Guard guard;
-    if (S().pollOutstanding) {
-        S().pollOutstanding = false;
-        S().wakeWanted = S().count > 0;
+    Guard guard(*this);
+    if (m_pollOutstanding) {
+        m_pollOutstanding = false;
+        m_wakeWanted = m_count > 0;
     }
 }
 
-void SchedulerTakeRetryRequest()
+void CCommandScheduler::TakeRetryRequest()
 {
-    Guard guard;
+    Guard guard(*this);
     Entry* head = Head();
     if (!head || !head->inFlight)
         return;
     ForgetLastSend(head->serial);
-    S().holdUntilTick = true;
+    m_holdUntilTick = true;
     CountUnanswered();
-}
-
-void ResetSchedulerState()
-{
-    std::lock_guard lock(g_SchedulerMutex);
-    g_State = State{};
-    g_NotchClearRequest.store(0);
 }

@@ -1,24 +1,8 @@
 #include "protocol/Framing.h"
 
-#include "protocol/ParameterImage.h"
-#include "protocol/ReplyHandling.h"
-
-#include <atomic>
 #include <cstring>
-#include <thread>
-#include <utility>
 
 namespace {
-
-WriteReportHook g_WriteReportHook;
-std::atomic<std::chrono::milliseconds::rep> g_WriteWaitLimitMs{kDefaultWriteWaitLimit.count()};
-
-// Sending state, UI thread only: the report being filled.
-std::uint8_t g_Staging[kReportSize];
-std::size_t g_StagingPosition = 0;
-
-// Receiving state, reader thread only.
-FrameReceiver g_Receiver{};
 
 void WriteFrameHeader(std::uint8_t* out, std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3,
                       std::uint8_t a4, std::uint16_t n)
@@ -35,41 +19,6 @@ std::uint8_t XorBytes(const std::uint8_t* bytes, std::size_t count)
     for (std::size_t i = 0; i < count; ++i)
         sum ^= bytes[i];
     return sum;
-}
-
-bool ChecksumMatches(const FrameReceiver& receiver)
-{
-    return XorBytes(receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(receiver)) == receiver.checksum;
-}
-
-// Waits for the report write in flight to complete. A write that does not
-// complete in time counts as failed: the flag is dropped so that the UI thread
-// never hangs on a stuck device.
-bool WaitForWriteDone()
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_WriteWaitLimitMs.load());
-    while (g_WriteBusy.load() != 0) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            g_WriteBusy.store(0);
-            return false;
-        }
-        std::this_thread::yield();
-    }
-    return g_WriteFailed.load() == 0;
-}
-
-// Writes the staging buffer as one report; false when it did not reach the device.
-bool FlushStaging()
-{
-    g_StagingPosition = 0;
-    return g_WriteReportHook && g_WriteReportHook(g_Staging) && WaitForWriteDone();
-}
-
-// Stages one byte; false when a full report could not be written.
-bool StageByte(std::uint8_t byte)
-{
-    g_Staging[g_StagingPosition++] = byte;
-    return g_StagingPosition < kReportSize || FlushStaging();
 }
 
 }  // namespace
@@ -130,24 +79,19 @@ bool ReceivedFrameIsValid(const FrameReceiver& receiver)
     return receiver.endByte == kEndByte && ChecksumMatches(receiver);
 }
 
-void SetWriteReportHook(WriteReportHook hook)
+bool ChecksumMatches(const FrameReceiver& receiver)
 {
-    g_WriteReportHook = std::move(hook);
+    return XorBytes(receiver.buffer, kFrameHeaderSize + ReceivedPayloadLength(receiver)) == receiver.checksum;
 }
 
-void SetWriteWaitLimit(std::chrono::milliseconds limit)
+bool CFrameWriter::SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+                             std::uint16_t n, const std::uint8_t* payload)
 {
-    g_WriteWaitLimitMs.store(limit.count());
-}
-
-bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
-               std::uint16_t n, const std::uint8_t* payload)
-{
-    if (g_Connected.load() == 0)
+    if (!m_sink.IsConnected())
         return false;
-    WriteFrameHeader(g_Staging, cmd, a1, a2, a3, a4, n);
-    std::uint8_t checksum = XorBytes(g_Staging, kFrameHeaderSize);
-    g_StagingPosition = kFrameHeaderSize;
+    WriteFrameHeader(m_staging, cmd, a1, a2, a3, a4, n);
+    std::uint8_t checksum = XorBytes(m_staging, kFrameHeaderSize);
+    m_stagingPosition = kFrameHeaderSize;
     // A report that does not reach the device ends the frame: the unit never gets half of one.
     for (std::uint16_t i = 0; i < n; ++i) {
         checksum ^= payload[i];
@@ -156,35 +100,22 @@ bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t 
     }
     if (!StageByte(checksum) || !StageByte(kEndByte))
         return false;
-    if (g_StagingPosition == 0)
+    if (m_stagingPosition == 0)
         return true;
-    std::memset(g_Staging + g_StagingPosition, 0, kReportSize - g_StagingPosition);
+    std::memset(m_staging + m_stagingPosition, 0, kReportSize - m_stagingPosition);
     return FlushStaging();
 }
 
-void FeedInputReport(const std::uint8_t* report)
+// Writes the staging buffer as one report; false when it did not reach the device.
+bool CFrameWriter::FlushStaging()
 {
-    const std::uint8_t* data = report + 1;   // skip the report ID
-    for (std::size_t i = 0; i < kReportSize; ++i) {
-        if (!ReceiveFrameByte(g_Receiver, data[i]))
-            continue;
-        if (ReceivedFrameIsValid(g_Receiver))
-            HandleReply();
-        return;   // the rest of a report that ended a frame is not looked at
-    }
+    m_stagingPosition = 0;
+    return m_sink.WriteReport(m_staging, m_waitLimit);
 }
 
-void ResetReceiver()
+// Stages one byte; false when a full report could not be written.
+bool CFrameWriter::StageByte(std::uint8_t byte)
 {
-    ResetFrameReceiver(g_Receiver);
-}
-
-bool CheckReplyChecksum()
-{
-    return ChecksumMatches(g_Receiver);
-}
-
-const std::uint8_t* ReceivedFrame()
-{
-    return g_Receiver.buffer;
+    m_staging[m_stagingPosition++] = byte;
+    return m_stagingPosition < kReportSize || FlushStaging();
 }

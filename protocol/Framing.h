@@ -84,31 +84,46 @@ std::uint16_t ReceivedPayloadLength(const FrameReceiver& receiver);
 // The last completed frame ends with AAh and its checksum matches.
 bool ReceivedFrameIsValid(const FrameReceiver& receiver);
 
-// Starts writing one 64-byte report to the unit; false when the write was
-// refused. The link clears g_WriteBusy when the write is done and sets
-// g_WriteFailed first when it failed. Installed by the HID link.
-using WriteReportHook = std::function<bool(const std::uint8_t* data64)>;
-void SetWriteReportHook(WriteReportHook hook);
+// Where the frame writer's reports go: the HID link, or a test's recorder.
+class CReportSink {
+public:
+    virtual ~CReportSink() = default;
 
-// How long SendFrame waits for g_WriteBusy to drop after each report.
+    // The unit is connected: frames may go out.
+    virtual bool IsConnected() const = 0;
+
+    // Writes one 64-byte report to the unit and waits at most limit for the
+    // write to complete; false when it did not reach the unit (refused, failed,
+    // or not completed in time: the UI never hangs on a stuck device).
+    virtual bool WriteReport(const std::uint8_t* data64, std::chrono::milliseconds limit) = 0;
+};
+
+// How long a report write may take before it counts as failed.
 constexpr std::chrono::milliseconds kDefaultWriteWaitLimit{1000};
-void SetWriteWaitLimit(std::chrono::milliseconds limit);
 
-// Builds and writes one frame, report by report; runs on the scheduler's
-// thread only. False while not connected (nothing written) and when a report
-// could not be written (the rest of the frame is not sent).
-bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
-               std::uint16_t n, const std::uint8_t* payload);
+// Builds frames and writes them report by report; used by the scheduler's
+// thread only.
+class CFrameWriter {
+public:
+    explicit CFrameWriter(CReportSink& sink) : m_sink(sink) {}
 
-// Takes one input report (report ID, then 64 data bytes); calls HandleReply()
-// for each accepted frame. Reader thread only.
-void FeedInputReport(const std::uint8_t* report);
+    bool IsConnected() const { return m_sink.IsConnected(); }
+    void SetWriteWaitLimit(std::chrono::milliseconds limit) { m_waitLimit = limit; }
 
-// The reader thread's receiver goes back to looking for sync (reconnect, tests).
-void ResetReceiver();
+    // False while not connected (nothing written) and when a report could not
+    // be written (the rest of the frame is not sent).
+    bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+                   std::uint16_t n, const std::uint8_t* payload);
 
-// XOR of the received frame's header and payload equals its checksum byte.
-bool CheckReplyChecksum();
+private:
+    bool StageByte(std::uint8_t byte);
+    bool FlushStaging();
 
-// The frame last completed by FeedInputReport (reader thread only).
-const std::uint8_t* ReceivedFrame();
+    CReportSink& m_sink;
+    std::chrono::milliseconds m_waitLimit = kDefaultWriteWaitLimit;
+    std::uint8_t m_staging[kReportSize] = {};   // the report being filled
+    std::size_t m_stagingPosition = 0;
+};
+
+// XOR of a received frame's header and payload equals its checksum byte.
+bool ChecksumMatches(const FrameReceiver& receiver);

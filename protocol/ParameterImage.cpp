@@ -17,6 +17,8 @@ void SetPaddedName(char* record, const char* text)
     std::memcpy(record, text, std::strlen(text));
 }
 
+}  // namespace
+
 PresetNameTable InitialPresetNames()
 {
     PresetNameTable table{};
@@ -28,8 +30,6 @@ PresetNameTable InitialPresetNames()
     }
     return table;
 }
-
-}  // namespace
 
 ChannelBlock DefaultChannelBlock()
 {
@@ -48,46 +48,57 @@ ChannelBlock DefaultChannelBlock()
     return block;
 }
 
-ChannelBlock g_ChannelBlocks[kChannelCount] = {DefaultChannelBlock(), DefaultChannelBlock()};
-GlobalSettings g_GlobalSettings{};
-PresetNameTable g_PresetNames = InitialPresetNames();
-std::atomic<std::uint8_t> g_MeterBytes[kMeterByteCount]{};
-CImageMutex g_ImageMutex;
-
-std::atomic<std::int32_t> g_NotchClearRequest{0};
-std::atomic<std::int32_t> g_LanguageChinese{0};
-std::atomic<std::uint8_t> g_ChannelLinked{0};
-
-std::atomic<std::uint8_t> g_Connected{0};
-std::atomic<std::int32_t> g_DeviceOpen{0};
-std::atomic<std::int32_t> g_WriteBusy{0};
-std::atomic<std::int32_t> g_WriteFailed{0};
-
-void LoadImageDefaults()
+BandGainCodes BandGains(const ChannelBlock& block)
 {
-    ImageLock lock(g_ImageMutex);
-    g_ChannelBlocks[0] = DefaultChannelBlock();
-    g_ChannelBlocks[1] = DefaultChannelBlock();
-    g_GlobalSettings = GlobalSettings{};
+    BandGainCodes gains{};
+    for (int k = 0; k < kBandCount; ++k)
+        gains[k] = block.bands[k].gainCode.Get();
+    return gains;
 }
 
-void LoadInitialPresetNames()
+CParameterImage::CParameterImage()
+    : channels{DefaultChannelBlock(), DefaultChannelBlock()},
+      globals{},
+      names(InitialPresetNames()),
+      restoreGains{BandGains(channels[0]), BandGains(channels[1])},
+      meterBytes{}
 {
-    ImageLock lock(g_ImageMutex);
-    g_PresetNames = InitialPresetNames();
 }
 
-void ResetImageState()
+ChannelBlock CParameterImage::Channel(int channel) const
 {
-    LoadImageDefaults();
-    LoadInitialPresetNames();
-    for (auto& meter : g_MeterBytes)
-        meter = 0;
-    g_NotchClearRequest = 0;
-    g_LanguageChinese = 0;
-    g_ChannelLinked = 0;
-    g_Connected = 0;
-    g_DeviceOpen = 0;
-    g_WriteBusy = 0;
-    g_WriteFailed = 0;
+    ImageLock lock(mutex);
+    return channels[channel];
+}
+
+std::array<ChannelBlock, kChannelCount> CParameterImage::Channels() const
+{
+    ImageLock lock(mutex);
+    return {channels[0], channels[1]};
+}
+
+GlobalSettings CParameterImage::Globals() const
+{
+    ImageLock lock(mutex);
+    return globals;
+}
+
+PresetNameTable CParameterImage::Names() const
+{
+    ImageLock lock(mutex);
+    return names;
+}
+
+BandGainCodes CParameterImage::RestoreGains(int channel) const
+{
+    ImageLock lock(mutex);
+    return restoreGains[channel];
+}
+
+void CParameterImage::LoadDefaults()
+{
+    ImageLock lock(mutex);
+    channels[0] = DefaultChannelBlock();
+    channels[1] = DefaultChannelBlock();
+    globals = GlobalSettings{};
 }

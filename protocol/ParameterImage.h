@@ -5,6 +5,7 @@
 
 #include "protocol/ThreadSafety.h"
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -61,12 +62,6 @@ struct NotchEntry {
 };
 static_assert(sizeof(NotchEntry) == 4);
 static_assert(offsetof(NotchEntry, freqHz) == 2);
-
-// Window message numbers keep the values the unit's software has always used.
-constexpr int kWmUser = 0x0400;
-constexpr int WM_DEVICE_REFRESH = kWmUser + 2000;   // posted by the reader thread
-constexpr int kRefreshAll = 0xFF;                   // lParam: every parameter changed
-constexpr int kRefreshNotches = 0xFE;               // lParam: a notch table changed
 
 constexpr int kChannelCount = 2;
 
@@ -181,7 +176,7 @@ static_assert(sizeof(PresetNameTable) == 550);
 
 constexpr int kMeterByteCount = 4;
 
-// The mutex of the image, as the compiler's thread-safety analysis knows it.
+// The mutex of an image, as the compiler's thread-safety analysis knows it.
 class CAPABILITY("mutex") CImageMutex {
 public:
     void lock() ACQUIRE() { m_mutex.lock(); }
@@ -191,9 +186,7 @@ private:
     std::mutex m_mutex;
 };
 
-extern CImageMutex g_ImageMutex;
-
-// Holds g_ImageMutex for its scope; the only way to reach the blocks, the globals and the names.
+// Holds an image's mutex for its scope; the only way to reach the blocks, the globals and the names.
 class SCOPED_CAPABILITY ImageLock {
 public:
     explicit ImageLock(CImageMutex& mutex) ACQUIRE(mutex) : m_mutex(mutex) { m_mutex.lock(); }
@@ -205,25 +198,36 @@ private:
     CImageMutex& m_mutex;
 };
 
-// The process-wide image. A clang build refuses every read or write of the
-// blocks, the globals and the names outside an ImageLock; the flags below are
-// atomics of their own.
-extern ChannelBlock g_ChannelBlocks[kChannelCount] GUARDED_BY(g_ImageMutex);
-extern GlobalSettings g_GlobalSettings GUARDED_BY(g_ImageMutex);
-extern PresetNameTable g_PresetNames GUARDED_BY(g_ImageMutex);
-extern std::atomic<std::uint8_t> g_MeterBytes[kMeterByteCount];   // bit 7 overload, 0..6 level
+using BandGainCodes = std::array<std::int16_t, kBandCount>;
 
-// Interface-side state kept with the image.
-extern std::atomic<std::int32_t> g_NotchClearRequest;
-extern std::atomic<std::int32_t> g_LanguageChinese;
-extern std::atomic<std::uint8_t> g_ChannelLinked;
+// One unit's parameters as the program holds them. A clang build refuses every
+// read or write of the blocks, the globals, the names and the restore gains
+// outside an ImageLock on `mutex`; the meter bytes are atomics of their own.
+class CParameterImage {
+public:
+    CParameterImage();
+    CParameterImage(const CParameterImage&) = delete;
+    CParameterImage& operator=(const CParameterImage&) = delete;
 
-// Link state, owned by the HID link.
-extern std::atomic<std::uint8_t> g_Connected;
-extern std::atomic<std::int32_t> g_DeviceOpen;
-extern std::atomic<std::int32_t> g_WriteBusy;
-// Set by the link when the report write in flight failed; read once g_WriteBusy drops.
-extern std::atomic<std::int32_t> g_WriteFailed;
+    mutable CImageMutex mutex;
+    ChannelBlock channels[kChannelCount] GUARDED_BY(mutex);
+    GlobalSettings globals GUARDED_BY(mutex);
+    PresetNameTable names GUARDED_BY(mutex);
+    // Per channel, the band gains the PEQ bypass gives back when it is switched
+    // off; the program's own, never sent.
+    BandGainCodes restoreGains[kChannelCount] GUARDED_BY(mutex);
+    std::atomic<std::uint8_t> meterBytes[kMeterByteCount];   // bit 7 overload, 0..6 level
+
+    // Copies taken under the lock.
+    ChannelBlock Channel(int channel) const;
+    std::array<ChannelBlock, kChannelCount> Channels() const;
+    GlobalSettings Globals() const;
+    PresetNameTable Names() const;
+    BandGainCodes RestoreGains(int channel) const;
+
+    // Both channel blocks back to their defaults and the global area zeroed.
+    void LoadDefaults();
+};
 
 // One command for the unit: its code and the four argument bytes of its frame.
 struct CommandSlot {
@@ -244,12 +248,8 @@ inline const std::uint8_t* GlobalBytes(const GlobalSettings& g) { return reinter
 // The built-in defaults of one channel block.
 ChannelBlock DefaultChannelBlock();
 
-// Copies the default block into both channels and zeros the global area.
-// The caller holds no lock; this takes g_ImageMutex itself.
-void LoadImageDefaults();
+// The start-up names: " Current", " USER 1" .. " USER 21", space-padded to 12.
+PresetNameTable InitialPresetNames();
 
-// Puts the start-up names back: " Current", " USER 1" .. " USER 21", space-padded to 12.
-void LoadInitialPresetNames();
-
-// The image, the names, the meters and every flag above back to start-up.
-void ResetImageState();
+// The 12 band gain codes of a block.
+BandGainCodes BandGains(const ChannelBlock& block);

@@ -2,8 +2,12 @@
 // meters that the timer drives from the meter bytes.
 #pragma once
 
+#include "protocol/CommandScheduler.h"
+#include "protocol/Framing.h"
+#include "protocol/ParameterImage.h"
+#include "protocol/ProtocolEvents.h"
+
 #include <cstdint>
-#include <functional>
 
 // Payload sizes a reply must carry before it is applied.
 constexpr std::uint16_t kSetupReplySize = 348;       // 12 global bytes, 21 names of 16
@@ -14,32 +18,55 @@ constexpr std::uint16_t kMeterReplySize = 4;
 constexpr int kSetupGlobalBytes = 12;
 constexpr int kSetupNameRecords = 21;
 
-// Posts WM_DEVICE_REFRESH with lParam kRefreshAll or kRefreshNotches to the
-// main window; called on the reader thread. Setting the hook waits until a call
-// in progress has returned, so the window may clear it while closing; the hook
-// itself must not set the hook.
-using DeviceRefreshHook = std::function<void(int lParam)>;
-void SetDeviceRefreshHook(DeviceRefreshHook hook);
-
-// Sets lamp j (0 at the bottom, 9 = overload) of a channel lit or dark.
-using LampHook = std::function<void(int channel, int lamp, bool lit)>;
-void SetLampHook(LampHook hook);
-
-constexpr int kLampsPerChannel = 10;
-constexpr int kOverloadLamp = 9;
 constexpr int kLevelLampThresholds[kOverloadLamp] = {2, 15, 21, 27, 33, 36, 39, 42, 57};
 constexpr std::uint8_t kMeterOverloadBit = 0x80;
 constexpr std::uint8_t kMeterFallPerTick = 3;
 
-// The level each channel's meter shows (UI thread only).
-extern std::uint8_t g_MeterShown[2];
+// Takes input reports on the reader thread, reassembles the unit's frames and
+// applies each valid one.
+class CReplyHandler {
+public:
+    CReplyHandler(CParameterImage& image, CCommandScheduler& scheduler, CProtocolEvents& events);
 
-// The meters show nothing again.
-void ResetMeterDisplay();
+    // One input report (report ID, then 64 data bytes); the rest of a report
+    // that ended a frame is not looked at.
+    void FeedInputReport(const std::uint8_t* report);
+    // Back to looking for sync (a reconnect: a frame cut off never completes).
+    void ResetReceiver();
 
-// Applies the frame FeedInputReport just accepted. Reader thread.
-void HandleReply();
+    // The frame last completed, and whether its checksum matched.
+    const std::uint8_t* ReceivedFrame() const { return m_receiver.buffer; }
+    bool ReceivedChecksumMatches() const { return ChecksumMatches(m_receiver); }
 
-// One meter step per tick: take the meter bytes, let the shown level rise at
-// once or fall by 3, and switch the lamps. UI thread.
-void RefreshMeters();
+private:
+    void HandleReply();
+    void HandleSetupReply(std::uint8_t a1, const std::uint8_t* payload, std::uint16_t n);
+    void HandleRecallReply(const std::uint8_t* payload, std::uint16_t n);
+    void HandleStatusReply(std::uint8_t a1, std::uint8_t a3, const std::uint8_t* payload, std::uint16_t n);
+    void ApplySetup(const std::uint8_t* payload);
+    void ApplySetupNames(const std::uint8_t* payload);
+    void ApplyRecall(const std::uint8_t* payload);
+
+    CParameterImage& m_image;
+    CCommandScheduler& m_scheduler;
+    CProtocolEvents& m_events;
+    FrameReceiver m_receiver{};
+};
+
+// The level each channel's meter shows, rising at once and falling by 3 a tick.
+class CMeterDisplay {
+public:
+    CMeterDisplay(CParameterImage& image, CProtocolEvents& events) : m_image(image), m_events(events) {}
+
+    // One meter step per tick: take the meter bytes, let the shown level rise
+    // at once or fall by 3, and show the lamps. The tick's thread only.
+    void Refresh();
+
+    std::uint8_t Shown(int channel) const { return m_shown[channel]; }
+    void SetShown(int channel, std::uint8_t level) { m_shown[channel] = level; }
+
+private:
+    CParameterImage& m_image;
+    CProtocolEvents& m_events;
+    std::uint8_t m_shown[kChannelCount]{};
+};

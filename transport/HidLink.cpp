@@ -1,11 +1,9 @@
 #include "transport/HidLink.h"
 
-#include "protocol/Communication.h"
-#include "protocol/CommunicationLog.h"
-
 #include <algorithm>
 #include <cctype>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -40,20 +38,14 @@ const char* WriteResultText(HidWriteResult result)
 
 }  // namespace
 
-const char* LinkTextFor(const LinkText& text)
-{
-    return g_LanguageChinese.load() != 0 ? text.chinese : text.english;
-}
-
-CHidLink::CHidLink(CHidBackend& backend, LinkHooks hooks, int readSliceMs)
-    : m_backend(backend), m_hooks(std::move(hooks)), m_readSliceMs(readSliceMs)
+CHidLink::CHidLink(CHidBackend& backend, CLinkEvents& events, int readSliceMs)
+    : m_backend(backend), m_events(events), m_readSliceMs(readSliceMs)
 {
 }
 
 CHidLink::~CHidLink()
 {
     if (m_started) {
-        SetWriteReportHook(nullptr);
         {
             std::lock_guard lock(m_mutex);
             m_stopping = true;
@@ -74,7 +66,6 @@ void CHidLink::StartLink()
     m_started = true;
     m_writeDone = std::thread([this] { WriteDoneThread(); });
     m_reader = std::thread([this] { ReaderThread(); });
-    SetWriteReportHook([this](const std::uint8_t* data64) { return WriteReport(data64); });
     m_watch = m_backend.WatchDevices(
         [this](std::uint32_t event, const std::string& path) { PostDeviceChange(event, path); });
 }
@@ -86,7 +77,8 @@ bool CHidLink::OpenDevice()
     try {
         interfaces = m_backend.Enumerate();
     } catch (const std::bad_alloc&) {
-        ShowMessage(kTextNotEnoughMemory, m_hooks.applicationName);
+        Log(LogLevel::Warning, "listing the HID devices ran out of memory");
+        m_searchOutOfMemory = true;
         return false;
     }
     for (const HidInterfaceInfo& info : interfaces) {
@@ -95,10 +87,10 @@ bool CHidLink::OpenDevice()
             return OpenHandles(info.path);
     }
     const std::string startup = m_backend.StartupError();
-    LogEvent(LogCategory::Link, startup.empty() ? LogLevel::Info : LogLevel::Warning,
-             startup.empty() ? "no unit among " + std::to_string(interfaces.size()) + " HID interfaces" : startup);
-    SetProblem(LinkProblem::NotFound);
-    ShowStatus(kTextCannotFindDevice);
+    Log(startup.empty() ? LogLevel::Info : LogLevel::Warning,
+        startup.empty() ? "no unit among " + std::to_string(interfaces.size()) + " HID interfaces" : startup);
+    m_problem = LinkProblem::NotFound;
+    m_events.Note(LinkNote::DeviceNotFound);
     return false;
 }
 
@@ -112,17 +104,16 @@ bool CHidLink::OpenHandles(const std::string& path)
         if (read.handle != kInvalidHidHandle)
             m_backend.Close(read.handle);
         else
-            ShowStatus(kTextInvalidReadHandle);
+            m_events.Note(LinkNote::InvalidReadHandle);
         const bool denied =
             read.error == HidOpenError::PermissionDenied || write.error == HidOpenError::PermissionDenied;
         const std::string& reason = read.handle == kInvalidHidHandle ? read.reason : write.reason;
-        LogEvent(LogCategory::Link, LogLevel::Warning,
-                 "the unit at " + path + " cannot be opened: " + (denied ? "permission denied" : "open failed") +
-                     " (" + reason + ")");
+        Log(LogLevel::Warning, "the unit at " + path + " cannot be opened: " +
+                                   (denied ? "permission denied" : "open failed") + " (" + reason + ")");
         if (denied)
-            ShowStatus(kTextNoPermission);
-        SetProblem(denied ? LinkProblem::NoPermission : LinkProblem::NotFound);
-        ShowStatus(kTextCannotFindDevice);
+            m_events.Note(LinkNote::NoPermission);
+        m_problem = denied ? LinkProblem::NoPermission : LinkProblem::NotFound;
+        m_events.Note(LinkNote::DeviceNotFound);
         return false;
     }
     {
@@ -130,21 +121,20 @@ bool CHidLink::OpenHandles(const std::string& path)
         m_readHandle = read.handle;
         m_writeHandle = write.handle;
         m_openPath = path;
-        g_WriteBusy.store(0);
-        g_DeviceOpen.store(1);
+        m_deviceOpen.store(true);
     }
     m_readWake.notify_all();
     ForgetDeviceEvents(path);
-    LogEvent(LogCategory::Link, LogLevel::Info, "opened the unit at " + path);
-    SetProblem(LinkProblem::None);
-    ShowStatus(kTextFindDevice);
+    Log(LogLevel::Info, "opened the unit at " + path);
+    m_problem = LinkProblem::None;
+    m_events.Note(LinkNote::DeviceFound);
     return true;
 }
 
 void CHidLink::CloseDevice()
 {
     std::unique_lock lock(m_mutex);
-    g_DeviceOpen.store(0);
+    m_deviceOpen.store(false);
     m_readWake.notify_all();
     m_letGo.wait_for(lock, kLetGoLimit,
                      [this] { return m_readHandle == kInvalidHidHandle || m_readerHandle != m_readHandle; });
@@ -152,9 +142,16 @@ void CHidLink::CloseDevice()
     ReleaseHandle(m_writeHandle, m_writerHandle);
     if (m_reportPending) {
         m_reportPending = false;
-        g_WriteFailed.store(1);
-        g_WriteBusy.store(0);
+        FailPendingWrite();
     }
+}
+
+// The report waiting for the write thread is not written: its sender is told so.
+void CHidLink::FailPendingWrite()
+{
+    m_writesCompleted = m_writesRequested;
+    m_lastWriteDone = false;
+    m_written.notify_all();
 }
 
 // Closes a handle now, or leaves it to the thread that is still inside a call on it.
@@ -178,46 +175,39 @@ void CHidLink::CloseOrphan(HidHandle handle)
     m_backend.Close(handle);
 }
 
-bool CHidLink::WriteReport(const std::uint8_t* data64)
+bool CHidLink::WriteReport(const std::uint8_t* data64, std::chrono::milliseconds limit)
 {
-    if (g_DeviceOpen.load() == 0) {
+    if (!m_deviceOpen.load()) {
         CloseDevice();
-        ReportDisconnect();
+        Lose(LossCause::Closed);   // a write found the device closed: the unit is gone
         return false;
     }
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_writeHandle == kInvalidHidHandle)
-            return false;
-        if (g_WriteBusy.load() != 0 || m_reportPending || m_writerHandle != kInvalidHidHandle)
-            return false;   // the report is dropped
-        m_report[0] = kReportIdNone;
-        std::copy(data64, data64 + kReportSize, m_report.begin() + 1);
-        m_reportHandle = m_writeHandle;
-        m_reportPending = true;
-        g_WriteFailed.store(0);
-        g_WriteBusy.store(1);
-    }
+    std::unique_lock lock(m_mutex);
+    if (m_writeHandle == kInvalidHidHandle)
+        return false;
+    if (m_reportPending || m_writerHandle != kInvalidHidHandle)
+        return false;   // an earlier write has not completed: the report is dropped
+    m_report[0] = kReportIdNone;
+    std::copy(data64, data64 + kReportSize, m_report.begin() + 1);
+    m_reportHandle = m_writeHandle;
+    m_reportPending = true;
+    const std::uint64_t write = ++m_writesRequested;
     m_writeWake.notify_one();
-    return true;
+    // A write that does not complete in time counts as failed, so that the UI
+    // thread never hangs on a stuck device.
+    const bool completed = m_written.wait_for(lock, limit, [&] { return m_writesCompleted >= write; });
+    return completed && m_lastWriteDone;
 }
 
-// A write found the device closed: the unit is gone, as if its removal had come.
-void CHidLink::ReportDisconnect()
+// The state changes before anything is reported, so that ticks send nothing meanwhile.
+void CHidLink::Lose(LossCause cause)
 {
-    Lose(kTextDeviceDisconnect);
-}
-
-// The state changes before anything is shown, so that ticks send nothing meanwhile.
-void CHidLink::Lose(const LinkText& warning)
-{
-    m_lost = m_lost || g_Connected.load() != 0;
-    g_Connected.store(0);
-    SetButtonImage(kUsbBitmapDisconnected);
-    if (m_lostWarning != nullptr)
-        return;   // told once per loss
-    m_lostWarning = &warning;
-    m_warningInTicks = kLostWarningTicks;
+    m_lost = m_lost || m_connected.load();
+    m_connected.store(false);
+    ConnectionEvent event;
+    event.kind = ConnectionEvent::Kind::Lost;
+    event.cause = cause;
+    Report(event);
 }
 
 // hidapi writes synchronously, so this thread does the write and clears the
@@ -239,17 +229,15 @@ void CHidLink::WriteDoneThread()
         lock.lock();
         m_writerHandle = kInvalidHidHandle;
         CloseOrphan(handle);
-        // the failure is set before the busy flag drops: the sender reads it after
-        if (result != HidWriteResult::Done)
-            g_WriteFailed.store(1);
-        g_WriteBusy.store(0);
+        m_writesCompleted = m_writesRequested;
+        m_lastWriteDone = result == HidWriteResult::Done;
+        m_written.notify_all();
         if (result == HidWriteResult::Done)
             continue;
         lock.unlock();
-        LogEvent(LogCategory::Link, LogLevel::Warning,
-                 std::string("report write failed: ") + WriteResultText(result) + " (" + status.reason + ")");
+        Log(LogLevel::Warning, std::string("report write failed: ") + WriteResultText(result) + " (" + status.reason + ")");
         if (result == HidWriteResult::Unsupported)
-            ShowStatus(kTextWriteUnsupported);
+            m_events.Note(LinkNote::WriteUnsupported);
         else if (result == HidWriteResult::Gone)
             DeviceLost(handle);
         lock.lock();
@@ -262,7 +250,7 @@ void CHidLink::ReaderThread()
     HidHandle lastRead = kInvalidHidHandle;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
-        if (g_DeviceOpen.load() == 0 || m_readHandle == kInvalidHidHandle) {
+        if (!m_deviceOpen.load() || m_readHandle == kInvalidHidHandle) {
             m_readWake.wait(lock);
             continue;
         }
@@ -270,7 +258,7 @@ void CHidLink::ReaderThread()
         m_readerHandle = handle;
         lock.unlock();
         if (handle != lastRead) {
-            ResetReceiver();   // a frame cut off on an earlier handle never completes
+            m_events.ReadingStarts();
             lastRead = handle;
         }
         const HidReadStatus got = m_backend.Read(handle, report, m_readSliceMs);
@@ -278,15 +266,14 @@ void CHidLink::ReaderThread()
         m_readerHandle = kInvalidHidHandle;
         CloseOrphan(handle);
         m_letGo.notify_all();
-        const bool current = handle == m_readHandle && g_DeviceOpen.load() != 0;
+        const bool current = handle == m_readHandle && m_deviceOpen.load();
         if (got.result == HidReadResult::Nothing || !current)
             continue;
         lock.unlock();
         if (got.result == HidReadResult::Report) {
-            FeedInputReport(report);
+            m_events.InputReport(report);
         } else {
-            LogEvent(LogCategory::Link, LogLevel::Warning,
-                     "read failed (" + got.reason + "): the unit counts as removed");
+            Log(LogLevel::Warning, "read failed (" + got.reason + "): the unit counts as removed");
             DeviceLost(handle);
         }
         lock.lock();
@@ -299,9 +286,9 @@ void CHidLink::DeviceLost(HidHandle handle)
     std::string path;
     {
         std::lock_guard lock(m_mutex);
-        if (g_DeviceOpen.load() == 0 || (handle != m_readHandle && handle != m_writeHandle))
+        if (!m_deviceOpen.load() || (handle != m_readHandle && handle != m_writeHandle))
             return;
-        g_DeviceOpen.store(0);
+        m_deviceOpen.store(false);
         path = m_openPath;
     }
     PostDeviceChange(DBT_DEVICEREMOVECOMPLETE, path);
@@ -316,8 +303,7 @@ void CHidLink::PostDeviceChange(std::uint32_t event, const std::string& path)
             return;
         it->second = event;
     }
-    if (m_hooks.postDeviceChange)
-        m_hooks.postDeviceChange(event, path);
+    m_events.PostDeviceChange(event, path);
 }
 
 void CHidLink::ForgetDeviceEvents(const std::string& path)
@@ -326,60 +312,49 @@ void CHidLink::ForgetDeviceEvents(const std::string& path)
     m_lastEvent.erase(Lowered(path));
 }
 
-bool CHidLink::OnDeviceChange(std::uint32_t event, const std::string& path)
+void CHidLink::OnDeviceChange(std::uint32_t event, const std::string& path)
 {
     if (event == DBT_DEVICEARRIVAL) {
         // A node that is not ready to open yet (its access rights come a moment later) is tried again.
-        if (m_lost && g_Connected.load() == 0 && !TryReconnect())
+        if (m_lost && !m_connected.load() && !TryReconnect())
             m_reconnectTicks = kReconnectTicks;
-        return true;
+        return;
     }
     if (event == DBT_DEVICEREMOVECOMPLETE && SamePath(path, m_devicePath)) {
-        LogEvent(LogCategory::Link, LogLevel::Warning, "the unit at " + path + " was removed");
+        Log(LogLevel::Warning, "the unit at " + path + " was removed");
         CloseDevice();
-        Lose(kTextCantFindDevice);
+        Lose(LossCause::Removed);
     }
-    return true;
 }
 
 // Any unit with the identity will do: it may come back at a new path.
 bool CHidLink::TryReconnect()
 {
-    if (!OpenDevice())
+    if (!OpenDevice()) {
+        ConnectionEvent event;
+        event.kind = ConnectionEvent::Kind::SearchFailed;
+        event.problem = m_problem;
+        event.outOfMemory = std::exchange(m_searchOutOfMemory, false);
+        Report(event);
         return false;
-    LogEvent(LogCategory::Link, LogLevel::Info, "reconnected to the unit at " + m_devicePath);
-    Connected();
-    if (m_hooks.reconnected)
-        m_hooks.reconnected();
+    }
+    Log(LogLevel::Info, "reconnected to the unit at " + m_devicePath);
+    Connected(ConnectionEvent::Kind::Reconnected);
     return true;
 }
 
-void CHidLink::Connected()
+void CHidLink::Connected(ConnectionEvent::Kind kind)
 {
-    SetButtonImage(kUsbBitmapConnected);
-    g_Connected.store(1);
-    QueueReadSetup();
-    ForgetLoss();
-}
-
-void CHidLink::ForgetLoss()
-{
+    m_connected.store(true);
     m_lost = false;
     m_reconnectTicks = 0;
-    m_lostWarning = nullptr;
-    m_warningInTicks = 0;
-    if (m_warningShown && m_hooks.closeLostWarning)
-        m_hooks.closeLostWarning();
-    m_warningShown = false;
+    ConnectionEvent event;
+    event.kind = kind;
+    Report(event);
 }
 
 void CHidLink::OnTick()
 {
-    if (m_warningInTicks > 0 && --m_warningInTicks == 0 && m_lostWarning != nullptr) {
-        m_warningShown = true;
-        if (m_hooks.showLostWarning)
-            m_hooks.showLostWarning(LinkTextFor(*m_lostWarning), kWarningCaption);
-    }
     if (m_reconnectTicks > 0 && m_lost) {
         --m_reconnectTicks;
         TryReconnect();
@@ -388,49 +363,34 @@ void CHidLink::OnTick()
 
 void CHidLink::OnConnectButton()
 {
-    if (g_Connected.load() != 0) {
+    ConnectionEvent event;
+    if (m_connected.load()) {
         CloseDevice();
-        g_Connected.store(0);
-        SetButtonImage(kUsbBitmapDisconnected);
-        ForgetLoss();   // disconnected on purpose: an arrival does not reconnect
+        m_connected.store(false);
+        m_lost = false;   // disconnected on purpose: an arrival does not reconnect
+        m_reconnectTicks = 0;
+        event.kind = ConnectionEvent::Kind::Disconnected;
+        Report(event);
         return;
     }
     if (OpenDevice()) {
-        Connected();
+        Connected(ConnectionEvent::Kind::Connected);
         return;
     }
-    SetButtonImage(kUsbBitmapDisconnected);
-    ShowMessage(m_problem == LinkProblem::NoPermission ? kTextNoPermission : kTextCantFindDevice, kWarningCaption);
+    event.kind = ConnectionEvent::Kind::ConnectFailed;
+    event.problem = m_problem;
+    event.outOfMemory = std::exchange(m_searchOutOfMemory, false);
+    Report(event);
 }
 
-void CHidLink::ShowStatus(const LinkText& text)
+void CHidLink::Report(ConnectionEvent event)
 {
-    if (m_hooks.status)
-        m_hooks.status(LinkTextFor(text));
+    m_events.ConnectionChanged(event);
 }
 
-void CHidLink::ShowMessage(const LinkText& text, const std::string& caption)
+void CHidLink::Log(LogLevel level, const std::string& text)
 {
-    if (m_hooks.messageBox)
-        m_hooks.messageBox(LinkTextFor(text), caption);
-}
-
-void CHidLink::SetProblem(LinkProblem problem)
-{
-    m_problem = problem;
-    if (m_hooks.problem)
-        m_hooks.problem(problem);
-}
-
-void CHidLink::SetButtonImage(int bitmapId)
-{
-    if (m_hooks.connectButtonImage)
-        m_hooks.connectButtonImage(bitmapId);
-}
-
-const std::string& CHidLink::DevicePath() const
-{
-    return m_devicePath;
+    m_events.Log(LogCategory::Link, level, text);
 }
 
 bool CHidLink::HandlesClosed() const

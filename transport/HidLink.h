@@ -1,17 +1,19 @@
 // The HID device link: finds the unit by its USB identity, opens a read and a
-// write handle, writes the framing layer's reports, feeds input reports to the
-// frame receiver on a reader thread, reacts to arrival and removal, and
-// implements the connect button.
+// write handle, writes the frame writer's reports, hands input reports to the
+// unit on a reader thread, reacts to arrival and removal, and implements the
+// connect button. It reports its state and the reason; what the user sees of
+// it is the window's to choose.
 #pragma once
 
+#include "protocol/EventLog.h"
+#include "protocol/Framing.h"
 #include "transport/HidBackend.h"
-#include "transport/HidLinkTexts.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,57 +21,76 @@
 #include <thread>
 #include <vector>
 
-// Why the last connect found no usable unit.
+// Why the last search found no usable unit.
 enum class LinkProblem {
     None,
     NotFound,       // no interface with the unit's identity
     NoPermission,   // the unit is attached but this user may not open it
 };
 
-// How the link reaches the window; set by the UI before StartLink().
-struct LinkHooks {
-    // A modal box (UI thread).
-    std::function<void(const std::string& text, const std::string& caption)> messageBox;
-    // The connect button's bitmap, kUsbBitmapDisconnected or kUsbBitmapConnected (UI thread).
-    std::function<void(int bitmapId)> connectButtonImage;
-    // Status texts; called on any of the link's threads.
-    std::function<void(const std::string& text)> status;
-    // What the last connect or search found (UI thread).
-    std::function<void(LinkProblem problem)> problem;
-    // The warning that the unit is gone, shown without blocking, and its closing
-    // when the unit is back (UI thread).
-    std::function<void(const std::string& text, const std::string& caption)> showLostWarning;
-    std::function<void()> closeLostWarning;
-    // The link came back by itself after the unit was unplugged (UI thread).
-    std::function<void()> reconnected;
-    // Hands a device change over to the UI thread, which then calls
-    // OnDeviceChange(event, path); called on the watcher and worker threads.
-    std::function<void(std::uint32_t event, const std::string& path)> postDeviceChange;
-    // Caption of the out-of-memory box.
-    std::string applicationName = "Quenda";
+// How the unit went away.
+enum class LossCause {
+    Removed,   // it was unplugged, or a read or write failed on it
+    Closed,    // a write found its device closed
 };
 
-class CHidLink {
+struct ConnectionEvent {
+    enum class Kind {
+        Connected,       // the user's connect found the unit
+        ConnectFailed,   // the user's connect found no usable unit: problem says why
+        Disconnected,    // the user disconnected
+        Lost,            // the unit went away: cause says how
+        Reconnected,     // the unit came back by itself after it went away
+        SearchFailed,    // looking for the unit again found none usable: problem says why
+    };
+    Kind kind = Kind::Disconnected;
+    LinkProblem problem = LinkProblem::None;
+    LossCause cause = LossCause::Removed;
+    bool outOfMemory = false;   // listing the HID devices ran out of memory
+};
+
+// What the link reports, for the log in the interface's words.
+enum class LinkNote {
+    DeviceFound,
+    DeviceNotFound,
+    InvalidReadHandle,   // the unit was found but its read handle could not be opened
+    NoPermission,
+    WriteUnsupported,    // the device takes no output reports
+};
+
+// What the link tells the unit it serves.
+class CLinkEvents : public CEventLog {
+public:
+    // Reader thread: a read on a handle other than the last one begins (a frame
+    // cut off on an earlier handle never completes), and one input report.
+    virtual void ReadingStarts() = 0;
+    virtual void InputReport(const std::uint8_t* report65) = 0;
+    // Watcher, reader and write threads: a device change, for the owner's thread
+    // to hand to OnDeviceChange.
+    virtual void PostDeviceChange(std::uint32_t event, const std::string& path) = 0;
+    // Any thread.
+    virtual void Note(LinkNote note) = 0;
+    // The owner's thread, after the state changed.
+    virtual void ConnectionChanged(const ConnectionEvent& event) = 0;
+};
+
+class CHidLink : public CReportSink {
 public:
     // One read waits at most this long, so the reader lets go of a handle soon.
     static constexpr int kReadSliceMs = 100;
     // How long closing waits for the reader to let go before leaving the
     // handle to the reader to close.
     static constexpr std::chrono::milliseconds kLetGoLimit{1000};
-    // Ticks a lost unit has to come back before the warning shows: a loose
-    // cable that drops the unit for a moment raises no box.
-    static constexpr int kLostWarningTicks = 10;
     // Ticks an arrived unit is tried again while its node is not ready to open.
     static constexpr int kReconnectTicks = 30;
 
-    CHidLink(CHidBackend& backend, LinkHooks hooks, int readSliceMs = kReadSliceMs);
+    CHidLink(CHidBackend& backend, CLinkEvents& events, int readSliceMs = kReadSliceMs);
     // Stops the threads; a write stuck in the back-end is waited for.
-    ~CHidLink();
+    ~CHidLink() override;
     CHidLink(const CHidLink&) = delete;
     CHidLink& operator=(const CHidLink&) = delete;
 
-    // Starts WriteDoneThread and ReaderThread, installs WriteReport as the
-    // framing layer's write hook and starts watching devices. Once per run.
+    // Starts the write and reader threads and watching devices. Once per run.
     void StartLink();
 
     // Closes earlier handles, then searches for the first interface with the
@@ -77,24 +98,23 @@ public:
     bool OpenDevice();
     void CloseDevice();
 
-    // Hands 64 frame bytes to the write thread as one output report; true if
-    // the write is under way. Refused while not open or while a write is busy.
-    bool WriteReport(const std::uint8_t* data64);
+    bool IsConnected() const override { return m_connected.load(); }
+    // Hands 64 frame bytes to the write thread as one output report and waits
+    // for the write; refused while not open or while an earlier write is still busy.
+    bool WriteReport(const std::uint8_t* data64, std::chrono::milliseconds limit) override;
 
-    // The window's handler of device arrival and removal; always true. A unit
-    // that was lost by removal is connected again when one arrives.
-    bool OnDeviceChange(std::uint32_t event, const std::string& path);
+    // The owner's handler of device arrival and removal. A unit that was lost
+    // by removal is connected again when one arrives.
+    void OnDeviceChange(std::uint32_t event, const std::string& path);
+    // Connects, or disconnects while connected.
     void OnConnectButton();
-    // The window's 100 ms tick: the delayed warning, and retries of a reconnect.
+    // The owner's 100 ms tick: retries of a reconnect.
     void OnTick();
 
-    void ShowStatus(const LinkText& text);
-
-    // Why the last search found no usable unit (UI thread).
+    // Why the last search found no usable unit (owner's thread).
     LinkProblem Problem() const { return m_problem; }
-
-    // The interface the last search examined (UI thread).
-    const std::string& DevicePath() const;
+    // The interface the last search examined (owner's thread).
+    const std::string& DevicePath() const { return m_devicePath; }
     // Read and write handle both closed (nothing left open on the device).
     bool HandlesClosed() const;
 
@@ -104,31 +124,29 @@ private:
     bool OpenHandles(const std::string& path);
     void ReleaseHandle(HidHandle& handle, HidHandle inUse);
     void CloseOrphan(HidHandle handle);
+    void FailPendingWrite();
     void DeviceLost(HidHandle handle);
     void PostDeviceChange(std::uint32_t event, const std::string& path);
     void ForgetDeviceEvents(const std::string& path);
-    void ReportDisconnect();
-    void Lose(const LinkText& warning);
+    void Lose(LossCause cause);
     bool TryReconnect();
-    void Connected();
-    void ForgetLoss();
-    void ShowMessage(const LinkText& text, const std::string& caption);
-    void SetButtonImage(int bitmapId);
-    void SetProblem(LinkProblem problem);
+    void Connected(ConnectionEvent::Kind kind);
+    void Report(ConnectionEvent event);
+    void Log(LogLevel level, const std::string& text);
 
     CHidBackend& m_backend;
-    const LinkHooks m_hooks;
+    CLinkEvents& m_events;
     const int m_readSliceMs;
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_deviceOpen{false};
 
-    // UI thread only.
+    // Owner's thread only.
     std::string m_devicePath;
     bool m_started = false;
     LinkProblem m_problem = LinkProblem::None;
-    bool m_lost = false;                          // connected until the unit went: an arrival reconnects
-    const LinkText* m_lostWarning = nullptr;      // due or shown for this loss
-    int m_warningInTicks = 0;                     // until the warning shows; 0 when none is due
-    bool m_warningShown = false;
-    int m_reconnectTicks = 0;                     // retries left for an arrived unit
+    bool m_searchOutOfMemory = false;
+    bool m_lost = false;          // connected until the unit went: an arrival reconnects
+    int m_reconnectTicks = 0;     // retries left for an arrived unit
     std::unique_ptr<CHidWatch> m_watch;
     std::thread m_reader;
     std::thread m_writeDone;
@@ -138,6 +156,7 @@ private:
     std::condition_variable m_readWake;    // the device was opened or closed, or the link stops
     std::condition_variable m_letGo;       // the reader came back from a read
     std::condition_variable m_writeWake;   // a report waits, or the link stops
+    std::condition_variable m_written;     // a write completed
     HidHandle m_readHandle = kInvalidHidHandle;
     HidHandle m_writeHandle = kInvalidHidHandle;
     HidHandle m_readerHandle = kInvalidHidHandle;   // the handle the reader is inside a read on
@@ -147,6 +166,9 @@ private:
     std::array<std::uint8_t, kOutputReportSize> m_report{};
     HidHandle m_reportHandle = kInvalidHidHandle;
     bool m_reportPending = false;
+    std::uint64_t m_writesRequested = 0;
+    std::uint64_t m_writesCompleted = 0;
+    bool m_lastWriteDone = false;   // the write completed last reached the device
     bool m_stopping = false;
 
     // The last event passed on per path, so that a removal seen both by the

@@ -13,32 +13,42 @@ protected:
     void SetUp() override
     {
         BuildEqualizers(false);
-        for (CChannelEqualizer& eq : g_Equalizers)
-            eq.SetPlotRect(kPlot);
+        for (int c = 0; c < kChannelCount; ++c)
+            m_model.Channel(c).SetPlotRect(kPlot);
     }
 
-    static void SetImageBand(int channel, int k, int hz, int gainCode)
+    // Both equalizers built from the image, its defaults loaded first unless keepImage.
+    void BuildEqualizers(bool keepImage)
     {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[channel].bands[k].freqHz.Set(static_cast<std::int16_t>(hz));
-        g_ChannelBlocks[channel].bands[k].gainCode.Set(static_cast<std::int16_t>(gainCode));
+        if (!keepImage)
+            m_image.LoadDefaults();
+        m_model.Build(m_image.Channels());
     }
-    static void SetImageNotch(int channel, int i, int hz)
+    void ReloadEqualizers() { m_model.Reload(m_image.Channels()); }
+
+    void SetImageBand(int channel, int k, int hz, int gainCode)
     {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[channel].notches[i].freqHz.Set(static_cast<std::int16_t>(hz));
+        m_image.channels[channel].bands[k].freqHz.Set(static_cast<std::int16_t>(hz));
+        m_image.channels[channel].bands[k].gainCode.Set(static_cast<std::int16_t>(gainCode));
+    }
+    void SetImageNotch(int channel, int i, int hz)
+    {
+        m_image.channels[channel].notches[i].freqHz.Set(static_cast<std::int16_t>(hz));
     }
     static void ExpectFlat(const std::array<PlotPointF, kGridSize>& curve, const char* name)
     {
         for (int i = 0; i < kGridSize; ++i)
             EXPECT_FLOAT_EQ(kZeroDbCurveY, curve[i].y) << name << " point " << i;
     }
+
+    CParameterImage m_image;
+    CEqualizerModel m_model;
 };
 
 TEST_F(Equalizers, CreateLaysOutTwentySixFiltersWithThePassFiltersLast)
 {
     for (int c = 0; c < kChannelCount; ++c) {
-        CChannelEqualizer& eq = g_Equalizers[c];
+        CChannelEqualizer& eq = m_model.Channel(c);
         ASSERT_EQ(26, eq.GetSize());
         EXPECT_EQ(c, eq.Channel());
         EXPECT_EQ(&eq.GetAt(24), &eq.HighPass());
@@ -48,7 +58,7 @@ TEST_F(Equalizers, CreateLaysOutTwentySixFiltersWithThePassFiltersLast)
         EXPECT_EQ(20, eq.HighPass().CurrentFreq());
         EXPECT_EQ(20000, eq.LowPass().CurrentFreq());
         for (int k = 0; k < kTableBandCount; ++k)
-            EXPECT_EQ(&g_BandTable[c].bands[k], eq.GetAt(k).Band()) << "band " << k;
+            EXPECT_EQ(&m_model.Table(c).bands[k], eq.GetAt(k).Band()) << "band " << k;
         EXPECT_EQ(0, eq.GetAt(0).Describe().rfind("EQ1\nF:40Hz", 0));
         EXPECT_EQ(0, eq.GetAt(11).Describe().rfind("EQ12\nF:6300Hz", 0));
         EXPECT_EQ(0, eq.GetAt(12).Describe().rfind("EQ13\nF:20Hz", 0));
@@ -57,12 +67,12 @@ TEST_F(Equalizers, CreateLaysOutTwentySixFiltersWithThePassFiltersLast)
 
 TEST_F(Equalizers, ChannelColours)
 {
-    EXPECT_EQ(0x000000FFu, g_Equalizers[0].GetHandleColour());
-    EXPECT_EQ(0xFFFF0000u, g_Equalizers[0].GetCurveColour());
-    EXPECT_EQ(0xFF8080C0u, g_Equalizers[0].GetCurve2Colour());
-    EXPECT_EQ(0x0000C000u, g_Equalizers[1].GetHandleColour());
-    EXPECT_EQ(0xFF00C000u, g_Equalizers[1].GetCurveColour());
-    EXPECT_EQ(0xFFFF2CFFu, g_Equalizers[1].GetCurve2Colour());
+    EXPECT_EQ(0x000000FFu, m_model.Channel(0).GetHandleColour());
+    EXPECT_EQ(0xFFFF0000u, m_model.Channel(0).GetCurveColour());
+    EXPECT_EQ(0xFF8080C0u, m_model.Channel(0).GetCurve2Colour());
+    EXPECT_EQ(0x0000C000u, m_model.Channel(1).GetHandleColour());
+    EXPECT_EQ(0xFF00C000u, m_model.Channel(1).GetCurveColour());
+    EXPECT_EQ(0xFFFF2CFFu, m_model.Channel(1).GetCurve2Colour());
 }
 
 TEST(Equalizer, StartsEmptyAndBlack)
@@ -93,24 +103,25 @@ TEST(Equalizer, CreateStaysInsideTheBandTableAndKnownColours)
 TEST_F(Equalizers, BuildingTwiceKeepsTwentySixFilters)
 {
     BuildEqualizers(true);
-    EXPECT_EQ(26, g_Equalizers[0].GetSize());
-    EXPECT_EQ(26, g_Equalizers[1].GetSize());
+    EXPECT_EQ(26, m_model.Channel(0).GetSize());
+    EXPECT_EQ(26, m_model.Channel(1).GetSize());
 }
 
 TEST_F(Equalizers, BuildKeepsOrReloadsTheImage)
 {
     SetImageBand(1, 2, 300, 150);
     BuildEqualizers(true);
-    EXPECT_EQ(300, g_BandTable[1].bands[2].freqHz.Get());
-    EXPECT_NEAR(3.0, g_Equalizers[1].GetAt(2).GainDb(), 1e-12);
+    EXPECT_EQ(300, m_model.Table(1).bands[2].freqHz.Get());
+    EXPECT_NEAR(3.0, m_model.Channel(1).GetAt(2).GainDb(), 1e-12);
     BuildEqualizers(false);
-    EXPECT_EQ(100, g_BandTable[1].bands[2].freqHz.Get());
-    EXPECT_TRUE(g_Equalizers[1].GetAt(2).IsFlat());
+    EXPECT_EQ(100, m_model.Table(1).bands[2].freqHz.Get());
+    EXPECT_TRUE(m_model.Channel(1).GetAt(2).IsFlat());
 }
 
 TEST_F(Equalizers, FlatCurvesLieOnTheZeroDbLine)
 {
-    for (CChannelEqualizer& eq : g_Equalizers) {
+    for (int c = 0; c < kChannelCount; ++c) {
+        CChannelEqualizer& eq = m_model.Channel(c);
         eq.ComputeCurves();
         ExpectFlat(eq.CurveA(), "curve A");
         ExpectFlat(eq.CurveB(), "curve B");
@@ -119,7 +130,7 @@ TEST_F(Equalizers, FlatCurvesLieOnTheZeroDbLine)
 
 TEST_F(Equalizers, CurveXPositionsForSixHundredPixels)
 {
-    const CChannelEqualizer& eq = g_Equalizers[0];
+    const CChannelEqualizer& eq = m_model.Channel(0);
     EXPECT_NEAR(33.7f, eq.CurveA()[0].x, 0.05f);
     EXPECT_FLOAT_EQ(635.0f, eq.CurveA()[240].x);
     EXPECT_NEAR(374.79f, eq.CurveA()[136].x, 0.01f);
@@ -131,7 +142,7 @@ TEST_F(Equalizers, CurveXPositionsForSixHundredPixels)
 
 TEST_F(Equalizers, PlotSmallerThanItsInsetsIsEmpty)
 {
-    CChannelEqualizer& eq = g_Equalizers[1];
+    CChannelEqualizer& eq = m_model.Channel(1);
     eq.SetPlotRect({35, 10, 20, 5});
     EXPECT_EQ(0, eq.PlotWidth());
     EXPECT_EQ(0, eq.PlotHeight());
@@ -143,40 +154,40 @@ TEST_F(Equalizers, TwoSixDbBandsAddToTwelve)
     SetImageBand(0, 6, 1000, 180);
     SetImageBand(0, 7, 1000, 180);
     ReloadEqualizers();
-    CChannelEqualizer& eq = g_Equalizers[0];
+    CChannelEqualizer& eq = m_model.Channel(0);
     eq.ComputeCurves();
     EXPECT_NEAR(GainToPlotY(12.0, 300) + 10.0f, eq.CurveA()[136].y, kRowsPerHundredthDb);
     const double sum = eq.GetAt(6).GetResponse()[100] + eq.GetAt(7).GetResponse()[100];
     EXPECT_FLOAT_EQ(GainToPlotY(sum, 300) + 10.0f, eq.CurveA()[100].y);
     ExpectFlat(eq.CurveB(), "curve B");
-    g_Equalizers[1].ComputeCurves();
-    ExpectFlat(g_Equalizers[1].CurveA(), "CH B curve A");
+    m_model.Channel(1).ComputeCurves();
+    ExpectFlat(m_model.Channel(1).CurveA(), "CH B curve A");
 }
 
 TEST_F(Equalizers, NotchShapesOnlyTheSecondCurve)
 {
     SetImageNotch(1, 4, 1000);
     ReloadEqualizers();
-    CChannelEqualizer& eq = g_Equalizers[1];
+    CChannelEqualizer& eq = m_model.Channel(1);
     eq.ComputeCurves();
     EXPECT_NEAR(GainToPlotY(-6.0, 300) + 10.0f, eq.CurveB()[136].y, kRowsPerHundredthDb);
     ExpectFlat(eq.CurveA(), "curve A");
-    EXPECT_EQ(60, g_BandTable[1].bands[16].gainCode.Get());
+    EXPECT_EQ(60, m_model.Table(1).bands[16].gainCode.Get());
 }
 
 TEST_F(Equalizers, ReloadKeepsFiltersNumbersAndColours)
 {
-    CChannelEqualizer& eq = g_Equalizers[0];
+    CChannelEqualizer& eq = m_model.Channel(0);
     CFilter* band3 = &eq.GetAt(2);
-    g_BandTable[0].pass.hpfHz.Set(500);
-    g_BandTable[0].pass.lpfHz.Set(900);
+    m_model.Table(0).pass.hpfHz.Set(500);
+    m_model.Table(0).pass.lpfHz.Set(900);
     SetImageBand(0, 2, 250, 90);
     ReloadEqualizers();
     EXPECT_EQ(band3, &eq.GetAt(2));
     EXPECT_EQ(250, band3->CurrentFreq());
     EXPECT_EQ("EQ3\nF:250Hz  Q:3.889  G:-3.0dB", band3->Describe());
-    EXPECT_EQ(20, g_BandTable[0].pass.hpfHz.Get());
-    EXPECT_EQ(20000, g_BandTable[0].pass.lpfHz.Get());
+    EXPECT_EQ(20, m_model.Table(0).pass.hpfHz.Get());
+    EXPECT_EQ(20000, m_model.Table(0).pass.lpfHz.Get());
     EXPECT_EQ(0xFFFF0000u, eq.GetCurveColour());
     EXPECT_EQ(600, band3->PlotWidth());
     EXPECT_EQ(TruncPixel(GainToPlotY(-3.0, 300)) - 8 + 10, band3->HandleRect().top);
@@ -184,12 +195,12 @@ TEST_F(Equalizers, ReloadKeepsFiltersNumbersAndColours)
 
 TEST_F(Equalizers, ReloadOverwritesAGraphEditWithTheImage)
 {
-    CFilter& band = g_Equalizers[0].GetAt(7);
+    CFilter& band = m_model.Channel(0).GetAt(7);
     band.BeginMove(band.HandleRect().Centre());
     ASSERT_TRUE(band.Move({135, 10}));
-    EXPECT_EQ(240, g_BandTable[0].bands[7].gainCode.Get());
+    EXPECT_EQ(240, m_model.Table(0).bands[7].gainCode.Get());
     ReloadEqualizers();
-    EXPECT_EQ(120, g_BandTable[0].bands[7].gainCode.Get());
+    EXPECT_EQ(120, m_model.Table(0).bands[7].gainCode.Get());
     EXPECT_TRUE(band.IsFlat());
 }
 

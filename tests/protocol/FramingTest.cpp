@@ -32,8 +32,8 @@ TEST_F(Framing, SetupRequestFrame)
 
 TEST_F(Framing, ChannelAGroupZeroWithMute)
 {
-    g_ChannelBlocks[0].gain.Set(80);
-    g_ChannelBlocks[0].mute = 1;
+    Image().channels[0].gain.Set(80);
+    Image().channels[0].mute = 1;
     QueueSetParam(AREA_CHANNEL, 0, 0);
     SchedulerSendNext();
     ASSERT_EQ(1u, m_sent.size());
@@ -46,9 +46,9 @@ TEST_F(Framing, GlobalItemCarriesItsByte)
 {
     struct Case { std::uint8_t item; int byte; };
     for (const Case c : {Case{5, 5}, Case{7, 10}, Case{8, 11}}) {
-        ResetSchedulerState();   // nothing in flight: each item goes out at once
-        g_GlobalSettings = GlobalSettings{};
-        GlobalBytes(g_GlobalSettings)[c.byte] = 2;
+        Fresh();   // nothing in flight: each item goes out at once
+        Image().globals = GlobalSettings{};
+        GlobalBytes(Image().globals)[c.byte] = 2;
         m_sent.clear();
         QueueSetParam(AREA_GLOBAL, 1, c.item);
         SchedulerSendNext();
@@ -67,11 +67,11 @@ TEST_F(Framing, GlobalItemCarriesItsByte)
 TEST_F(Framing, BandWriteSpansTwoReports)
 {
     for (int k = 0; k < kBandCount; ++k)
-        g_ChannelBlocks[1].bands[k].freqHz.Set(static_cast<std::int16_t>(100 + k));
+        Image().channels[1].bands[k].freqHz.Set(static_cast<std::int16_t>(100 + k));
     QueueWriteBands(AREA_CHANNEL, 1);
     SchedulerTick();
     ASSERT_EQ(2u, m_sent.size());
-    const std::uint8_t* bands = BlockBytes(g_ChannelBlocks[1]) + kBandsOffset;
+    const std::uint8_t* bands = BlockBytes(Image().channels[1]) + kBandsOffset;
     const Bytes header = {0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xB0, 0x04, 0x00, 0x01, 0x00, 0x60, 0x00};
     EXPECT_TRUE(std::equal(header.begin(), header.end(), m_sent[0].begin()));
     EXPECT_EQ(0, std::memcmp(m_sent[0].data() + 12, bands, 52));
@@ -121,49 +121,38 @@ TEST_F(Framing, SendFrameAgreesWithEncodeFrameForEveryLength)
 
 TEST_F(Framing, SendFrameDoesNothingWhileDisconnected)
 {
-    g_Connected.store(0);
+    m_sink.connected = false;
     EXPECT_FALSE(SendFrame(CMD_POLL, 0, 0, 0, 0, 0, nullptr));
     EXPECT_TRUE(m_sent.empty());
 }
 
-TEST_F(Framing, WaitsForEachWriteToComplete)
+// The sink waits for each write to complete, at most the writer's limit; the
+// next report is written only after it returned.
+TEST_F(Framing, EachReportWaitsForItsWriteWithTheLimit)
 {
-    // A stand-in for the write-completion thread clears the flag some time
-    // later; the limit is far away, whatever the load of the machine.
-    SetWriteWaitLimit(std::chrono::seconds(60));
-    std::vector<int> busyWhenWritten;
-    std::vector<std::thread> completions;
-    SetWriteReportHook([&](const std::uint8_t*) {
-        busyWhenWritten.push_back(g_WriteBusy.load());
-        g_WriteBusy.store(1);
-        completions.emplace_back([] {
-            for (int i = 0; i < 1000; ++i)
-                std::this_thread::yield();
-            g_WriteBusy.store(0);
-        });
+    Protocol().Writer().SetWriteWaitLimit(std::chrono::seconds(60));
+    std::vector<std::chrono::milliseconds> limits;
+    SetWriteReport([&](const std::uint8_t*) {
+        limits.push_back(m_sink.lastLimit);
         return true;
     });
     Bytes payload(96, 0x11);
-    const bool sent = SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, 96, payload.data());
-    for (std::thread& t : completions)
-        t.join();
-    EXPECT_TRUE(sent);
-    EXPECT_EQ((std::vector<int>{0, 0}), busyWhenWritten);
+    EXPECT_TRUE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, 96, payload.data()));
+    EXPECT_EQ((std::vector<std::chrono::milliseconds>{std::chrono::seconds(60), std::chrono::seconds(60)}), limits);
 }
 
 TEST_F(Framing, AWriteThatNeverCompletesEndsTheFrameAfterTheLimit)
 {
-    SetWriteWaitLimit(std::chrono::milliseconds(1));
+    Protocol().Writer().SetWriteWaitLimit(std::chrono::milliseconds(1));
     int writes = 0;
-    SetWriteReportHook([&](const std::uint8_t*) {
+    SetWriteReport([&](const std::uint8_t*) {
         ++writes;
-        g_WriteBusy.store(1);
-        return true;
+        return false;   // as the link answers once the limit ran out
     });
     Bytes payload(96, 0x22);
     EXPECT_FALSE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, 96, payload.data()));
     EXPECT_EQ(1, writes);   // the second report never follows a report that did not complete
-    EXPECT_EQ(0, g_WriteBusy.load());
+    EXPECT_EQ(std::chrono::milliseconds(1), m_sink.lastLimit);
 }
 
 // A report that is refused, or whose write completes with a failure, ends the
@@ -185,21 +174,19 @@ TEST_F(Framing, AReportThatDoesNotReachTheDeviceEndsTheFrame)
     for (const Case& c : cases) {
         int writes = 0;
         int written = 0;
-        SetWriteReportHook([&](const std::uint8_t*) {
+        SetWriteReport([&](const std::uint8_t*) {
             ++writes;
             if (writes == c.failingReport && c.refused)
                 return false;
             ++written;
-            g_WriteFailed.store(writes == c.failingReport ? 1 : 0);
-            return true;
+            return writes != c.failingReport;
         });
         Bytes payload(96, 0x33);
         EXPECT_FALSE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, 96, payload.data())) << c.name;
         EXPECT_EQ(c.reportsWritten, written) << c.name;
         EXPECT_EQ(c.failingReport, writes) << c.name;
-        g_WriteFailed.store(0);
     }
-    SetWriteReportHook(nullptr);
+    SetWriteReport(nullptr);
     EXPECT_FALSE(SendFrame(CMD_POLL, 0, 0, 0, 0, 0, nullptr)) << "no device to write to";
 }
 
@@ -208,9 +195,9 @@ TEST_F(Framing, AReportThatDoesNotReachTheDeviceEndsTheFrame)
 TEST_F(Framing, AcceptedFrameReachesTheReplyHandler)
 {
     Feed(CMD_POLL, 0, 0, {0x21, 0x05, 0, 0});
-    EXPECT_EQ(0x21, g_MeterBytes[0].load());
-    EXPECT_EQ(0x05, g_MeterBytes[1].load());
-    EXPECT_TRUE(CheckReplyChecksum());
+    EXPECT_EQ(0x21, Image().meterBytes[0].load());
+    EXPECT_EQ(0x05, Image().meterBytes[1].load());
+    EXPECT_TRUE(Protocol().Replies().ReceivedChecksumMatches());
 }
 
 TEST_F(Framing, ResynchronisesOnTheSecondRunOfSyncBytes)
@@ -221,8 +208,8 @@ TEST_F(Framing, ResynchronisesOnTheSecondRunOfSyncBytes)
     Bytes data = {0x5A, 0x5A, 0x00};
     data.insert(data.end(), frame.begin(), frame.begin() + 61);
     FeedRaw(data);
-    EXPECT_EQ(0x30, g_MeterBytes[0].load());
-    EXPECT_EQ(0x31, g_MeterBytes[1].load());
+    EXPECT_EQ(0x30, Image().meterBytes[0].load());
+    EXPECT_EQ(0x31, Image().meterBytes[1].load());
 }
 
 TEST_F(Framing, AFourthSyncByteBecomesTheAddress)
@@ -233,7 +220,7 @@ TEST_F(Framing, AFourthSyncByteBecomesTheAddress)
     frame[3] = 0x5A;   // the address is not checked, but it is part of the checksum
     frame[16] ^= 0x5A;
     FeedRaw(frame);
-    EXPECT_EQ(0x12, g_MeterBytes[0].load());
+    EXPECT_EQ(0x12, Image().meterBytes[0].load());
 }
 
 TEST_F(Framing, OneFramePerReport)
@@ -246,9 +233,9 @@ TEST_F(Framing, OneFramePerReport)
     Bytes data(a.begin(), a.begin() + 18);
     data.insert(data.end(), b.begin(), b.begin() + 18);
     FeedRaw(data);
-    EXPECT_EQ(0x01, g_MeterBytes[0].load());
+    EXPECT_EQ(0x01, Image().meterBytes[0].load());
     FeedRaw(Bytes(b.begin(), b.begin() + 18));
-    EXPECT_EQ(0x03, g_MeterBytes[0].load());
+    EXPECT_EQ(0x03, Image().meterBytes[0].load());
 }
 
 TEST_F(Framing, LongReplyIsAssembledAcrossReports)
@@ -262,7 +249,7 @@ TEST_F(Framing, LongReplyIsAssembledAcrossReports)
         FeedInputReport(reports[i].data());
     EXPECT_TRUE(m_refreshes.empty());
     FeedInputReport(reports.back().data());
-    EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[0]), payload.data(), kChannelBlocksSize));
+    EXPECT_EQ(0, std::memcmp(BlockBytes(Image().channels[0]), payload.data(), kChannelBlocksSize));
     EXPECT_EQ((std::vector<int>{kRefreshAll}), m_refreshes);
 }
 
@@ -274,12 +261,12 @@ TEST_F(Framing, BadChecksumOrEndByteChangesNothing)
         const std::uint8_t meters[4] = {0x44, 0x45, 0, 0};
         EncodeFrame(CMD_POLL, 0, 0, 0, 0, meters, 4, frame.data());
         frame[c.offset] ^= 0x01;
-        g_MeterBytes[0].store(0);
+        Image().meterBytes[0].store(0);
         FeedRaw(frame);
-        EXPECT_EQ(0, g_MeterBytes[0].load()) << c.name;
+        EXPECT_EQ(0, Image().meterBytes[0].load()) << c.name;
     }
     Feed(CMD_POLL, 0, 0, {0x46, 0, 0, 0});
-    EXPECT_EQ(0x46, g_MeterBytes[0].load());
+    EXPECT_EQ(0x46, Image().meterBytes[0].load());
 }
 
 TEST_F(Framing, OversizedDeclaredLengthReturnsToLookingForSync)
@@ -291,9 +278,9 @@ TEST_F(Framing, OversizedDeclaredLengthReturnsToLookingForSync)
         const std::uint8_t meters[4] = {0x50, 0x51, 0, 0};
         EncodeFrame(CMD_POLL, 0, 0, 0, 0, meters, 4, frame.data());
         data.insert(data.end(), frame.begin(), frame.begin() + 18);
-        g_MeterBytes[0].store(0);
+        Image().meterBytes[0].store(0);
         FeedRaw(data);
-        EXPECT_EQ(0x50, g_MeterBytes[0].load()) << "n = " << n;
+        EXPECT_EQ(0x50, Image().meterBytes[0].load()) << "n = " << n;
     }
 }
 
@@ -302,7 +289,7 @@ TEST_F(Framing, LongestHeldFrameIsAccepted)
     Bytes payload(kMaxPayload, 0);
     payload[0] = 0x3C;
     Feed(CMD_POLL, 0, 0, payload);
-    EXPECT_EQ(0x3C, g_MeterBytes[0].load());
+    EXPECT_EQ(0x3C, Image().meterBytes[0].load());
 }
 
 TEST_F(Framing, TruncatedFrameIsCompletedByWhatFollows)
@@ -314,10 +301,10 @@ TEST_F(Framing, TruncatedFrameIsCompletedByWhatFollows)
     // checksum fails, so the image stays as it was.
     for (int i = 0; i < 6; ++i)
         Feed(CMD_POLL, 0, 0, {0x10, 0, 0, 0});
-    EXPECT_EQ(80, g_ChannelBlocks[0].gain.Get());
+    EXPECT_EQ(80, Image().channels[0].gain.Get());
     EXPECT_TRUE(m_refreshes.empty());
     Feed(CMD_POLL, 0, 0, {0x11, 0, 0, 0});
-    EXPECT_EQ(0x11, g_MeterBytes[0].load());
+    EXPECT_EQ(0x11, Image().meterBytes[0].load());
 }
 
 // Random, truncated and corrupted input: the receiver and the image stay in
@@ -327,8 +314,8 @@ TEST_F(Framing, RandomInputNeverWritesOutOfBounds)
     std::mt19937 random(20261210);
     std::uniform_int_distribution<int> byte(0, 255);
     std::uniform_int_distribution<int> kind(0, 5);
-    const ChannelBlock before[2] = {g_ChannelBlocks[0], g_ChannelBlocks[1]};
-    const PresetNameTable namesBefore = g_PresetNames;
+    const ChannelBlock before[2] = {Image().channels[0], Image().channels[1]};
+    const PresetNameTable namesBefore = Image().names;
     for (int round = 0; round < 4000; ++round) {
         std::array<std::uint8_t, kInputReportSize> report{};
         for (auto& b : report)
@@ -356,13 +343,13 @@ TEST_F(Framing, RandomInputNeverWritesOutOfBounds)
     }
     // Payloads of at most 255 bytes may only reach the notch tables and meters.
     for (int c = 0; c < kChannelCount; ++c)
-        EXPECT_EQ(0, std::memcmp(&before[c], &g_ChannelBlocks[c], kNotchTableOffset)) << "channel " << c;
-    EXPECT_EQ(0, std::memcmp(&namesBefore, &g_PresetNames, sizeof namesBefore));
+        EXPECT_EQ(0, std::memcmp(&before[c], &Image().channels[c], kNotchTableOffset)) << "channel " << c;
+    EXPECT_EQ(0, std::memcmp(&namesBefore, &Image().names, sizeof namesBefore));
     for (int i = 0; i < 64; ++i)
-        EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[i]);
-    ResetReceiver();
+        EXPECT_EQ(0, GlobalBytes(Image().globals)[i]);
+    Protocol().Replies().ResetReceiver();
     Feed(CMD_POLL, 0, 0, {0x2A, 0x2B, 0, 0});
-    EXPECT_EQ(0x2A, g_MeterBytes[0].load());
+    EXPECT_EQ(0x2A, Image().meterBytes[0].load());
 }
 
 }  // namespace

@@ -6,10 +6,18 @@
 
 namespace {
 
-TEST(ImageDefaults, ChannelBlockBytesMatchTheUnitLayout)
+// A unit's image as it starts.
+class ImageDefaults : public testing::Test {
+protected:
+    CParameterImage& Image() { return m_image; }
+
+    CParameterImage m_image;
+};
+
+TEST_F(ImageDefaults, ChannelBlockBytesMatchTheUnitLayout)
 {
-    LoadImageDefaults();
-    const std::uint8_t* b = BlockBytes(g_ChannelBlocks[0]);
+    Image().LoadDefaults();
+    const std::uint8_t* b = BlockBytes(Image().channels[0]);
     // group 0: reserved0 80, gain 80, mute 0, freqShift 0
     const std::uint8_t group0[8] = {0x50, 0x00, 0x50, 0x00, 0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(0, std::memcmp(b, group0, 8));
@@ -31,7 +39,7 @@ TEST(ImageDefaults, ChannelBlockBytesMatchTheUnitLayout)
         EXPECT_EQ(0, b[i]) << "byte " << i;
 }
 
-TEST(ImageDefaults, EveryByteOfTheDefaultBlock)
+TEST_F(ImageDefaults, EveryByteOfTheDefaultBlock)
 {
     std::uint8_t expected[174] = {};
     expected[0] = 80;    // reserved0
@@ -48,33 +56,32 @@ TEST(ImageDefaults, EveryByteOfTheDefaultBlock)
     }
     for (int i = 0; i < 12; ++i)
         expected[126 + 4 * i + 2] = 20;
-    LoadImageDefaults();
+    Image().LoadDefaults();
     for (int c = 0; c < kChannelCount; ++c)
         for (int i = 0; i < 174; ++i)
-            EXPECT_EQ(expected[i], BlockBytes(g_ChannelBlocks[c])[i]) << "channel " << c << " byte " << i;
+            EXPECT_EQ(expected[i], BlockBytes(Image().channels[c])[i]) << "channel " << c << " byte " << i;
 }
 
-TEST(ImageDefaults, BlocksLieBackToBackAndDefaultsReachBoth)
+TEST_F(ImageDefaults, BlocksLieBackToBackAndDefaultsReachBoth)
 {
-    g_ChannelBlocks[1].gain.Set(3);
-    g_GlobalSettings.language = 1;
-    LoadImageDefaults();
-    EXPECT_EQ(BlockBytes(g_ChannelBlocks[0]) + 174, BlockBytes(g_ChannelBlocks[1]));
-    EXPECT_EQ(0, std::memcmp(&g_ChannelBlocks[0], &g_ChannelBlocks[1], sizeof(ChannelBlock)));
-    EXPECT_EQ(80, g_ChannelBlocks[1].gain.Get());
+    Image().channels[1].gain.Set(3);
+    Image().globals.language = 1;
+    Image().LoadDefaults();
+    EXPECT_EQ(BlockBytes(Image().channels[0]) + 174, BlockBytes(Image().channels[1]));
+    EXPECT_EQ(0, std::memcmp(&Image().channels[0], &Image().channels[1], sizeof(ChannelBlock)));
+    EXPECT_EQ(80, Image().channels[1].gain.Get());
     for (int i = 0; i < 64; ++i)
-        EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[i]) << "byte " << i;
+        EXPECT_EQ(0, GlobalBytes(Image().globals)[i]) << "byte " << i;
 }
 
-TEST(ImageDefaults, InitialPresetNamesArePaddedToTwelveThenZero)
+TEST_F(ImageDefaults, InitialPresetNamesArePaddedToTwelveThenZero)
 {
-    LoadInitialPresetNames();
     char expected0[kPresetRecordSize] = " Current    ";
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[0], expected0, kPresetRecordSize));
+    EXPECT_EQ(0, std::memcmp(Image().names.records[0], expected0, kPresetRecordSize));
     char expected21[kPresetRecordSize] = " USER 21    ";
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[21], expected21, kPresetRecordSize));
+    EXPECT_EQ(0, std::memcmp(Image().names.records[21], expected21, kPresetRecordSize));
     char expected1[kPresetRecordSize] = " USER 1     ";
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[1], expected1, kPresetRecordSize));
+    EXPECT_EQ(0, std::memcmp(Image().names.records[1], expected1, kPresetRecordSize));
 }
 
 TEST(Le16, SignedLittleEndianRoundTrip)

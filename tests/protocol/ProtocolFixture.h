@@ -1,15 +1,18 @@
-// Shared fixture: resets the process-wide protocol state, records every report
-// SendFrame writes and feeds frames built by EncodeFrame to the receiver.
+// Shared fixture: a fresh unit's protocol side, whose reports are recorded
+// instead of written, fed with frames built by EncodeFrame.
 #pragma once
 
-#include "model/ProcessState.h"
-#include "protocol/Communication.h"
+#include "protocol/UnitProtocol.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -56,19 +59,6 @@ inline CommandSlot Recall(int n)
 
 inline const CommandSlot kSetup{CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0};
 
-// The pending commands, the one in flight first.
-inline Commands PendingList()
-{
-    CommandSlot out[kPendingCapacity];
-    return Commands(out, out + PendingCommands(out, kPendingCapacity));
-}
-
-inline Commands FailedList()
-{
-    CommandSlot out[kPendingCapacity];
-    return Commands(out, out + FailedCommands(out, kPendingCapacity));
-}
-
 struct Outcome {
     CommandSlot command;
     CommandOutcome outcome;
@@ -81,41 +71,119 @@ inline void PrintTo(const Outcome& o, std::ostream* os)
     *os << " outcome " << static_cast<int>(o.outcome);
 }
 
-inline std::vector<Outcome> TakeOutcomes()
-{
-    CommandResult out[kOutcomeCapacity];
-    const std::size_t n = TakeCommandOutcomes(out, kOutcomeCapacity);
-    std::vector<Outcome> outcomes;
-    for (std::size_t i = 0; i < n; ++i)
-        outcomes.push_back({out[i].command, out[i].outcome});
-    return outcomes;
-}
+// What the replies asked the window to show again: everything, or a notch table.
+constexpr int kRefreshAll = 0xFF;
+constexpr int kRefreshNotches = 0xFE;
+
+// Takes the reports a unit's frame writer writes: connected or not, and each
+// report handed to a function that says whether it reached the device.
+class RecordingSink : public CReportSink {
+public:
+    bool IsConnected() const override { return connected; }
+    bool WriteReport(const std::uint8_t* data64, std::chrono::milliseconds limit) override
+    {
+        lastLimit = limit;
+        return write && write(data64);
+    }
+
+    bool connected = true;
+    std::function<bool(const std::uint8_t*)> write;
+    std::chrono::milliseconds lastLimit{0};
+};
+
+// Keeps what the protocol tells its owner.
+class RecordingEvents : public CProtocolEvents {
+public:
+    void SchedulerWake() override { ++wakes; }
+    void ChannelsRecalled() override
+    {
+        ++recalls;
+        refreshes.push_back(kRefreshAll);
+    }
+    void NotchTableReceived(int) override { refreshes.push_back(kRefreshNotches); }
+    void MeterLampsShown(int channel, const MeterLamps& shown) override
+    {
+        if (lamps)
+            lamps(channel, shown);
+    }
+    void Log(LogCategory, LogLevel, const std::string& text) override { logged.push_back(text); }
+
+    std::atomic<int> wakes{0};
+    std::atomic<int> recalls{0};
+    std::vector<int> refreshes;   // the reader thread's when it feeds the reports
+    std::function<void(int channel, const MeterLamps& lamps)> lamps;
+    std::vector<std::string> logged;
+};
 
 class ProtocolTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetProcessState();
-        g_Connected.store(1);
-        SetWriteWaitLimit(kDefaultWriteWaitLimit);
-        SetWriteReportHook([this](const std::uint8_t* data) {
+        m_sink.write = [this](const std::uint8_t* data) {
             Report r;
             std::copy(data, data + kReportSize, r.begin());
             m_sent.push_back(r);
             return true;
-        });
-        SetDeviceRefreshHook([this](int lParam) { m_refreshes.push_back(lParam); });
-        SetLampHook(nullptr);
+        };
+        Fresh();
     }
 
-    void TearDown() override
+    // A unit's protocol side as it starts: nothing pending, the image's defaults.
+    void Fresh()
     {
-        SetWriteReportHook(nullptr);
-        SetDeviceRefreshHook(nullptr);
-        SetLampHook(nullptr);
-        g_Connected.store(0);
+        m_protocol.reset();
+        m_protocol = std::make_unique<CUnitProtocol>(m_sink, m_events);
     }
 
+    CUnitProtocol& Protocol() { return *m_protocol; }
+    CParameterImage& Image() { return m_protocol->Image(); }
+    CCommandScheduler& TheScheduler() { return m_protocol->Scheduler(); }
+    CMeterDisplay& MeterDisplay() { return m_protocol->Meters(); }
+
+    // The unit's calls, as the owner makes them.
+    void QueueSetParam(std::uint8_t area, std::uint8_t channel, std::uint8_t group, bool notchClear = false)
+    {
+        TheScheduler().QueueSetParam(area, channel, group, notchClear);
+    }
+    void QueueWriteBands(std::uint8_t area, std::uint8_t channel) { TheScheduler().QueueWriteBands(area, channel); }
+    void QueuePresetName(std::uint8_t n) { TheScheduler().QueuePresetName(n); }
+    void QueueStorePreset(std::uint8_t n) { TheScheduler().QueueStorePreset(n); }
+    void QueueRecallPreset(std::uint8_t n) { TheScheduler().QueueRecallPreset(n); }
+    void QueueReadSetup() { TheScheduler().QueueReadSetup(); }
+    void SchedulerTick() { TheScheduler().Tick(); }
+    void SchedulerSendNext() { TheScheduler().SendNext(); }
+    SchedulerStatus GetSchedulerStatus() { return TheScheduler().Status(); }
+    void RefreshMeters() { MeterDisplay().Refresh(); }
+    void FeedInputReport(const std::uint8_t* report) { Protocol().Replies().FeedInputReport(report); }
+    bool SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+                   std::uint16_t n, const std::uint8_t* payload)
+    {
+        return Protocol().Writer().SendFrame(cmd, a1, a2, a3, a4, n, payload);
+    }
+    void SetWriteReport(std::function<bool(const std::uint8_t*)> write) { m_sink.write = std::move(write); }
+
+    // The pending commands, the one in flight first.
+    Commands PendingList()
+    {
+        CommandSlot out[kPendingCapacity];
+        return Commands(out, out + TheScheduler().Pending(out, kPendingCapacity));
+    }
+
+    Commands FailedList()
+    {
+        CommandSlot out[kPendingCapacity];
+        return Commands(out, out + TheScheduler().Failed(out, kPendingCapacity));
+    }
+
+    std::vector<Outcome> TakeOutcomes()
+    {
+        CommandResult out[kOutcomeCapacity];
+        const std::size_t n = TheScheduler().TakeOutcomes(out, kOutcomeCapacity);
+        std::vector<Outcome> outcomes;
+        for (std::size_t i = 0; i < n; ++i)
+            outcomes.push_back({out[i].command, out[i].outcome});
+        return outcomes;
+    }
     // The frame as the unit would send it, cut into input reports (ID 0 first).
     static std::vector<std::array<std::uint8_t, kInputReportSize>> InputReports(
         std::uint8_t code, std::uint8_t a1, std::uint8_t a3, const Bytes& payload)
@@ -130,14 +198,14 @@ protected:
         return reports;
     }
 
-    static void Feed(std::uint8_t code, std::uint8_t a1, std::uint8_t a3, const Bytes& payload)
+    void Feed(std::uint8_t code, std::uint8_t a1, std::uint8_t a3, const Bytes& payload)
     {
         for (const auto& report : InputReports(code, a1, a3, payload))
             FeedInputReport(report.data());
     }
 
     // Feeds raw data bytes as reports of 64, zero-filling the last one.
-    static void FeedRaw(const Bytes& data)
+    void FeedRaw(const Bytes& data)
     {
         for (std::size_t at = 0; at < data.size(); at += kReportSize) {
             std::array<std::uint8_t, kInputReportSize> report{};
@@ -158,6 +226,9 @@ protected:
         return codes;
     }
 
+    RecordingSink m_sink;
+    RecordingEvents m_events;
+    std::unique_ptr<CUnitProtocol> m_protocol;
     std::vector<Report> m_sent;
-    std::vector<int> m_refreshes;
+    std::vector<int>& m_refreshes = m_events.refreshes;
 };

@@ -53,13 +53,13 @@ TEST_F(Reply, SetupFillsGlobalsAndNamesAndQueuesRecallOfCurrentMemory)
     setup[10] = 2;   // channels linked
     InFlight(kSetup);
     Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, setup);
-    EXPECT_EQ(0, std::memcmp(GlobalBytes(g_GlobalSettings), setup.data(), 12));
+    EXPECT_EQ(0, std::memcmp(GlobalBytes(Image().globals), setup.data(), 12));
     for (int i = 12; i < 64; ++i)
-        EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[i]);
-    EXPECT_STREQ("Unit name 00....", g_PresetNames.records[0]);
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[20], "Unit name 20....\0", 17));
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[21], " USER 21    \0", 13));
-    EXPECT_EQ(1, g_ChannelLinked.load());
+        EXPECT_EQ(0, GlobalBytes(Image().globals)[i]);
+    EXPECT_STREQ("Unit name 00....", Image().names.records[0]);
+    EXPECT_EQ(0, std::memcmp(Image().names.records[20], "Unit name 20....\0", 17));
+    EXPECT_EQ(0, std::memcmp(Image().names.records[21], " USER 21    \0", 13));
+    EXPECT_EQ(kChannelLinkedCode, Image().globals.channelLink);
     EXPECT_EQ(Commands{Recall(0)}, PendingList());
     EXPECT_EQ((std::vector<Outcome>{{kSetup, CommandOutcome::Answered}}), TakeOutcomes());
     EXPECT_TRUE(m_refreshes.empty());
@@ -67,9 +67,9 @@ TEST_F(Reply, SetupFillsGlobalsAndNamesAndQueuesRecallOfCurrentMemory)
 
 TEST_F(Reply, SetupWithoutLinkClearsTheLinkFlag)
 {
-    g_ChannelLinked.store(1);
+    Image().globals.channelLink = kChannelLinkedCode;
     Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, SetupPayload());
-    EXPECT_EQ(0, g_ChannelLinked.load());
+    EXPECT_EQ(0x1A, Image().globals.channelLink);   // the setup's byte, not 2: not linked
 }
 
 TEST_F(Reply, NamesOnlySetupFillsRecordsOneToNineteen)
@@ -79,24 +79,24 @@ TEST_F(Reply, NamesOnlySetupFillsRecordsOneToNineteen)
         names[i] = static_cast<std::uint8_t>('A' + i % 26);
     Pending();
     Feed(CMD_READ_SETUP, kSetupNamesOnly, 0, names);
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[0], " Current    ", 12));
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[1], names.data() + 16, 15));
-    EXPECT_EQ('\0', g_PresetNames.records[1][15]);
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[19], names.data() + 304, 15));
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[20], " USER 20    ", 12));
+    EXPECT_EQ(0, std::memcmp(Image().names.records[0], " Current    ", 12));
+    EXPECT_EQ(0, std::memcmp(Image().names.records[1], names.data() + 16, 15));
+    EXPECT_EQ('\0', Image().names.records[1][15]);
+    EXPECT_EQ(0, std::memcmp(Image().names.records[19], names.data() + 304, 15));
+    EXPECT_EQ(0, std::memcmp(Image().names.records[20], " USER 20    ", 12));
     EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
-    EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[0]);
+    EXPECT_EQ(0, GlobalBytes(Image().globals)[0]);
 }
 
 TEST_F(Reply, ShortOrUnknownSetupChangesNothing)
 {
-    const PresetNameTable before = g_PresetNames;
+    const PresetNameTable before = Image().names;
     InFlight(kSetup);
     Feed(CMD_READ_SETUP, kSetupWithGlobals, 0, Bytes(kSetupReplySize - 1, 0x41));
     Feed(CMD_READ_SETUP, kSetupNamesOnly, 0, Bytes(kSetupNamesReplySize - 1, 0x41));
     Feed(CMD_READ_SETUP, 7, 0, Bytes(kSetupReplySize, 0x41));
-    EXPECT_EQ(0, std::memcmp(&before, &g_PresetNames, sizeof before));
-    EXPECT_EQ(0, GlobalBytes(g_GlobalSettings)[0]);
+    EXPECT_EQ(0, std::memcmp(&before, &Image().names, sizeof before));
+    EXPECT_EQ(0, GlobalBytes(Image().globals)[0]);
     EXPECT_EQ(Commands{kSetup}, PendingList());
     EXPECT_TRUE(TakeOutcomes().empty());
 }
@@ -108,8 +108,8 @@ TEST_F(Reply, RecallReplacesBothBlocksAndPostsFullRefresh)
         blocks[i] = static_cast<std::uint8_t>(i * 3);
     InFlight(Recall(7));
     Feed(CMD_RECALL_PRESET, 0, 0, blocks);
-    EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[0]), blocks.data(), 174));
-    EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[1]), blocks.data() + 174, 174));
+    EXPECT_EQ(0, std::memcmp(BlockBytes(Image().channels[0]), blocks.data(), 174));
+    EXPECT_EQ(0, std::memcmp(BlockBytes(Image().channels[1]), blocks.data() + 174, 174));
     EXPECT_EQ((std::vector<int>{0xFF}), m_refreshes);
     EXPECT_TRUE(PendingList().empty());
     EXPECT_EQ((std::vector<Outcome>{{Recall(7), CommandOutcome::Answered}}), TakeOutcomes());
@@ -119,7 +119,7 @@ TEST_F(Reply, UnaskedRecallIsAppliedAllTheSame)
 {
     Pending();
     Feed(CMD_RECALL_PRESET, 0, 0, Bytes(kRecallReplySize, 0x09));
-    EXPECT_EQ(0x0909, g_ChannelBlocks[1].gain.Get());
+    EXPECT_EQ(0x0909, Image().channels[1].gain.Get());
     EXPECT_EQ((std::vector<int>{0xFF}), m_refreshes);
     EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
 }
@@ -128,7 +128,7 @@ TEST_F(Reply, ShortRecallIsNotApplied)
 {
     InFlight(Recall(2));
     Feed(CMD_RECALL_PRESET, 0, 0, Bytes(kRecallReplySize - 1, 0x07));
-    EXPECT_EQ(80, g_ChannelBlocks[1].gain.Get());
+    EXPECT_EQ(80, Image().channels[1].gain.Get());
     EXPECT_TRUE(m_refreshes.empty());
     EXPECT_EQ(Commands{Recall(2)}, PendingList());
 }
@@ -146,7 +146,7 @@ TEST_F(Reply, EachReplyEndsOnlyTheCommandItAnswers)
         {0xA7, ChannelGroup(0, 0), false},
     };
     for (const Case& c : cases) {
-        ResetSchedulerState();
+        Fresh();
         InFlight(c.inFlight);
         Feed(c.code, 0, 0, {1, 2, 3, 4});
         EXPECT_EQ(c.ends ? Commands{} : Commands{c.inFlight}, PendingList()) << std::hex << int(c.code);
@@ -157,7 +157,7 @@ TEST_F(Reply, EachReplyEndsOnlyTheCommandItAnswers)
         EXPECT_TRUE(m_sent.empty()) << "nothing left to send, or still in flight: " << std::hex << int(c.code);
     }
     EXPECT_TRUE(m_refreshes.empty());
-    EXPECT_EQ(0, g_MeterBytes[0].load());
+    EXPECT_EQ(0, Image().meterBytes[0].load());
 }
 
 // AEh asks for the frame in flight again: it goes out on the next tick.
@@ -178,27 +178,27 @@ TEST_F(Reply, NotchStatusFillsOneChannelsTable)
     Bytes notches(kNotchReplySize);
     for (std::size_t i = 0; i < notches.size(); ++i)
         notches[i] = static_cast<std::uint8_t>(0x80 + i);
-    const ChannelBlock a = g_ChannelBlocks[0];
-    const ChannelBlock bBefore = g_ChannelBlocks[1];
+    const ChannelBlock a = Image().channels[0];
+    const ChannelBlock bBefore = Image().channels[1];
     Pending();
     Feed(CMD_POLL, kStatusNotches, 1, notches);
-    EXPECT_EQ(0, std::memcmp(&a, &g_ChannelBlocks[0], sizeof a));
-    EXPECT_EQ(0, std::memcmp(&bBefore, &g_ChannelBlocks[1], 126));
-    EXPECT_EQ(0, std::memcmp(BlockBytes(g_ChannelBlocks[1]) + 126, notches.data(), 48));
+    EXPECT_EQ(0, std::memcmp(&a, &Image().channels[0], sizeof a));
+    EXPECT_EQ(0, std::memcmp(&bBefore, &Image().channels[1], 126));
+    EXPECT_EQ(0, std::memcmp(BlockBytes(Image().channels[1]) + 126, notches.data(), 48));
     EXPECT_EQ((std::vector<int>{0xFE}), m_refreshes);
     EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
 }
 
 TEST_F(Reply, NotchStatusForChannelTwoOrShortIsIgnored)
 {
-    const ChannelBlock a = g_ChannelBlocks[0], b = g_ChannelBlocks[1];
+    const ChannelBlock a = Image().channels[0], b = Image().channels[1];
     Feed(CMD_POLL, kStatusNotches, 2, Bytes(kNotchReplySize, 0x55));
     Feed(CMD_POLL, kStatusNotches, 0xFF, Bytes(kNotchReplySize, 0x55));
     Feed(CMD_POLL, kStatusNotches, 0, Bytes(kNotchReplySize - 1, 0x55));
-    EXPECT_EQ(0, std::memcmp(&a, &g_ChannelBlocks[0], sizeof a));
-    EXPECT_EQ(0, std::memcmp(&b, &g_ChannelBlocks[1], sizeof b));
+    EXPECT_EQ(0, std::memcmp(&a, &Image().channels[0], sizeof a));
+    EXPECT_EQ(0, std::memcmp(&b, &Image().channels[1], sizeof b));
     EXPECT_TRUE(m_refreshes.empty());
-    EXPECT_EQ(0, g_MeterBytes[0].load());
+    EXPECT_EQ(0, Image().meterBytes[0].load());
 }
 
 TEST_F(Reply, MeterStatusStoresFourBytes)
@@ -206,42 +206,12 @@ TEST_F(Reply, MeterStatusStoresFourBytes)
     Pending();
     Feed(CMD_POLL, 0, 0, {0x85, 0x20, 0x01, 0x02});
     Feed(CMD_POLL, 3, 1, {0x86, 0x21, 0x03});   // short: ignored
-    EXPECT_EQ(0x85, g_MeterBytes[0].load());
-    EXPECT_EQ(0x20, g_MeterBytes[1].load());
-    EXPECT_EQ(0x01, g_MeterBytes[2].load());
-    EXPECT_EQ(0x02, g_MeterBytes[3].load());
+    EXPECT_EQ(0x85, Image().meterBytes[0].load());
+    EXPECT_EQ(0x20, Image().meterBytes[1].load());
+    EXPECT_EQ(0x01, Image().meterBytes[2].load());
+    EXPECT_EQ(0x02, Image().meterBytes[3].load());
     EXPECT_TRUE(m_refreshes.empty());
     EXPECT_EQ(Commands{ChannelGroup(0, 0)}, PendingList());
-}
-
-// The window clears the hook when it closes, while the reader thread may be
-// posting through it: the hook in use must not be destroyed under the caller.
-TEST_F(Reply, ClearingTheRefreshHookWaitsForAPostInProgress)
-{
-    std::atomic<bool> entered{false}, release{false}, cleared{false};
-    int calls = 0;
-    SetDeviceRefreshHook([&](int) {
-        ++calls;
-        entered.store(true);
-        while (!release.load())
-            std::this_thread::yield();
-    });
-    std::thread reader([] { Feed(CMD_POLL, kStatusNotches, 0, Bytes(kNotchReplySize, 0x21)); });
-    while (!entered.load())
-        std::this_thread::yield();
-    std::thread closer([&] {
-        SetDeviceRefreshHook(nullptr);
-        cleared.store(true);
-    });
-    for (int i = 0; i < 20000 && !cleared.load(); ++i)
-        std::this_thread::yield();
-    EXPECT_FALSE(cleared.load());
-    release.store(true);
-    reader.join();
-    closer.join();
-    EXPECT_TRUE(cleared.load());
-    Feed(CMD_POLL, kStatusNotches, 1, Bytes(kNotchReplySize, 0x22));
-    EXPECT_EQ(1, calls);
 }
 
 class Meters : public Reply {
@@ -249,13 +219,12 @@ protected:
     void SetUp() override
     {
         Reply::SetUp();
-        SetLampHook([this](int channel, int lamp, bool lit) {
+        m_events.lamps = [this](int channel, const MeterLamps& lamps) {
             ASSERT_GE(channel, 0);
             ASSERT_LT(channel, 2);
-            ASSERT_GE(lamp, 0);
-            ASSERT_LT(lamp, kLampsPerChannel);
-            m_lamps[channel][lamp] = lit ? '#' : '.';
-        });
+            for (int lamp = 0; lamp < kLampsPerChannel; ++lamp)
+                m_lamps[channel][lamp] = lamps[lamp] ? '#' : '.';
+        };
     }
 
     std::string Lamps(int channel) const { return std::string(m_lamps[channel], kLampsPerChannel); }
@@ -276,8 +245,8 @@ TEST_F(Meters, LevelLampThresholds)
         {0x26, "######...."}, {0x27, "#######..."}, {0x29, "#######..."},
     };
     for (const Case& c : cases) {
-        g_MeterShown[1] = 0;
-        g_MeterBytes[1].store(c.meter);
+        MeterDisplay().SetShown(1, 0);
+        Image().meterBytes[1].store(c.meter);
         RefreshMeters();
         EXPECT_EQ(c.lamps, Lamps(1)) << std::hex << int(c.meter);
         EXPECT_EQ(".........." , Lamps(0));
@@ -286,52 +255,52 @@ TEST_F(Meters, LevelLampThresholds)
 
 TEST_F(Meters, OverloadShowsForOneTick)
 {
-    g_MeterBytes[0].store(0x80);
+    Image().meterBytes[0].store(0x80);
     RefreshMeters();
     EXPECT_EQ(".........#", Lamps(0));
-    EXPECT_EQ(0x00, g_MeterBytes[0].load());
+    EXPECT_EQ(0x00, Image().meterBytes[0].load());
     RefreshMeters();
     EXPECT_EQ("..........", Lamps(0));
 }
 
 TEST_F(Meters, ShownLevelFallsByThreePerTick)
 {
-    g_MeterBytes[0].store(60);
+    Image().meterBytes[0].store(60);
     RefreshMeters();
-    EXPECT_EQ(60, g_MeterShown[0]);
-    g_MeterBytes[0].store(0);
+    EXPECT_EQ(60, MeterDisplay().Shown(0));
+    Image().meterBytes[0].store(0);
     RefreshMeters();
-    EXPECT_EQ(57, g_MeterShown[0]);
+    EXPECT_EQ(57, MeterDisplay().Shown(0));
     EXPECT_EQ("#########.", Lamps(0));
     RefreshMeters();
-    EXPECT_EQ(54, g_MeterShown[0]);
+    EXPECT_EQ(54, MeterDisplay().Shown(0));
     EXPECT_EQ("########..", Lamps(0));
     for (int i = 0; i < 17; ++i)
         RefreshMeters();
-    EXPECT_EQ(3, g_MeterShown[0]);
+    EXPECT_EQ(3, MeterDisplay().Shown(0));
     RefreshMeters();
-    EXPECT_EQ(0, g_MeterShown[0]);
+    EXPECT_EQ(0, MeterDisplay().Shown(0));
     RefreshMeters();
-    EXPECT_EQ(0, g_MeterShown[0]);
+    EXPECT_EQ(0, MeterDisplay().Shown(0));
 }
 
 TEST_F(Meters, RisingLevelIsShownAtOnce)
 {
-    g_MeterShown[1] = 10;
-    g_MeterBytes[1].store(0x80 | 40);
+    MeterDisplay().SetShown(1, 10);
+    Image().meterBytes[1].store(0x80 | 40);
     RefreshMeters();
-    EXPECT_EQ(40, g_MeterShown[1]);
+    EXPECT_EQ(40, MeterDisplay().Shown(1));
     EXPECT_EQ("#######..#", Lamps(1));
-    EXPECT_EQ(40, g_MeterBytes[1].load());
+    EXPECT_EQ(40, Image().meterBytes[1].load());
 }
 
 TEST_F(Meters, LastLevelStaysWhileDisconnected)
 {
-    g_Connected.store(0);
-    g_MeterBytes[0].store(30);
+    m_sink.connected = false;
+    Image().meterBytes[0].store(30);
     RefreshMeters();
     RefreshMeters();
-    EXPECT_EQ(30, g_MeterShown[0]);
+    EXPECT_EQ(30, MeterDisplay().Shown(0));
     EXPECT_EQ("####......", Lamps(0));
 }
 

@@ -8,18 +8,6 @@ namespace {
 
 class Scheduler : public ProtocolTest {
 protected:
-    void SetUp() override
-    {
-        ProtocolTest::SetUp();
-        SetSchedulerWakeHook([this] { ++m_wakes; });
-    }
-
-    void TearDown() override
-    {
-        SetSchedulerWakeHook(nullptr);
-        ProtocolTest::TearDown();
-    }
-
     // The codes of the frames sent since the last call, "." for none.
     std::string Sent()
     {
@@ -62,14 +50,14 @@ protected:
     // The 8 group bytes of the set-parameter frame sent as report i.
     Bytes GroupPayload(std::size_t i) const { return Bytes(m_sent[i].begin() + 12, m_sent[i].begin() + 20); }
 
-    static void Ack() { Feed(CMD_ACK, 0, 0, {}); }
+    void Ack() { Feed(CMD_ACK, 0, 0, {}); }
 
     // Runs a command through its rounds: every attempt unanswered, the unit
     // answering a poll between the rounds.
     void RunRoundsUnanswered(int rounds)
     {
         const CommandSlot head = PendingList().front();
-        const auto headStillWaits = [&head] {
+        const auto headStillWaits = [this, &head] {
             const Commands pending = PendingList();
             return !GetSchedulerStatus().stalled && !pending.empty() && pending.front() == head;
         };
@@ -83,19 +71,18 @@ protected:
         m_sent.clear();
     }
 
-    int m_wakes = 0;
 };
 
 TEST_F(Scheduler, NothingHappensBeforeTheFirstConnect)
 {
-    g_Connected.store(0);
+    m_sink.connected = false;
     EXPECT_EQ(". . .", Transcript(3));
     EXPECT_TRUE(PendingList().empty());
 }
 
 TEST_F(Scheduler, DisconnectedTicksSendNothingAndKeepTheCommand)
 {
-    g_Connected.store(0);
+    m_sink.connected = false;
     QueueSetParam(AREA_CHANNEL, 1, 2);
     EXPECT_EQ(". .", Transcript(2));
     EXPECT_EQ(Commands{ChannelGroup(1, 2)}, PendingList());
@@ -103,22 +90,22 @@ TEST_F(Scheduler, DisconnectedTicksSendNothingAndKeepTheCommand)
 
 TEST_F(Scheduler, SettersQueueTheFrameArgumentsAndNeverSend)
 {
-    struct Case { void (*queue)(); CommandSlot command; };
+    struct Case { void (*queue)(CCommandScheduler&); CommandSlot command; };
     const Case cases[] = {
-        {[] { QueueSetParam(AREA_GLOBAL, 0, 7); }, {0xA1, 6, 0, 0, 7}},
-        {[] { QueueSetParam(AREA_CHANNEL, 1, 14); }, {0xA1, 4, 0, 1, 14}},
-        {[] { QueuePresetName(12); }, {0xA1, 5, 12, 0, 0}},
-        {[] { QueueWriteBands(AREA_CHANNEL, 1); }, {0xB0, 4, 0, 1, 0}},
-        {[] { QueueStorePreset(17); }, {0xA5, 0, 17, 0, 0}},
-        {[] { QueueRecallPreset(20); }, {0xA6, 0, 20, 0, 0}},
-        {[] { QueueReadSetup(); }, {0xA2, 6, 0, 0, 0}},
+        {[](CCommandScheduler& s) { s.QueueSetParam(AREA_GLOBAL, 0, 7); }, {0xA1, 6, 0, 0, 7}},
+        {[](CCommandScheduler& s) { s.QueueSetParam(AREA_CHANNEL, 1, 14); }, {0xA1, 4, 0, 1, 14}},
+        {[](CCommandScheduler& s) { s.QueuePresetName(12); }, {0xA1, 5, 12, 0, 0}},
+        {[](CCommandScheduler& s) { s.QueueWriteBands(AREA_CHANNEL, 1); }, {0xB0, 4, 0, 1, 0}},
+        {[](CCommandScheduler& s) { s.QueueStorePreset(17); }, {0xA5, 0, 17, 0, 0}},
+        {[](CCommandScheduler& s) { s.QueueRecallPreset(20); }, {0xA6, 0, 20, 0, 0}},
+        {[](CCommandScheduler& s) { s.QueueReadSetup(); }, {0xA2, 6, 0, 0, 0}},
     };
     for (const Case& c : cases) {
-        ResetSchedulerState();
-        m_wakes = 0;
-        c.queue();
+        Fresh();
+        m_events.wakes = 0;
+        c.queue(TheScheduler());
         EXPECT_EQ(Commands{c.command}, PendingList());
-        EXPECT_EQ(1, m_wakes) << "the owner is told that it may send";
+        EXPECT_EQ(1, m_events.wakes) << "the owner is told that it may send";
         EXPECT_TRUE(m_sent.empty());
     }
 }
@@ -137,7 +124,7 @@ TEST_F(Scheduler, AddressesTheImageLacksAreNotQueued)
     QueueStorePreset(21);
     QueueRecallPreset(21);
     EXPECT_TRUE(PendingList().empty());
-    EXPECT_EQ(0, m_wakes);
+    EXPECT_EQ(0, m_events.wakes);
 }
 
 TEST_F(Scheduler, AChangeGoesOutAtOnceWhenTheLinkIsFree)
@@ -186,7 +173,7 @@ TEST_F(Scheduler, AFastFaderCostsOneFramePerSendCarryingTheLatestGain)
     SchedulerSendNext();
     m_sent.clear();
     for (std::int16_t gain : {70, 75, 88}) {
-        g_ChannelBlocks[0].gain.Set(gain);
+        Image().channels[0].gain.Set(gain);
         QueueSetParam(AREA_CHANNEL, 0, 0);
     }
     EXPECT_EQ((Commands{ChannelGroup(0, 0), ChannelGroup(0, 0)}), PendingList()) << "one in flight, one waiting";
@@ -290,10 +277,10 @@ TEST_F(Scheduler, ACommandNoRoundGotAnsweredIsDroppedReportedAndForgottenOnItsNe
 
 TEST_F(Scheduler, StoreAndRecallWaitForEarlierChangesWhichKeepTheirBytes)
 {
-    g_ChannelBlocks[0].gain.Set(70);
+    Image().channels[0].gain.Set(70);
     QueueSetParam(AREA_CHANNEL, 0, 0);
     QueueStorePreset(4);
-    g_ChannelBlocks[0].gain.Set(60);   // changed after OK: not part of the stored preset
+    Image().channels[0].gain.Set(60);   // changed after OK: not part of the stored preset
     QueueSetParam(AREA_CHANNEL, 0, 0);
     QueueRecallPreset(9);
     EXPECT_EQ((Commands{ChannelGroup(0, 0), Store(4), ChannelGroup(0, 0), Recall(9)}), PendingList());
@@ -314,7 +301,7 @@ TEST_F(Scheduler, StoreAndRecallWaitForEarlierChangesWhichKeepTheirBytes)
 
 TEST_F(Scheduler, APresetNameIsACommandLikeTheOthersAndRetried)
 {
-    std::memcpy(g_PresetNames.records[4], "Live room 2\0xyzABCDEFG", 22);
+    std::memcpy(Image().names.records[4], "Live room 2\0xyzABCDEFG", 22);
     QueuePresetName(4);
     SchedulerSendNext();
     ASSERT_EQ(1u, m_sent.size());
@@ -334,7 +321,7 @@ TEST_F(Scheduler, PresetNameGoesOutWithSixteenBytesOfItsRecord)
     QueuePresetName(21);
     SchedulerSendNext();
     EXPECT_TRUE(m_sent.empty());
-    std::memcpy(g_PresetNames.records[4], "Live room 2\0xyzABCDEFG", 22);
+    std::memcpy(Image().names.records[4], "Live room 2\0xyzABCDEFG", 22);
     QueuePresetName(4);
     SchedulerSendNext();
     ASSERT_EQ(1u, m_sent.size());
@@ -363,18 +350,18 @@ TEST_F(Scheduler, ConnectDropsWhatWasPendingAndForgetsFailures)
 // Per attempt, ticks waited for the reply before the command goes out again.
 TEST_F(Scheduler, EachCommandWaitsItsOwnBudgetPerAttempt)
 {
-    struct Case { const char* name; void (*queue)(); std::vector<int> resends; };
+    struct Case { const char* name; void (*queue)(CCommandScheduler&); std::vector<int> resends; };
     const Case cases[] = {
-        {"set parameter", [] { QueueSetParam(AREA_GLOBAL, 0, 8); }, {2, 4, 6}},
-        {"preset name", [] { QueuePresetName(1); }, {2, 4, 6}},
-        {"setup", [] { QueueReadSetup(); }, {16, 32, 48}},
-        {"bands", [] { QueueWriteBands(AREA_CHANNEL, 0); }, {21, 42, 63}},
-        {"store", [] { QueueStorePreset(3); }, {36, 72, 108}},
-        {"recall", [] { QueueRecallPreset(3); }, {36, 72, 108}},
+        {"set parameter", [](CCommandScheduler& s) { s.QueueSetParam(AREA_GLOBAL, 0, 8); }, {2, 4, 6}},
+        {"preset name", [](CCommandScheduler& s) { s.QueuePresetName(1); }, {2, 4, 6}},
+        {"setup", [](CCommandScheduler& s) { s.QueueReadSetup(); }, {16, 32, 48}},
+        {"bands", [](CCommandScheduler& s) { s.QueueWriteBands(AREA_CHANNEL, 0); }, {21, 42, 63}},
+        {"store", [](CCommandScheduler& s) { s.QueueStorePreset(3); }, {36, 72, 108}},
+        {"recall", [](CCommandScheduler& s) { s.QueueRecallPreset(3); }, {36, 72, 108}},
     };
     for (const Case& c : cases) {
-        ResetSchedulerState();
-        c.queue();
+        Fresh();
+        c.queue(TheScheduler());
         SchedulerSendNext();
         ASSERT_FALSE(m_sent.empty()) << c.name;
         m_sent.clear();
@@ -389,7 +376,7 @@ TEST_F(Scheduler, EachCommandWaitsItsOwnBudgetPerAttempt)
 TEST_F(Scheduler, AFrameThatCouldNotBeWrittenGoesOutWholeOnTheNextTick)
 {
     int writes = 0;
-    SetWriteReportHook([&](const std::uint8_t* data) {
+    SetWriteReport([&](const std::uint8_t* data) {
         if (++writes == 2)
             return false;   // the band write's second report is refused
         Report r;
@@ -411,14 +398,12 @@ TEST_F(Scheduler, AFrameThatCouldNotBeWrittenGoesOutWholeOnTheNextTick)
 // pressed, whatever other group-15 change is queued before it.
 TEST_F(Scheduler, NotchClearTravelsWithItsOwnChannelsGroupFifteen)
 {
-    g_ChannelBlocks[1].notchBypass = 1;
+    Image().channels[1].notchBypass = 1;
     QueueSetParam(AREA_CHANNEL, 1, 15);   // CH B notch bypass
-    g_NotchClearRequest.store(1);
-    QueueSetParam(AREA_CHANNEL, 0, 15);   // CH A Notch Clear
-    g_ChannelBlocks[0].detectSpeed = 2;
-    g_ChannelBlocks[1].detectSpeed = 2;
+    QueueSetParam(AREA_CHANNEL, 0, 15, true);   // CH A Notch Clear
+    Image().channels[0].detectSpeed = 2;
+    Image().channels[1].detectSpeed = 2;
     QueueSetParam(AREA_CHANNEL, 0, 15);   // detection speed, before the clear went out
-    EXPECT_EQ(0, g_NotchClearRequest.load());
     EXPECT_EQ((Commands{ChannelGroup(1, 15), ChannelGroup(0, 15)}), PendingList());
     SchedulerSendNext();
     EXPECT_EQ((Bytes{0, 2, 0, 0, 0, 1, 0, 0}), GroupPayload(0));
@@ -435,9 +420,9 @@ TEST_F(Scheduler, NotchClearTravelsWithItsOwnChannelsGroupFifteen)
 
 TEST_F(Scheduler, GroupFifteenCarriesTheFirstNotchAuxWord)
 {
-    g_ChannelBlocks[1].staticNotchCount = 4;
-    g_ChannelBlocks[1].notchBypass = 1;
-    g_ChannelBlocks[1].notches[0].aux.Set(0x1234);
+    Image().channels[1].staticNotchCount = 4;
+    Image().channels[1].notchBypass = 1;
+    Image().channels[1].notches[0].aux.Set(0x1234);
     QueueSetParam(AREA_CHANNEL, 1, 15);
     SchedulerSendNext();
     EXPECT_EQ((Bytes{0, 0, 0, 4, 0, 1, 0x34, 0x12}), GroupPayload(0));
@@ -463,18 +448,18 @@ TEST_F(Scheduler, ALateSecondAckOfARetriedChangeDoesNotEndTheNextChange)
 TEST_F(Scheduler, ALateSecondRecallReplyIsNotAppliedOverNewerChanges)
 {
     Bytes preset(kRecallReplySize, 0);
-    std::memcpy(preset.data(), BlockBytes(g_ChannelBlocks[0]), sizeof(ChannelBlock));
-    std::memcpy(preset.data() + sizeof(ChannelBlock), BlockBytes(g_ChannelBlocks[1]), sizeof(ChannelBlock));
+    std::memcpy(preset.data(), BlockBytes(Image().channels[0]), sizeof(ChannelBlock));
+    std::memcpy(preset.data() + sizeof(ChannelBlock), BlockBytes(Image().channels[1]), sizeof(ChannelBlock));
     preset[2] = 50;   // CH A gain of the preset
     QueueRecallPreset(6);
     SchedulerSendNext();
     SendTicks(36);   // unanswered: recalled a second time
     Feed(CMD_RECALL_PRESET, 0, 0, preset);
-    EXPECT_EQ(50, g_ChannelBlocks[0].gain.Get());
-    g_ChannelBlocks[0].gain.Set(77);   // the user changes the gain afterwards
+    EXPECT_EQ(50, Image().channels[0].gain.Get());
+    Image().channels[0].gain.Set(77);   // the user changes the gain afterwards
     m_refreshes.clear();
     Feed(CMD_RECALL_PRESET, 0, 0, preset);
-    EXPECT_EQ(77, g_ChannelBlocks[0].gain.Get());
+    EXPECT_EQ(77, Image().channels[0].gain.Get());
     EXPECT_TRUE(m_refreshes.empty());
 }
 
@@ -491,7 +476,7 @@ TEST_F(Scheduler, ALateAnswerToADroppedCommandTakesItOffTheFailures)
 
 TEST_F(Scheduler, AFullPendingSetRefusesAndReportsTheCommand)
 {
-    g_Connected.store(0);
+    m_sink.connected = false;
     for (std::size_t i = 0; i < kPendingCapacity; ++i)
         QueueStorePreset(static_cast<std::uint8_t>(1 + i % kUserPresetCount));
     TakeOutcomes();

@@ -1,8 +1,7 @@
 // The hidapi back-end as far as a machine without the unit allows, and the
 // shape of the input reports it hands on.
-#include "protocol/Communication.h"
 #include "transport/HidBackendHidapi.h"
-#include "transport/HidLink.h"
+#include "transport/LinkFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,27 +23,18 @@ TEST(HidapiBackend, EnumerationFindsNoUnitOnAMachineWithoutOne)
     }));
 }
 
-TEST(HidapiBackend, ConnectWithoutTheUnitShowsTheMessage)
+TEST(HidapiBackend, ConnectWithoutTheUnitIsToldAsNotFound)
 {
-    g_LanguageChinese.store(0);
-    g_Connected.store(0);
     auto backend = MakeHidBackend(HidBackendKind::Hidapi);
-    std::vector<std::pair<std::string, std::string>> messages;
-    std::vector<int> images;
-    LinkHooks hooks;
-    hooks.messageBox = [&](const std::string& text, const std::string& caption) { messages.emplace_back(text, caption); };
-    hooks.connectButtonImage = [&](int id) { images.push_back(id); };
+    RecordingObserver observer;
     {
-        CHidLink link(*backend, hooks);
-        link.StartLink();
-        link.OnConnectButton();
-        EXPECT_EQ(g_Connected.load(), 0);
-        EXPECT_EQ(g_DeviceOpen.load(), 0);
-        EXPECT_TRUE(link.HandlesClosed());
+        CUnit unit(*backend, observer);
+        unit.Start();
+        unit.ConnectButton();
+        EXPECT_FALSE(unit.IsConnected());
+        EXPECT_TRUE(unit.Link().HandlesClosed());
     }
-    EXPECT_EQ(messages, (std::vector<std::pair<std::string, std::string>>{
-                            {"Can't find the device, please check it", "Warning"}}));
-    EXPECT_EQ(images, std::vector<int>{kUsbBitmapDisconnected});
+    EXPECT_EQ(observer.events, std::vector<ConnectionEvent>{kNotFoundEvent});
 }
 
 TEST(HidapiBackend, OpeningAMissingPathFails)

@@ -1,68 +1,110 @@
-// Shared fixture of the link tests: the real link with its threads over the
-// simulated back-end, hooks that record what the window would be told, and
-// device changes queued as the UI thread's event queue would hold them.
+// Shared fixture of the link tests: a unit with the real link and its threads
+// over the simulated back-end, an observer that records what the unit reports
+// (connection events with their reasons, notes, refreshes, the log's
+// warnings), and the owner's thread played by the test thread.
 #pragma once
 
-#include "model/ProcessState.h"
-#include "protocol/Communication.h"
-#include "protocol/CommunicationLog.h"
 #include "transport/HidBackendSimulated.h"
-#include "transport/HidLink.h"
+#include "transport/Unit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    bool operator==(const ShownMessage&) const = default;
-};
-
 inline constexpr int kTestReadSliceMs = 5;
 inline constexpr std::chrono::milliseconds kReaderWait{5000};   // bounds every wait for a worker thread
 inline constexpr std::chrono::milliseconds kTestWriteWait{20};
 
-class LinkTest : public ::testing::Test {
-protected:
-    void SetUp() override
+inline bool operator==(const ConnectionEvent& a, const ConnectionEvent& b)
+{
+    return a.kind == b.kind && a.problem == b.problem && a.cause == b.cause && a.outOfMemory == b.outOfMemory;
+}
+
+inline void PrintTo(const ConnectionEvent& e, std::ostream* os)
+{
+    constexpr const char* kKinds[] = {"Connected", "ConnectFailed", "Disconnected", "Lost", "Reconnected",
+                                      "SearchFailed"};
+    constexpr const char* kProblems[] = {"None", "NotFound", "NoPermission"};
+    *os << kKinds[static_cast<int>(e.kind)] << "(" << kProblems[static_cast<int>(e.problem)]
+        << (e.cause == LossCause::Closed ? ", closed" : "") << (e.outOfMemory ? ", out of memory" : "") << ")";
+}
+
+inline ConnectionEvent Event(ConnectionEvent::Kind kind, LinkProblem problem = LinkProblem::None,
+                             LossCause cause = LossCause::Removed, bool outOfMemory = false)
+{
+    ConnectionEvent event;
+    event.kind = kind;
+    event.problem = problem;
+    event.cause = cause;
+    event.outOfMemory = outOfMemory;
+    return event;
+}
+
+inline const ConnectionEvent kConnectedEvent = Event(ConnectionEvent::Kind::Connected);
+inline const ConnectionEvent kDisconnectedEvent = Event(ConnectionEvent::Kind::Disconnected);
+inline const ConnectionEvent kReconnectedEvent = Event(ConnectionEvent::Kind::Reconnected);
+inline const ConnectionEvent kRemovedEvent = Event(ConnectionEvent::Kind::Lost);
+inline const ConnectionEvent kClosedEvent = Event(ConnectionEvent::Kind::Lost, LinkProblem::None, LossCause::Closed);
+inline const ConnectionEvent kNotFoundEvent = Event(ConnectionEvent::Kind::ConnectFailed, LinkProblem::NotFound);
+
+constexpr int kRefreshAll = 0xFF;
+constexpr int kRefreshNotches = 0xFE;
+
+// What a unit tells its owner, kept; the worker threads' calls under a lock.
+class RecordingObserver : public CUnitObserver {
+public:
+    void EventsWaiting() override {}
+    void Log(LogCategory category, LogLevel level, const std::string& text) override
     {
-        ResetProcessState();
-        SetWriteWaitLimit(kDefaultWriteWaitLimit);
-        SetLampHook(nullptr);
-        SetDeviceRefreshHook([this](int lParam) {
-            std::lock_guard lock(m_mutex);
-            m_refreshes.push_back(lParam);
-        });
-        SetLogHook([this](LogCategory category, LogLevel level, const std::string& text) {
-            if (category != LogCategory::Link || level != LogLevel::Warning)
-                return;
-            std::lock_guard lock(m_mutex);
-            m_warnings.push_back(text);
-        });
+        if (category != LogCategory::Link || level != LogLevel::Warning)
+            return;
+        std::lock_guard lock(m_mutex);
+        m_warnings.push_back(text);
+    }
+    void SettingsChanged(const SettingsChange& change) override
+    {
+        if (change.cause == SettingsChange::Cause::Replaced)
+            refreshes.push_back(kRefreshAll);
+        else if (change.cause == SettingsChange::Cause::Reported)
+            refreshes.push_back(kRefreshNotches);
+    }
+    void CommandFinished(const CommandResult&) override {}
+    void ConnectionChanged(const ConnectionEvent& event) override { events.push_back(event); }
+    void LinkNoted(LinkNote note) override { notes.push_back(note); }
+    void MeterLampsShown(int, const MeterLamps&) override {}
+
+    std::vector<std::string> Warnings()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_warnings;
     }
 
+    // The owner's thread.
+    std::vector<ConnectionEvent> events;
+    std::vector<LinkNote> notes;
+    std::vector<int> refreshes;
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_warnings;
+};
+
+class LinkTest : public ::testing::Test {
+protected:
     void TearDown() override
     {
         for (int d = 0; d < m_devices; ++d)
             m_sim.SetWriteFault(d, SimulatedWriteFault::None);   // lets a stalled write end
-        m_link.reset();
+        m_unit.reset();
         EXPECT_EQ(m_sim.ClosesWhileInUse(), 0);
-        SetDeviceRefreshHook(nullptr);
-        SetLogHook(nullptr);
-        SetWriteWaitLimit(kDefaultWriteWaitLimit);
-        g_Connected.store(0);
-        g_DeviceOpen.store(0);
-        g_WriteBusy.store(0);
-        g_LanguageChinese.store(0);
     }
 
     int AddDevice(const SimulatedDeviceSpec& spec, bool present = true)
@@ -79,67 +121,50 @@ protected:
 
     void Start()
     {
-        LinkHooks hooks;
-        hooks.messageBox = [this](const std::string& text, const std::string& caption) {
-            m_messages.push_back({text, caption});
-        };
-        hooks.connectButtonImage = [this](int id) { m_images.push_back(id); };
-        hooks.problem = [this](LinkProblem problem) { m_problems.push_back(problem); };
-        hooks.showLostWarning = [this](const std::string& text, const std::string& caption) {
-            m_messages.push_back({text, caption});
-        };
-        hooks.closeLostWarning = [this] { ++m_warningsClosed; };
-        hooks.reconnected = [this] { ++m_reconnects; };
-        hooks.status = [this](const std::string& text) {
-            std::lock_guard lock(m_mutex);
-            m_statuses.push_back(text);
-        };
-        hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {
-            std::lock_guard lock(m_mutex);
-            m_changes.emplace_back(event, path);
-        };
-        m_link = std::make_unique<CHidLink>(m_sim, hooks, kTestReadSliceMs);
-        m_link->StartLink();
+        m_unit = std::make_unique<CUnit>(m_sim, m_observer, kTestReadSliceMs);
+        m_unit->Start();
     }
 
-    // The UI thread handles the device changes posted to it so far.
-    void DispatchDeviceChanges()
+    CHidLink& Link() { return m_unit->Link(); }
+    CCommandScheduler& Scheduler() { return m_unit->Scheduler(); }
+    CParameterImage& Image() { return m_unit->Image(); }
+    bool IsConnected() const { return m_unit->IsConnected(); }
+
+    // The owner's thread takes what the link's threads left: device changes,
+    // replies to show, and what may go out now.
+    void DispatchDeviceChanges() { m_unit->DeliverEvents(); }
+
+    // Until the unit is lost: a removal a worker thread posts after the call
+    // that caused it returned.
+    bool DispatchUntilLost()
     {
-        std::deque<std::pair<std::uint32_t, std::string>> changes;
-        {
-            std::lock_guard lock(m_mutex);
-            changes.swap(m_changes);
-        }
-        for (const auto& [event, path] : changes)
-            EXPECT_TRUE(m_link->OnDeviceChange(event, path));
+        return WaitFor([this] {
+            DispatchDeviceChanges();
+            return !IsConnected();
+        });
     }
 
-    // The window's 100 ms ticks as the link sees them.
+    // The owner's 100 ms ticks as the link sees them.
     void LinkTicks(int ticks)
     {
         for (int i = 0; i < ticks; ++i)
-            m_link->OnTick();
-    }
-
-    std::size_t PostedChanges()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_changes.size();
+            Link().OnTick();
     }
 
     // One 100 ms tick of the program and of the unit, then the reader thread
-    // takes everything that is due.
+    // takes everything that is due and the owner's thread what it left.
     void Tick()
     {
-        SchedulerTick();
+        Scheduler().Tick();
         m_sim.Tick();
         ASSERT_TRUE(m_sim.WaitUntilReaderIdle(kReaderWait));
+        m_unit->DeliverEvents();
     }
 
-    static bool NothingPending()
+    bool NothingPending()
     {
         CommandSlot pending[1];
-        return PendingCommands(pending, 1) == 0;
+        return Scheduler().Pending(pending, 1) == 0;
     }
 
     // Ticks until nothing is pending and the recall has been applied.
@@ -159,30 +184,18 @@ protected:
         ASSERT_TRUE(NothingPending());
     }
 
-    int RefreshCount(int lParam)
+    int RefreshCount(int kind)
     {
-        std::lock_guard lock(m_mutex);
-        return static_cast<int>(std::count(m_refreshes.begin(), m_refreshes.end(), lParam));
+        return static_cast<int>(std::count(m_observer.refreshes.begin(), m_observer.refreshes.end(), kind));
     }
 
-    void ClearRefreshes()
-    {
-        std::lock_guard lock(m_mutex);
-        m_refreshes.clear();
-    }
+    void ClearRefreshes() { m_observer.refreshes.clear(); }
 
     // The link's warnings for the log, in order.
-    std::vector<std::string> Warnings()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_warnings;
-    }
+    std::vector<std::string> Warnings() { return m_observer.Warnings(); }
 
-    std::vector<std::string> Statuses()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_statuses;
-    }
+    const std::vector<ConnectionEvent>& Events() const { return m_observer.events; }
+    const std::vector<LinkNote>& Notes() const { return m_observer.notes; }
 
     // For what a worker thread does after the call that started it returned.
     template <typename Predicate>
@@ -197,20 +210,8 @@ protected:
         return true;
     }
 
-    CSimulatedHidBackend m_sim;   // outlives the link
-    std::unique_ptr<CHidLink> m_link;
+    CSimulatedHidBackend m_sim;   // outlives the unit
+    RecordingObserver m_observer;
+    std::unique_ptr<CUnit> m_unit;
     int m_devices = 0;
-    std::vector<ShownMessage> m_messages;   // UI thread
-    std::vector<int> m_images;              // UI thread
-    std::vector<LinkProblem> m_problems;    // UI thread
-    int m_warningsClosed = 0;               // UI thread
-    int m_reconnects = 0;                   // UI thread
-    std::mutex m_mutex;                     // guards what the worker threads record
-    std::vector<std::string> m_statuses;
-    std::vector<std::string> m_warnings;
-    std::vector<int> m_refreshes;
-    std::deque<std::pair<std::uint32_t, std::string>> m_changes;
 };
-
-inline const ShownMessage kCantFindMessage{"Can't find the device, please check it", "Warning"};
-inline const ShownMessage kDisconnectMessage{"Device disconnect", "Warning"};

@@ -27,7 +27,7 @@ protected:
     void UseUnit(std::uint32_t seed)
     {
         m_unit = std::make_unique<CSimulatedUnit>(seed);
-        SetWriteReportHook([this](const std::uint8_t* data) {
+        SetWriteReport([this](const std::uint8_t* data) {
             ++m_writes;
             return m_unit->ReceiveOutputReport(data);
         });
@@ -102,16 +102,16 @@ protected:
     {
         for (int c = 0; c < kChannelCount; ++c) {
             const ChannelBlock unit = m_unit->Current(c);
-            ImageLock lock(g_ImageMutex);
-            if (std::memcmp(&unit, &g_ChannelBlocks[c], static_cast<std::size_t>(blockBytes)) != 0)
+            ImageLock lock(Image().mutex);
+            if (std::memcmp(&unit, &Image().channels[c], static_cast<std::size_t>(blockBytes)) != 0)
                 return false;
         }
         const UnitGlobals globals = m_unit->Globals();
-        ImageLock lock(g_ImageMutex);
-        if (std::memcmp(globals.data(), GlobalBytes(g_GlobalSettings), kUnitGlobalBytes) != 0)
+        ImageLock lock(Image().mutex);
+        if (std::memcmp(globals.data(), GlobalBytes(Image().globals), kUnitGlobalBytes) != 0)
             return false;
         for (int r = 0; r < kUnitNameCount; ++r)
-            if (std::memcmp(m_unit->PresetName(r).data(), g_PresetNames.records[r], 16) != 0)
+            if (std::memcmp(m_unit->PresetName(r).data(), Image().names.records[r], 16) != 0)
                 return false;
         return true;
     }
@@ -120,14 +120,14 @@ protected:
     {
         for (int c = 0; c < kChannelCount; ++c) {
             const ChannelBlock unit = m_unit->Current(c);
-            ImageLock lock(g_ImageMutex);
-            EXPECT_EQ(0, std::memcmp(&unit, &g_ChannelBlocks[c], static_cast<std::size_t>(blockBytes)))
+            ImageLock lock(Image().mutex);
+            EXPECT_EQ(0, std::memcmp(&unit, &Image().channels[c], static_cast<std::size_t>(blockBytes)))
                 << "channel " << c;
         }
         const UnitGlobals globals = m_unit->Globals();
-        EXPECT_EQ(0, std::memcmp(globals.data(), GlobalBytes(g_GlobalSettings), kUnitGlobalBytes));
+        EXPECT_EQ(0, std::memcmp(globals.data(), GlobalBytes(Image().globals), kUnitGlobalBytes));
         for (int r = 0; r < kUnitNameCount; ++r)
-            EXPECT_EQ(0, std::memcmp(m_unit->PresetName(r).data(), g_PresetNames.records[r], 16)) << "name " << r;
+            EXPECT_EQ(0, std::memcmp(m_unit->PresetName(r).data(), Image().names.records[r], 16)) << "name " << r;
     }
 
     static ChannelBlock Patterned(std::uint8_t seed)
@@ -158,11 +158,11 @@ TEST_F(Loopback, ConnectLeavesTheImageEqualToTheUnitWithOneFullRefresh)
     Pump();
     EXPECT_TRUE(PendingList().empty());
     ExpectImageEqualsUnit(sizeof(ChannelBlock) - kNotchTableSize);
-    EXPECT_STREQ("Live", g_PresetNames.records[0]);
-    EXPECT_STREQ("\xD1\xDD\xB3\xAA", g_PresetNames.records[7]);
-    EXPECT_EQ(0, std::memcmp(g_PresetNames.records[21], " USER 21", 8));
-    EXPECT_EQ(1, g_ChannelLinked.load());
-    EXPECT_EQ(1, g_GlobalSettings.language);
+    EXPECT_STREQ("Live", Image().names.records[0]);
+    EXPECT_STREQ("\xD1\xDD\xB3\xAA", Image().names.records[7]);
+    EXPECT_EQ(0, std::memcmp(Image().names.records[21], " USER 21", 8));
+    EXPECT_EQ(kChannelLinkedCode, Image().globals.channelLink);
+    EXPECT_EQ(1, Image().globals.language);
     EXPECT_EQ((std::vector<int>{kRefreshAll}), m_refreshes);
     Steps(40);
     EXPECT_EQ(1, std::count(m_refreshes.begin(), m_refreshes.end(), kRefreshAll));
@@ -175,7 +175,10 @@ TEST_F(Loopback, IdlePollsBringMetersAndNotches)
     m_unit->SetCurrent(1, b);
     Connect();
     int lit = 0;
-    SetLampHook([&](int, int, bool on) { lit += on; });
+    m_events.lamps = [&](int, const MeterLamps& lamps) {
+        for (bool on : lamps)
+            lit += on;
+    };
     Steps(600);
     EXPECT_GT(lit, 0);
     EXPECT_GT(std::count(m_refreshes.begin(), m_refreshes.end(), kRefreshNotches), 10);
@@ -183,17 +186,17 @@ TEST_F(Loopback, IdlePollsBringMetersAndNotches)
     // The image's notch table is the unit's as of the last notch reply.
     const ChannelBlock unit = m_unit->Current(1);
     EXPECT_GT(unit.notches[0].freqHz.Get(), 20);
-    ImageLock lock(g_ImageMutex);
-    EXPECT_GT(g_ChannelBlocks[1].notches[0].freqHz.Get(), 20);
+    ImageLock lock(Image().mutex);
+    EXPECT_GT(Image().channels[1].notches[0].freqHz.Get(), 20);
 }
 
 TEST_F(Loopback, EveryKindOfChangeReachesTheUnit)
 {
     Connect();
     {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[1].gain.Set(61);
-        g_ChannelBlocks[1].mute = 1;
+        ImageLock lock(Image().mutex);
+        Image().channels[1].gain.Set(61);
+        Image().channels[1].mute = 1;
     }
     QueueSetParam(AREA_CHANNEL, 1, 0);
     EXPECT_TRUE(RunCommand());
@@ -201,9 +204,9 @@ TEST_F(Loopback, EveryKindOfChangeReachesTheUnit)
     EXPECT_EQ(1, m_unit->Current(1).mute);
 
     {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[0].bands[4].freqHz.Set(333);
-        g_ChannelBlocks[0].bands[4].gainCode.Set(150);
+        ImageLock lock(Image().mutex);
+        Image().channels[0].bands[4].freqHz.Set(333);
+        Image().channels[0].bands[4].gainCode.Set(150);
     }
     QueueSetParam(AREA_CHANNEL, 0, 3 + 4);
     EXPECT_TRUE(RunCommand());
@@ -211,10 +214,10 @@ TEST_F(Loopback, EveryKindOfChangeReachesTheUnit)
     EXPECT_EQ(150, m_unit->Current(0).bands[4].gainCode.Get());
 
     {
-        ImageLock lock(g_ImageMutex);
-        g_GlobalSettings.panelLock = 2;
-        g_GlobalSettings.channelLink = 2;
-        g_GlobalSettings.language = 1;
+        ImageLock lock(Image().mutex);
+        Image().globals.panelLock = 2;
+        Image().globals.channelLink = 2;
+        Image().globals.language = 1;
     }
     for (std::uint8_t item : {5, 7, 8}) {
         QueueSetParam(AREA_GLOBAL, 0, item);
@@ -225,8 +228,8 @@ TEST_F(Loopback, EveryKindOfChangeReachesTheUnit)
     EXPECT_EQ(1, m_unit->Globals()[11]);
 
     {
-        ImageLock lock(g_ImageMutex);
-        for (BandParams& band : g_ChannelBlocks[0].bands)
+        ImageLock lock(Image().mutex);
+        for (BandParams& band : Image().channels[0].bands)
             band.gainCode.Set(120);
     }
     QueueWriteBands(AREA_CHANNEL, 0);
@@ -234,14 +237,13 @@ TEST_F(Loopback, EveryKindOfChangeReachesTheUnit)
     for (const BandParams& band : m_unit->Current(0).bands)
         EXPECT_EQ(120, band.gainCode.Get());
 
-    g_NotchClearRequest.store(1);
-    QueueSetParam(AREA_CHANNEL, 1, 15);
+    QueueSetParam(AREA_CHANNEL, 1, 15, true);
     EXPECT_TRUE(RunCommand());
     EXPECT_EQ(1, m_unit->Current(1).notchClear);
 
     {
-        ImageLock lock(g_ImageMutex);
-        std::memcpy(g_PresetNames.records[9], "Chorus\0", 7);
+        ImageLock lock(Image().mutex);
+        std::memcpy(Image().names.records[9], "Chorus\0", 7);
     }
     QueuePresetName(9);
     QueueStorePreset(9);
@@ -258,8 +260,8 @@ TEST_F(Loopback, EveryKindOfChangeReachesTheUnit)
     EXPECT_EQ(1, std::count(m_refreshes.begin(), m_refreshes.end(), kRefreshAll));
     ExpectImageEqualsUnit(kGroupBytes);
     const ChannelBlock expected = Patterned(5);
-    ImageLock lock(g_ImageMutex);
-    EXPECT_EQ(0, std::memcmp(&expected, &g_ChannelBlocks[1], 120));
+    ImageLock lock(Image().mutex);
+    EXPECT_EQ(0, std::memcmp(&expected, &Image().channels[1], 120));
 }
 
 TEST_F(Loopback, UnitThatNeverAnswersLeavesTheProgramPolling)
@@ -282,8 +284,8 @@ TEST_F(Loopback, UnpluggedUnitTakesNoWritesAndTheProgramCarriesOn)
     Connect();
     m_unit->SetUnplugged(true);
     {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[0].gain.Set(10);
+        ImageLock lock(Image().mutex);
+        Image().channels[0].gain.Set(10);
     }
     QueueSetParam(AREA_CHANNEL, 0, 0);
     Steps(10);
@@ -312,22 +314,25 @@ protected:
     void Apply(const Change& c)
     {
         switch (c.kind) {
-        case Change::kGroup: ChangeGroup(c); QueueSetParam(AREA_CHANNEL, c.channel, c.group); break;
+        case Change::kGroup:
+            ChangeGroup(c);
+            QueueSetParam(AREA_CHANNEL, c.channel, c.group, c.group == 15 && c.value % 5 == 0);
+            break;
         case Change::kGlobal: {
             const int items[3] = {5, 7, 8};
             const int item = items[c.value % 3];
             {
-                ImageLock lock(g_ImageMutex);
-                GlobalBytes(g_GlobalSettings)[GlobalItemByte(item)] = static_cast<std::uint8_t>(c.value % 3);
+                ImageLock lock(Image().mutex);
+                GlobalBytes(Image().globals)[GlobalItemByte(item)] = static_cast<std::uint8_t>(c.value % 3);
             }
             QueueSetParam(AREA_GLOBAL, 0, item);
             break;
         }
         case Change::kBands: {
             {
-                ImageLock lock(g_ImageMutex);
+                ImageLock lock(Image().mutex);
                 for (int k = 0; k < kBandCount; ++k)
-                    g_ChannelBlocks[c.channel].bands[k].gainCode.Set(static_cast<std::int16_t>((c.value + 17 * k) % 241));
+                    Image().channels[c.channel].bands[k].gainCode.Set(static_cast<std::int16_t>((c.value + 17 * k) % 241));
             }
             QueueWriteBands(AREA_CHANNEL, c.channel);
             break;
@@ -338,8 +343,8 @@ protected:
             char name[16];
             std::snprintf(name, sizeof name, "Name %d-%d", c.preset, c.value);
             {
-                ImageLock lock(g_ImageMutex);
-                std::memcpy(g_PresetNames.records[c.preset], name, std::strlen(name) + 1);
+                ImageLock lock(Image().mutex);
+                std::memcpy(Image().names.records[c.preset], name, std::strlen(name) + 1);
             }
             QueuePresetName(static_cast<std::uint8_t>(c.preset));
             QueueStorePreset(static_cast<std::uint8_t>(c.preset));
@@ -349,15 +354,14 @@ protected:
         }
     }
 
-    static void ChangeGroup(const Change& c)
+    void ChangeGroup(const Change& c)
     {
-        ImageLock lock(g_ImageMutex);
-        ChannelBlock& block = g_ChannelBlocks[c.channel];
+        ImageLock lock(Image().mutex);
+        ChannelBlock& block = Image().channels[c.channel];
         if (c.group == 15) {
             block.detectSpeed = static_cast<std::uint8_t>(c.value % 3);
             block.staticNotchCount = static_cast<std::uint8_t>(c.value % 9);
             block.notchBypass = static_cast<std::uint8_t>(c.value & 1);
-            g_NotchClearRequest.store(c.value % 5 == 0 ? 1 : 0);
             return;
         }
         std::uint8_t* group = BlockBytes(block) + kGroupSize * c.group;
@@ -373,9 +377,9 @@ protected:
         if (c.kind != Change::kStore && c.kind != Change::kRename)
             return true;
         const UnitBlocks stored = m_unit->Preset(c.preset);
-        ImageLock lock(g_ImageMutex);
+        ImageLock lock(Image().mutex);
         for (int ch = 0; ch < kChannelCount; ++ch)
-            if (std::memcmp(&stored[ch], &g_ChannelBlocks[ch], kGroupBytes) != 0)
+            if (std::memcmp(&stored[ch], &Image().channels[ch], kGroupBytes) != 0)
                 return false;
         return true;
     }
@@ -415,8 +419,8 @@ TEST_F(LoopbackWithFaults, TwoHundredRandomChangesEachReachTheUnitWithoutBeingRe
         }
         EXPECT_TRUE(Reached(change)) << "change " << i << " kind " << change.kind;
         if (change.kind == Change::kStore || change.kind == Change::kRename) {
-            ImageLock lock(g_ImageMutex);
-            m_expectedPresets[change.preset - 1] = UnitBlocks{g_ChannelBlocks[0], g_ChannelBlocks[1]};
+            ImageLock lock(Image().mutex);
+            m_expectedPresets[change.preset - 1] = UnitBlocks{Image().channels[0], Image().channels[1]};
         }
     }
     Steps(60);

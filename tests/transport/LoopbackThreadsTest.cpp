@@ -1,7 +1,6 @@
-// The protocol against the simulated unit with the program's real threads: a
-// reader thread feeds input reports while the test thread ticks, and a
-// write-completion thread releases each report write. Run under the thread
-// sanitizer too.
+// The protocol against the simulated unit with a reader thread that feeds
+// input reports while the test thread ticks and writes, as the link's reader
+// does. Run under the thread sanitizer too.
 #include "protocol/ProtocolFixture.h"
 #include "transport/SimulatedUnit.h"
 
@@ -16,22 +15,14 @@ protected:
     void SetUp() override
     {
         ProtocolTest::SetUp();
-        SetWriteReportHook([this](const std::uint8_t* data) {
-            g_WriteBusy.store(1);
-            return m_unit.ReceiveOutputReport(data);
-        });
-        SetDeviceRefreshHook([this](int lParam) { m_fullRefreshes += lParam == kRefreshAll; });
-        SetSchedulerWakeHook([this] { m_woken.store(true); });
+        SetWriteReport([this](const std::uint8_t* data) { return m_unit.ReceiveOutputReport(data); });
         m_reader = std::thread([this] { ReaderLoop(); });
-        m_writeDone = std::thread([this] { WriteDoneLoop(); });
     }
 
     void TearDown() override
     {
         m_stop.store(true);
         m_reader.join();
-        m_writeDone.join();
-        SetSchedulerWakeHook(nullptr);
         ProtocolTest::TearDown();
     }
 
@@ -43,15 +34,6 @@ protected:
             if (m_unit.TakeInputReport(report.data()))
                 FeedInputReport(report.data());
             m_reading.store(false);
-            std::this_thread::yield();
-        }
-    }
-
-    void WriteDoneLoop()
-    {
-        while (!m_stop.load()) {
-            if (g_WriteBusy.load() != 0)
-                g_WriteBusy.store(0);
             std::this_thread::yield();
         }
     }
@@ -69,7 +51,7 @@ protected:
     {
         SchedulerTick();
         Settle();
-        for (int i = 0; i < 10 && m_woken.exchange(false); ++i) {
+        for (int i = 0; i < 10 && m_events.wakes.exchange(0) > 0; ++i) {
             SchedulerSendNext();
             Settle();
         }
@@ -90,10 +72,7 @@ protected:
     CSimulatedUnit m_unit{5};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_reading{false};
-    std::atomic<bool> m_woken{false};
-    std::atomic<int> m_fullRefreshes{0};
     std::thread m_reader;
-    std::thread m_writeDone;
 };
 
 TEST_F(LoopbackThreads, ConnectAndChangesWithConcurrentReplies)
@@ -105,19 +84,19 @@ TEST_F(LoopbackThreads, ConnectAndChangesWithConcurrentReplies)
     m_unit.SetPresetName(2, "Band room");
     QueueReadSetup();
     ASSERT_TRUE(RunCommand());
-    EXPECT_EQ(1, m_fullRefreshes.load());
+    EXPECT_EQ(1, m_events.recalls.load());
     {
-        ImageLock lock(g_ImageMutex);
-        EXPECT_EQ(33, g_ChannelBlocks[0].gain.Get());
-        EXPECT_STREQ("Band room", g_PresetNames.records[2]);
+        ImageLock lock(Image().mutex);
+        EXPECT_EQ(33, Image().channels[0].gain.Get());
+        EXPECT_STREQ("Band room", Image().names.records[2]);
     }
 
     for (int i = 0; i < 40; ++i) {
         const int channel = i % 2;
         {
-            ImageLock lock(g_ImageMutex);
-            g_ChannelBlocks[channel].bands[i % kBandCount].freqHz.Set(static_cast<std::int16_t>(100 + 37 * i));
-            g_ChannelBlocks[channel].gain.Set(static_cast<std::int16_t>(i));
+            ImageLock lock(Image().mutex);
+            Image().channels[channel].bands[i % kBandCount].freqHz.Set(static_cast<std::int16_t>(100 + 37 * i));
+            Image().channels[channel].gain.Set(static_cast<std::int16_t>(i));
         }
         QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(channel), 0);
         ASSERT_TRUE(RunCommand());
@@ -134,9 +113,9 @@ TEST_F(LoopbackThreads, ConnectAndChangesWithConcurrentReplies)
     for (int c = 0; c < kChannelCount; ++c) {
         const ChannelBlock unit = m_unit.Current(c);
         const ChannelBlock stored = m_unit.Preset(6)[static_cast<std::size_t>(c)];
-        ImageLock lock(g_ImageMutex);
-        EXPECT_EQ(0, std::memcmp(&unit, &g_ChannelBlocks[c], kNotchTableOffset)) << "channel " << c;
-        EXPECT_EQ(0, std::memcmp(&stored, &g_ChannelBlocks[c], kNotchTableOffset)) << "preset, channel " << c;
+        ImageLock lock(Image().mutex);
+        EXPECT_EQ(0, std::memcmp(&unit, &Image().channels[c], kNotchTableOffset)) << "channel " << c;
+        EXPECT_EQ(0, std::memcmp(&stored, &Image().channels[c], kNotchTableOffset)) << "preset, channel " << c;
     }
     EXPECT_GT(m_unit.CommandsReceived(CMD_POLL), 20u);
 }
