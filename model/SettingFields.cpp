@@ -39,33 +39,6 @@ constexpr NamedCode kSlopeNames[] = {Named(kSlope6dBPerOct, "6dB/Oct"), Named(kS
 constexpr NamedCode kPanelLockNames[] = {Named(0, "unlocked"), Named(1, "firstLevel"), Named(2, "secondLevel")};
 constexpr NamedCode kLanguageNames[] = {Named(0, "english"), Named(1, "chinese")};
 
-constexpr FieldSpec kChannelSpecs[kChannelFieldCount] = {
-    {offsetof(ChannelBlock, gain), Storage::Word, &codecs::kGain},
-    {offsetof(ChannelBlock, mute), Storage::Byte, &codecs::kSwitch},
-    {offsetof(ChannelBlock, freqShift), Storage::Byte, &codecs::kFrequencyShift},
-    {offsetof(ChannelBlock, gateThreshold), Storage::Byte, &codecs::kNoiseGate},
-    {offsetof(ChannelBlock, compThreshold), Storage::Byte, &codecs::kCompThreshold},
-    {offsetof(ChannelBlock, compAttack), Storage::Byte, &codecs::kCompAttack},
-    {offsetof(ChannelBlock, compRelease), Storage::Byte, &codecs::kCompRelease},
-    {offsetof(ChannelBlock, compRatio), Storage::Byte, &codecs::kCompRatio},
-    {offsetof(ChannelBlock, staticNotchCount), Storage::Byte, &codecs::kStaticNotchCount},
-    {offsetof(ChannelBlock, notchBypass), Storage::Byte, &codecs::kSwitch},
-    {offsetof(ChannelBlock, detectSpeed), Storage::Byte, &codecs::kDetectionSpeed},
-};
-
-constexpr FieldSpec kBandSpecs[kBandFieldCount] = {
-    {offsetof(BandParams, type), Storage::Byte, &codecs::kBandType},
-    {offsetof(BandParams, freqHz), Storage::Word, &codecs::kBandFrequency},
-    {offsetof(BandParams, gainCode), Storage::Word, &codecs::kBandGain},
-    {offsetof(BandParams, bwCode), Storage::Word, &codecs::kBandWidth},
-    {offsetof(BandParams, slope), Storage::Byte, &codecs::kShelfSlope},
-};
-
-constexpr FieldSpec kGlobalSpecs[kGlobalFieldCount] = {
-    {offsetof(GlobalSettings, panelLock), Storage::Byte, &codecs::kPanelLock},
-    {offsetof(GlobalSettings, channelLink), Storage::Byte, &codecs::kChannelLink},
-    {offsetof(GlobalSettings, language), Storage::Byte, &codecs::kLanguage},
-};
 static_assert(std::size(kGlobalItems) == kGlobalFieldCount);
 
 }  // namespace
@@ -101,21 +74,6 @@ const NamedCode* Codec::Find(int code) const
             return &entry;
     }
     return nullptr;
-}
-
-const FieldSpec& Spec(ChannelField field)
-{
-    return kChannelSpecs[static_cast<int>(field)];
-}
-
-const FieldSpec& Spec(BandField field)
-{
-    return kBandSpecs[static_cast<int>(field)];
-}
-
-const FieldSpec& Spec(GlobalField field)
-{
-    return kGlobalSpecs[static_cast<int>(field)];
 }
 
 int GroupOf(ChannelField field)

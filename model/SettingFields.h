@@ -81,19 +81,6 @@ constexpr int kBandFieldCount = 5;
 enum class GlobalField { PanelLock, ChannelLink, Language };
 constexpr int kGlobalFieldCount = 3;
 
-const FieldSpec& Spec(ChannelField field);   // record: ChannelBlock
-const FieldSpec& Spec(BandField field);      // record: BandParams
-const FieldSpec& Spec(GlobalField field);    // record: GlobalSettings
-
-// The parameter group a channel field travels in.
-constexpr int GroupOf(std::size_t offset) { return static_cast<int>(offset / kGroupSize); }
-int GroupOf(ChannelField field);
-// The global item a global field travels as.
-int ItemOf(GlobalField field);
-
-int LoadCode(const std::uint8_t* record, const FieldSpec& field);
-void StoreCode(std::uint8_t* record, const FieldSpec& field, int code);
-
 // Codecs of the coded values.
 namespace codecs {
 extern const Codec kGain;             // dB = code - 80, 0..90
@@ -117,6 +104,47 @@ extern const Codec kLanguage;         // english, chinese
 extern const Codec kByte;             // any byte, as its number
 extern const Codec kWord;             // any 16-bit word, as its number
 }  // namespace codecs
+
+inline constexpr FieldSpec kChannelFieldSpecs[kChannelFieldCount] = {
+    {offsetof(ChannelBlock, gain), Storage::Word, &codecs::kGain},
+    {offsetof(ChannelBlock, mute), Storage::Byte, &codecs::kSwitch},
+    {offsetof(ChannelBlock, freqShift), Storage::Byte, &codecs::kFrequencyShift},
+    {offsetof(ChannelBlock, gateThreshold), Storage::Byte, &codecs::kNoiseGate},
+    {offsetof(ChannelBlock, compThreshold), Storage::Byte, &codecs::kCompThreshold},
+    {offsetof(ChannelBlock, compAttack), Storage::Byte, &codecs::kCompAttack},
+    {offsetof(ChannelBlock, compRelease), Storage::Byte, &codecs::kCompRelease},
+    {offsetof(ChannelBlock, compRatio), Storage::Byte, &codecs::kCompRatio},
+    {offsetof(ChannelBlock, staticNotchCount), Storage::Byte, &codecs::kStaticNotchCount},
+    {offsetof(ChannelBlock, notchBypass), Storage::Byte, &codecs::kSwitch},
+    {offsetof(ChannelBlock, detectSpeed), Storage::Byte, &codecs::kDetectionSpeed},
+};
+
+inline constexpr FieldSpec kBandFieldSpecs[kBandFieldCount] = {
+    {offsetof(BandParams, type), Storage::Byte, &codecs::kBandType},
+    {offsetof(BandParams, freqHz), Storage::Word, &codecs::kBandFrequency},
+    {offsetof(BandParams, gainCode), Storage::Word, &codecs::kBandGain},
+    {offsetof(BandParams, bwCode), Storage::Word, &codecs::kBandWidth},
+    {offsetof(BandParams, slope), Storage::Byte, &codecs::kShelfSlope},
+};
+
+inline constexpr FieldSpec kGlobalFieldSpecs[kGlobalFieldCount] = {
+    {offsetof(GlobalSettings, panelLock), Storage::Byte, &codecs::kPanelLock},
+    {offsetof(GlobalSettings, channelLink), Storage::Byte, &codecs::kChannelLink},
+    {offsetof(GlobalSettings, language), Storage::Byte, &codecs::kLanguage},
+};
+
+constexpr const FieldSpec& Spec(ChannelField field) { return kChannelFieldSpecs[static_cast<int>(field)]; }
+constexpr const FieldSpec& Spec(BandField field) { return kBandFieldSpecs[static_cast<int>(field)]; }
+constexpr const FieldSpec& Spec(GlobalField field) { return kGlobalFieldSpecs[static_cast<int>(field)]; }
+
+// The parameter group a channel field travels in.
+constexpr int GroupOf(std::size_t offset) { return static_cast<int>(offset / kGroupSize); }
+int GroupOf(ChannelField field);
+// The global item a global field travels as.
+int ItemOf(GlobalField field);
+
+int LoadCode(const std::uint8_t* record, const FieldSpec& field);
+void StoreCode(std::uint8_t* record, const FieldSpec& field, int code);
 
 // What a typed compressor threshold may be: -40..19 dB, 19 standing for "OFF".
 constexpr Linear kTypedCompThreshold{0, kCompThresholdOff, 1, -40, 1};

@@ -408,9 +408,14 @@ void CCommandScheduler::QueueRecallPreset(std::uint8_t n)
     Queue({CMD_RECALL_PRESET, 0, n, 0, 0});
 }
 
-void CCommandScheduler::QueueReadSetup()
+void CCommandScheduler::DropPending()
 {
     Guard guard(*this);
+    DropPendingLocked();
+}
+
+void CCommandScheduler::DropPendingLocked()
+{
     for (std::size_t i = 0; i < m_count; ++i)
         RecordOutcome(At(i).command, CommandOutcome::Cleared);
     for (std::size_t i = 0; i < m_count; ++i)
@@ -420,6 +425,12 @@ void CCommandScheduler::QueueReadSetup()
     m_stalled = m_holdUntilTick = m_pollOutstanding = false;
     m_outstandingCount = 0;
     m_failedCount = 0;
+}
+
+void CCommandScheduler::QueueReadSetup()
+{
+    Guard guard(*this);
+    DropPendingLocked();
     Append({CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0}, false);
 }
 

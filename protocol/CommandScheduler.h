@@ -75,8 +75,10 @@ public:
     void QueueStorePreset(std::uint8_t n);
     void QueueRecallPreset(std::uint8_t n);
     // Connecting: the unit's settings replace the image, so every pending command
-    // is dropped (each reported as Cleared) and the failures are forgotten.
+    // is dropped and the failures are forgotten before the setup is asked for.
     void QueueReadSetup();
+    // Every pending command dropped, each reported as Cleared, and the failures forgotten.
+    void DropPending();
 
     // One scheduler step; run by the 100 ms timer.
     void Tick();
@@ -160,6 +162,7 @@ private:
     Entry* FindUnsealed(const CommandSlot& command);
     void Append(const CommandSlot& command, bool notchClear);
     void Queue(const CommandSlot& command, bool notchClear = false);
+    void DropPendingLocked();
     bool CanSendHead() const;
     TickSend AdvanceTick();
     void SendPoll();

@@ -311,3 +311,9 @@ int CSimulatedHidBackend::ClosesWhileInUse() const
     std::lock_guard lock(m_mutex);
     return m_closesWhileInUse;
 }
+
+int CSimulatedHidBackend::Watchers() const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_watchers.size());
+}

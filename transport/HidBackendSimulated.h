@@ -70,6 +70,8 @@ public:
     int WritesStarted(int device) const;                   // including failed and stalled ones
     int OpenHandles(int device) const;
     int OpensRefused() const;
+    // Watchers of device changes alive now.
+    int Watchers() const;
     // Closes of a handle while a read or write on it was running (must stay 0).
     int ClosesWhileInUse() const;
 

@@ -3,8 +3,7 @@
 // and as the real program with --demo (each command's exit code and its line).
 #include "WindowOverLink.h"
 
-#include "model/ProcessState.h"
-#include "protocol/Communication.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/main/CommandRunner.h"
 #include "ui/settings/SettingsFile.h"
 
@@ -70,21 +69,28 @@ bool SameGroups(const ChannelBlock& a, const ChannelBlock& b)
 
 class CommandLine : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetProcessState();
-        ASSERT_TRUE(m_dir.isValid());
-    }
-
-    void TearDown() override { ResetProcessState(); }
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
     QString File(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
+    // Whatever the reader delivered, and what the replies let go out, until the link is quiet.
+    static void Settle(CSimulatedHidBackend& sim, CUnitAdapter& unit)
+    {
+        for (int i = 0; i < 50; ++i) {
+            const int before = sim.WritesStarted(0);
+            if (unit.Unit().IsConnected())
+                ASSERT_TRUE(sim.WaitUntilReaderIdle(std::chrono::seconds(2)));
+            QCoreApplication::sendPostedEvents();
+            unit.Deliver();
+            if (sim.WritesStarted(0) == before)
+                return;
+        }
+    }
+
     // One command as `quenda COMMAND FILE` runs it, the 100 ms ticks of the
-    // program and of the unit driven here; every run starts as a new process would.
+    // program and of the unit driven here; every run has a fresh unit, as a new process would.
     static Ran RunCommand(CSimulatedHidBackend& sim, QuendaCommand command, const QString& file = QString())
     {
-        ResetProcessState();
         CommandLineOptions options;
         options.command = command;
         options.file = file;
@@ -92,10 +98,11 @@ protected:
         QTextStream outStream(&out), errStream(&err);
         Ran run;
         {
-            CCommandRunner headless(sim, options, outStream, errStream);
+            CUnitAdapter unit(sim);
+            CCommandRunner headless(unit, options, outStream, errStream);
             headless.Start();
             for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
-                SettleLink(sim);
+                Settle(sim, unit);
                 headless.Tick();
                 sim.Tick();
             }
@@ -236,7 +243,8 @@ class CommandLineBadFile : public CommandLine, public testing::WithParamInterfac
 TEST_P(CommandLineBadFile, IsRefusedWithItsReasonAndTheUnitGetsNothing)
 {
     const BadFileCase& c = GetParam();
-    QByteArray json = SettingsToJson(CaptureSettings(QStringLiteral("2.0.3"), TheUnitIdentity()));
+    const CParameterImage fresh;
+    QByteArray json = SettingsToJson(CaptureSettings(fresh, QStringLiteral("2.0.3"), TheUnitIdentity()));
     if (c.spoil) {
         QJsonObject file = QJsonDocument::fromJson(json).object();
         c.spoil(file);

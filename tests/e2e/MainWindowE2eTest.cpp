@@ -5,15 +5,11 @@
 #include "model/ValueTables.h"
 #include "model/ChannelEqualizer.h"
 #include "transport/HidBackendSimulated.h"
-#include "ui/main/MainWindowState.h"
-#include "ui/main/QuendaLink.h"
-#include "ui/main/SchedulerPump.h"
 
 #include <algorithm>
 #include <chrono>
 #include "ui/controls/GainFader.h"
 #include "ui/controls/SpinButton.h"
-#include "ui/controls/WindowMessage.h"
 #include "ui/controls/MeterLamp.h"
 #include "ui/graph/EqualizerGraph.h"
 #include "ui/main/MainWindowControls.h"
@@ -93,7 +89,7 @@ TEST_F(EndToEnd, ConnectShowsTheUnitStateAndItsStoredLanguage)
     OpenWindow();
     Connect();
     EXPECT_TRUE(ShowsImage(kIdConnect, 148));
-    EXPECT_EQ(g_LanguageChinese.load(), 1);
+    EXPECT_EQ(CurrentLanguage(), 1);
     EXPECT_EQ(Label(1091), "通道 B");
     EXPECT_EQ(ListText(kIdPanelLock), "一级锁");
     EXPECT_EQ(Text(kIdGainEdit + 1), "-30");
@@ -119,7 +115,7 @@ TEST_F(EndToEnd, ChineseWindowTurnsEnglishWhenTheUnitStoresEnglish)
     OpenWindow();
     EXPECT_EQ(Label(1090), "通道 A");
     Connect();
-    EXPECT_EQ(g_LanguageChinese.load(), 0);
+    EXPECT_EQ(CurrentLanguage(), 0);
     EXPECT_EQ(Label(1090), "CH A");
     EXPECT_EQ(Label(1095), "  Raito");
     EXPECT_EQ(ListText(kIdDetectSpeed), "Fast");
@@ -132,7 +128,7 @@ TEST_F(EndToEnd, AChangeRecalledFromTheUnitAppearsInEveryControl)
     Connect();
     PreloadUnit(UnitState, 0);
     SetUnitGlobal(5, 2);
-    QueueRecallPreset(0);
+    Unit().Scheduler().QueueRecallPreset(0);
     Tick(3);
     EXPECT_EQ(Text(kIdGainEdit), "-30");
     EXPECT_EQ(m_dlg->Fader(0)->GetPos(), 40);
@@ -147,7 +143,7 @@ TEST_F(EndToEnd, AChangeRecalledFromTheUnitAppearsInEveryControl)
     EXPECT_EQ(ListText(kIdDetectSpeed), "Slowest");
     EXPECT_TRUE(ShowsImage(kIdNotchBypass, 194));
     EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197));
-    EXPECT_EQ(g_SavedBandGains[0][4], 150);
+    EXPECT_EQ(Image().restoreGains[0][4], 150);
 }
 
 TEST_F(EndToEnd, LanguageButtonIsStoredInTheUnit)
@@ -280,9 +276,9 @@ TEST_F(EndToEnd, PeqBypassThenDragThenPressAgain)
     EXPECT_EQ(m_unit.CommandsReceived(CMD_WRITE_BANDS), 1u);
     EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
 
-    g_BandTable[0].bands[6].freqHz.Set(700);
-    g_BandTable[0].bands[6].gainCode.Set(140);
-    PostWindowMessage(m_dlg.get(), WM_GRAPH_BAND_CHANGED, 6, 0);
+    Unit().Equalizers().Table(0).bands[6].freqHz.Set(700);
+    Unit().Equalizers().Table(0).bands[6].gainCode.Set(140);
+    emit m_dlg->Graph(0)->bandChanged(0, 6);
     Tick(2);
     EXPECT_EQ(m_unit.Current(0).bands[6].freqHz.Get(), 700);
     EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 140);
@@ -290,7 +286,7 @@ TEST_F(EndToEnd, PeqBypassThenDragThenPressAgain)
 
     Click(kIdPeqBypass);
     Tick(2);
-    EXPECT_EQ(g_SavedBandGains[0][6], 140);
+    EXPECT_EQ(Image().restoreGains[0][6], 140);
     EXPECT_EQ(m_unit.Current(0).bands[6].gainCode.Get(), 120);
     EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
     Click(kIdPeqBypass);
@@ -305,12 +301,11 @@ TEST_F(EndToEnd, NotchClearEmptiesTheUnitsNotchesAndTheGraph)
     OpenWindow();
     Connect();
     Tick(150);   // notches appear over time
-    ASSERT_GT(g_BandTable[1].bands[kBandCount].freqHz.Get(), 20);
+    ASSERT_GT(Unit().Equalizers().Table(1).bands[kBandCount].freqHz.Get(), 20);
     Click(kIdNotchClear + 3);
     Tick(1);
     for (const NotchEntry& notch : Block(1).notches)
         EXPECT_EQ(notch.freqHz.Get(), 20);
-    EXPECT_EQ(g_NotchClearRequest.load(), 0);   // taken by the group-15 frame
 }
 
 TEST_F(EndToEnd, MetersMoveWhileConnected)
@@ -330,7 +325,7 @@ TEST_F(EndToEnd, GraphDragSendsTheBandToTheUnit)
     CMainWindow& dlg = OpenWindow();
     Connect();
     CEqualizerGraph* graph = dlg.Graph(1);
-    const PlotPoint from = g_Equalizers[1].GetAt(7).HandleRect().Centre();
+    const PlotPoint from = Unit().Equalizers().Channel(1).GetAt(7).HandleRect().Centre();
     const QPoint start(from.x, from.y);
     QMouseEvent hover(QEvent::MouseMove, QPointF(start), graph->mapToGlobal(QPointF(start)), Qt::NoButton,
                       Qt::NoButton, Qt::NoModifier);
@@ -339,7 +334,7 @@ TEST_F(EndToEnd, GraphDragSendsTheBandToTheUnit)
     QTest::mouseMove(graph, start + QPoint(0, -40));
     QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(0, -40));
     Settle();
-    const BandParams dragged = g_BandTable[1].bands[7];
+    const BandParams dragged = Unit().Equalizers().Table(1).bands[7];
     EXPECT_GT(dragged.gainCode.Get(), 120);
     EXPECT_EQ(m_unit.Current(1).bands[7].gainCode.Get(), dragged.gainCode.Get());
     EXPECT_EQ(m_unit.Current(1).bands[7].freqHz.Get(), dragged.freqHz.Get());
@@ -408,7 +403,7 @@ TEST_F(EndToEnd, ConnectPressedAgainDisconnects)
     Connect();
     EXPECT_TRUE(ShowsImage(kIdConnect, 148));
     Click(kIdConnect);
-    EXPECT_EQ(g_Connected.load(), 0);
+    EXPECT_FALSE(Unit().IsConnected());
     EXPECT_TRUE(ShowsImage(kIdConnect, 147));
     EXPECT_TRUE(m_messages.empty());
 }
@@ -424,7 +419,7 @@ TEST_F(EndToEnd, NoUnitShowsTheWarningInTheWindowLanguage)
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "没找到设备,请检查是否连接好");
     EXPECT_EQ(m_messages[0].caption, "Warning");
-    EXPECT_EQ(g_Connected.load(), 0);
+    EXPECT_FALSE(Unit().IsConnected());
     EXPECT_TRUE(ShowsImage(kIdConnect, 147));
 }
 
@@ -434,10 +429,10 @@ TEST_F(EndToEnd, UnpluggingTheUnitDisconnectsTheWindowAndWarnsAfterASecond)
     Connect();
     m_backend.Unplug(0);
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(g_Connected.load(), 0);
+    EXPECT_FALSE(Unit().IsConnected());
     EXPECT_TRUE(ShowsImage(kIdConnect, 147));
     EXPECT_EQ(StatusShown(), "Not connected");
-    Tick(CHidLink::kLostWarningTicks - 1);
+    Tick(CMainWindow::kLostWarningTicks - 1);
     EXPECT_TRUE(m_messages.empty());
     Tick(1);
     ASSERT_EQ(m_messages.size(), 1u);
@@ -452,13 +447,13 @@ TEST_F(EndToEnd, ReplugReconnectsAndShowsTheUnitsState)
     Connect();
     m_backend.Unplug(0);
     QCoreApplication::sendPostedEvents();
-    Tick(2 * CHidLink::kLostWarningTicks);
+    Tick(2 * CMainWindow::kLostWarningTicks);
     ASSERT_EQ(m_messages.size(), 1u);
     PreloadUnit(UnitState, 1);
     m_backend.Plug(0);
     Settle();
     Tick(1);
-    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_TRUE(Unit().IsConnected());
     EXPECT_TRUE(ShowsImage(kIdConnect, 148));
     EXPECT_EQ(Text(kIdGainEdit + 1), "-30");
     EXPECT_EQ(m_messages.size(), 1u) << "nothing said on arrival";
@@ -472,8 +467,8 @@ TEST_F(EndToEnd, TheWarningStillOpenClosesWhenTheUnitIsBack)
     Connect();
     m_backend.Unplug(0);
     QCoreApplication::sendPostedEvents();
-    Tick(CHidLink::kLostWarningTicks);
-    QPointer<QMessageBox> warning = m_link->LostWarning();
+    Tick(CMainWindow::kLostWarningTicks);
+    QPointer<QMessageBox> warning = m_dlg->LostWarning();
     ASSERT_NE(warning, nullptr);
     EXPECT_TRUE(warning->isVisible());
     EXPECT_EQ(warning->text(), "Can't find the device, please check it");
@@ -481,7 +476,7 @@ TEST_F(EndToEnd, TheWarningStillOpenClosesWhenTheUnitIsBack)
     Settle();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(warning.isNull() || !warning->isVisible());
-    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_TRUE(Unit().IsConnected());
 }
 
 TEST_F(EndToEnd, AnArrivalAfterTheUserDisconnectedLeavesTheWindowDisconnected)
@@ -493,7 +488,7 @@ TEST_F(EndToEnd, AnArrivalAfterTheUserDisconnectedLeavesTheWindowDisconnected)
     m_backend.Plug(0);
     Settle();
     Tick(CHidLink::kReconnectTicks);
-    EXPECT_EQ(g_Connected.load(), 0);
+    EXPECT_FALSE(Unit().IsConnected());
     EXPECT_TRUE(ShowsImage(kIdConnect, 147));
 }
 
@@ -509,8 +504,8 @@ TEST_F(EndToEnd, ALooseCableEndsConnectedWithAtMostOneWarning)
         Settle();
         Tick(2);
     }
-    Tick(3 * CHidLink::kLostWarningTicks);
-    EXPECT_EQ(g_Connected.load(), 1);
+    Tick(3 * CMainWindow::kLostWarningTicks);
+    EXPECT_TRUE(Unit().IsConnected());
     EXPECT_LE(m_messages.size(), 1u);
     EXPECT_EQ(PendingCount(), 0u);
     EXPECT_TRUE(ShowsImage(kIdConnect, 148));

@@ -159,7 +159,7 @@ TEST_F(SettingsFilesE2e, ImportOfCurrentSettingsShowsThemAndSendsEveryGroup)
     current.channels[0].gain.Set(86);
     current.channels[1].bands[2].gainCode.Set(150);
     current.globals.panelLock = 2;
-    SettingsFile file = CaptureSettings(QStringLiteral("2.0.3"), TheUnitIdentity());
+    SettingsFile file = CaptureSettings(Image(), QStringLiteral("2.0.3"), TheUnitIdentity());
     file.current = current;
     m_fileName = File("import.json");
     SettingsError error;
@@ -181,7 +181,7 @@ TEST_F(SettingsFilesE2e, ImportOfCurrentSettingsShowsThemAndSendsEveryGroup)
 TEST_F(SettingsFilesE2e, ImportOfPresetsAsksThenWritesEachIntoTheUnit)
 {
     OpenConnected();
-    SettingsFile file = CaptureSettings(QStringLiteral("2.0.3"), TheUnitIdentity());
+    SettingsFile file = CaptureSettings(Image(), QStringLiteral("2.0.3"), TheUnitIdentity());
     file.presets.emplace();
     for (int n = 1; n <= kUserPresetCount; ++n) {
         (*file.presets)[n - 1] = KeptChannelBlocks(DefaultChannelBlock(), DefaultChannelBlock());
@@ -228,7 +228,7 @@ TEST_F(SettingsFilesE2e, ABrokenFileIsRefusedWithItsReasonAndChangesNothing)
 
 TEST_F(SettingsFilesE2e, WithoutAConnectionPresetsAndImportAreRefusedAsLoadAndSaveAre)
 {
-    Open(m_link->Handlers());
+    Open();
     m_fileName = File("unused.json");
     m_choice = ExportChoice::AllPresets;
     Click(kIdExport);

@@ -13,12 +13,9 @@
 #include "ui/controls/GainFader.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/SpinButton.h"
-#include "ui/controls/WindowMessage.h"
 #include "ui/graph/EqualizerGraph.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
-#include "ui/main/QuendaLink.h"
-#include "ui/main/SchedulerPump.h"
 #include "ui/presets/PresetDialog.h"
 #include "ui/presets/PresetList.h"
 #include "ui/presets/PresetNameDialog.h"
@@ -80,16 +77,12 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        m_link = std::make_unique<CQuendaLink>(m_backend);
-        SetWriteWaitLimit(kSoakWriteWait);
+        Unit().Protocol().Writer().SetWriteWaitLimit(kSoakWriteWait);
     }
 
     void TearDown() override
     {
         m_backend.SetWriteFault(0, SimulatedWriteFault::None);
-        m_dlg.reset();
-        m_link.reset();
-        SetWriteWaitLimit(kDefaultWriteWaitLimit);
         MainWindowFixture::TearDown();
     }
 
@@ -113,16 +106,16 @@ protected:
     // One tick of the window and of the unit, then the replies and what they let go out.
     void Tick()
     {
-        m_connectedTicks += g_Connected.load() != 0;
+        m_connectedTicks += Unit().IsConnected();
         Timed([this] { m_dlg->OnTimer(); });
         m_backend.Tick();
         for (int i = 0; i < 20; ++i) {
             const int before = m_backend.WritesStarted(0);
-            if (g_DeviceOpen.load() == 1 && UnitPlugged() && !m_backend.WaitUntilReaderIdle(kReaderIdleLimit))
+            if (Unit().IsConnected() && UnitPlugged() && !m_backend.WaitUntilReaderIdle(kReaderIdleLimit))
                 ++m_readerStuck;
-            Timed([] {
+            Timed([this] {
                 QCoreApplication::sendPostedEvents();
-                CSchedulerPump::Instance().Pump();
+                m_adapter->Deliver();
             });
             if (m_backend.WritesStarted(0) == before)
                 break;
@@ -154,14 +147,8 @@ protected:
         if (line.kind == StatusKind::NotAnswering || line.kind == StatusKind::NotConnected)
             return true;
         CommandSlot failed[kPendingCapacity];
-        const std::size_t n = FailedCommands(failed, kPendingCapacity);
+        const std::size_t n = Unit().Scheduler().Failed(failed, kPendingCapacity);
         return line.kind == StatusKind::NotApplied && std::find(failed, failed + n, command) != failed + n;
-    }
-
-    static std::size_t PendingCount()
-    {
-        CommandSlot pending[kPendingCapacity];
-        return PendingCommands(pending, kPendingCapacity);
     }
 
     void Ticks(int n)
@@ -172,10 +159,9 @@ protected:
 
     void OpenWindow()
     {
-        CMainWindow& dlg = Open(m_link->Handlers());
-        m_link->AttachWindow(&dlg);
+        Open();
         ShowActive();
-        QObject::connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, m_dlg.get(),
+        QObject::connect(m_adapter.get(), &CUnitAdapter::commandFinished, m_dlg.get(),
                          [this](const CommandSlot& command, CommandOutcome outcome) { OnOutcome(command, outcome); });
     }
 
@@ -184,7 +170,7 @@ protected:
     {
         for (int i = 0; i < limit; ++i) {
             Tick();
-            if (g_Connected.load() != 0 && PendingCount() == 0)
+            if (Unit().IsConnected() && PendingCount() == 0)
                 return true;
         }
         return false;
@@ -193,9 +179,9 @@ protected:
     bool ConnectNow()
     {
         for (int tries = 0; tries < 5; ++tries) {
-            if (g_Connected.load() == 0)
+            if (!Unit().IsConnected())
                 Click(kIdConnect);
-            if (RunUntilIdle(60) && g_Connected.load() != 0)
+            if (RunUntilIdle(60) && Unit().IsConnected())
                 return true;
         }
         return false;
@@ -332,17 +318,17 @@ protected:
     {
         const int channel = Pick(0, 1);
         const int band = Pick(0, kBandCount - 1);
-        BandParams& record = g_BandTable[channel].bands[band];
+        BandParams& record = Unit().Equalizers().Table(channel).bands[band];
         record.freqHz.Set(static_cast<std::int16_t>(Pick(20, 20000)));
         record.gainCode.Set(static_cast<std::int16_t>(Pick(0, 240)));
-        PostWindowMessage(m_dlg.get(), WM_GRAPH_BAND_CHANGED, band, channel);
+        emit m_dlg->Graph(channel)->bandChanged(channel, band);
     }
 
     void DragGraph()
     {
         const int channel = Pick(0, 1);
         CEqualizerGraph* graph = m_dlg->Graph(channel);
-        const PlotPoint from = g_Equalizers[channel].GetAt(Pick(0, kBandCount - 1)).HandleRect().Centre();
+        const PlotPoint from = Unit().Equalizers().Channel(channel).GetAt(Pick(0, kBandCount - 1)).HandleRect().Centre();
         const QPoint start(from.x, from.y);
         const QPoint end = start + QPoint(Pick(-60, 60), Pick(-60, 60));
         QMouseEvent hover(QEvent::MouseMove, QPointF(start), graph->mapToGlobal(QPointF(start)), Qt::NoButton,
@@ -371,7 +357,7 @@ protected:
         m_backend.Plug(0);
         QCoreApplication::sendPostedEvents();
         ++m_replugs;
-        if (g_Connected.load() == 0 && Chance(0.8))
+        if (!Unit().IsConnected() && Chance(0.8))
             Click(kIdConnect);
     }
 
@@ -417,7 +403,7 @@ protected:
     // disconnected user soon presses connect again.
     Action RandomAction()
     {
-        if (g_Connected.load() == 0 && Chance(0.04))
+        if (!Unit().IsConnected() && Chance(0.04))
             return Action::ConnectButton;
         static constexpr int kWeights[] = {8, 6, 10, 10, 10, 4, 10, 5, 8, 6, 2, 2, 2, 2, 1, 1, 3, 6};
         static_assert(std::size(kWeights) == static_cast<std::size_t>(Action::kCount));
@@ -437,23 +423,21 @@ protected:
         };
         for (int c = 0; c < kChannelCount; ++c) {
             const ChannelBlock unit = m_unit.Current(c);
-            ImageLock lock(g_ImageMutex);
-            count(&unit, &g_ChannelBlocks[c], kSetParamBytes, c == 1 ? kDetectSpeedByte : -1);
+            ImageLock lock(Image().mutex);
+            count(&unit, &Image().channels[c], kSetParamBytes, c == 1 ? kDetectSpeedByte : -1);
         }
         const UnitGlobals globals = m_unit.Globals();
         std::array<UnitName, kUnitNameCount> names;
         for (int r = 0; r < kUnitNameCount; ++r)
             names[static_cast<std::size_t>(r)] = m_unit.PresetName(r);
-        ImageLock lock(g_ImageMutex);
-        count(globals.data(), GlobalBytes(g_GlobalSettings), kUnitGlobalBytes);
+        ImageLock lock(Image().mutex);
+        count(globals.data(), GlobalBytes(Image().globals), kUnitGlobalBytes);
         for (int r = 0; r < kUnitNameCount; ++r)
-            count(names[static_cast<std::size_t>(r)].data(), g_PresetNames.records[r], kPresetNameWireSize);
+            count(names[static_cast<std::size_t>(r)].data(), Image().names.records[r], kPresetNameWireSize);
         return differences;
     }
 
-    CSimulatedHidBackend m_backend;
-    CSimulatedUnit& m_unit = m_backend.Unit(m_backend.AddDevice(SimulatedDeviceSpec{}));
-    std::unique_ptr<CQuendaLink> m_link;
+    CSimulatedUnit& m_unit = AddUnitDevice();
     std::mt19937 m_random{kSoakSeed};
     milliseconds m_longest{0};
     int m_answered = 0;
@@ -492,7 +476,7 @@ TEST_F(Soak, RandomActionsUnderFaultsLeaveTheUnitEqualToTheImage)
     if (!UnitPlugged())
         m_backend.Plug(0);
     QCoreApplication::sendPostedEvents();
-    const bool reconnected = g_Connected.load() == 0;
+    const bool reconnected = !Unit().IsConnected();
     ASSERT_TRUE(ConnectNow());
     const int givenUpBefore = m_givenUp;
     for (int i = 0; i < kCalmActions; ++i) {   // the controls still reach the unit
@@ -505,7 +489,7 @@ TEST_F(Soak, RandomActionsUnderFaultsLeaveTheUnitEqualToTheImage)
     EXPECT_EQ(DifferencesFromImage(), 0);
     EXPECT_EQ(m_givenUp, givenUpBefore) << "nothing is given up without faults";
     EXPECT_EQ(m_untold, 0) << "every command given up was on the window's status line";
-    EXPECT_EQ(g_Connected.load(), 1);
+    EXPECT_TRUE(Unit().IsConnected());
     EXPECT_EQ(m_readerStuck, 0);
     EXPECT_EQ(m_backend.ClosesWhileInUse(), 0);
     EXPECT_LT(m_longest, kUiCallLimit);

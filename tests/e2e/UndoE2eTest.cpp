@@ -3,6 +3,8 @@
 // the history cleared when the unit's state replaces the window's.
 #include "WindowOverLink.h"
 
+#include "ui/controls/SpinButton.h"
+
 #include "model/ChannelEqualizer.h"
 #include "ui/controls/GainFader.h"
 #include "ui/graph/EqualizerGraph.h"
@@ -58,7 +60,7 @@ protected:
     void DragGraphBand(int channel, int band, QPoint by)
     {
         CEqualizerGraph* graph = m_dlg->Graph(channel);
-        const PlotPoint from = g_Equalizers[channel].GetAt(band).HandleRect().Centre();
+        const PlotPoint from = Unit().Equalizers().Channel(channel).GetAt(band).HandleRect().Centre();
         const QPoint start(from.x, from.y);
         QMouseEvent hover(QEvent::MouseMove, QPointF(start), graph->mapToGlobal(QPointF(start)), Qt::NoButton,
                           Qt::NoButton, Qt::NoModifier);
@@ -99,7 +101,7 @@ TEST_F(Undo, AGraphDragIsOneStepTheUnitFollows)
     UndoStep();
     EXPECT_EQ(Block(1).bands[6].gainCode.Get(), before.gainCode.Get());
     EXPECT_EQ(Block(1).bands[6].freqHz.Get(), before.freqHz.Get());
-    EXPECT_EQ(g_BandTable[1].bands[6].gainCode.Get(), before.gainCode.Get()) << "the graph shows it";
+    EXPECT_EQ(Unit().Equalizers().Table(1).bands[6].gainCode.Get(), before.gainCode.Get()) << "the graph shows it";
     EXPECT_EQ(m_unit.Current(1).bands[6].gainCode.Get(), before.gainCode.Get());
     EXPECT_EQ(m_unit.Current(1).bands[6].freqHz.Get(), before.freqHz.Get());
     EXPECT_EQ(SetParamFramesForGroup(1, 9), frames + 1) << "one frame for the band's group";
@@ -175,7 +177,7 @@ TEST_F(Undo, APresetLoadClearsTheHistory)
     Click(kIdMute);
     Settle();
     ASSERT_EQ(m_dlg->UndoStack().count(), 1);
-    QueueRecallPreset(4);   // what the Load dialog's OK does
+    Unit().Scheduler().QueueRecallPreset(4);   // what the Load dialog's OK does
     Settle();
     Tick(1);
     EXPECT_EQ(m_dlg->UndoStack().count(), 0);
@@ -217,7 +219,7 @@ TEST_F(Undo, TheContextMenuOffersUndoAndRedoWithTheirKeysInBothLanguages)
 TEST_F(Undo, TheHistoryKeepsTheLastTwoHundredSteps)
 {
     for (int i = 0; i < kUndoLimit + 20; ++i)
-        m_dlg->OnSpinStepped(kIdGainSpin, i % 2 == 0 ? 1 : -1);
+        emit qobject_cast<CSpinButton*>(m_dlg->Control(kIdGainSpin))->Stepped(i % 2 == 0 ? 1 : -1);
     EXPECT_EQ(m_dlg->UndoStack().count(), kUndoLimit);
 }
 

@@ -1,7 +1,7 @@
 // Helpers shared by the controls' widget tests.
 #pragma once
 
-#include "ui/controls/WindowMessage.h"
+#include "ui/controls/GainFader.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -9,35 +9,34 @@
 
 #include <vector>
 
+enum class FaderSignal { Moving, Moved };
+
 struct ReceivedMessage {
-    int message;
-    qintptr wParam;
-    qintptr lParam;
+    FaderSignal signal;
+    int position;
     bool operator==(const ReceivedMessage&) const = default;
 };
 
-// Stands in for the dialog: records every posted window message it receives.
-class CMessageRecorder : public QObject {
+// Stands in for the window: records every signal of the fader it listens to.
+class CMessageRecorder {
 public:
+    void Listen(CGainFader& fader)
+    {
+        QObject::connect(&fader, &CGainFader::faderMoving, &m_context,
+                         [this](int position) { m_received.push_back({FaderSignal::Moving, position}); });
+        QObject::connect(&fader, &CGainFader::faderMoved, &m_context,
+                         [this](int position) { m_received.push_back({FaderSignal::Moved, position}); });
+    }
+
     std::vector<ReceivedMessage> Take()
     {
-        QCoreApplication::sendPostedEvents(this);
         std::vector<ReceivedMessage> taken;
         taken.swap(m_received);
         return taken;
     }
 
-protected:
-    bool event(QEvent* event) override
-    {
-        if (auto* message = dynamic_cast<CWindowMessage*>(event)) {
-            m_received.push_back({message->Message(), message->WParam(), message->LParam()});
-            return true;
-        }
-        return QObject::event(event);
-    }
-
 private:
+    QObject m_context;
     std::vector<ReceivedMessage> m_received;
 };
 

@@ -347,13 +347,13 @@ void PrintTo(const ListKeysCase& c, std::ostream* os)
 class PresetListKeys : public PresetDlgTest, public testing::WithParamInterface<ListKeysCase> {
 protected:
     // Opened and active, so the list holds the focus as it does for the user.
-    static std::unique_ptr<CPresetDialog> OpenActive(ListKind kind)
+    std::unique_ptr<CPresetDialog> OpenActive(ListKind kind)
     {
         std::unique_ptr<CPresetDialog> dlg;
         if (kind == ListKind::Load)
-            dlg = std::make_unique<CPresetLoadDialog>(nullptr);
+            dlg = std::make_unique<CPresetLoadDialog>(nullptr, *m_adapter);
         else
-            dlg = std::make_unique<CPresetSaveDialog>(nullptr);
+            dlg = std::make_unique<CPresetSaveDialog>(nullptr, *m_adapter);
         dlg->show();
         QApplication::setActiveWindow(dlg.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(dlg.get()));

@@ -28,7 +28,7 @@ protected:
         m_fader = new CGainFader(m_window.get());
         m_fader->move(20, 30);
         SetControlId(m_fader, kIdFader);
-        m_fader->SetParentWnd(&m_recorder);
+        m_recorder.Listen(*m_fader);
         ASSERT_TRUE(m_fader->SetChannelImages(135, 135, true, CGainFader::kColourFromPixel, 0, 0));
         ASSERT_TRUE(m_fader->SetThumbImages(136, 137, true, CGainFader::kColourFromPixel, 0, 0));
         m_fader->SetMargins(33, 0, 0, 1);
@@ -51,8 +51,8 @@ protected:
 
     QImage Snapshot() const { return m_window->grab(m_fader->geometry()).toImage(); }
 
-    static ReceivedMessage Moving(int pos) { return {WM_FADER_MOVING, kIdFader, pos}; }
-    static ReceivedMessage Moved(int pos) { return {WM_FADER_MOVED, kIdFader, pos}; }
+    static ReceivedMessage Moving(int pos) { return {FaderSignal::Moving, pos}; }
+    static ReceivedMessage Moved(int pos) { return {FaderSignal::Moved, pos}; }
 
     static constexpr QRgb kWindowColour = qRgb(0x20, 0xC0, 0x20);
     std::unique_ptr<QWidget> m_window;
@@ -213,11 +213,9 @@ TEST_P(FaderWheelTest, StepsPerAccumulatedNotchAndPostsMovedForEveryMessage)
     EXPECT_EQ(m_fader->GetPos(), c.expected);
     const std::vector<ReceivedMessage> received = m_recorder.Take();
     ASSERT_EQ(received.size(), c.deltas.size());
-    for (const ReceivedMessage& message : received) {
-        EXPECT_EQ(message.message, WM_FADER_MOVED);
-        EXPECT_EQ(message.wParam, kIdFader);
-    }
-    EXPECT_EQ(received.back().lParam, c.expected);
+    for (const ReceivedMessage& message : received)
+        EXPECT_EQ(message.signal, FaderSignal::Moved);
+    EXPECT_EQ(received.back().position, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -236,17 +234,16 @@ TEST_F(FaderTest, FineWheelPostsMovedEvenWithoutAStep)
     EXPECT_EQ(m_recorder.Take(), (std::vector{Moved(45), Moved(44)}));
 }
 
-TEST_F(FaderTest, InvertedPositionMayLieOutsideUntilItIsReadBack)
+// A gain code outside the range puts the knob at the end of the scale, where it can be seen.
+TEST_F(FaderTest, InvertedPositionOutsideTheRangeStopsAtTheEnds)
 {
     m_fader->SetInvertedPos(60);
     EXPECT_EQ(m_fader->GetPos(), 30);
     m_fader->SetInvertedPos(120);
-    EXPECT_EQ(m_fader->GetPos(), -30);
-    EXPECT_EQ(m_fader->GetInvertedPos(), 120);
     EXPECT_EQ(m_fader->GetPos(), 0);
     EXPECT_EQ(m_fader->GetInvertedPos(), 90);
     m_fader->SetInvertedPos(-5);
-    EXPECT_EQ(m_fader->GetInvertedPos(), -5);
+    EXPECT_EQ(m_fader->GetInvertedPos(), 0);
     EXPECT_EQ(m_fader->GetPos(), 90);
 }
 

@@ -68,12 +68,12 @@ QRect ToQRect(const PlotRect& r)
 
 class GraphRender : public GraphFixture {
 protected:
-    QRgb Pixel(int x, int y) { return Graph().Image().pixel(x, y); }
+    QRgb Pixel(int x, int y) { return Shot().pixel(x, y); }
 };
 
 TEST_F(GraphRender, ImageCoversTheControl)
 {
-    EXPECT_EQ(Graph().Image().size(), QSize(kGraphWidth, kGraphHeight));
+    EXPECT_EQ(Shot().size(), QSize(kGraphWidth, kGraphHeight));
     EXPECT_EQ(Graph().PlotArea(), (PlotRect{35, 10, 762, 266}));
     EXPECT_EQ(Graph().GridX(0), 35);
     EXPECT_EQ(Graph().GridX(8), 35 + 169);    // 100 Hz
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Pixels, GraphColour, testing::Values(
 TEST_F(GraphRender, PlusSixDbBandPutsTheCurveAboveItsFrequencyOnly)
 {
     SetBand(7, 1000, 180);
-    const QImage& image = Graph().Image();
+    const QImage& image = Shot();
 
     // the curve point is (446.15, 52.67): the 2-pixel pen covers rows 52 .. 54, where the
     // band's label "8" (rows 46 .. 53) leaves some of it showing
@@ -134,7 +134,7 @@ TEST_F(GraphRender, PlusSixDbBandPutsTheCurveAboveItsFrequencyOnly)
 
 TEST_F(GraphRender, FlatBandsPutBothCurvesOnTheZeroDbLine)
 {
-    const QImage& image = Graph().Image();
+    const QImage& image = Shot();
     // the second curve is drawn last and covers the first
     for (int x : {181, 570, 740}) {
         EXPECT_EQ(Hex(image.pixel(x, kRow0dB)), Hex(qRgb(128, 128, 192))) << x;
@@ -153,7 +153,7 @@ TEST_F(GraphRender, SecondCurveIsUnbrokenAcrossThePlot)
     const auto isCurveB = [](QRgb c) { return qBlue(c) >= 100 && qBlue(c) - qRed(c) >= 40; };
 
     for (int x = 36; x < 761; ++x)
-        ASSERT_TRUE(ColumnShows(Graph().Image(), x, 30, 265, isCurveB)) << "x = " << x;
+        ASSERT_TRUE(ColumnShows(Shot(), x, 30, 265, isCurveB)) << "x = " << x;
 }
 
 struct LabelCase {
@@ -174,7 +174,7 @@ TEST_P(GraphFrequencyLabel, StartsAtItsAnchor)
     const int top = graph.PlotArea().bottom;
     // the box of the label and a few columns to its left
     const QRect around(c.left - 6, top, 12, kGraphHeight - 1 - top);
-    const Extent text = PixelExtent(graph.Image(), around, [](QRgb p) { return !IsBlack(p); });
+    const Extent text = PixelExtent(graph.grab().toImage(), around, [](QRgb p) { return !IsBlack(p); });
 
     ASSERT_GT(text.count, 0) << c.text;
     EXPECT_GE(text.minX, c.left) << c.text;
@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(Anchors, GraphFrequencyLabel, testing::Values(
 TEST_F(GraphRender, WithNothingSelectedNoBandAreaIsDrawn)
 {
     SetBand(7, 1000, 180);
-    const Extent area = PixelExtent(Graph().Image(), ToQRect(Graph().PlotArea()),
+    const Extent area = PixelExtent(Shot(), ToQRect(Graph().PlotArea()),
                                     [](QRgb p) { return (p & 0xFFFFFF) == (qRgb(68, 86, 98) & 0xFFFFFF); });
     EXPECT_EQ(area.count, 0);
 }
@@ -211,7 +211,7 @@ TEST_F(GraphRender, SelectedPeakingBandShowsAreaWidthHandlesAndText)
     EXPECT_EQ(Hex(Pixel(left.right - 1, left.top + 3)), Hex(qRgb(255, 0, 0)));
     EXPECT_EQ(Hex(Pixel(left.left + 3, left.top + 3)), Hex(qRgb(68, 86, 98)));      // fill
     EXPECT_EQ(Hex(Pixel(right.left + 3, right.bottom - 1)), Hex(qRgb(255, 0, 0)));
-    EXPECT_GT(PixelExtent(Graph().Image(), ToQRect(band.TextRect()), IsWhite).count, 20);
+    EXPECT_GT(PixelExtent(Shot(), ToQRect(band.TextRect()), IsWhite).count, 20);
 }
 
 TEST_F(GraphRender, SelectedShelvingBandHasNoWidthHandles)
@@ -223,19 +223,19 @@ TEST_F(GraphRender, SelectedShelvingBandHasNoWidthHandles)
 
     EXPECT_NE(Hex(Pixel(left.left, left.top + 3)), Hex(qRgb(255, 0, 0)));
     EXPECT_NE(Hex(Pixel(right.left, right.top + 3)), Hex(qRgb(255, 0, 0)));
-    EXPECT_GT(PixelExtent(Graph().Image(), ToQRect(Band(7).TextRect()), IsWhite).count, 20);
+    EXPECT_GT(PixelExtent(Shot(), ToQRect(Band(7).TextRect()), IsWhite).count, 20);
 }
 
 TEST_F(GraphRender, ChannelBUsesItsOwnColours)
 {
-    g_BandTable[1].bands[7].gainCode.Set(180);
-    g_Equalizers[1].GetAt(7).AttachBand(&g_BandTable[1].bands[7]);
-    m_graph->AttachChannel(1);
-    Hover(g_Equalizers[1].GetAt(7).HandleRect().Centre());
-    const PlotRect left = g_Equalizers[1].GetAt(7).WidthRectL();
+    m_model.Table(1).bands[7].gainCode.Set(180);
+    m_model.Channel(1).GetAt(7).AttachBand(&m_model.Table(1).bands[7]);
+    m_graph->Attach(m_model.Channel(1), 1);
+    Hover(m_model.Channel(1).GetAt(7).HandleRect().Centre());
+    const PlotRect left = m_model.Channel(1).GetAt(7).WidthRectL();
 
-    EXPECT_TRUE(ColumnShows(Graph().Image(), kColumn1000Hz, 52, 54, IsCurveGreen));
-    EXPECT_FALSE(ColumnShows(Graph().Image(), kColumn1000Hz, 10, 265, IsCurveRed));
+    EXPECT_TRUE(ColumnShows(Shot(), kColumn1000Hz, 52, 54, IsCurveGreen));
+    EXPECT_FALSE(ColumnShows(Shot(), kColumn1000Hz, 10, 265, IsCurveRed));
     EXPECT_EQ(Hex(Pixel(600, kRow0dB)), Hex(qRgb(255, 44, 255)));
     EXPECT_EQ(Hex(Pixel(left.left, left.top + 3)), Hex(qRgb(0, 192, 0)));
 }
@@ -244,8 +244,8 @@ TEST_F(GraphRender, NotchBandsHaveNoLabel)
 {
     SetBand(12, 3000, kNotchGainCode, 0);
     const PlotRect notch = Band(12).HandleRect();
-    EXPECT_EQ(PixelExtent(Graph().Image(), ToQRect(notch), IsWhite).count, 0);
-    EXPECT_GT(PixelExtent(Graph().Image(), ToQRect(Band(9).HandleRect()), IsWhite).count, 0);   // band 10 at 2500 Hz
+    EXPECT_EQ(PixelExtent(Shot(), ToQRect(notch), IsWhite).count, 0);
+    EXPECT_GT(PixelExtent(Shot(), ToQRect(Band(9).HandleRect()), IsWhite).count, 0);   // band 10 at 2500 Hz
 }
 
 enum class Side { Left, Centre, Right };
@@ -263,7 +263,7 @@ TEST_P(GraphBandLabel, IsAlignedByWhereTheBandSits)
     const AlignCase& c = GetParam();
     SetBand(3, c.hz, 120);
     const PlotRect handle = Band(3).HandleRect();
-    const Extent label = PixelExtent(Graph().Image(), ToQRect(handle), IsWhite);
+    const Extent label = PixelExtent(Shot(), ToQRect(handle), IsWhite);
     ASSERT_GT(label.count, 0);
 
     switch (c.side) {
@@ -291,12 +291,12 @@ INSTANTIATE_TEST_SUITE_P(Positions, GraphBandLabel, testing::Values(
 TEST_F(GraphRender, LowerBandNumberIsDrawnOnTop)
 {
     SetBand(0, 1000, 120);   // "1" over "8"
-    const QImage both = Graph().Image().copy(ToQRect(Band(7).HandleRect()));
+    const QImage both = Shot().copy(ToQRect(Band(7).HandleRect()));
     SetBand(0, 40, 120);
     SetBand(6, 1000, 120);   // "7" over "8"
-    const QImage seven = Graph().Image().copy(ToQRect(Band(7).HandleRect()));
+    const QImage seven = Shot().copy(ToQRect(Band(7).HandleRect()));
     SetBand(6, 630, 120);
-    const QImage eight = Graph().Image().copy(ToQRect(Band(7).HandleRect()));
+    const QImage eight = Shot().copy(ToQRect(Band(7).HandleRect()));
 
     EXPECT_NE(both, eight);
     EXPECT_NE(seven, eight);
@@ -305,10 +305,10 @@ TEST_F(GraphRender, LowerBandNumberIsDrawnOnTop)
 
 TEST_F(GraphRender, RedrawLeavesTheFrameAlone)
 {
-    const QImage before = Graph().Image();
+    const QImage before = Shot();
     SetBand(7, 1000, 240);
     Hover(HandleCentre(7));
-    const QImage& after = Graph().Image();
+    const QImage& after = Shot();
     const PlotRect plot = Graph().PlotArea();
     for (int y = 0; y < kGraphHeight; y += 3) {
         for (int x = 0; x < kGraphWidth; x += 3) {
@@ -332,8 +332,8 @@ protected:
     void Save(const QString& name)
     {
         const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
-        ASSERT_TRUE(Graph().Image().save(path)) << path.toStdString();
-        EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), Graph().Image()) << name.toStdString();
+        ASSERT_TRUE(Shot().save(path)) << path.toStdString();
+        EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), Shot()) << name.toStdString();
     }
 
     QTemporaryDir m_temporary;
@@ -356,7 +356,7 @@ TEST_F(GraphSnapshot, SavesTheGraphInItsMainStates)
     SetBand(11, 20000, 240);
     SetBand(1, 20, 240);
     Save(QStringLiteral("graph_edges"));
-    m_graph->AttachChannel(1);
+    m_graph->Attach(m_model.Channel(1), 1);
     Save(QStringLiteral("graph_channel_b"));
 }
 

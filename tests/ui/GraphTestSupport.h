@@ -1,9 +1,8 @@
-// A graph of the main window's size on channel A, attached to a recording parent.
+// A graph of the main window's size on channel A, whose signals are recorded.
 #pragma once
 
 #include "model/ChannelEqualizer.h"
 #include "protocol/ParameterImage.h"
-#include "ui/controls/WindowMessage.h"
 #include "ui/graph/EqualizerGraph.h"
 
 #include <QApplication>
@@ -27,35 +26,37 @@ namespace graphtest {
 constexpr int kGraphWidth = 772;    // 454 x 168 dialog units in the main window
 constexpr int kGraphHeight = 286;
 
+enum class GraphSignal { BandChanged, DragFinished };
+
 struct Posted {
-    int message;
-    qintptr wParam;
-    qintptr lParam;
+    GraphSignal signal;
+    int band;
+    int channel;
     bool operator==(const Posted&) const = default;
 };
 
-// Stands in for the main dialog: keeps every window message posted to it.
-class CParentRecorder : public QObject {
+// Stands in for the window: keeps every signal the graph emits.
+class CParentRecorder {
 public:
+    void Listen(CEqualizerGraph& graph)
+    {
+        QObject::connect(&graph, &CEqualizerGraph::bandChanged, &m_context, [this](int channel, int band) {
+            m_posted.push_back({GraphSignal::BandChanged, band, channel});
+        });
+        QObject::connect(&graph, &CEqualizerGraph::dragFinished, &m_context, [this](int channel, int band) {
+            m_posted.push_back({GraphSignal::DragFinished, band, channel});
+        });
+    }
+
     std::vector<Posted> Take()
     {
-        QCoreApplication::sendPostedEvents(this);
         std::vector<Posted> taken;
         taken.swap(m_posted);
         return taken;
     }
 
-protected:
-    bool event(QEvent* event) override
-    {
-        if (auto* message = dynamic_cast<CWindowMessage*>(event)) {
-            m_posted.push_back({message->Message(), message->WParam(), message->LParam()});
-            return true;
-        }
-        return QObject::event(event);
-    }
-
 private:
+    QObject m_context;
     std::vector<Posted> m_posted;
 };
 
@@ -63,19 +64,20 @@ class GraphFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        BuildEqualizers(false);
+        m_model.Build(m_image.Channels());
         m_graph = std::make_unique<CEqualizerGraph>();
         m_graph->resize(kGraphWidth, kGraphHeight);
-        m_graph->SetPlotLayout();
-        m_graph->SetParentWnd(&m_parent);
-        m_graph->AttachChannel(0);
+        m_graph->Attach(m_model.Channel(0), 0);
+        m_parent.Listen(*m_graph);
     }
 
     void TearDown() override { m_graph.reset(); }
 
     CEqualizerGraph& Graph() { return *m_graph; }
-    CFilter& Band(int index) { return g_Equalizers[0].GetAt(index); }
-    BandParams& Record(int index) { return g_BandTable[0].bands[index]; }
+    // The control as it paints itself now.
+    QImage Shot() const { return m_graph->grab().toImage(); }
+    CFilter& Band(int index) { return m_model.Channel(0).GetAt(index); }
+    BandParams& Record(int index) { return m_model.Table(0).bands[index]; }
 
     void SetBand(int index, int hz, int gainCode, int bwCode = 32, int type = FILTER_PEAK)
     {
@@ -115,6 +117,8 @@ protected:
         Release(last);
     }
 
+    CParameterImage m_image;
+    CEqualizerModel m_model;
     CParentRecorder m_parent;
     std::unique_ptr<CEqualizerGraph> m_graph;
 };

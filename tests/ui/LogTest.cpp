@@ -1,7 +1,7 @@
 // The link's and the scheduler's events reach Qt's logging categories, so that
 // QT_LOGGING_RULES shows them; warnings by default, information on request.
-#include "protocol/CommunicationLog.h"
-#include "ui/main/Logging.h"
+#include "ui/common/Language.h"
+#include "ui/common/Logging.h"
 
 #include <QLoggingCategory>
 
@@ -32,12 +32,10 @@ protected:
     {
         g_Logged.clear();
         m_previous = qInstallMessageHandler(Record);
-        InstallLogHook();
     }
 
     void TearDown() override
     {
-        SetLogHook(nullptr);
         qInstallMessageHandler(m_previous);
         QLoggingCategory::setFilterRules(QString());
     }
@@ -47,9 +45,9 @@ protected:
 
 TEST_F(Log, WarningsShowByDefaultInTheirCategory)
 {
-    LogEvent(LogCategory::Scheduler, LogLevel::Warning, "gave up channel 0 group 5");
-    LogEvent(LogCategory::Link, LogLevel::Warning, "report write failed: the device is gone");
-    LogEvent(LogCategory::Link, LogLevel::Info, "opened the unit at /dev/hidraw3");
+    LogUnitEvent(LogCategory::Scheduler, LogLevel::Warning, "gave up channel 0 group 5");
+    LogUnitEvent(LogCategory::Link, LogLevel::Warning, "report write failed: the device is gone");
+    LogUnitEvent(LogCategory::Link, LogLevel::Info, "opened the unit at /dev/hidraw3");
     EXPECT_EQ(g_Logged, (std::vector<Logged>{
                             {QtWarningMsg, "quenda.scheduler", "gave up channel 0 group 5"},
                             {QtWarningMsg, "quenda.link", "report write failed: the device is gone"}}));
@@ -58,10 +56,27 @@ TEST_F(Log, WarningsShowByDefaultInTheirCategory)
 TEST_F(Log, TheRulesShowTheInformationToo)
 {
     QLoggingCategory::setFilterRules(QStringLiteral("quenda.*=true"));
-    LogEvent(LogCategory::Link, LogLevel::Info, "opened the unit at /dev/hidraw3");
-    LogEvent(LogCategory::Scheduler, LogLevel::Info, "no answer to store of preset 2");
+    LogUnitEvent(LogCategory::Link, LogLevel::Info, "opened the unit at /dev/hidraw3");
+    LogUnitEvent(LogCategory::Scheduler, LogLevel::Info, "no answer to store of preset 2");
     EXPECT_EQ(g_Logged, (std::vector<Logged>{{QtInfoMsg, "quenda.link", "opened the unit at /dev/hidraw3"},
                                              {QtInfoMsg, "quenda.scheduler", "no answer to store of preset 2"}}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Log, WhatTheLinkFoundIsInformationInTheInterfaceLanguage)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("quenda.*=true"));
+    LogLinkNote(LinkNote::DeviceFound);
+    SetCurrentLanguage(kChinese);
+    LogLinkNote(LinkNote::DeviceNotFound);
+    SetCurrentLanguage(kEnglish);
+    LogLinkNote(LinkNote::WriteUnsupported);
+    EXPECT_EQ(g_Logged, (std::vector<Logged>{{QtInfoMsg, "quenda.link", "Find the device"},
+                                             {QtInfoMsg, "quenda.link", "设备未找到"},
+                                             {QtInfoMsg, "quenda.link", "该设备不支持WriteFile函数。"}}));
 }
 
 }  // namespace

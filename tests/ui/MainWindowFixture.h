@@ -1,12 +1,11 @@
-// A fresh main window over a freshly reset image, with message boxes recorded
-// instead of shown. Shared by the widget and the end-to-end tests.
+// A fresh main window over a fresh unit, with message boxes recorded instead
+// of shown. Shared by the widget and the end-to-end tests.
 #pragma once
 
-#include "protocol/Communication.h"
-#include "ui/controls/MessageBox.h"
+#include "UnitFixture.h"
+
+#include "ui/common/MessageBox.h"
 #include "ui/controls/ResourceImage.h"
-#include "model/ProcessState.h"
-#include "ui/main/MainWindowState.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowControls.h"
 
@@ -18,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -29,22 +31,6 @@ inline void PrintTo(const QString& text, std::ostream* os)
 }
 
 using SlotBytes = std::array<int, 5>;   // command code and its four argument bytes
-
-// The command a handler queued last (zeros when nothing is pending).
-inline SlotBytes LastQueued()
-{
-    CommandSlot pending[kPendingCapacity];
-    const std::size_t n = PendingCommands(pending, kPendingCapacity);
-    if (n == 0)
-        return {0, 0, 0, 0, 0};
-    const CommandSlot& c = pending[n - 1];
-    return {c.code, c.a1, c.a2, c.a3, c.a4};
-}
-
-inline void ClearQueue()
-{
-    ResetSchedulerState();
-}
 
 inline SlotBytes SetParamSlot(int area, int channel, int group)
 {
@@ -64,13 +50,11 @@ struct ShownMessage {
     QString caption;
 };
 
-class MainWindowFixture : public testing::Test {
+class MainWindowFixture : public UnitFixture {
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        ResetProcessState();
-        ResetWindowState();
+        UnitFixture::SetUp();
         SetMessageBoxHook([this](const QString& text, const QString& caption) {
             m_messages.push_back({text, caption});
         });
@@ -80,15 +64,27 @@ protected:
     {
         m_dlg.reset();
         SetMessageBoxHook({});
-        SetWriteReportHook({});
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UnitFixture::TearDown();
     }
 
-    CMainWindow& Open(CMainWindow::LinkHandlers link = {})
+    CMainWindow& Open()
     {
-        m_dlg = std::make_unique<CMainWindow>(std::move(link));
+        m_dlg = std::make_unique<CMainWindow>(*m_adapter);
         return *m_dlg;
     }
+
+    // The command an action queued last (zeros when nothing is pending).
+    SlotBytes LastQueued()
+    {
+        CommandSlot pending[kPendingCapacity];
+        const std::size_t n = Unit().Scheduler().Pending(pending, kPendingCapacity);
+        if (n == 0)
+            return {0, 0, 0, 0, 0};
+        const CommandSlot& c = pending[n - 1];
+        return {c.code, c.a1, c.a2, c.a3, c.a4};
+    }
+
+    void ClearQueue() { Unit().Scheduler().DropPending(); }
 
     // Shown and active, so that focus changes reach the edits.
     void ShowActive()
@@ -140,10 +136,23 @@ protected:
         return true;
     }
 
-    ChannelBlock Block(int channel) const
+    // One timer tick of the window and of the unit, then the replies.
+    void Tick(int ticks = 1)
     {
-        ImageLock lock(g_ImageMutex);
-        return g_ChannelBlocks[channel];
+        for (int i = 0; i < ticks; ++i) {
+            m_dlg->OnTimer();
+            m_backend.Tick();
+            Settle();
+        }
+    }
+
+    // Connects and runs until the unit's setup and current memory are shown.
+    void Connect()
+    {
+        Click(kIdConnect);
+        Settle();
+        ASSERT_EQ(PendingCount(), 0u);
+        Tick(1);
     }
 
     std::unique_ptr<CMainWindow> m_dlg;

@@ -5,7 +5,6 @@
 
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/StatusLine.h"
-#include "ui/main/SchedulerPump.h"
 
 #include <QLabel>
 
@@ -89,12 +88,16 @@ class MainDlgStatus : public MainWindowFixture {
 protected:
     QString Shown() const { return qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText))->text(); }
 
+    // Connected to a unit that then answers nothing but what the test feeds.
     void Connected()
     {
-        SetWriteReportHook([](const std::uint8_t*) { return true; });
-        g_Connected = 1;
+        m_dlg->show();
+        Connect();
+        m_sim.SetSilent(true);
         m_dlg->UpdateStatusText();
     }
+
+    CSimulatedUnit& m_sim = AddUnitDevice();
 };
 
 TEST_F(MainDlgStatus, SitsAtTheLeftOfTheTopRowAndStartsNotConnected)
@@ -106,18 +109,18 @@ TEST_F(MainDlgStatus, SitsAtTheLeftOfTheTopRowAndStartsNotConnected)
     EXPECT_EQ(line->geometry(), QRect(14, 7, 330, 37));
     EXPECT_LT(line->geometry().right(), m_dlg->Control(kIdImport)->geometry().left());
     EXPECT_TRUE(line->wordWrap()) << "two lines hold the longest text";
-    g_LanguageChinese = 1;
-    m_dlg->ApplyLanguage();
+    Click(kIdLanguage);
     EXPECT_EQ(Shown(), "未连接");
 }
 
 TEST_F(MainDlgStatus, AUnitThisUserMayNotOpenIsToldUntilAConnectWorks)
 {
-    Open();
-    m_dlg->SetLinkProblem(LinkProblem::NoPermission);
+    Open().show();
+    m_backend.SetOpenRefusal(0, HidOpenError::PermissionDenied);
+    Click(kIdConnect);
     EXPECT_EQ(Shown(),
               "The unit is attached but this user may not open it: install the udev rules (see README)");
-    m_dlg->SetLinkProblem(LinkProblem::None);
+    m_backend.SetOpenRefusal(0, HidOpenError::None);
     Connected();
     EXPECT_EQ(Shown(), "Connected");
 }
@@ -132,12 +135,8 @@ TEST_F(MainDlgStatus, ChangesThatWaitedATickAreCountedUntilTheyAreAnswered)
     EXPECT_EQ(Shown(), "Connected") << "the first tick: nothing has waited a whole tick";
     m_dlg->OnTimer();
     EXPECT_EQ(Shown(), "Sending 2 changes…");
-    std::uint8_t ack[kInputReportSize] = {};
-    EncodeFrame(CMD_ACK, 0, 0, 0, 0, nullptr, 0, ack + 1);
-    FeedInputReport(ack);
-    CSchedulerPump::Instance().Pump();
-    FeedInputReport(ack);
-    CSchedulerPump::Instance().Pump();
+    FeedReply(CMD_ACK, 0, 0, {});
+    FeedReply(CMD_ACK, 0, 0, {});
     m_dlg->OnTimer();
     EXPECT_EQ(Shown(), "Connected");
 }
@@ -151,11 +150,7 @@ TEST_F(MainDlgStatus, AUnitThatStopsAnsweringIsToldThenTheChangeGivenUpIsNamed)
         m_dlg->OnTimer();
     EXPECT_EQ(Shown(), "The unit does not answer: 1 change not applied");
     for (int round = 0; round < 2; ++round) {
-        std::uint8_t status[kInputReportSize] = {};
-        const std::uint8_t meters[4] = {};
-        EncodeFrame(CMD_POLL, 0, 0, 0, 0, meters, 4, status + 1);
-        FeedInputReport(status);   // the unit answers a poll: the next round begins
-        CSchedulerPump::Instance().Pump();
+        FeedReply(CMD_POLL, 0, 0, {0, 0, 0, 0});   // the unit answers a poll: the next round begins
         for (int t = 0; t < 9; ++t)
             m_dlg->OnTimer();
     }
@@ -169,13 +164,13 @@ TEST_F(MainDlgStatus, APresetOutcomeStaysUntilTheNextConnect)
 {
     Open();
     Connected();
-    m_dlg->OnCommandFinished({CMD_STORE_PRESET, 0, 7, 0, 0}, CommandOutcome::Answered);
+    emit m_adapter->commandFinished({CMD_STORE_PRESET, 0, 7, 0, 0}, CommandOutcome::Answered);
     EXPECT_EQ(Shown(), "Preset 7 saved");
-    m_dlg->OnCommandFinished({CMD_RECALL_PRESET, 0, 2, 0, 0}, CommandOutcome::NotAnswered);
+    emit m_adapter->commandFinished({CMD_RECALL_PRESET, 0, 2, 0, 0}, CommandOutcome::NotAnswered);
     EXPECT_EQ(Shown(), "The unit did not answer: preset 2 was not loaded");
-    g_Connected = 0;
-    m_dlg->UpdateStatusText();
+    Click(kIdConnect);   // the user disconnects
     EXPECT_EQ(Shown(), "Not connected");
+    m_sim.SetSilent(false);
     Connected();
     EXPECT_EQ(Shown(), "Connected");
 }

@@ -1,13 +1,12 @@
 #include "MainWindowFixture.h"
 
-#include "ui/controls/GainFader.h"
-#include "ui/controls/SpinButton.h"
-#include "ui/controls/WindowMessage.h"
-#include "ui/controls/MeterLamp.h"
 #include "model/ValueTables.h"
 #include "ui/controls/ControlId.h"
+#include "ui/controls/GainFader.h"
+#include "ui/controls/MeterLamp.h"
+#include "ui/controls/SpinButton.h"
+#include "ui/graph/EqualizerGraph.h"
 #include "ui/main/AboutDialog.h"
-#include "ui/main/MainWindowState.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
 
@@ -21,13 +20,19 @@
 
 namespace {
 
-using MainDlg = MainWindowFixture;
+class MainDlg : public MainWindowFixture {
+protected:
+    void SetBlock(int channel, void (*change)(ChannelBlock&)) { change(Image().channels[channel]); }
 
-void SetBlock(int channel, void (*change)(ChannelBlock&))
-{
-    ImageLock lock(g_ImageMutex);
-    change(g_ChannelBlocks[channel]);
-}
+    // The unit's notch tables came with a status reply.
+    static SettingsChange NotchesReported()
+    {
+        SettingsChange change;
+        change.cause = SettingsChange::Cause::Reported;
+        change.notchTables = {true, true};
+        return change;
+    }
+};
 
 QString LabelText(CMainWindow& dlg, int id)
 {
@@ -49,7 +54,6 @@ TEST_F(MainDlg, BeforeConnectingEveryControlShowsTheDefaults)
         EXPECT_TRUE(ShowsImage(kIdMute + c, 140));
         EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3 * c, 198));   // all bands flat: PEQ Bypass on
         EXPECT_TRUE(ShowsImage(kIdNotchBypass + 3 * c, 193));
-        EXPECT_EQ(g_PeqBypassed[c], 1);
     }
     EXPECT_EQ(ListIndex(kIdGateA), 69);
     EXPECT_EQ(ListText(kIdGateA), "-99dB");
@@ -75,7 +79,6 @@ TEST_F(MainDlg, WindowIsTheTemplateScaledIntoTwelveHundredBySevenTwentyFive)
     EXPECT_EQ(dlg.pos(), QPoint(0, 0));
     EXPECT_FALSE(dlg.windowIcon().isNull());
     EXPECT_TRUE(dlg.IsTimerRunning());
-    EXPECT_EQ(g_pMainDlg.load(), &dlg);
     for (const ControlSpec& item : MainWindowControls()) {
         QWidget* control = dlg.Control(item.id);
         ASSERT_NE(control, nullptr) << item.id;
@@ -125,8 +128,8 @@ TEST_F(MainDlg, LanguageButtonSwitchesEveryTextAndKeepsSelections)
     Pick(kIdDetectSpeed, 2);
     Pick(kIdPanelLock, 1);
     Click(kIdLanguage);
-    EXPECT_EQ(g_LanguageChinese.load(), 1);
-    EXPECT_EQ(g_GlobalSettings.language, 1);
+    EXPECT_EQ(CurrentLanguage(), 1);
+    EXPECT_EQ(Image().globals.language, 1);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_GLOBAL, 0, 8));
     EXPECT_EQ(ListText(kIdDetectSpeed), "慢 速");
     EXPECT_EQ(ListText(kIdPanelLock), "一级锁");
@@ -140,8 +143,8 @@ TEST_F(MainDlg, LanguageButtonSwitchesEveryTextAndKeepsSelections)
 
     ClearQueue();
     Click(kIdLanguage);
-    EXPECT_EQ(g_LanguageChinese.load(), 0);
-    EXPECT_EQ(g_GlobalSettings.language, 0);
+    EXPECT_EQ(CurrentLanguage(), 0);
+    EXPECT_EQ(Image().globals.language, 0);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_GLOBAL, 0, 8));
     for (const auto& [id, english, chinese] : LabelTexts())
         EXPECT_EQ(LabelText(dlg, id), QString::fromUtf8(english)) << id;
@@ -215,10 +218,9 @@ int FieldCode(const ChannelBlock& block, Field field)
     return -1;
 }
 
-void SetFieldCode(int channel, Field field, int code)
+void SetFieldCode(CParameterImage& image, int channel, Field field, int code)
 {
-    ImageLock lock(g_ImageMutex);
-    ChannelBlock& block = g_ChannelBlocks[channel];
+    ChannelBlock& block = image.channels[channel];
     const auto byte = static_cast<std::uint8_t>(code);
     switch (field) {
     case Field::Gain: block.gain.Set(static_cast<std::int16_t>(code)); break;
@@ -248,9 +250,9 @@ class EditCommit : public MainWindowFixture, public testing::WithParamInterface<
 TEST_P(EditCommit, StoresInRangeValuesAndRefusesOthers)
 {
     const EditCase& c = GetParam();
-    Open().OnDeviceRefresh(0, kRefreshAll);
-    SetFieldCode(c.channel, c.field, c.startCode);
-    m_dlg->OnDeviceRefresh(0, kRefreshAll);
+    Open().ShowUnitSettings();
+    SetFieldCode(Image(), c.channel, c.field, c.startCode);
+    m_dlg->ShowUnitSettings();
     ShowActive();
     TypeAndEnter(c.id, QString::fromLatin1(c.typed));
     EXPECT_EQ(FieldCode(Block(c.channel), c.field), c.storedCode);
@@ -331,8 +333,8 @@ TEST_P(SpinStep, StepsOneCodeWithinTheLimitsAndQueuesEveryStep)
 {
     const SpinCase& c = GetParam();
     CMainWindow& dlg = Open();
-    SetFieldCode(c.channel, c.field, c.startCode);
-    dlg.OnDeviceRefresh(0, kRefreshAll);
+    SetFieldCode(Image(), c.channel, c.field, c.startCode);
+    dlg.ShowUnitSettings();
     auto* spin = qobject_cast<CSpinButton*>(dlg.Control(c.spin));
     ASSERT_NE(spin, nullptr);
     EXPECT_EQ(spin->Buddy(), dlg.Edit(c.buddy));
@@ -405,10 +407,9 @@ TEST_P(ListSelection, QueuesTheGroupOrItemOfItsField)
     switch (c.field) {
     case ListField::FreqShift: EXPECT_EQ(Block(c.channel).freqShift, c.index); break;
     case ListField::GateThreshold: EXPECT_EQ(Block(c.channel).gateThreshold, 70 - c.index); break;
-    case ListField::PanelLock: EXPECT_EQ(g_GlobalSettings.panelLock, c.index); break;
+    case ListField::PanelLock: EXPECT_EQ(Image().globals.panelLock, c.index); break;
     case ListField::ChannelLink:
-        EXPECT_EQ(g_GlobalSettings.channelLink, c.index ? 2 : 0);
-        EXPECT_EQ(g_ChannelLinked.load(), c.index);
+        EXPECT_EQ(Image().globals.channelLink, c.index ? 2 : 0);
         break;
     case ListField::DetectSpeedOfBoth:
         EXPECT_EQ(Block(0).detectSpeed, c.index);
@@ -435,7 +436,7 @@ TEST_F(MainDlg, StaticNotchCountClearsTheNotchesOnlyWhenItChanges)
         b.notches[0].freqHz.Set(1000);
         b.notches[11].freqHz.Set(5000);
     });
-    m_dlg->OnDeviceRefresh(0, kRefreshAll);
+    m_dlg->ShowUnitSettings();
     Pick(kIdNotchCountB, 2);
     EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
     EXPECT_EQ(Block(1).notches[0].freqHz.Get(), 1000);
@@ -443,28 +444,24 @@ TEST_F(MainDlg, StaticNotchCountClearsTheNotchesOnlyWhenItChanges)
     EXPECT_EQ(Block(1).staticNotchCount, 5);
     for (const NotchEntry& notch : Block(1).notches)
         EXPECT_EQ(notch.freqHz.Get(), 20);
-    EXPECT_EQ(g_NotchClearRequest.load(), 0);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 15));
 }
 
 // The request goes with the group-15 command queued for the button's channel.
 TEST_F(MainDlg, NotchClearEmptiesTheTableAndQueuesGroupFifteenWithTheRequest)
 {
-    Open();
+    AddUnitDevice();
+    Open().show();
+    Connect();
     SetBlock(0, [](ChannelBlock& b) { b.notches[3].freqHz.Set(800); });
     Click(kIdNotchClear);
     EXPECT_EQ(Block(0).notches[3].freqHz.Get(), 20);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 0, 15));
-    std::vector<std::uint8_t> sent;
-    SetWriteReportHook([&](const std::uint8_t* data) {
-        sent.assign(data, data + kReportSize);
-        return true;
-    });
-    g_Connected = 1;
-    SchedulerSendNext();
-    ASSERT_EQ(sent.size(), kReportSize);
-    EXPECT_EQ(sent[kFrameA4], 15);
-    EXPECT_EQ(sent[kFrameHeaderSize], 1) << "notchClear";
+    Settle();
+    const OutputReport sent = m_backend.Written(0).back();
+    EXPECT_EQ(sent[1 + kFrameCode], CMD_SET_PARAM);
+    EXPECT_EQ(sent[1 + kFrameA4], 15);
+    EXPECT_EQ(sent[1 + kFrameHeaderSize], 1) << "notchClear";
 }
 
 TEST_F(MainDlg, NotchBypassTogglesWithItsImage)
@@ -486,14 +483,14 @@ TEST_F(MainDlg, PeqBypassSavesFlattensAndRestoresTheGains)
         for (int k = 0; k < kBandCount; ++k)
             b.bands[k].gainCode.Set(static_cast<std::int16_t>(100 + k));
     });
-    m_dlg->OnDeviceRefresh(0, kRefreshAll);
+    m_dlg->ShowUnitSettings();
     EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197));
     Click(kIdPeqBypass);
     EXPECT_EQ(LastQueued(), (SlotBytes{CMD_WRITE_BANDS, AREA_CHANNEL, 0, 0, 0}));
     EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
     for (int k = 0; k < kBandCount; ++k) {
         EXPECT_EQ(Block(0).bands[k].gainCode.Get(), 120);
-        EXPECT_EQ(g_SavedBandGains[0][k], 100 + k);
+        EXPECT_EQ(Image().restoreGains[0][k], 100 + k);
     }
     Click(kIdPeqBypass);
     EXPECT_TRUE(ShowsImage(kIdPeqBypass, 197));
@@ -507,12 +504,11 @@ TEST_F(MainDlg, GraphBandChangeStoresTheBandAndEndsTheBypassShown)
     Open();
     Click(kIdPeqBypass + 3);   // PEQ Bypass of CH B engages (all flat already: saves the flat gains)
     ClearQueue();
-    g_BandTable[1].bands[2].freqHz.Set(123);
-    g_BandTable[1].bands[2].gainCode.Set(150);
-    g_BandTable[1].bands[2].bwCode.Set(77);
-    g_BandTable[1].bands[2].type = 2;
-    PostWindowMessage(m_dlg.get(), WM_GRAPH_BAND_CHANGED, 2, 1);
-    QCoreApplication::sendPostedEvents(m_dlg.get());
+    Unit().Equalizers().Table(1).bands[2].freqHz.Set(123);
+    Unit().Equalizers().Table(1).bands[2].gainCode.Set(150);
+    Unit().Equalizers().Table(1).bands[2].bwCode.Set(77);
+    Unit().Equalizers().Table(1).bands[2].type = 2;
+    emit m_dlg->Graph(1)->bandChanged(1, 2);
     const BandParams band = Block(1).bands[2];
     EXPECT_EQ(band.freqHz.Get(), 123);
     EXPECT_EQ(band.gainCode.Get(), 150);
@@ -521,7 +517,7 @@ TEST_F(MainDlg, GraphBandChangeStoresTheBandAndEndsTheBypassShown)
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 5));
     EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 197));
     Click(kIdPeqBypass + 3);   // pressing again saves the dragged gain and flattens all twelve
-    EXPECT_EQ(g_SavedBandGains[1][2], 150);
+    EXPECT_EQ(Image().restoreGains[1][2], 150);
     EXPECT_EQ(Block(1).bands[2].gainCode.Get(), 120);
     EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 198));
 }
@@ -531,8 +527,8 @@ TEST_F(MainDlg, GraphBandChangeOutsideTheBandsIsIgnored)
     Open();
     const ChannelBlock before = Block(0);
     for (auto [band, channel] : {std::pair{12, 0}, std::pair{-1, 0}, std::pair{0, 2}, std::pair{0, -1}})
-        m_dlg->StoreGraphBand(band, channel);
-    EXPECT_EQ(std::memcmp(&before, &g_ChannelBlocks[0], sizeof before), 0);
+        emit m_dlg->Graph(0)->bandChanged(channel, band);
+    EXPECT_EQ(std::memcmp(&before, &Image().channels[0], sizeof before), 0);
     EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
 }
 
@@ -540,22 +536,20 @@ TEST_F(MainDlg, FaderMessagesStoreTheInvertedPositionAndQueueEveryTime)
 {
     CMainWindow& dlg = Open();
     dlg.Fader(1)->SetPos(30);
-    PostWindowMessage(&dlg, WM_FADER_MOVING, kIdFader + 1, 30);
-    QCoreApplication::sendPostedEvents(&dlg);
+    emit dlg.Fader(1)->faderMoving(30);
     EXPECT_EQ(Block(1).gain.Get(), 60);
     EXPECT_EQ(Text(kIdGainEdit + 1), "-20");
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
     ClearQueue();
-    PostWindowMessage(&dlg, WM_FADER_MOVED, kIdFader + 1, 30);
-    QCoreApplication::sendPostedEvents(&dlg);
+    emit dlg.Fader(1)->faderMoved(30);
     EXPECT_EQ(LastQueued(), SetParamSlot(AREA_CHANNEL, 1, 0));
 }
 
 TEST_F(MainDlg, TimerTickLightsTheLampsFromTheMeterBytes)
 {
     CMainWindow& dlg = Open();
-    g_MeterBytes[0] = 0x39;
-    g_MeterBytes[1] = 0x80;
+    Image().meterBytes[0] = 0x39;
+    Image().meterBytes[1] = 0x80;
     dlg.OnTimer();
     for (int j = 0; j < 9; ++j) {
         EXPECT_TRUE(dlg.Lamp(kIdLampA + j)->IsLit()) << j;
@@ -572,9 +566,9 @@ TEST_F(MainDlg, NotchRefreshTouchesOnlyTheGraphs)
         b.gain.Set(10);
         b.notches[0].freqHz.Set(1000);
     });
-    dlg.OnDeviceRefresh(0, kRefreshNotches);
+    dlg.OnSettingsChanged(NotchesReported());
     EXPECT_EQ(Text(kIdGainEdit), "0");
-    EXPECT_EQ(g_BandTable[0].bands[kBandCount].freqHz.Get(), 1000);
+    EXPECT_EQ(Unit().Equalizers().Table(0).bands[kBandCount].freqHz.Get(), 1000);
 }
 
 // Idle polls bring the same notch tables again and again: only a change reloads the graphs.
@@ -582,16 +576,16 @@ TEST_F(MainDlg, NotchRefreshWithUnchangedTablesLeavesTheModelAlone)
 {
     CMainWindow& dlg = Open();
     SetBlock(1, [](ChannelBlock& b) { b.notches[3].freqHz.Set(2500); });
-    dlg.OnDeviceRefresh(0, kRefreshNotches);
-    ASSERT_EQ(g_BandTable[1].bands[kBandCount + 3].freqHz.Get(), 2500);
+    dlg.OnSettingsChanged(NotchesReported());
+    ASSERT_EQ(Unit().Equalizers().Table(1).bands[kBandCount + 3].freqHz.Get(), 2500);
 
-    g_BandTable[1].bands[kBandCount + 3].freqHz.Set(777);   // would be overwritten by a reload
-    dlg.OnDeviceRefresh(0, kRefreshNotches);
-    EXPECT_EQ(g_BandTable[1].bands[kBandCount + 3].freqHz.Get(), 777);
+    Unit().Equalizers().Table(1).bands[kBandCount + 3].freqHz.Set(777);   // would be overwritten by a reload
+    dlg.OnSettingsChanged(NotchesReported());
+    EXPECT_EQ(Unit().Equalizers().Table(1).bands[kBandCount + 3].freqHz.Get(), 777);
 
     SetBlock(0, [](ChannelBlock& b) { b.notches[0].aux.Set(1); });
-    dlg.OnDeviceRefresh(0, kRefreshNotches);
-    EXPECT_EQ(g_BandTable[1].bands[kBandCount + 3].freqHz.Get(), 2500);
+    dlg.OnSettingsChanged(NotchesReported());
+    EXPECT_EQ(Unit().Equalizers().Table(1).bands[kBandCount + 3].freqHz.Get(), 2500);
 }
 
 TEST_F(MainDlg, FullRefreshShowsEveryFieldAndAdoptsTheUnitLanguage)
@@ -613,14 +607,13 @@ TEST_F(MainDlg, FullRefreshShowsEveryFieldAndAdoptsTheUnitLanguage)
     });
     SetBlock(0, [](ChannelBlock& b) { b.detectSpeed = 1; });
     {
-        ImageLock lock(g_ImageMutex);
-        g_GlobalSettings.language = 0;
-        g_GlobalSettings.panelLock = 2;
-        g_GlobalSettings.channelLink = 2;
+        ImageLock lock(Image().mutex);
+        Image().globals.language = 0;
+        Image().globals.panelLock = 2;
+        Image().globals.channelLink = 2;
     }
-    PostWindowMessage(&dlg, WM_DEVICE_REFRESH, 0, kRefreshAll);
-    QCoreApplication::sendPostedEvents(&dlg);
-    EXPECT_EQ(g_LanguageChinese.load(), 0);
+    FeedRecallOfImage();
+    EXPECT_EQ(CurrentLanguage(), 0);
     EXPECT_EQ(LabelText(dlg, 1090), "CH A");
     EXPECT_EQ(Text(kIdGainEdit + 1), "10");
     EXPECT_EQ(dlg.Fader(1)->GetPos(), 0);
@@ -635,11 +628,10 @@ TEST_F(MainDlg, FullRefreshShowsEveryFieldAndAdoptsTheUnitLanguage)
     EXPECT_EQ(ListText(kIdDetectSpeed), "Default");
     EXPECT_EQ(ListText(kIdPanelLock), "2st Lock");
     EXPECT_EQ(ListText(kIdChannelLink), "A&B Link");
-    EXPECT_EQ(g_ChannelLinked.load(), 1);
     EXPECT_TRUE(ShowsImage(kIdNotchBypass + 3, 194));
     EXPECT_TRUE(ShowsImage(kIdPeqBypass + 3, 197));
     EXPECT_TRUE(ShowsImage(kIdPeqBypass, 198));
-    EXPECT_EQ(g_SavedBandGains[1][0], 90);
+    EXPECT_EQ(Image().restoreGains[1][0], 90);
     EXPECT_EQ(LastQueued(), (SlotBytes{0, 0, 0, 0, 0}));
 }
 
@@ -655,11 +647,11 @@ TEST_F(MainDlg, CodesOutsideTheirRangesShowHarmlessly)
         b.detectSpeed = 7;
     });
     {
-        ImageLock lock(g_ImageMutex);
-        g_GlobalSettings.panelLock = 3;
-        g_GlobalSettings.language = 5;   // any non-zero byte is Chinese
+        ImageLock lock(Image().mutex);
+        Image().globals.panelLock = 3;
+        Image().globals.language = 5;   // any non-zero byte is Chinese
     }
-    dlg.OnDeviceRefresh(0, kRefreshAll);
+    dlg.ShowUnitSettings();
     EXPECT_EQ(Text(CompEdit(0, kRelease)), "200");
     EXPECT_EQ(Text(CompEdit(0, kRatio)), "250");
     for (auto [id, raw] : {std::pair{kIdGateA, "99"}, std::pair{kIdShiftA, "9"}, std::pair{kIdNotchCountA, "40"},
@@ -667,30 +659,30 @@ TEST_F(MainDlg, CodesOutsideTheirRangesShowHarmlessly)
         EXPECT_EQ(ListIndex(id), -1) << id;
         EXPECT_EQ(dlg.List(id)->placeholderText(), raw) << id;
     }
-    EXPECT_EQ(g_LanguageChinese.load(), 1);
+    EXPECT_EQ(CurrentLanguage(), 1);
     ClearQueue();
     SetBlock(0, [](ChannelBlock& b) { b.freqShift = 2; });
-    dlg.OnDeviceRefresh(0, kRefreshAll);
+    dlg.ShowUnitSettings();
     EXPECT_EQ(ListText(kIdShiftA), "4Hz");
 }
 
 TEST_F(MainDlg, FirstShowStartsTheLinkOnce)
 {
-    int started = 0;
-    CMainWindow& dlg = Open({[&started] { ++started; }, {}, {}});
-    EXPECT_EQ(started, 0);
+    CMainWindow& dlg = Open();
+    EXPECT_EQ(m_backend.Watchers(), 0);
     dlg.show();
     dlg.hide();
     dlg.show();
-    EXPECT_EQ(started, 1);
+    EXPECT_EQ(m_backend.Watchers(), 1);
 }
 
-TEST_F(MainDlg, ConnectButtonCallsTheLink)
+TEST_F(MainDlg, ConnectButtonConnectsTheUnit)
 {
-    int pressed = 0;
-    Open({{}, [&pressed] { ++pressed; }, {}});
+    AddUnitDevice();
+    Open().show();
     Click(kIdConnect);
-    EXPECT_EQ(pressed, 1);
+    EXPECT_TRUE(Unit().IsConnected());
+    EXPECT_TRUE(ShowsImage(kIdConnect, 148));
 }
 
 }  // namespace

@@ -22,30 +22,20 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Feeds one reply frame to the receiver as the reader thread does, report by report.
-void FeedReply(std::uint8_t code, std::uint8_t a1, std::uint8_t a3, const Bytes& payload)
-{
-    const auto n = static_cast<std::uint16_t>(payload.size());
-    Bytes frame(FrameReportCount(n) * kReportSize);
-    EncodeFrame(code, a1, 0, a3, 0, payload.data(), n, frame.data());
-    for (std::size_t at = 0; at < frame.size(); at += kReportSize) {
-        std::array<std::uint8_t, kInputReportSize> report{};
-        std::memcpy(report.data() + 1, frame.data() + at, kReportSize);
-        FeedInputReport(report.data());
+// A window whose unit's replies the test thread feeds, as the reader thread would.
+class ReplyFedWindow : public MainWindowFixture {
+protected:
+    // A recall of both channels, then both notch tables, each refresh handled by the window.
+    void FeedUnitState(const Bytes& blocks)
+    {
+        FeedReply(CMD_RECALL_PRESET, 0, 0, blocks);
+        for (std::uint8_t c = 0; c < kChannelCount; ++c) {
+            const auto notches =
+                blocks.begin() + static_cast<std::ptrdiff_t>(sizeof(ChannelBlock) * c + kNotchTableOffset);
+            FeedReply(CMD_POLL, kStatusNotches, c, Bytes(notches, notches + kNotchReplySize));
+        }
     }
-}
-
-// A recall of both channels, then both notch tables, each refresh handled by the window.
-void FeedUnitState(const Bytes& blocks)
-{
-    FeedReply(CMD_RECALL_PRESET, 0, 0, blocks);
-    QCoreApplication::sendPostedEvents();
-    for (std::uint8_t c = 0; c < kChannelCount; ++c) {
-        const auto notches = blocks.begin() + static_cast<std::ptrdiff_t>(sizeof(ChannelBlock) * c + kNotchTableOffset);
-        FeedReply(CMD_POLL, kStatusNotches, c, Bytes(notches, notches + kNotchReplySize));
-        QCoreApplication::sendPostedEvents();
-    }
-}
+};
 
 Bytes SetupReply(std::uint8_t globalByte, const std::vector<std::string>& names)
 {
@@ -75,11 +65,11 @@ struct FillCase {
 
 void PrintTo(const FillCase& c, std::ostream* os) { *os << c.what; }
 
-class OutOfRangeFill : public MainWindowFixture, public testing::WithParamInterface<FillCase> {
+class OutOfRangeFill : public ReplyFedWindow, public testing::WithParamInterface<FillCase> {
 protected:
     void SetUp() override
     {
-        MainWindowFixture::SetUp();
+        ReplyFedWindow::SetUp();
         Open().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
     }
@@ -137,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, OutOfRangeFill, testing::Values(
     FillCase{"all 7Fh", 0x7F, 0x7F, "32559", "87", "132ms", "127", "Inf:1", "127", "127", "127", "127"},
     FillCase{"16-bit -32768", 0x00, 0x80, "-32848", "-40", "133ms", "Atkx2", "128", "128", "", "", "128"}));
 
-class OutOfRange : public MainWindowFixture {};
+class OutOfRange : public ReplyFedWindow {};
 
 TEST_F(OutOfRange, RandomRecallsNeverLeaveTheWindowBroken)
 {
@@ -159,11 +149,11 @@ TEST_F(OutOfRange, RandomRecallsNeverLeaveTheWindowBroken)
     }
 }
 
-class OutOfRangeSetup : public MainWindowFixture {
+class OutOfRangeSetup : public ReplyFedWindow {
 protected:
     void SetUp() override
     {
-        MainWindowFixture::SetUp();
+        ReplyFedWindow::SetUp();
         Open().show();
     }
 
@@ -180,8 +170,7 @@ TEST_F(OutOfRangeSetup, GlobalBytesOutsideTheirCodesShowAsPlaceholders)
         FeedSetup(SetupReply(code, {}));
         EXPECT_EQ(ListIndex(kIdPanelLock), -1) << int(code);
         EXPECT_EQ(m_dlg->List(kIdPanelLock)->placeholderText(), QString::number(code));
-        EXPECT_EQ(g_LanguageChinese.load(), 1);   // any non-zero byte is Chinese
-        EXPECT_EQ(g_ChannelLinked.load(), 0);
+        EXPECT_EQ(CurrentLanguage(), 1);   // any non-zero byte is Chinese
         EXPECT_EQ(m_dlg->List(kIdChannelLink)->currentIndex(), 0);
         EXPECT_FALSE(m_dlg->grab().isNull());
     }
@@ -200,7 +189,7 @@ TEST_F(OutOfRangeSetup, NamesWithoutNulOrWithInvalidGbkShowHarmlessly)
         std::string("\x01\x02\x1b\x7f" "ab\xfe\xfe\xfe", 9),
     };
     FeedSetup(SetupReply(0, names));
-    CPresetLoadDialog load(m_dlg.get());
+    CPresetLoadDialog load(m_dlg.get(), *m_adapter);
     load.show();
     auto* list = qobject_cast<CPresetList*>(FindControl(&load, IDC_PRESET_LIST));
     ASSERT_NE(list, nullptr);
@@ -219,10 +208,10 @@ TEST_F(OutOfRangeSetup, NamesOnlyReplyWithoutNulsStaysInsideItsRecords)
     Bytes payload(kSetupNamesReplySize, 0xFF);
     FeedReply(CMD_READ_SETUP, kSetupNamesOnly, 0, payload);
     for (int r = 1; r <= 19; ++r) {
-        ImageLock lock(g_ImageMutex);
-        EXPECT_EQ(g_PresetNames.records[r][kPresetNameWireSize - 1], '\0') << r;
+        ImageLock lock(Image().mutex);
+        EXPECT_EQ(Image().names.records[r][kPresetNameWireSize - 1], '\0') << r;
     }
-    CPresetLoadDialog load(m_dlg.get());
+    CPresetLoadDialog load(m_dlg.get(), *m_adapter);
     auto* list = qobject_cast<CPresetList*>(FindControl(&load, IDC_PRESET_LIST));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->RowName(1), QString(15, '?'));

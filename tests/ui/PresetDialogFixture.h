@@ -1,13 +1,12 @@
-// Shared fixture of the preset dialog tests: a fresh image and scheduler, a
-// connected link whose reports are recorded, and message boxes read from a hook.
+// Shared fixture of the preset dialog tests: a fresh unit connected to a
+// simulated unit that answers nothing once connected (the test answers for it),
+// the reports written to it recorded, and message boxes read from a hook.
 #pragma once
 
-#include "model/ProcessState.h"
-#include "ui/main/MainWindowState.h"
-#include "protocol/Communication.h"
+#include "ui/UnitFixture.h"
+
+#include "ui/common/MessageBox.h"
 #include "ui/controls/ControlId.h"
-#include "ui/controls/MessageBox.h"
-#include "ui/main/SchedulerPump.h"
 #include "ui/presets/PresetDialog.h"
 #include "ui/presets/PresetList.h"
 #include "ui/presets/PresetNameDialog.h"
@@ -40,39 +39,40 @@ inline void PrintTo(const PresetMessage& m, std::ostream* os)
     *os << '"' << m.text << "\" / \"" << m.caption << '"';
 }
 
-class PresetDlgTest : public testing::Test {
+class PresetDlgTest : public UnitFixture {
 protected:
     void SetUp() override
     {
-        ResetProcessState();
-        ResetWindowState();
-        g_Connected.store(1);
-        g_LanguageChinese.store(0);
-        SetWriteReportHook([this](const std::uint8_t* data) {
-            Report r;
-            std::copy(data, data + kReportSize, r.begin());
-            m_sent.push_back(r);
-            return true;
-        });
+        UnitFixture::SetUp();
+        AddUnitDevice();
+        Unit().Start();
+        if (ConnectsSilentUnit()) {
+            ConnectUnit();
+            Sim().SetSilent(true);
+            Image().names = InitialPresetNames();   // the names of a unit never named
+            m_written = m_backend.Written(0).size();
+        }
         SetMessageBoxHook([this](const QString& text, const QString& caption) {
             m_messages.push_back({text.toStdString(), caption.toStdString()});
         });
     }
 
+    // Connected at the start to a unit that answers nothing by itself.
+    virtual bool ConnectsSilentUnit() const { return true; }
+    CSimulatedUnit& Sim() { return m_backend.Unit(0); }
+
     void TearDown() override
     {
-        SetWriteReportHook(nullptr);
         SetMessageBoxHook(nullptr);
-        g_Connected.store(0);
-        g_LanguageChinese.store(0);
-        LoadInitialPresetNames();
-        ResetSchedulerState();
+        UnitFixture::TearDown();
     }
 
+    void Disconnect() { Unit().ConnectButton(); }
+
     template <class Dlg>
-    static std::unique_ptr<Dlg> Open()
+    std::unique_ptr<Dlg> Open()
     {
-        auto dlg = std::make_unique<Dlg>(nullptr);
+        auto dlg = std::make_unique<Dlg>(nullptr, *m_adapter);
         dlg->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
         return dlg;
@@ -162,24 +162,33 @@ protected:
         return edited;
     }
 
-    // What the main thread does when the scheduler wakes it: what may go out goes.
-    static void Pump() { QCoreApplication::sendPostedEvents(); }
+    // What the main thread does when the scheduler wakes it: what may go out
+    // goes; the reports written since the last look are kept in m_sent.
+    void Pump()
+    {
+        Settle();
+        const std::vector<OutputReport> written = m_backend.Written(0);
+        for (; m_written < written.size(); ++m_written) {
+            Report r;
+            std::copy(written[m_written].begin() + 1, written[m_written].end(), r.begin());
+            m_sent.push_back(r);
+        }
+    }
 
     // The unit's reply frame, as the reader thread hands it on.
-    static void Reply(std::uint8_t code)
+    void Reply(std::uint8_t code)
     {
-        std::uint8_t report[kInputReportSize] = {};
-        EncodeFrame(code, 0, 0, 0, 0, nullptr, 0, report + 1);
-        FeedInputReport(report);
+        FeedReply(code, 0, 0, {});
         Pump();
     }
 
-    static std::vector<CommandSlot> Pending()
+    std::vector<CommandSlot> Pending()
     {
         CommandSlot out[kPendingCapacity];
-        return std::vector<CommandSlot>(out, out + PendingCommands(out, kPendingCapacity));
+        return std::vector<CommandSlot>(out, out + Unit().Scheduler().Pending(out, kPendingCapacity));
     }
 
+    std::size_t m_written = 0;   // reports of the backend already in m_sent
     std::vector<Report> m_sent;
     std::vector<PresetMessage> m_messages;
     std::string m_renameShown;

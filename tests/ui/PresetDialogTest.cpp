@@ -2,7 +2,7 @@
 
 #include "ui/presets/PresetLoadDialog.h"
 #include "ui/presets/PresetSaveDialog.h"
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 #include "ui/presets/PresetNameDialog.h"
 
 #include <QHeaderView>
@@ -16,13 +16,13 @@ using namespace preset_test;
 
 enum class Kind { Load, Save };
 
-std::unique_ptr<CPresetDialog> OpenDialog(Kind kind)
+std::unique_ptr<CPresetDialog> OpenDialog(CUnitAdapter& unit, Kind kind)
 {
     std::unique_ptr<CPresetDialog> dlg;
     if (kind == Kind::Load)
-        dlg = std::make_unique<CPresetLoadDialog>(nullptr);
+        dlg = std::make_unique<CPresetLoadDialog>(nullptr, unit);
     else
-        dlg = std::make_unique<CPresetSaveDialog>(nullptr);
+        dlg = std::make_unique<CPresetSaveDialog>(nullptr, unit);
     dlg->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
     return dlg;
@@ -48,13 +48,13 @@ class PresetListInit : public PresetDlgTest, public testing::WithParamInterface<
 TEST_P(PresetListInit, ShowsTitleColumnsAndTheTwentyUserNames)
 {
     const ListCase& c = GetParam();
-    g_LanguageChinese.store(c.chinese);
+    SetCurrentLanguage(c.chinese);
     {
-        ImageLock lock(g_ImageMutex);
-        std::memcpy(g_PresetNames.records[7], "\xb5\xf7\xd3\xc3", 5);   // 调用 in GBK
-        std::memcpy(g_PresetNames.records[20], "ABCDEFGHIJKLMNOP\0", 17);
+        ImageLock lock(Image().mutex);
+        std::memcpy(Image().names.records[7], "\xb5\xf7\xd3\xc3", 5);   // 调用 in GBK
+        std::memcpy(Image().names.records[20], "ABCDEFGHIJKLMNOP\0", 17);
     }
-    auto dlg = OpenDialog(c.kind);
+    auto dlg = OpenDialog(*m_adapter, c.kind);
     CPresetList* list = ListOf(dlg.get());
     ASSERT_NE(list, nullptr);
 
@@ -103,9 +103,10 @@ class PresetRefusal : public PresetDlgTest, public testing::WithParamInterface<R
 TEST_P(PresetRefusal, WarnsThenCloses)
 {
     const RefusalCase& c = GetParam();
-    g_LanguageChinese.store(c.chinese);
-    g_Connected.store(static_cast<std::uint8_t>(c.connected));
-    auto dlg = OpenDialog(c.kind);
+    SetCurrentLanguage(c.chinese);
+    if (!c.connected)
+        Disconnect();
+    auto dlg = OpenDialog(*m_adapter, c.kind);
     CPresetList* list = ListOf(dlg.get());
     if (c.pick != Pick::Nothing)
         ClickRow(list, c.row);
@@ -149,8 +150,8 @@ protected:
     // OK on the row: the dialog waits, busy, until the unit answers.
     std::unique_ptr<CPresetDialog> PressOk(const AnswerCase& c)
     {
-        g_LanguageChinese.store(c.chinese);
-        auto dlg = OpenDialog(c.kind);
+        SetCurrentLanguage(c.chinese);
+        auto dlg = OpenDialog(*m_adapter, c.kind);
         ClickRow(ListOf(dlg.get()), c.row);
         ClickButton(dlg.get(), 1);
         Pump();
@@ -177,14 +178,7 @@ TEST_P(PresetAnswer, SaysSuccessOnlyOnceTheUnitAnswered)
     const AnswerCase& c = GetParam();
     auto dlg = PressOk(c);
     if (c.code == CMD_RECALL_PRESET) {
-        std::uint8_t blocks[kRecallReplySize] = {};
-        std::uint8_t frame[6 * kReportSize];
-        EncodeFrame(CMD_RECALL_PRESET, 0, 0, 0, 0, blocks, kRecallReplySize, frame);
-        for (int r = 0; r < 6; ++r) {
-            std::uint8_t report[kInputReportSize] = {};
-            std::copy(frame + r * kReportSize, frame + (r + 1) * kReportSize, report + 1);
-            FeedInputReport(report);
-        }
+        FeedReply(CMD_RECALL_PRESET, 0, 0, std::vector<std::uint8_t>(kRecallReplySize, 0));
         Pump();
     } else {
         Reply(CMD_STORE_PRESET);
@@ -201,7 +195,7 @@ TEST_P(PresetAnswer, SaysFailureWhenTheUnitDoesNotAnswer)
     const AnswerCase& c = GetParam();
     auto dlg = PressOk(c);
     for (int t = 0; t < 4 * 36 && dlg->IsWaiting(); ++t) {
-        SchedulerTick();
+        Unit().Tick();
         Pump();
     }
     EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{c.failure, "Warning"}}));
@@ -219,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PresetAnswer, testing::Values(
 
 TEST_F(PresetDlgTest, CancelWhileWaitingClosesAndTheCommandStillCompletes)
 {
-    auto dlg = OpenDialog(Kind::Save);
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
     ClickRow(ListOf(dlg.get()), 2);
     ClickButton(dlg.get(), 1);
     Pump();
@@ -233,18 +227,17 @@ TEST_F(PresetDlgTest, CancelWhileWaitingClosesAndTheCommandStillCompletes)
 
 TEST_F(PresetDlgTest, ALinkLostWhileWaitingEndsTheWaitWithTheFailure)
 {
-    auto dlg = OpenDialog(Kind::Load);
+    auto dlg = OpenDialog(*m_adapter, Kind::Load);
     ClickRow(ListOf(dlg.get()), 6);
     ClickButton(dlg.get(), 1);
-    g_Connected.store(0);
-    dlg->CheckLink();   // what the dialog's 100 ms timer does
+    Disconnect();
     EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{"The unit did not answer: preset 7 was not loaded", "Warning"}}));
     EXPECT_FALSE(dlg->isVisible());
 }
 
 TEST_F(PresetDlgTest, CancelQueuesNothingAndShowsNothing)
 {
-    auto dlg = OpenDialog(Kind::Save);
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
     ClickRow(ListOf(dlg.get()), 3);
     ClickButton(dlg.get(), 2);
     EXPECT_TRUE(m_messages.empty());
@@ -255,7 +248,7 @@ TEST_F(PresetDlgTest, CancelQueuesNothingAndShowsNothing)
 
 TEST_F(PresetDlgTest, SelectionMovedByTheKeyboardIsTheOneLoaded)
 {
-    auto dlg = OpenDialog(Kind::Load);
+    auto dlg = OpenDialog(*m_adapter, Kind::Load);
     CPresetList* list = ListOf(dlg.get());
     ClickRow(list, 1);
     QTest::keyClick(list, Qt::Key_Down);
@@ -266,7 +259,7 @@ TEST_F(PresetDlgTest, SelectionMovedByTheKeyboardIsTheOneLoaded)
 
 TEST_F(PresetDlgTest, RenamingPreset3ToTwoLettersSendsTheFirst16BytesOfItsRecordAtOnce)
 {
-    auto dlg = OpenDialog(Kind::Save);
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
     CPresetList* list = ListOf(dlg.get());
 
     EXPECT_EQ(Rename(list, 3, "AB"), "AB");
@@ -274,7 +267,7 @@ TEST_F(PresetDlgTest, RenamingPreset3ToTwoLettersSendsTheFirst16BytesOfItsRecord
 
     EXPECT_EQ(m_renameShown, " USER 3     ");
     const std::string record("AB\0ER 3     \0\0\0\0\0\0\0\0\0\0\0\0\0", kPresetRecordSize);
-    EXPECT_EQ(std::string(g_PresetNames.records[3], kPresetRecordSize), record);
+    EXPECT_EQ(std::string(Image().names.records[3], kPresetRecordSize), record);
     EXPECT_EQ(list->item(2, 1)->text().toStdString(), "AB");
     const Report expected = {
         0x5A, 0x5A, 0x5A, 0x00, 0x53, 0xA1, 0x05, 0x03, 0x00, 0x00, 0x10, 0x00,
@@ -302,14 +295,14 @@ class PresetRename : public PresetDlgTest, public testing::WithParamInterface<Re
 TEST_P(PresetRename, KeepsAtMostFifteenBytesOfWholeCharactersAndSendsThem)
 {
     const RenameCase& c = GetParam();
-    auto dlg = OpenDialog(Kind::Save);
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
     CPresetList* list = ListOf(dlg.get());
 
     EXPECT_EQ(Rename(list, c.preset, c.typed), c.accepted);
     Pump();
 
     EXPECT_EQ(list->item(c.preset - 1, 1)->text().toStdString(), c.accepted);
-    EXPECT_EQ(ReadPresetName(c.preset).toStdString(), c.accepted);
+    EXPECT_EQ(ReadPresetName(Image(), c.preset).toStdString(), c.accepted);
     ASSERT_EQ(m_sent.size(), 1u);
     EXPECT_EQ(m_sent[0], ExpectedReport(CMD_SET_PARAM, AREA_PRESET_NAME, static_cast<std::uint8_t>(c.preset), c.sent));
 }
@@ -331,28 +324,28 @@ INSTANTIATE_TEST_SUITE_P(Names, PresetRename, testing::Values(
 
 TEST_F(PresetDlgTest, CancelledRenameChangesAndSendsNothing)
 {
-    auto dlg = OpenDialog(Kind::Save);
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
     CPresetList* list = ListOf(dlg.get());
-    const PresetNameTable before = g_PresetNames;
+    const PresetNameTable before = Image().names;
 
     Rename(list, 5, nullptr);
     Pump();
 
     EXPECT_EQ(m_renameShown, " USER 5     ");
-    EXPECT_EQ(std::memcmp(&before, &g_PresetNames, sizeof before), 0);
+    EXPECT_EQ(std::memcmp(&before, &Image().names, sizeof before), 0);
     EXPECT_EQ(list->item(4, 1)->text().toStdString(), " USER 5     ");
     EXPECT_TRUE(m_sent.empty());
 }
 
 TEST_F(PresetDlgTest, RenameWhileNotConnectedStaysLocalWithoutAMessage)
 {
-    g_Connected.store(0);
-    auto dlg = OpenDialog(Kind::Save);
+    Disconnect();
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
 
     Rename(ListOf(dlg.get()), 4, "Live");
     Pump();
 
-    EXPECT_EQ(std::string(g_PresetNames.records[4], 8), std::string("Live\0 4 ", 8));
+    EXPECT_EQ(std::string(Image().names.records[4], 8), std::string("Live\0 4 ", 8));
     EXPECT_TRUE(m_sent.empty());
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(Pending(), (std::vector<CommandSlot>{{CMD_SET_PARAM, AREA_PRESET_NAME, 4, 0, 0}}))
@@ -361,20 +354,20 @@ TEST_F(PresetDlgTest, RenameWhileNotConnectedStaysLocalWithoutAMessage)
 
 TEST_F(PresetDlgTest, NameSentStaysSentWhenTheSaveDialogIsCancelled)
 {
-    auto dlg = OpenDialog(Kind::Save);
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
     Rename(ListOf(dlg.get()), 6, "Hall");
     ClickButton(dlg.get(), 2);
     Pump();
 
     ASSERT_EQ(m_sent.size(), 1u);
     EXPECT_EQ(m_sent[0][kFrameA2], 6);
-    EXPECT_EQ(ReadPresetName(6).toStdString(), "Hall");
+    EXPECT_EQ(ReadPresetName(Image(), 6).toStdString(), "Hall");
     EXPECT_EQ(Pending(), (std::vector<CommandSlot>{{CMD_SET_PARAM, AREA_PRESET_NAME, 6, 0, 0}})) << "nothing stored";
 }
 
 TEST_F(PresetDlgTest, DoubleClickOnEmptySpaceOpensNoNameDialog)
 {
-    auto dlg = OpenDialog(Kind::Save);
+    auto dlg = OpenDialog(*m_adapter, Kind::Save);
     CPresetList* list = ListOf(dlg.get());
     ClickRow(list, 2);
     const QPoint empty = EmptyPoint(list);
@@ -389,7 +382,7 @@ TEST_F(PresetDlgTest, DoubleClickOnEmptySpaceOpensNoNameDialog)
 
 TEST_F(PresetDlgTest, LoadDialogIgnoresDoubleClicks)
 {
-    auto dlg = OpenDialog(Kind::Load);
+    auto dlg = OpenDialog(*m_adapter, Kind::Load);
     const bool opened = WithModal([&] { DoubleClickRow(ListOf(dlg.get()), 2); },
                                   [&](QWidget* modal) { ClickButton(modal, IDCANCEL); });
     EXPECT_FALSE(opened);

@@ -1,6 +1,6 @@
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 
-#include "protocol/Communication.h"
+#include "protocol/ParameterImage.h"
 
 #include <gtest/gtest.h>
 
@@ -86,29 +86,31 @@ INSTANTIATE_TEST_SUITE_P(Records, PresetNameDecoding, testing::Values(
     DecodeCase{"control bytes", std::string("A\x01\nB\0", 5), "A??B"},
     DecodeCase{"empty", std::string("\0", 1), ""}));
 
+// The names of a fresh unit's image.
 class PresetNameRecord : public testing::Test {
 protected:
-    void SetUp() override { LoadInitialPresetNames(); }
-    void TearDown() override { LoadInitialPresetNames(); }
+    CParameterImage& Image() { return m_image; }
+
+    CParameterImage m_image;
 };
 
 TEST_F(PresetNameRecord, WriteKeepsTheBytesAfterTheNul)
 {
-    WritePresetName(3, QByteArray("AB"));
+    WritePresetName(Image(), 3, QByteArray("AB"));
     const std::string expected("AB\0ER 3     \0\0\0\0\0\0\0\0\0\0\0\0\0", 25);
-    EXPECT_EQ(std::string(g_PresetNames.records[3], kPresetRecordSize), expected);
-    EXPECT_EQ(ReadPresetName(3).toStdString(), "AB");
-    EXPECT_EQ(ReadPresetName(4).toStdString(), " USER 4     ");
+    EXPECT_EQ(std::string(Image().names.records[3], kPresetRecordSize), expected);
+    EXPECT_EQ(ReadPresetName(Image(), 3).toStdString(), "AB");
+    EXPECT_EQ(ReadPresetName(Image(), 4).toStdString(), " USER 4     ");
 }
 
 TEST_F(PresetNameRecord, OutsideTheUserPresetsNothingIsWrittenOrRead)
 {
-    const PresetNameTable before = g_PresetNames;
-    WritePresetName(0, QByteArray("X"));
-    WritePresetName(21, QByteArray("X"));
-    EXPECT_EQ(std::memcmp(&before, &g_PresetNames, sizeof before), 0);
-    EXPECT_TRUE(ReadPresetName(22).isEmpty());
-    EXPECT_TRUE(ReadPresetName(-1).isEmpty());
+    const PresetNameTable before = Image().names;
+    WritePresetName(Image(), 0, QByteArray("X"));
+    WritePresetName(Image(), 21, QByteArray("X"));
+    EXPECT_EQ(std::memcmp(&before, &Image().names, sizeof before), 0);
+    EXPECT_TRUE(ReadPresetName(Image(), 22).isEmpty());
+    EXPECT_TRUE(ReadPresetName(Image(), -1).isEmpty());
 }
 
 }  // namespace

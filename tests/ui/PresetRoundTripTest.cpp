@@ -1,12 +1,10 @@
-// The preset dialogs against the simulated unit, driven tick by tick: the write
-// hook hands each report to the unit and its input reports are fed back here,
-// as the reader thread would.
+// The preset dialogs against the simulated unit over the link, driven tick by tick.
 #include "PresetDialogFixture.h"
 
 #include "transport/SimulatedUnit.h"
 #include "ui/presets/PresetLoadDialog.h"
 #include "ui/presets/PresetSaveDialog.h"
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 
 #include <cstring>
 #include <functional>
@@ -20,41 +18,21 @@ protected:
     void SetUp() override
     {
         PresetDlgTest::SetUp();
-        ResetReceiver();
-        SetWriteReportHook([this](const std::uint8_t* data) { return m_unit.ReceiveOutputReport(data); });
-        SetDeviceRefreshHook([this](int lParam) { m_refreshes.push_back(lParam); });
+        QObject::connect(m_adapter.get(), &CUnitAdapter::settingsChanged, &m_context, [this](const SettingsChange& change) {
+            if (change.cause == SettingsChange::Cause::Replaced)
+                m_refreshes.push_back(kRefreshAll);
+        });
     }
 
-    void TearDown() override
-    {
-        SetDeviceRefreshHook(nullptr);
-        PresetDlgTest::TearDown();
-    }
+    bool ConnectsSilentUnit() const override { return false; }
 
-    void Drain()
-    {
-        InputReport report;
-        while (m_unit.TakeInputReport(report.data()))
-            FeedInputReport(report.data());
-    }
-
-    // Replies in, then what the pump lets go out, until the link is quiet.
-    void Settle()
-    {
-        for (int i = 0; i < 100; ++i) {
-            Drain();
-            const std::size_t before = m_unit.CommandsReceived(CMD_SET_PARAM) + m_unit.PendingReports();
-            Pump();
-            if (m_unit.CommandsReceived(CMD_SET_PARAM) + m_unit.PendingReports() == before)
-                return;
-        }
-    }
-
+    // One 100 ms tick of the program and of the unit, then the replies.
     void Step()
     {
-        SchedulerTick();
-        Settle();
-        m_unit.Tick();
+        Unit().Tick();
+        Pump();
+        m_backend.Tick();
+        Pump();
     }
 
     // Ticks until nothing is pending; false if it never gets there.
@@ -76,23 +54,25 @@ protected:
         return !dlg.IsWaiting();
     }
 
-    // What the connect button does once the unit is open: setup, then recall of preset 0.
+    // The connect button, pressed again when connected already: setup, then recall of preset 0.
     bool Connect()
     {
-        g_Connected.store(1);
-        QueueReadSetup();
+        if (Unit().IsConnected())
+            Unit().ConnectButton();
+        Unit().ConnectButton();
         return RunUntilIdle();
     }
 
-    CSimulatedUnit m_unit{7};
+    static constexpr int kRefreshAll = 0xFF;
+    QObject m_context;
     std::vector<int> m_refreshes;
 };
 
 TEST_F(PresetRoundTrip, ChineseNameTravelsToTheUnitAndComesBackWithTheSetupReply)
 {
-    m_unit.SetPresetName(8, "Old name 8");
+    Sim().SetPresetName(8, "Old name 8");
     ASSERT_TRUE(Connect());
-    EXPECT_EQ(ReadPresetName(8).toStdString(), "Old name 8");
+    EXPECT_EQ(ReadPresetName(Image(), 8).toStdString(), "Old name 8");
 
     auto save = Open<CPresetSaveDialog>();
     Rename(ListOf(save.get()), 8, "舞台一");
@@ -101,12 +81,12 @@ TEST_F(PresetRoundTrip, ChineseNameTravelsToTheUnitAndComesBackWithTheSetupReply
 
     // 舞台一 in GBK, its NUL, then the rest of the record the setup reply filled
     const std::string expected("\xce\xe8\xcc\xa8\xd2\xbb\0e 8\0\0\0\0\0\0", kPresetNameWireSize);
-    const UnitName stored = m_unit.PresetName(8);
+    const UnitName stored = Sim().PresetName(8);
     EXPECT_EQ(std::string(stored.begin(), stored.end()), expected);
-    EXPECT_EQ(m_unit.CommandsReceived(CMD_SET_PARAM), 1u);
+    EXPECT_EQ(Sim().CommandsReceived(CMD_SET_PARAM), 1u);
 
     // A fresh start: the names are the initial ones until the setup reply arrives.
-    LoadInitialPresetNames();
+    Image().names = InitialPresetNames();
     ASSERT_TRUE(Connect());
     auto load = Open<CPresetLoadDialog>();
     EXPECT_EQ(ListOf(load.get())->item(7, 1)->text().toStdString(), "舞台一");
@@ -118,7 +98,7 @@ TEST_F(PresetRoundTrip, SaveStoresTheUnitsCurrentSettingsUnderTheSelectedPreset)
     ASSERT_TRUE(Connect());
     ChannelBlock changed = DefaultChannelBlock();
     changed.gain.Set(42);
-    m_unit.SetCurrent(1, changed);
+    Sim().SetCurrent(1, changed);
 
     auto save = Open<CPresetSaveDialog>();
     ClickRow(ListOf(save.get()), 11);
@@ -127,9 +107,9 @@ TEST_F(PresetRoundTrip, SaveStoresTheUnitsCurrentSettingsUnderTheSelectedPreset)
     ASSERT_TRUE(RunUntilAnswered(*save, [this] { Step(); }));
     EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{"Save successful", "Warning"}}));
 
-    EXPECT_EQ(m_unit.CommandsReceived(CMD_STORE_PRESET), 1u);
-    EXPECT_EQ(m_unit.Preset(12)[1].gain.Get(), 42);
-    EXPECT_EQ(m_unit.Preset(11)[1].gain.Get(), 80);
+    EXPECT_EQ(Sim().CommandsReceived(CMD_STORE_PRESET), 1u);
+    EXPECT_EQ(Sim().Preset(12)[1].gain.Get(), 42);
+    EXPECT_EQ(Sim().Preset(11)[1].gain.Get(), 80);
 }
 
 TEST_F(PresetRoundTrip, LoadSaysSuccessOnlyOnceTheRecallReplyReplacedBothBlocks)
@@ -138,20 +118,20 @@ TEST_F(PresetRoundTrip, LoadSaysSuccessOnlyOnceTheRecallReplyReplacedBothBlocks)
     UnitBlocks preset{DefaultChannelBlock(), DefaultChannelBlock()};
     preset[0].gain.Set(11);
     preset[1].compRatio = 127;
-    m_unit.SetPreset(5, preset);
+    Sim().SetPreset(5, preset);
     m_refreshes.clear();
 
     auto load = Open<CPresetLoadDialog>();
     ClickRow(ListOf(load.get()), 4);
     ClickButton(load.get(), 1);
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(g_ChannelBlocks[0].gain.Get(), 80) << "nothing changes before the unit answers";
+    EXPECT_EQ(Image().channels[0].gain.Get(), 80) << "nothing changes before the unit answers";
 
     ASSERT_TRUE(RunUntilAnswered(*load, [this] { Step(); }));
     EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{"Load successful", "Warning"}}));
-    EXPECT_EQ(std::memcmp(&g_ChannelBlocks[0], &preset[0], sizeof(ChannelBlock) - kNotchTableSize), 0);
-    EXPECT_EQ(g_ChannelBlocks[0].gain.Get(), 11);
-    EXPECT_EQ(g_ChannelBlocks[1].compRatio, 127);
+    EXPECT_EQ(std::memcmp(&Image().channels[0], &preset[0], sizeof(ChannelBlock) - kNotchTableSize), 0);
+    EXPECT_EQ(Image().channels[0].gain.Get(), 11);
+    EXPECT_EQ(Image().channels[1].compRatio, 127);
     EXPECT_EQ(m_refreshes.front(), kRefreshAll);
 }
 
@@ -160,14 +140,14 @@ TEST_F(PresetRoundTrip, LoadSaysSuccessOnlyOnceTheRecallReplyReplacedBothBlocks)
 TEST_F(PresetRoundTrip, WithEveryReplyDroppedTheDialogSaysThePresetWasNotSaved)
 {
     ASSERT_TRUE(Connect());
-    m_unit.SetFaults({.dropReply = 1.0});
+    Sim().SetFaults({.dropReply = 1.0});
     auto save = Open<CPresetSaveDialog>();
     ClickRow(ListOf(save.get()), 2);
     ClickButton(save.get(), 1);
     ASSERT_TRUE(RunUntilAnswered(*save, [this] { Step(); }));
     EXPECT_EQ(m_messages,
               (std::vector<PresetMessage>{{"The unit did not answer: preset 3 was not saved", "Warning"}}));
-    EXPECT_EQ(m_unit.CommandsReceived(CMD_STORE_PRESET), 4u);
+    EXPECT_EQ(Sim().CommandsReceived(CMD_STORE_PRESET), 4u);
 }
 
 // A recall reply lost once: the retry 3.6 s later is answered, and only then
@@ -177,22 +157,22 @@ TEST_F(PresetRoundTrip, AReplyDroppedOnceEndsInSuccessAfterTheRetry)
     ASSERT_TRUE(Connect());
     UnitBlocks preset{DefaultChannelBlock(), DefaultChannelBlock()};
     preset[1].gain.Set(33);
-    m_unit.SetPreset(9, preset);
-    m_unit.SetFaults({.dropReply = 1.0});
+    Sim().SetPreset(9, preset);
+    Sim().SetFaults({.dropReply = 1.0});
     auto load = Open<CPresetLoadDialog>();
     ClickRow(ListOf(load.get()), 8);
     ClickButton(load.get(), 1);
-    Settle();   // sent, its reply lost
-    m_unit.SetFaults({});
+    Pump();   // sent, its reply lost
+    Sim().SetFaults({});
     int ticks = 0;
     ASSERT_TRUE(RunUntilAnswered(*load, [&] {
         Step();
         ++ticks;
     }));
     EXPECT_EQ(m_messages, (std::vector<PresetMessage>{{"Load successful", "Warning"}}));
-    EXPECT_EQ(m_unit.CommandsReceived(CMD_RECALL_PRESET), 3u) << "preset 0 at connect, then preset 9 twice";
+    EXPECT_EQ(Sim().CommandsReceived(CMD_RECALL_PRESET), 3u) << "preset 0 at connect, then preset 9 twice";
     EXPECT_EQ(ticks, 36);
-    EXPECT_EQ(g_ChannelBlocks[1].gain.Get(), 33);
+    EXPECT_EQ(Image().channels[1].gain.Get(), 33);
 }
 
 }  // namespace

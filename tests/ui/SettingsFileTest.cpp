@@ -3,8 +3,8 @@
 // save through a temporary file.
 #include "ui/settings/SettingsFile.h"
 
-#include "model/ProcessState.h"
-#include "ui/main/MainWindowState.h"
+#include "UnitFixture.h"
+
 #include "model/Filter.h"
 
 #include <QDir>
@@ -131,9 +131,9 @@ ChannelPair PairWithSpeed(ChannelBlock a, ChannelBlock b)
     return ChannelPair{a, b};
 }
 
-BandGains Gains(std::initializer_list<std::int16_t> codes)
+BandGainCodes Gains(std::initializer_list<std::int16_t> codes)
 {
-    BandGains gains{};
+    BandGainCodes gains{};
     std::copy(codes.begin(), codes.end(), gains.begin());
     return gains;
 }
@@ -149,8 +149,8 @@ SettingsFile DefaultSettings()
     SettingsFile settings = BareSettings();
     CurrentSettings current;
     current.channels = ChannelPair{DefaultChannelBlock(), DefaultChannelBlock()};
-    current.restoreGains[0] = BandGains{};
-    current.restoreGains[1] = BandGains{};
+    current.restoreGains[0] = BandGainCodes{};
+    current.restoreGains[1] = BandGainCodes{};
     settings.current = current;
     return settings;
 }
@@ -458,10 +458,7 @@ QByteArray BadDocument(const BadCase& c)
     return QJsonDocument(Edited(root, Steps(QString::fromUtf8(c.field)), 0, value).toObject()).toJson();
 }
 
-class SettingsFileRefusal : public testing::TestWithParam<BadCase> {
-protected:
-    void SetUp() override { ResetProcessState(); }
-};
+class SettingsFileRefusal : public UnitFixture, public testing::WithParamInterface<BadCase> {};
 
 TEST_P(SettingsFileRefusal, NamesTheFieldAndLeavesEverythingAsItWas)
 {
@@ -469,8 +466,8 @@ TEST_P(SettingsFileRefusal, NamesTheFieldAndLeavesEverythingAsItWas)
     SettingsFile out = RawCodeSettings();
     const QByteArray before = SettingsToJson(out);
     ChannelBlock blocks[kChannelCount];
-    std::memcpy(blocks, g_ChannelBlocks, sizeof blocks);
-    const PresetNameTable names = g_PresetNames;
+    std::memcpy(blocks, Image().channels, sizeof blocks);
+    const PresetNameTable names = Image().names;
 
     SettingsError error;
     EXPECT_FALSE(SettingsFromJson(BadDocument(c), out, error));
@@ -478,8 +475,8 @@ TEST_P(SettingsFileRefusal, NamesTheFieldAndLeavesEverythingAsItWas)
     EXPECT_EQ(error.english.toStdString(), c.reason);
     EXPECT_FALSE(error.chinese.isEmpty());
     EXPECT_EQ(SettingsToJson(out), before);
-    EXPECT_EQ(std::memcmp(blocks, g_ChannelBlocks, sizeof blocks), 0);
-    EXPECT_EQ(std::memcmp(&names, &g_PresetNames, sizeof names), 0);
+    EXPECT_EQ(std::memcmp(blocks, Image().channels, sizeof blocks), 0);
+    EXPECT_EQ(std::memcmp(&names, &Image().names, sizeof names), 0);
 }
 
 std::vector<BadCase> BadCases()
@@ -580,109 +577,104 @@ TEST(SettingsFileReason, ReadsInBothLanguages)
 
 // ---- the image ----
 
-class SettingsFileImage : public testing::Test {
+class SettingsFileImage : public UnitFixture {
 protected:
     void SetUp() override
     {
-        ResetProcessState();
+        UnitFixture::SetUp();
         FillSavedGains(100);
     }
-    void TearDown() override
+    void FillSavedGains(std::int16_t code)
     {
-        ResetProcessState();
-        ResetWindowState();
-    }
-    static void FillSavedGains(std::int16_t code)
-    {
-        for (auto& gains : g_SavedBandGains)
+        for (auto& gains : Image().restoreGains)
             std::fill(std::begin(gains), std::end(gains), code);
     }
 
-    // The whole file into the image: its current settings, if any, and its 20 names.
-    static void ApplySettings(const SettingsFile& settings)
+    // The whole file into the unit: its current settings, if any, and its 20 names.
+    void ApplySettings(const SettingsFile& settings)
     {
         if (settings.current)
-            ApplyCurrentSettings(*settings.current);
+            Unit().Replace(WithCurrentSettings(Unit().Settings(), *settings.current));
         for (int n = 1; n <= kUserPresetCount; ++n)
-            ApplyPresetName(n, settings.presetNames[n - 1]);
+            ApplyPresetName(Image(), n, settings.presetNames[n - 1]);
     }
 };
 
 TEST_F(SettingsFileImage, ApplyWritesGroupsGlobalsAndNamesAndKeepsTheLiveNotches)
 {
     for (int c = 0; c < kChannelCount; ++c) {
-        g_ChannelBlocks[c].notchClear = 1;
+        Image().channels[c].notchClear = 1;
         for (int i = 0; i < kNotchCount; ++i)
-            g_ChannelBlocks[c].notches[i].freqHz.Set(static_cast<std::int16_t>(900 + 10 * c + i));
+            Image().channels[c].notches[i].freqHz.Set(static_cast<std::int16_t>(900 + 10 * c + i));
     }
-    g_GlobalSettings.unit0[0] = 0x11;
-    g_GlobalSettings.unit6[3] = 0x66;
-    std::memcpy(g_PresetNames.records[5], "ABCDEFGHIJKLMNOPQRSTUVWX", kPresetRecordSize);
-    const ChannelBlock liveA = g_ChannelBlocks[0];
-    const PresetNameTable namesBefore = g_PresetNames;
+    Image().globals.unit0[0] = 0x11;
+    Image().globals.unit6[3] = 0x66;
+    std::memcpy(Image().names.records[5], "ABCDEFGHIJKLMNOPQRSTUVWX", kPresetRecordSize);
+    const ChannelBlock liveA = Image().channels[0];
+    const PresetNameTable namesBefore = Image().names;
     const SettingsFile settings = InRangeSettings();
 
     ApplySettings(settings);
 
-    EXPECT_TRUE(SamePair(settings.current->channels, ChannelPair{g_ChannelBlocks[0], g_ChannelBlocks[1]}));
-    EXPECT_EQ(std::memcmp(BlockBytes(g_ChannelBlocks[0]) + kGroupBytes, BlockBytes(liveA) + kGroupBytes,
+    EXPECT_TRUE(SamePair(settings.current->channels, ChannelPair{Image().channels[0], Image().channels[1]}));
+    EXPECT_EQ(std::memcmp(BlockBytes(Image().channels[0]) + kGroupBytes, BlockBytes(liveA) + kGroupBytes,
                           sizeof(ChannelBlock) - kGroupBytes), 0);
-    EXPECT_EQ(g_ChannelBlocks[1].notches[11].freqHz.Get(), 921);
-    EXPECT_EQ(g_GlobalSettings.panelLock, 2);
-    EXPECT_EQ(g_GlobalSettings.channelLink, 2);
-    EXPECT_EQ(g_GlobalSettings.language, 1);
-    EXPECT_EQ(g_GlobalSettings.unit0[0], 0x11);
-    EXPECT_EQ(g_GlobalSettings.unit6[3], 0x66);
-    EXPECT_EQ(std::to_array(g_SavedBandGains[0]), *settings.current->restoreGains[0]);
-    EXPECT_EQ(g_SavedBandGains[1][0], 100);
+    EXPECT_EQ(Image().channels[1].notches[11].freqHz.Get(), 921);
+    EXPECT_EQ(Image().globals.panelLock, 2);
+    EXPECT_EQ(Image().globals.channelLink, 2);
+    EXPECT_EQ(Image().globals.language, 1);
+    EXPECT_EQ(Image().globals.unit0[0], 0x11);
+    EXPECT_EQ(Image().globals.unit6[3], 0x66);
+    EXPECT_EQ(Image().restoreGains[0], *settings.current->restoreGains[0]);
+    EXPECT_EQ(Image().restoreGains[1], BandGains(Image().channels[1])) << "the file gives none: the channel's own";
 
     const char chinese[kPresetRecordSize] = "\xD6\xD0\xCE\xC4\xD4\xA4\xC9\xE8";   // 中文预设, then zeros
-    EXPECT_EQ(std::memcmp(g_PresetNames.records[3], chinese, kPresetRecordSize), 0);
+    EXPECT_EQ(std::memcmp(Image().names.records[3], chinese, kPresetRecordSize), 0);
     const char fifteen[kPresetRecordSize] = "ABCDEFGHIJKLMNO";
-    EXPECT_EQ(std::memcmp(g_PresetNames.records[5], fifteen, kPresetRecordSize), 0);
+    EXPECT_EQ(std::memcmp(Image().names.records[5], fifteen, kPresetRecordSize), 0);
     const char empty[kPresetRecordSize] = {};
-    EXPECT_EQ(std::memcmp(g_PresetNames.records[7], empty, kPresetRecordSize), 0);
-    EXPECT_EQ(std::memcmp(g_PresetNames.records[0], namesBefore.records[0], kPresetRecordSize), 0);
-    EXPECT_EQ(std::memcmp(g_PresetNames.records[21], namesBefore.records[21], kPresetRecordSize), 0);
+    EXPECT_EQ(std::memcmp(Image().names.records[7], empty, kPresetRecordSize), 0);
+    EXPECT_EQ(std::memcmp(Image().names.records[0], namesBefore.records[0], kPresetRecordSize), 0);
+    EXPECT_EQ(std::memcmp(Image().names.records[21], namesBefore.records[21], kPresetRecordSize), 0);
 }
 
 TEST_F(SettingsFileImage, ApplyWithoutCurrentSettingsChangesOnlyTheNames)
 {
-    g_ChannelBlocks[1] = InRangeBlock(4);
-    g_GlobalSettings.panelLock = 1;
-    const ChannelBlock before = g_ChannelBlocks[1];
+    Image().channels[1] = InRangeBlock(4);
+    Image().globals.panelLock = 1;
+    const ChannelBlock before = Image().channels[1];
     SettingsFile settings = BareSettings();
     settings.presetNames[0] = QStringLiteral("Live");
 
     ApplySettings(settings);
 
-    EXPECT_EQ(std::memcmp(&g_ChannelBlocks[1], &before, sizeof before), 0);
-    EXPECT_EQ(g_GlobalSettings.panelLock, 1);
-    EXPECT_EQ(g_SavedBandGains[0][0], 100);
+    EXPECT_EQ(std::memcmp(&Image().channels[1], &before, sizeof before), 0);
+    EXPECT_EQ(Image().globals.panelLock, 1);
+    EXPECT_EQ(Image().restoreGains[0][0], 100);
     const char live[kPresetRecordSize] = "Live";
-    EXPECT_EQ(std::memcmp(g_PresetNames.records[1], live, kPresetRecordSize), 0);
+    EXPECT_EQ(std::memcmp(Image().names.records[1], live, kPresetRecordSize), 0);
 }
 
 TEST_F(SettingsFileImage, CaptureTakesTheImageAndTheRestoreGainsOfAnEngagedBypass)
 {
-    g_ChannelBlocks[0] = RawCodeBlock(2);
-    g_ChannelBlocks[1] = InRangeBlock(3);
-    Flatten(g_ChannelBlocks[1]);
-    g_ChannelBlocks[1].detectSpeed = 0;
-    g_SavedBandGains[1][11] = -7;
-    g_GlobalSettings.panelLock = 2;
-    g_GlobalSettings.channelLink = 1;
-    g_GlobalSettings.language = 1;
-    std::memcpy(g_PresetNames.records[2], "ABCDEFGHIJKLMNOP", 17);        // 16 bytes, as a unit may send
-    std::memcpy(g_PresetNames.records[3], "A\xFF\x01" "B\0zz", 7);         // not GBK, a control byte
+    Image().channels[0] = RawCodeBlock(2);
+    Image().channels[1] = InRangeBlock(3);
+    Flatten(Image().channels[1]);
+    Image().channels[1].detectSpeed = 0;
+    Image().restoreGains[1][11] = -7;
+    Image().globals.panelLock = 2;
+    Image().globals.channelLink = 1;
+    Image().globals.language = 1;
+    std::memcpy(Image().names.records[2], "ABCDEFGHIJKLMNOP", 17);        // 16 bytes, as a unit may send
+    std::memcpy(Image().names.records[3], "A\xFF\x01" "B\0zz", 7);         // not GBK, a control byte
 
-    const SettingsFile captured = CaptureSettings(QStringLiteral("2.0.3"), SampleUnit(), SampleTime());
+    const SettingsFile captured = CaptureSettings(Image(), QStringLiteral("2.0.3"), SampleUnit(), SampleTime());
 
     ASSERT_TRUE(captured.current);
-    EXPECT_TRUE(SamePair(KeptChannelBlocks(g_ChannelBlocks[0], g_ChannelBlocks[1]), captured.current->channels));
+    EXPECT_TRUE(SamePair(KeptChannelBlocks(Image().channels[0], Image().channels[1]), captured.current->channels));
     EXPECT_EQ(captured.current->channels[1].detectSpeed, 2);
     EXPECT_FALSE(captured.current->restoreGains[0]);
-    BandGains saved;
+    BandGainCodes saved;
     saved.fill(100);
     saved[11] = -7;
     EXPECT_EQ(captured.current->restoreGains[1], saved);
@@ -698,32 +690,32 @@ TEST_F(SettingsFileImage, CaptureTakesTheImageAndTheRestoreGainsOfAnEngagedBypas
 
 TEST_F(SettingsFileImage, ExportThenImportPutsBackEveryByteTheProgramSends)
 {
-    g_ChannelBlocks[0] = RawCodeBlock(1);
-    g_ChannelBlocks[1] = RawCodeBlock(1);
-    Flatten(g_ChannelBlocks[0]);
-    g_GlobalSettings.panelLock = 9;
-    g_GlobalSettings.channelLink = 2;
-    g_GlobalSettings.language = 1;
-    std::memset(g_PresetNames.records[9], 0, kPresetRecordSize);
-    std::memcpy(g_PresetNames.records[9], "\xD6\xD0\xCE\xC4", 4);
+    Image().channels[0] = RawCodeBlock(1);
+    Image().channels[1] = RawCodeBlock(1);
+    Flatten(Image().channels[0]);
+    Image().globals.panelLock = 9;
+    Image().globals.channelLink = 2;
+    Image().globals.language = 1;
+    std::memset(Image().names.records[9], 0, kPresetRecordSize);
+    std::memcpy(Image().names.records[9], "\xD6\xD0\xCE\xC4", 4);
     ChannelBlock exported[kChannelCount];
-    std::memcpy(exported, g_ChannelBlocks, sizeof exported);
-    const GlobalSettings globals = g_GlobalSettings;
-    const PresetNameTable names = g_PresetNames;
-    const QByteArray json = SettingsToJson(CaptureSettings(QStringLiteral("2.0.3"), SampleUnit()));
+    std::memcpy(exported, Image().channels, sizeof exported);
+    const GlobalSettings globals = Image().globals;
+    const PresetNameTable names = Image().names;
+    const QByteArray json = SettingsToJson(CaptureSettings(Image(), QStringLiteral("2.0.3"), SampleUnit()));
 
-    ResetProcessState();
+    m_adapter = std::make_unique<CUnitAdapter>(m_backend);   // a fresh unit
     FillSavedGains(0);
     SettingsFile read;
     SettingsError error;
     ASSERT_TRUE(SettingsFromJson(json, read, error)) << error.Text(0).toStdString();
     ApplySettings(read);
 
-    EXPECT_TRUE(SamePair(ChannelPair{exported[0], exported[1]}, ChannelPair{g_ChannelBlocks[0], g_ChannelBlocks[1]}));
-    EXPECT_EQ(std::memcmp(&g_GlobalSettings, &globals, sizeof globals), 0);
-    EXPECT_EQ(g_SavedBandGains[0][5], 100);
+    EXPECT_TRUE(SamePair(ChannelPair{exported[0], exported[1]}, ChannelPair{Image().channels[0], Image().channels[1]}));
+    EXPECT_EQ(std::memcmp(&Image().globals, &globals, sizeof globals), 0);
+    EXPECT_EQ(Image().restoreGains[0][5], 100);
     for (int n = 1; n <= kUserPresetCount; ++n)
-        EXPECT_EQ(std::memcmp(g_PresetNames.records[n], names.records[n], kPresetRecordSize), 0) << "record " << n;
+        EXPECT_EQ(std::memcmp(Image().names.records[n], names.records[n], kPresetRecordSize), 0) << "record " << n;
 }
 
 // ---- files on disk ----

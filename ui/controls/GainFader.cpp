@@ -1,8 +1,6 @@
 #include "ui/controls/GainFader.h"
 
-#include "ui/controls/ControlId.h"
 #include "ui/controls/ResourceImage.h"
-#include "ui/controls/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -68,9 +66,16 @@ QSize LogicalSize(const QImage& image)
 
 }  // namespace
 
-CGainFader::CGainFader(QWidget* parent) : QWidget(parent)
+namespace {
+constexpr int kPageStep = 20;
+}
+
+CGainFader::CGainFader(QWidget* parent) : QAbstractSlider(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setOrientation(Qt::Vertical);
+    setRange(0, 100);
+    setPageStep(kPageStep);
 }
 
 bool CGainFader::SetChannelImages(int imageId, int activeId, bool transparent,
@@ -149,40 +154,20 @@ void CGainFader::SetVertical(bool vertical)
         m_vertical = true;
 }
 
+// A new range puts the knob at its top.
 void CGainFader::SetRange(int min, int max, bool redraw)
 {
-    m_min = min;
-    m_max = max;
+    setRange(min, max);
+    setValue(min);
     if (redraw)
         update();
-    m_pos = m_min;
-}
-
-void CGainFader::SetPos(int pos)
-{
-    m_pos = std::clamp(pos, std::min(m_min, m_max), std::max(m_min, m_max));
-    update();
-}
-
-void CGainFader::SetInvertedPos(int value)
-{
-    m_pos = m_max - value;
-    update();
-}
-
-int CGainFader::GetInvertedPos()
-{
-    const int inverted = m_max - m_pos;
-    if (m_pos < m_min || m_pos > m_max)
-        m_pos = std::clamp(m_pos, std::min(m_min, m_max), std::max(m_min, m_max));
-    return inverted;
 }
 
 int CGainFader::PosToPixel(int pos) const
 {
     const long long travel = m_height - m_marginTop - m_marginBottom - m_thumbHeight;
-    const long long range = m_max - m_min;
-    const long long offset = range == 0 ? 0 : travel * (pos - m_min) / range;
+    const long long range = maximum() - minimum();
+    const long long offset = range == 0 ? 0 : travel * (pos - minimum()) / range;
     return m_marginTop + m_thumbHeight / 2 + static_cast<int>(offset);
 }
 
@@ -190,9 +175,9 @@ int CGainFader::PixelToPos(int y) const
 {
     const int travel = m_height - m_marginBottom - m_marginTop - m_thumbHeight;
     if (travel <= 0)
-        return m_min;
+        return minimum();
     const double fraction = double(y - m_marginTop - m_thumbHeight / 2) / travel;
-    return static_cast<int>(m_min + fraction * (m_max - m_min));
+    return static_cast<int>(minimum() + fraction * (maximum() - minimum()));
 }
 
 int CGainFader::TopEnd() const
@@ -210,20 +195,13 @@ int CGainFader::ConfinePixel(int y) const
     return std::max(TopEnd(), std::min(y, BottomEnd()));
 }
 
-void CGainFader::PostToParent(int message)
-{
-    QObject* target = m_pParent ? m_pParent.data() : parent();
-    if (target)
-        PostWindowMessage(target, message, ControlId(this), m_pos);
-}
-
 void CGainFader::OnTimer(int timerId)
 {
     if (timerId != kMovingTimerId)
         return;
     if (m_moving) {
-        PostToParent(WM_FADER_MOVING);
         m_moving = false;
+        emit faderMoving(value());
     }
 }
 
@@ -232,24 +210,24 @@ void CGainFader::timerEvent(QTimerEvent* event)
     if (event->timerId() == m_movingTimer.timerId())
         OnTimer(kMovingTimerId);
     else
-        QWidget::timerEvent(event);
+        QAbstractSlider::timerEvent(event);
 }
 
 void CGainFader::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
+        QAbstractSlider::mousePressEvent(event);
         return;
     }
     setFocus(Qt::MouseFocusReason);
     m_buttonDown = true;
     const int y = event->position().toPoint().y();
-    const int centre = PosToPixel(m_pos);
+    const int centre = PosToPixel(value());
     m_grabOffset = std::abs(y - centre) <= m_thumbHeight / 2 ? y - centre : 0;
     const int p = ConfinePixel(y - m_grabOffset);
     if (p != centre) {
         // A press beside the thumb moves it one step towards the pointer; no drag.
-        SetPos(m_pos > PixelToPos(p) ? m_pos - 1 : m_pos + 1);
+        triggerAction(value() > PixelToPos(p) ? SliderSingleStepSub : SliderSingleStepAdd);
         m_buttonDown = false;
         m_moving = true;
     }
@@ -263,8 +241,8 @@ void CGainFader::mouseMoveEvent(QMouseEvent* event)
         return;
     const int p = ConfinePixel(event->position().toPoint().y() - m_grabOffset);
     if (p == TopEnd())
-        m_pos = m_min;
-    if (p != PosToPixel(m_pos)) {
+        setValue(minimum());
+    if (p != PosToPixel(value())) {
         SetPos(PixelToPos(p));
         m_moving = true;
     }
@@ -273,66 +251,69 @@ void CGainFader::mouseMoveEvent(QMouseEvent* event)
 void CGainFader::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mouseReleaseEvent(event);
+        QAbstractSlider::mouseReleaseEvent(event);
         return;
     }
     update();
-    if (m_buttonDown)
-        PostToParent(WM_FADER_MOVED);
+    const bool dragged = m_buttonDown;
     m_buttonDown = false;
     m_moving = false;
     m_movingTimer.stop();
+    if (dragged)
+        emit faderMoved(value());
 }
 
+// The keys move the knob as the slider's actions; left and right keep it where it is.
 void CGainFader::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_PageUp: SetPos(m_pos - m_page); break;
-    case Qt::Key_PageDown: SetPos(m_pos + m_page); break;
-    case Qt::Key_End: SetPos(m_max); break;
-    case Qt::Key_Home: SetPos(m_min); break;
-    case Qt::Key_Up: SetPos(m_pos - 1); break;
-    case Qt::Key_Down: SetPos(m_pos + 1); break;
+    case Qt::Key_PageUp: triggerAction(SliderPageStepSub); break;
+    case Qt::Key_PageDown: triggerAction(SliderPageStepAdd); break;
+    case Qt::Key_End: triggerAction(SliderToMaximum); break;
+    case Qt::Key_Home: triggerAction(SliderToMinimum); break;
+    case Qt::Key_Up: triggerAction(SliderSingleStepSub); break;
+    case Qt::Key_Down: triggerAction(SliderSingleStepAdd); break;
     case Qt::Key_Left:
     case Qt::Key_Right: break;
     default:
         QWidget::keyPressEvent(event);
         return;
     }
-    PostToParent(WM_FADER_MOVED);
     event->accept();
+    emit faderMoved(value());
 }
 
+// One step per whole notch, however the notch arrives in pieces; every wheel event is reported.
 void CGainFader::wheelEvent(QWheelEvent* event)
 {
     const int accumulated = std::clamp(m_wheelAccum + event->angleDelta().y(), -kWheelNotch, kWheelNotch);
     m_wheelAccum = static_cast<std::int16_t>(accumulated);
     if (m_wheelAccum == -kWheelNotch) {
-        SetPos(m_pos + 1);
+        triggerAction(SliderSingleStepAdd);
         m_wheelAccum = 0;
     } else if (m_wheelAccum == kWheelNotch) {
-        SetPos(m_pos - 1);
+        triggerAction(SliderSingleStepSub);
         m_wheelAccum = 0;
     }
-    PostToParent(WM_FADER_MOVED);
     event->accept();
+    emit faderMoved(value());
 }
 
 void CGainFader::focusInEvent(QFocusEvent* event)
 {
-    QWidget::focusInEvent(event);
+    QAbstractSlider::focusInEvent(event);
     update();
 }
 
 void CGainFader::focusOutEvent(QFocusEvent* event)
 {
-    QWidget::focusOutEvent(event);
+    QAbstractSlider::focusOutEvent(event);
     update();
 }
 
 QSize CGainFader::sizeHint() const
 {
-    return m_hasChannel ? QSize(m_width, m_height) : QWidget::sizeHint();
+    return m_hasChannel ? QSize(m_width, m_height) : QAbstractSlider::sizeHint();
 }
 
 QRect CGainFader::DeviceRect(const QRect& logical) const
@@ -359,7 +340,7 @@ void CGainFader::DrawChannel(QPainter& painter)
 {
     // Copying keyed pixels leaves them transparent, so the parent shows through there.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const int split = m_hasActiveChannel ? std::clamp(PosToPixel(m_pos), 0, m_height) : 0;
+    const int split = m_hasActiveChannel ? std::clamp(PosToPixel(value()), 0, m_height) : 0;
     if (split > 0) {
         const QRect upper(0, 0, m_width, split);
         painter.drawImage(upper, m_activeChannel,
@@ -385,7 +366,7 @@ void CGainFader::DrawThumb(QPainter& painter)
 {
     if (!m_hasThumb)
         return;
-    const QRect thumbRect(m_marginLeft, PosToPixel(m_pos) - m_thumbHeight / 2, m_thumbWidth,
+    const QRect thumbRect(m_marginLeft, PosToPixel(value()) - m_thumbHeight / 2, m_thumbWidth,
                           m_thumbHeight);
     if (!m_hasChannel || m_transparentChannel) {
         m_savedBackground = m_buffer.copy(DeviceRect(thumbRect));

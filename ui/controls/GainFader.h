@@ -1,17 +1,17 @@
-// A vertical fader drawn from bitmaps: a scale (the channel) and a knob (the thumb), both
-// optionally transparent by a colour key. Positions grow downwards from m_min at the top.
-// Movements reach the parent window as posted WM_FADER_MOVING / WM_FADER_MOVED messages.
+// The gain fader: a vertical slider drawn from bitmaps, a scale (the channel)
+// and a knob (the thumb), both optionally transparent by a colour key. Its value
+// is the position, growing downwards from the minimum at the top; a drag is
+// reported while it moves (paced) and when it ends, a key or wheel step at once.
 #pragma once
 
+#include <QAbstractSlider>
 #include <QBasicTimer>
 #include <QImage>
-#include <QPointer>
 #include <QRect>
-#include <QWidget>
 
 #include <cstdint>
 
-class CGainFader : public QWidget {
+class CGainFader : public QAbstractSlider {
     Q_OBJECT
 public:
     // As a transparent colour: take the key from the image's pixel at (pixel x, pixel y).
@@ -31,13 +31,11 @@ public:
     void SetVertical(bool vertical);
     void SetRange(int min, int max, bool redraw);
 
-    void SetPos(int pos);
-    int GetPos() const { return m_pos; }
-    void SetInvertedPos(int value);
-    int GetInvertedPos();
-
-    // The window that receives the messages; the parent widget when none is set.
-    void SetParentWnd(QObject* target) { m_pParent = target; }
+    // The position, kept within the range; the inverted one counts up from the bottom.
+    void SetPos(int pos) { setValue(pos); }
+    int GetPos() const { return value(); }
+    void SetInvertedPos(int value) { setValue(maximum() - value); }
+    int GetInvertedPos() const { return maximum() - value(); }
 
     // y of the thumb's centre for a position, and back.
     int PosToPixel(int pos) const;
@@ -52,6 +50,12 @@ public:
     void OnTimer(int timerId);
 
     QSize sizeHint() const override;
+
+signals:
+    // The knob moved during a drag (at most once per pacing period), and an
+    // action ended: a drag released, a key or a wheel step.
+    void faderMoving(int position);
+    void faderMoved(int position);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -68,17 +72,12 @@ private:
     int TopEnd() const;
     int BottomEnd() const;
     int ConfinePixel(int y) const;
-    void PostToParent(int message);
     void PrepareBuffer();
     void DrawChannel(QPainter& painter);
     void RestoreThumbBackground(QPainter& painter);
     void DrawThumb(QPainter& painter);
     QRect DeviceRect(const QRect& logical) const;
 
-    int m_max = 100;
-    int m_min = 0;
-    int m_pos = 0;
-    int m_page = 20;
     QRect m_rect;
     int m_width = 0;
     int m_height = 0;
@@ -111,5 +110,4 @@ private:
     // The control's last drawn pixels: each paint starts from them, as the window's own pixels.
     QImage m_buffer;
     QBasicTimer m_movingTimer;
-    QPointer<QObject> m_pParent;
 };

@@ -47,7 +47,7 @@ void CMeterLamp::FitAndRedraw()
     const QImage& image = CurrentImage();
     if (!image.isNull())
         resize(image.deviceIndependentSize().toSize());
-    repaint();
+    update();
 }
 
 void CMeterLamp::paintEvent(QPaintEvent*)

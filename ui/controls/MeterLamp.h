@@ -1,5 +1,5 @@
 // A meter lamp: a button that shows one of two bitmaps, lit or dark, and takes no input
-// once the dialog disables it.
+// once the window disables it.
 #pragma once
 
 #include <QAbstractButton>

@@ -1,7 +1,6 @@
 #include "ui/graph/EqualizerGraph.h"
 
 #include "model/ChannelEqualizer.h"
-#include "ui/controls/WindowMessage.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -24,6 +23,20 @@ CEqualizerGraph::CEqualizerGraph(QWidget* parent)
 
 CEqualizerGraph::~CEqualizerGraph() = default;
 
+void CEqualizerGraph::Attach(CChannelEqualizer& equalizer, int channel)
+{
+    if (channel < 0 || channel >= kChannelCount)
+        return;
+    m_pEq = &equalizer;
+    m_pSelBand = nullptr;
+    // a band's hover and drag end with its selection
+    m_hovered = BandHandle::None;
+    m_dragged = BandHandle::None;
+    m_nChannel = channel;
+    m_bActive = 1;
+    SetPlotLayout();
+}
+
 void CEqualizerGraph::SetPlotLayout()
 {
     m_rcClient = {0, 0, width(), height()};
@@ -32,43 +45,21 @@ void CEqualizerGraph::SetPlotLayout()
                 std::max(kPlotMarginTop, height() - kPlotMarginBottom)};
     for (int i = 0; i < kGraphGridCount; ++i)
         m_gridX[i] = FreqToPlotX(kGraphGridHz[i], m_rcPlot.Width()) + kPlotInsetX;
-    for (CChannelEqualizer& eq : g_Equalizers)
-        eq.SetPlotRect(m_rcPlot);
-    m_image = QImage();
+    if (m_pEq != nullptr)
+        m_pEq->SetPlotRect(m_rcPlot);
+    m_frame = QImage();
     m_gridOverlay = QImage();
-}
-
-void CEqualizerGraph::SetParentWnd(QObject* parent)
-{
-    m_pParent = parent;
-}
-
-void CEqualizerGraph::AttachChannel(int channel)
-{
-    if (channel < 0 || channel >= kChannelCount)
-        return;
-    m_pEq = &g_Equalizers[channel];
-    m_pSelBand = nullptr;
-    // a band's hover and drag end with its selection
-    m_hovered = BandHandle::None;
-    m_dragged = BandHandle::None;
-    m_nChannel = channel;
-    m_bActive = 1;
-    Redraw();
+    update();
 }
 
 void CEqualizerGraph::Redraw()
 {
-    EnsureFrame();
-    DrawPlot();
-    // painted at once rather than through invalidation, so a drag step shows immediately
-    repaint(QRect(m_rcPlot.left, m_rcPlot.top, m_rcPlot.Width(), m_rcPlot.Height()));
+    update(QRect(m_rcPlot.left, m_rcPlot.top, m_rcPlot.Width(), m_rcPlot.Height()));
 }
 
 void CEqualizerGraph::ReportChange()
 {
-    if (m_pParent != nullptr)
-        PostWindowMessage(m_pParent, WM_GRAPH_BAND_CHANGED, m_nSelIndex, m_nChannel);
+    emit bandChanged(m_nChannel, m_nSelIndex);
 }
 
 void CEqualizerGraph::resizeEvent(QResizeEvent* event)
@@ -81,10 +72,7 @@ void CEqualizerGraph::resizeEvent(QResizeEvent* event)
 
 void CEqualizerGraph::paintEvent(QPaintEvent*)
 {
-    if (m_image.size() != DeviceSize()) {
-        EnsureFrame();
-        DrawPlot();
-    }
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), m_image);
+    painter.drawImage(QPoint(0, 0), Frame());
+    DrawPlot(painter);
 }

@@ -6,7 +6,6 @@
 
 #include <QCursor>
 #include <QImage>
-#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -34,18 +33,13 @@ public:
     explicit CEqualizerGraph(QWidget* parent = nullptr);
     ~CEqualizerGraph() override;
 
-    // Computes the plot and grid from the client size and lays out both equalizers on it.
+    // Shows the equalizer of channel 0 or 1, lays it out on the plot and enables the mouse.
+    void Attach(CChannelEqualizer& equalizer, int channel);
+    // Computes the plot and grid from the client size and lays out the equalizer on it.
     void SetPlotLayout();
-    // The window that receives WM_GRAPH_BAND_CHANGED, posted for every drag
-    // step that changed a band (the scheduler keeps only its latest value).
-    void SetParentWnd(QObject* parent);
-    // Shows channel 0 or 1 and enables the mouse.
-    void AttachChannel(int channel);
-    // Redraws the plot into the off-screen image at once and shows it.
+    // The plot shows the equalizer as it is now.
     void Redraw();
 
-    // The whole control as last drawn, in device pixels.
-    const QImage& Image() const { return m_image; }
     const PlotRect& PlotArea() const { return m_rcPlot; }
     int GridX(int i) const { return m_gridX[i]; }
     int Channel() const { return m_nChannel; }
@@ -58,6 +52,12 @@ public:
     // release) and the handle being dragged.
     BandHandle HoveredHandle() const { return m_hovered; }
     BandHandle DraggedHandle() const { return m_dragged; }
+
+signals:
+    // A drag step changed band (0..11) of the channel; its record holds the new values.
+    void bandChanged(int channel, int band);
+    // A drag ended: the window makes the whole drag one step of its undo history.
+    void dragFinished(int channel, int band);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -80,15 +80,14 @@ private:
 
     // Drawing (EqualizerGraphDraw.cpp).
     QSize DeviceSize() const;
-    void EnsureFrame();
-    void DrawFrame();
-    void DrawPlot();
+    const QImage& Frame();
+    void DrawFrame(QPainter& painter) const;
+    void DrawPlot(QPainter& painter);
     const QImage& GridOverlay();
     void DrawCurves(QPainter& painter, const CChannelEqualizer& eq) const;
     void DrawBandLabels(QPainter& painter, CChannelEqualizer& eq) const;
     void DrawSelectedBand(QPainter& painter, CFilter& band) const;
 
-    QPointer<QObject> m_pParent;
     CChannelEqualizer* m_pEq = nullptr;
     CFilter* m_pSelBand = nullptr;
     QCursor m_hDragCursor;
@@ -103,6 +102,6 @@ private:
     int m_bActive = 0;
     int m_nChannel = 0;
 
-    QImage m_image;         // the control as shown; outside the plot it caches the frame and labels
+    QImage m_frame;         // the control outside the plot: its frame and labels
     QImage m_gridOverlay;   // the plot's grid on a transparent plot-sized image
 };

@@ -1,7 +1,6 @@
 #include "ui/graph/EqualizerGraph.h"
 
 #include "model/ChannelEqualizer.h"
-#include "ui/graph/memdc.h"
 
 #include <QFont>
 #include <QPainter>
@@ -109,20 +108,22 @@ QSize CEqualizerGraph::DeviceSize() const
     return size() * devicePixelRatioF();
 }
 
-void CEqualizerGraph::EnsureFrame()
+// The frame and the labels change only with the size: drawn once per size.
+const QImage& CEqualizerGraph::Frame()
 {
-    if (m_image.size() == DeviceSize())
-        return;
-    m_image = QImage(DeviceSize(), QImage::Format_RGB32);
-    m_image.setDevicePixelRatio(devicePixelRatioF());
+    if (m_frame.size() == DeviceSize())
+        return m_frame;
+    m_frame = QImage(DeviceSize(), QImage::Format_RGB32);
+    m_frame.setDevicePixelRatio(devicePixelRatioF());
+    m_frame.fill(Qt::black);
     m_gridOverlay = QImage();
-    DrawFrame();
+    QPainter painter(&m_frame);
+    DrawFrame(painter);
+    return m_frame;
 }
 
-void CEqualizerGraph::DrawFrame()
+void CEqualizerGraph::DrawFrame(QPainter& painter) const
 {
-    CMemDC dc(m_image, QRect(), false);
-    QPainter& painter = dc.Painter();
     painter.setPen(kFrameColour);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(OutlineRect(m_rcClient));
@@ -144,12 +145,14 @@ void CEqualizerGraph::DrawFrame()
 }
 
 // Later steps paint over earlier ones: area of the selected band, grid, curves, labels, handles, text.
-void CEqualizerGraph::DrawPlot()
+void CEqualizerGraph::DrawPlot(QPainter& painter)
 {
-    CMemDC dc(m_image, ToQRect(m_rcPlot), false);
-    if (dc.Rect().isEmpty())
+    const QRect plot = ToQRect(m_rcPlot);
+    if (plot.isEmpty())
         return;
-    QPainter& painter = dc.Painter();
+    painter.save();
+    painter.setClipRect(plot);
+    painter.fillRect(plot, Qt::black);
     painter.setPen(kPlotFrameColour);
     painter.setBrush(Qt::black);
     painter.drawRect(OutlineRect(m_rcPlot));
@@ -163,15 +166,16 @@ void CEqualizerGraph::DrawPlot()
         painter.drawPolygon(points.data(), static_cast<int>(points.size()));
     }
     painter.drawImage(QPoint(m_rcPlot.left, m_rcPlot.top), GridOverlay());
-    if (m_pEq == nullptr)
-        return;
-    m_pEq->ComputeCurves();
-    DrawCurves(painter, *m_pEq);
-    painter.setFont(GraphFont());
-    painter.setBackgroundMode(Qt::TransparentMode);
-    DrawBandLabels(painter, *m_pEq);
-    if (m_pSelBand != nullptr)
-        DrawSelectedBand(painter, *m_pSelBand);
+    if (m_pEq != nullptr) {
+        m_pEq->ComputeCurves();
+        DrawCurves(painter, *m_pEq);
+        painter.setFont(GraphFont());
+        painter.setBackgroundMode(Qt::TransparentMode);
+        DrawBandLabels(painter, *m_pEq);
+        if (m_pSelBand != nullptr)
+            DrawSelectedBand(painter, *m_pSelBand);
+    }
+    painter.restore();
 }
 
 // The grid never changes with the bands: it is drawn once per size onto a transparent image.

@@ -1,7 +1,6 @@
 #include "ui/graph/EqualizerGraph.h"
 
 #include "model/ChannelEqualizer.h"
-#include "ui/controls/WindowMessage.h"
 
 #include <QMouseEvent>
 
@@ -153,8 +152,8 @@ void CEqualizerGraph::OnButtonRelease()
     if (m_pSelBand == nullptr)
         return;
     // the window makes the whole drag one step of its undo history
-    if (IsDragging() && m_pParent != nullptr)
-        PostWindowMessage(m_pParent, WM_GRAPH_DRAG_DONE, m_nSelIndex, m_nChannel);
+    if (IsDragging())
+        emit dragFinished(m_nChannel, m_nSelIndex);
     if (m_hovered == BandHandle::None)
         return;
     if (m_hovered == BandHandle::Centre || m_dragged == m_hovered)

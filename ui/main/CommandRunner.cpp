@@ -1,9 +1,7 @@
 #include "ui/main/CommandRunner.h"
 
-#include "protocol/Communication.h"
-#include "ui/main/Logging.h"
-#include "ui/main/SchedulerPump.h"
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
+#include "ui/common/UnitAdapter.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -24,23 +22,14 @@ QString Hex4(int value)
 
 }  // namespace
 
-CCommandRunner::CCommandRunner(CHidBackend& backend, const CommandLineOptions& options, QTextStream& out,
-                                 QTextStream& err)
-    : m_backend(backend),
-      m_options(options),
-      m_out(out),
-      m_err(err),
-      m_deviceChanges([this](std::uint32_t event, const std::string& path) { m_link->OnDeviceChange(event, path); })
+CCommandRunner::CCommandRunner(CUnitAdapter& unit, const CommandLineOptions& options, QTextStream& out,
+                               QTextStream& err)
+    : m_unit(unit), m_options(options), m_out(out), m_err(err), m_transfer(unit)
 {
-    connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CCommandRunner::OnCommandFinished);
+    connect(&m_unit, &CUnitAdapter::commandFinished, this, &CCommandRunner::OnCommandFinished);
+    connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CCommandRunner::OnConnectionChanged);
     connect(&m_transfer, &CSettingsTransfer::PresetStarted, this, &CCommandRunner::OnProgress);
     connect(&m_transfer, &CSettingsTransfer::Finished, this, &CCommandRunner::OnTransferFinished);
-}
-
-CCommandRunner::~CCommandRunner()
-{
-    m_link.reset();
-    g_Connected.store(0);
 }
 
 void CCommandRunner::Start()
@@ -48,7 +37,7 @@ void CCommandRunner::Start()
     if (ReadsFile(m_options.command) && !ReadFile())
         return;
     if (!Connect()) {
-        if (m_problem == LinkProblem::NoPermission)
+        if (m_unit.Unit().Link().Problem() == LinkProblem::NoPermission)
             Fail(kExitNoPermission,
                  QStringLiteral("the unit is attached but this user may not open it: install the udev rules (see README)"));
         else
@@ -78,28 +67,26 @@ bool CCommandRunner::ReadFile()
 
 bool CCommandRunner::Connect()
 {
-    LinkHooks hooks;
-    hooks.status = LogLinkStatus;
-    hooks.problem = [this](LinkProblem problem) { m_problem = problem; };
-    hooks.postDeviceChange = [this](std::uint32_t event, const std::string& path) {
-        m_deviceChanges.Post(event, path);
-    };
-    m_link = std::make_unique<CHidLink>(m_backend, hooks);
-    m_link->StartLink();
-    m_link->OnConnectButton();
-    return g_Connected.load() != 0;
+    CUnit& unit = m_unit.Unit();
+    unit.Start();
+    m_started = true;
+    unit.ConnectButton();
+    return unit.IsConnected();
+}
+
+// The transfer tells a unit lost during its work itself.
+void CCommandRunner::OnConnectionChanged(const ConnectionEvent& event)
+{
+    if (event.kind == ConnectionEvent::Kind::Lost && !IsFinished() && !m_transfer.IsRunning())
+        Fail(kExitNotAnswering, QStringLiteral("the unit was disconnected"));
 }
 
 void CCommandRunner::Tick()
 {
     if (IsFinished())
         return;
-    if (g_Connected.load() == 0) {
-        Fail(kExitNotAnswering, QStringLiteral("the unit was disconnected"));
-        return;
-    }
-    SchedulerTick();
-    m_transfer.CheckLink();
+    m_unit.Unit().Tick();
+    m_transfer.Tick();
     if (!m_connected && ++m_ticks > kConnectTicks)
         Fail(kExitNotAnswering, QStringLiteral("the unit does not answer"));
 }
@@ -107,7 +94,7 @@ void CCommandRunner::Tick()
 // Connected once the current memory, recalled after the setup, has come.
 void CCommandRunner::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
 {
-    if (m_connected || IsFinished() || !m_link)
+    if (m_connected || IsFinished() || !m_started)
         return;
     if (outcome != CommandOutcome::Answered) {
         Fail(kExitNotAnswering, QStringLiteral("the unit does not answer"));
@@ -134,17 +121,17 @@ void CCommandRunner::RunCommand()
 void CCommandRunner::PrintInfo()
 {
     m_out << "unit found: USB " << Hex4(kUnitVendorId) << ':' << Hex4(kUnitProductId) << " version "
-          << Hex4(kUnitVersion) << " at " << QString::fromStdString(m_link->DevicePath()) << '\n';
+          << Hex4(kUnitVersion) << " at " << QString::fromStdString(m_unit.Unit().Link().DevicePath()) << '\n';
     m_out << "preset names:\n";
     for (int n = 1; n <= kUserPresetCount; ++n)
-        m_out << QStringLiteral("%1  %2\n").arg(n, 2).arg(ReadPresetName(n));
+        m_out << QStringLiteral("%1  %2\n").arg(n, 2).arg(ReadPresetName(m_unit.Unit().Image(), n));
     m_out.flush();
     Done(QString());
 }
 
 void CCommandRunner::ExportCurrent()
 {
-    WriteFile(CaptureSettings(QStringLiteral(QUENDA_VERSION), TheUnitIdentity()),
+    WriteFile(CaptureSettings(m_unit.Unit().Image(), QStringLiteral(QUENDA_VERSION), TheUnitIdentity()),
               QStringLiteral("wrote the current settings to %1"));
 }
 
@@ -211,7 +198,7 @@ int CCommandRunner::Run()
         if (IsFinished())
             loop.quit();
     });
-    connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, &loop, [this, &loop] {
+    connect(&m_unit, &CUnitAdapter::commandFinished, &loop, [this, &loop] {
         if (IsFinished())
             loop.quit();
     });

@@ -5,15 +5,15 @@
 #pragma once
 
 #include "transport/HidLink.h"
-#include "ui/main/DeviceChangeQueue.h"
 #include "ui/main/CommandLineOptions.h"
 #include "ui/settings/SettingsTransfer.h"
 
 #include <QObject>
 #include <QTextStream>
 
-#include <memory>
 #include <optional>
+
+class CUnitAdapter;
 
 // Exit codes of the commands.
 enum QuendaExit {
@@ -31,8 +31,8 @@ public:
     // Ticks a command may take to connect before the unit counts as not answering.
     static constexpr int kConnectTicks = 100;
 
-    CCommandRunner(CHidBackend& backend, const CommandLineOptions& options, QTextStream& out, QTextStream& err);
-    ~CCommandRunner() override;
+    // The unit outlives the runner.
+    CCommandRunner(CUnitAdapter& unit, const CommandLineOptions& options, QTextStream& out, QTextStream& err);
 
     // Checks the file a command reads, then connects.
     void Start();
@@ -48,6 +48,7 @@ private:
     bool ReadFile();
     bool Connect();
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
+    void OnConnectionChanged(const ConnectionEvent& event);
     void RunCommand();
     void PrintInfo();
     void ExportCurrent();
@@ -57,15 +58,13 @@ private:
     void Fail(int code, const QString& reason);
     void Done(const QString& message);
 
-    CHidBackend& m_backend;
+    CUnitAdapter& m_unit;
     const CommandLineOptions m_options;
     QTextStream& m_out;
     QTextStream& m_err;
-    CDeviceChangeQueue m_deviceChanges;   // outlives the link, whose threads post into it
-    std::unique_ptr<CHidLink> m_link;
     CSettingsTransfer m_transfer;
     SettingsFile m_file;
-    LinkProblem m_problem = LinkProblem::None;
+    bool m_started = false;     // the connect button was pressed
     bool m_connected = false;   // the current memory has been read
     int m_ticks = 0;
     std::optional<int> m_exit;

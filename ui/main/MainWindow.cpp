@@ -1,21 +1,19 @@
 #include "ui/main/MainWindow.h"
 
 #include "model/ChannelEqualizer.h"
-#include "protocol/Communication.h"
-#include "ui/controls/GainFader.h"
+#include "ui/common/Language.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/controls/ControlId.h"
-#include "ui/controls/ResourceImage.h"
-#include "ui/controls/SpinButton.h"
-#include "ui/controls/WindowMessage.h"
+#include "ui/controls/GainFader.h"
 #include "ui/controls/MeterLamp.h"
+#include "ui/controls/ResourceImage.h"
 #include "ui/controls/SkinnedButton.h"
+#include "ui/controls/SpinButton.h"
 #include "ui/graph/EqualizerGraph.h"
-#include "ui/main/NumberEdit.h"
 #include "ui/main/AboutDialog.h"
-#include "ui/main/MainWindowState.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
-#include "ui/main/SchedulerPump.h"
+#include "ui/main/NumberEdit.h"
 #include "ui/settings/SettingsFiles.h"
 
 #include <QComboBox>
@@ -29,8 +27,6 @@
 #include <QTimerEvent>
 
 #include <cmath>
-
-std::atomic<CMainWindow*> g_pMainDlg{nullptr};
 
 namespace {
 
@@ -63,16 +59,8 @@ QRect ItemRect(const ControlSpec& item)
     return QRect(ToPixels(item.x), ToPixels(item.y), ToPixels(item.cx), ToPixels(cy));
 }
 
-bool IsEditId(int id)
-{
-    return (id >= kIdCompEdit && id < kIdCompEdit + 8) || id == kIdGainEdit || id == kIdGainEdit + 1;
-}
-
-// Each spin steps the edit at the same place in its row of ids.
-int SpinBuddy(int spinId)
-{
-    return spinId < kIdGainSpin ? kIdCompEdit + (spinId - kIdCompSpin) : kIdGainEdit + (spinId - kIdGainSpin);
-}
+constexpr ChannelField kCompFields[kCompFieldCount] = {ChannelField::CompThreshold, ChannelField::CompAttack,
+                                                       ChannelField::CompRelease, ChannelField::CompRatio};
 
 // Typing is limited to signed decimal numbers: digits, ".", "-" and backspace. Of the
 // Ctrl+letters only a number edit's own editing shortcuts get through.
@@ -99,23 +87,17 @@ bool IsEnterOrEscape(int key)
 
 }  // namespace
 
-CMainWindow::CMainWindow(LinkHandlers link, QWidget* parent)
+CMainWindow::CMainWindow(CUnitAdapter& unit, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      m_link(std::move(link)),
+      m_unit(unit),
       m_hIcon(QPixmap::fromImage(LoadResourceImage(kIconId)))
 {
     CreateControls();
     OnInitDialog();
 }
 
-CMainWindow::~CMainWindow()
-{
-    CMainWindow* self = this;
-    g_pMainDlg.compare_exchange_strong(self, nullptr);
-    SetLampHook(nullptr);
-    SetDeviceRefreshHook(nullptr);
-}
+CMainWindow::~CMainWindow() = default;
 
 QWidget* CMainWindow::Control(int id) const
 {
@@ -167,9 +149,9 @@ void CMainWindow::CreateControls()
         control->setVisible(!(item.flags & kItemHidden));
         if (item.flags & kItemDisabled)
             control->setEnabled(false);
-        ConnectControl(item.id, control);
     }
     CreateStatusText();
+    ConnectControls();
     InstallKeyFilter();
 }
 
@@ -208,29 +190,81 @@ QWidget* CMainWindow::CreateControl(const ControlSpec& item)
     return new QWidget(this);
 }
 
-void CMainWindow::ConnectControl(int id, QWidget* control)
+void CMainWindow::ConnectControls()
 {
-    if (auto* list = qobject_cast<QComboBox*>(control)) {
-        connect(list, &QComboBox::activated, this, [this, id](int index) { OnListSelected(id, index); });
-    } else if (auto* button = qobject_cast<CSkinnedButton*>(control)) {
-        connect(button, &QAbstractButton::clicked, this, [this, id] { OnButtonClicked(id); });
-    } else if (auto* spin = qobject_cast<CSpinButton*>(control)) {
-        connect(spin, &CSpinButton::Stepped, this, [this, id](int step) { OnSpinStepped(id, step); });
+    for (int c = 0; c < kChannelCount; ++c)
+        ConnectChannelControls(c);
+    ConnectLists();
+    ConnectButtons();
+}
+
+void CMainWindow::ConnectChannelControls(int c)
+{
+    const ChannelControlIds& ids = kChannelControls[c];
+    auto* gainSpin = qobject_cast<CSpinButton*>(Control(ids.gainSpin));
+    connect(gainSpin, &CSpinButton::Stepped, this, [this, c](int step) { AsOneStep([=, this] { StepGain(c, step); }); });
+    for (int f = 0; f < kCompFieldCount; ++f) {
+        const ChannelField field = kCompFields[f];
+        auto* spin = qobject_cast<CSpinButton*>(Control(ids.compSpins[f]));
+        connect(spin, &CSpinButton::Stepped, this,
+                [this, c, field](int step) { AsOneStep([=, this] { StepCompressor(c, field, step); }); });
+        m_editCommits.insert(Edit(ids.compEdits[f]), [this, c, field] { CommitCompressorEdit(c, field); });
     }
+    m_editCommits.insert(Edit(ids.gainEdit), [this, c] { CommitGainEdit(c); });
+    connect(Fader(c), &CGainFader::faderMoving, this, [this, c] { OnFaderMoved(c, false); });
+    connect(Fader(c), &CGainFader::faderMoved, this, [this, c] { OnFaderMoved(c, true); });
+    connect(Graph(c), &CEqualizerGraph::bandChanged, this, &CMainWindow::OnGraphBandChanged);
+    connect(Graph(c), &CEqualizerGraph::dragFinished, this, [this] { EndEdit(); });
 }
 
-void CMainWindow::OnSpinStepped(int id, int step)
+// A list choice is one step of the history, also when it picks the entry shown.
+void CMainWindow::ConnectList(int id, const std::function<void(int)>& pick)
 {
-    AsOneStep([this, id, step] { StepSpin(id, step); });
+    connect(List(id), &QComboBox::activated, this, [this, pick](int index) {
+        if (index >= 0)
+            AsOneStep([&] { pick(index); });
+    });
 }
 
-// The spin reports +1 for its up arrow; the handler takes a delta that raises when negative.
-void CMainWindow::StepSpin(int id, int step)
+void CMainWindow::ConnectLists()
 {
-    if (id >= kIdGainSpin)
-        StepChannelValue(Gain, id - kIdGainSpin, 0, -step);
-    else
-        StepChannelValue(Compressor, (id - kIdCompSpin) / 4, 1 << ((id - kIdCompSpin) % 4), -step);
+    for (int c = 0; c < kChannelCount; ++c) {
+        const ChannelControlIds& ids = kChannelControls[c];
+        ConnectList(ids.frequencyShift, [this, c](int index) { SetFreqShift(c, index); });
+        ConnectList(ids.noiseGate, [this, c](int index) { SetGateThreshold(c, index); });
+        ConnectList(ids.staticNotchCount, [this, c](int index) { SetStaticNotchCount(c, index); });
+    }
+    ConnectList(kIdDetectSpeed, [this](int index) { SetDetectSpeed(index); });
+    ConnectList(kIdPanelLock, [this](int index) { SetPanelLock(index); });
+    ConnectList(kIdChannelLink, [this](int index) { SetChannelLink(index); });
+}
+
+// A button that changes the unit's settings is one step of the history.
+void CMainWindow::ConnectButton(int id, const std::function<void()>& press, bool editing)
+{
+    connect(SkinButton(id), &QAbstractButton::clicked, this, [this, press, editing] {
+        if (editing)
+            AsOneStep(press);
+        else
+            press();
+    });
+}
+
+void CMainWindow::ConnectButtons()
+{
+    for (int c = 0; c < kChannelCount; ++c) {
+        const ChannelControlIds& ids = kChannelControls[c];
+        ConnectButton(ids.mute, [this, c] { ToggleMute(c); }, true);
+        ConnectButton(ids.peqBypass, [this, c] { TogglePeqBypass(c); }, true);
+        ConnectButton(ids.notchBypass, [this, c] { ToggleNotchBypass(c); }, true);
+        ConnectButton(ids.notchClear, [this, c] { ClearNotches(c); }, true);
+    }
+    ConnectButton(kIdLanguage, [this] { ToggleLanguage(); }, true);
+    ConnectButton(kIdConnect, [this] { m_unit.Unit().ConnectButton(); }, false);
+    ConnectButton(kIdLoad, [this] { OpenLoadDialog(); }, false);
+    ConnectButton(kIdSave, [this] { OpenSaveDialog(); }, false);
+    ConnectButton(kIdImport, [this] { m_settingsFiles->Import(); }, false);
+    ConnectButton(kIdExport, [this] { m_settingsFiles->Export(); }, false);
 }
 
 void CMainWindow::InstallKeyFilter()
@@ -254,11 +288,10 @@ bool CMainWindow::eventFilter(QObject* watched, QEvent* event)
         return IsCharacterRejected(watched, key);
     }
     // An edit's own context menu leaves the focus where it is.
-    if (event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        const int id = ControlId(watched);
-        if (IsEditId(id))
-            OnEditKillFocus(id);
+    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        const auto commit = m_editCommits.constFind(watched);
+        if (commit != m_editCommits.constEnd())
+            AsOneStep(*commit);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -285,45 +318,29 @@ void CMainWindow::OnInitDialog()
     setFocusPolicy(Qt::ClickFocus);
     move(0, 0);
     resize(kWindowWidth, kWindowHeight);
-    g_LanguageChinese = SystemLanguage();
-    BuildEqualizers(false);
+    SetCurrentLanguage(SystemLanguage());
     CreateUndoActions();
     SetupGraphs();
     SetupFaders();
     AttachSpins();
-    SelectListsFromImage();
+    FillFixedLists();
     SetupLamps();
-    SaveBandGains();
+    m_settingsFiles = new CSettingsFiles(this, m_unit);
+    connect(&m_unit, &CUnitAdapter::settingsChanged, this, &CMainWindow::OnSettingsChanged);
+    connect(&m_unit, &CUnitAdapter::commandFinished, this, &CMainWindow::OnCommandFinished);
+    connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CMainWindow::OnConnectionChanged);
+    connect(&m_unit, &CUnitAdapter::meterLampsShown, this, &CMainWindow::OnMeterLamps);
+    SettingsChange everything;
+    everything.everything = true;
+    ShowSettings(everything);   // the window starts in the system's language, whatever the image's byte says
     ApplyLanguage();
-    UpdatePeqBypassState(0);
-    UpdatePeqBypassState(1);
     m_timer.start(kTimerPeriodMs, this);
-    SetLampHook([this](int channel, int lamp, bool lit) {
-        if (CMeterLamp* button = Lamp((channel == 0 ? kIdLampA : kIdLampB) + lamp))
-            button->SetLit(lit);
-    });
-    SetDeviceRefreshHook([](int lParam) {
-        if (CMainWindow* dlg = g_pMainDlg.load())
-            PostWindowMessage(dlg, WM_DEVICE_REFRESH, 0, lParam);
-    });
-    connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CMainWindow::OnCommandFinished);
-    m_settingsFiles = new CSettingsFiles(this);
-    connect(m_settingsFiles, &CSettingsFiles::ImageChanged, this, [this] {
-        ClearHistory();
-        OnDeviceRefresh(0, kRefreshAll);
-    });
-    UpdateStatusText();
-    g_pMainDlg = this;
 }
 
 void CMainWindow::SetupGraphs()
 {
-    for (int c = 0; c < kChannelCount; ++c) {
-        CEqualizerGraph* graph = Graph(c);
-        graph->SetPlotLayout();
-        graph->SetParentWnd(this);
-        graph->AttachChannel(c);
-    }
+    for (int c = 0; c < kChannelCount; ++c)
+        Graph(c)->Attach(m_unit.Unit().Equalizers().Channel(c), c);
 }
 
 void CMainWindow::SetupFaders()
@@ -335,92 +352,35 @@ void CMainWindow::SetupFaders()
         fader->SetMargins(kKnobLeftMargin, 0, 0, 1);
         fader->SetVertical(true);
         fader->SetRange(0, kGainCodeMax, false);
-        fader->SetParentWnd(this);
-        ShowChannelSection(Gain, c, 0, false);
-        ShowChannelSection(Mute, c, 0, false);
-        ShowChannelSection(Compressor, c, kAllCompFields, false);
     }
 }
 
+// Each spin steps the edit of its field.
 void CMainWindow::AttachSpins()
 {
-    for (int spinId = kIdCompSpin; spinId <= kIdGainSpin + 1; ++spinId) {
-        auto* spin = qobject_cast<CSpinButton*>(Control(spinId));
-        spin->SetBuddy(Edit(SpinBuddy(spinId)));
+    for (const ChannelControlIds& ids : kChannelControls) {
+        qobject_cast<CSpinButton*>(Control(ids.gainSpin))->SetBuddy(Edit(ids.gainEdit));
+        for (int f = 0; f < kCompFieldCount; ++f)
+            qobject_cast<CSpinButton*>(Control(ids.compSpins[f]))->SetBuddy(Edit(ids.compEdits[f]));
     }
 }
 
-void CMainWindow::SelectListsFromImage()
+void CMainWindow::FillFixedLists()
 {
-    FillList(kIdNotchCountA, StaticNotchEntries());
-    FillList(kIdNotchCountB, StaticNotchEntries());
-    FillList(kIdGateA, NoiseGateEntries());
-    FillList(kIdGateB, NoiseGateEntries());
-    FillList(kIdShiftA, FreqShiftEntries());
-    FillList(kIdShiftB, FreqShiftEntries());
-    ChannelBlock a, b;
-    {
-        ImageLock lock(g_ImageMutex);
-        a = g_ChannelBlocks[0];
-        b = g_ChannelBlocks[1];
+    for (const ChannelControlIds& ids : kChannelControls) {
+        FillList(ids.staticNotchCount, StaticNotchEntries());
+        FillList(ids.noiseGate, NoiseGateEntries());
+        FillList(ids.frequencyShift, FreqShiftEntries());
     }
-    SelectEntry(kIdDetectSpeed, a.detectSpeed, a.detectSpeed);
-    SelectEntry(kIdGateA, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
-    SelectEntry(kIdGateB, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
-    SelectEntry(kIdShiftA, a.freqShift, a.freqShift);
-    SelectEntry(kIdShiftB, b.freqShift, b.freqShift);
-    SelectEntry(kIdNotchCountA, a.staticNotchCount, a.staticNotchCount);
-    SelectEntry(kIdNotchCountB, b.staticNotchCount, b.staticNotchCount);
 }
 
 void CMainWindow::SetupLamps()
 {
-    for (int first : {kIdLampA, kIdLampB}) {
+    for (const ChannelControlIds& ids : kChannelControls) {
         for (int j = 0; j < kGreenLamps; ++j)
-            Lamp(first + j)->SetLampImages(kGreenLampLit, kGreenLampDark);
-        Lamp(first + kGreenLamps)->SetLampImages(kYellowLampLit, kYellowLampDark);
-        Lamp(first + kGreenLamps + 1)->SetLampImages(kRedLampLit, kRedLampDark);
-    }
-}
-
-void CMainWindow::SaveBandGains()
-{
-    ImageLock lock(g_ImageMutex);
-    for (int c = 0; c < kChannelCount; ++c)
-        for (int k = 0; k < kBandCount; ++k)
-            g_SavedBandGains[c][k] = g_ChannelBlocks[c].bands[k].gainCode.Get();
-}
-
-bool CMainWindow::event(QEvent* event)
-{
-    switch (ReceivedEventType(event)) {
-    case WM_DEVICE_REFRESH: {
-        auto* message = static_cast<CWindowMessage*>(event);
-        if (message->LParam() != kRefreshNotches)
-            ClearHistory();   // the unit's settings replace the window's
-        OnDeviceRefresh(message->WParam(), message->LParam());
-        return true;
-    }
-    case WM_GRAPH_BAND_CHANGED: {
-        auto* message = static_cast<CWindowMessage*>(event);
-        BeginEditIfNone();
-        StoreGraphBand(message->WParam(), message->LParam());
-        return true;
-    }
-    case WM_GRAPH_DRAG_DONE:
-        EndEdit();
-        return true;
-    case WM_FADER_MOVING:
-    case WM_FADER_MOVED: {
-        auto* message = static_cast<CWindowMessage*>(event);
-        BeginEditIfNone();
-        OnFaderMoved(message->WParam(), message->LParam());
-        if (message->Message() == WM_FADER_MOVED)
-            EndEdit();
-        return true;
-    }
-    default:
-        return QDialog::event(event);
+            Lamp(ids.firstLamp + j)->SetLampImages(kGreenLampLit, kGreenLampDark);
+        Lamp(ids.firstLamp + kGreenLamps)->SetLampImages(kYellowLampLit, kYellowLampDark);
+        Lamp(ids.firstLamp + kGreenLamps + 1)->SetLampImages(kRedLampLit, kRedLampDark);
     }
 }
 
@@ -429,8 +389,7 @@ void CMainWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!m_linkStarted) {
         m_linkStarted = true;
-        if (m_link.startLink)
-            m_link.startLink();
+        m_unit.Unit().Start();
     }
 }
 
@@ -444,10 +403,9 @@ void CMainWindow::timerEvent(QTimerEvent* event)
 
 void CMainWindow::OnTimer()
 {
-    SchedulerTick();
-    if (m_link.tick)
-        m_link.tick();
-    RefreshMeters();
+    m_unit.Unit().Tick();
+    WarnWhenStillLost();
+    m_settingsFiles->Tick();
     UpdateStatusText();
 }
 

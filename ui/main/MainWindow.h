@@ -1,9 +1,10 @@
-// The main window: every control of dialog template 102, bound to the device
-// parameter image; refreshed from the image, in English or Chinese.
+// The main window: every control of the window's control table, bound to one
+// unit's settings; it shows what the unit holds, turns the user's actions into
+// edits of the unit's settings, and says what has not reached the unit yet.
 #pragma once
 
-#include "protocol/CommandScheduler.h"
-#include "transport/HidLink.h"
+#include "model/SettingsEdit.h"
+#include "transport/Unit.h"
 #include "ui/main/StatusLine.h"
 #include "ui/main/UndoStep.h"
 
@@ -11,10 +12,11 @@
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPointer>
 #include <QUndoStack>
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -28,31 +30,25 @@ class CMeterLamp;
 class CGainFader;
 class CEqualizerGraph;
 class CSettingsFiles;
+class CUnitAdapter;
 struct ControlSpec;
 
 class CMainWindow : public QDialog {
     Q_OBJECT
 public:
-    enum ChannelSection { Gain = 0, Mute = 1, Compressor = 3 };
-    enum CompFields { kCompThreshold = 1, kCompAttack = 2, kCompRelease = 4, kCompRatio = 8 };
-    static constexpr int kAllCompFields = kCompThreshold | kCompAttack | kCompRelease | kCompRatio;
     static constexpr int kTimerPeriodMs = 100;
     static constexpr double kPixelsPerDialogUnit = 1.7;
     static constexpr int kWindowWidth = 1200;
     static constexpr int kWindowHeight = 725;
+    // Ticks a lost unit has to come back before the warning shows: a loose
+    // cable that drops the unit for a moment raises no box.
+    static constexpr int kLostWarningTicks = 10;
 
-    // How the window reaches the HID link: started on the first show, and the
-    // connect button's handler.
-    struct LinkHandlers {
-        std::function<void()> startLink;
-        std::function<void()> onConnectButton;
-        std::function<void()> tick;   // every 100 ms, after the scheduler
-    };
-
-    explicit CMainWindow(LinkHandlers link = {}, QWidget* parent = nullptr);
+    // The window of the unit; the unit outlives it.
+    explicit CMainWindow(CUnitAdapter& unit, QWidget* parent = nullptr);
     ~CMainWindow() override;
 
-    // The child with the template id, or nullptr.
+    // The child with the control table's id, or nullptr.
     QWidget* Control(int id) const;
     QComboBox* List(int id) const;
     QLineEdit* Edit(int id) const;
@@ -61,31 +57,16 @@ public:
     CGainFader* Fader(int channel) const;
     CEqualizerGraph* Graph(int channel) const;
 
-    // Display refresh from the image.
-    void ShowChannelSection(ChannelSection section, int channel, int fields, bool queue);
-    void ShowMuteButton(int channel);
-    void ShowNotchBypassButton(int channel);
-    void UpdatePeqBypassState(int channel);
-    void OnDeviceRefresh(qintptr wParam, qintptr lParam);
-    void ApplyLanguage();
-    // The connect button's image from g_Connected, or as the link sets it.
-    void ShowConnectButton();
-    void SetConnectImage(int bitmapId);
+    // Shows what changed in the unit's settings (as the unit reports it), or
+    // everything they hold now.
+    void OnSettingsChanged(const SettingsChange& change);
+    void ShowUnitSettings();
 
-    // Control bindings.
-    void StepChannelValue(ChannelSection section, int channel, int fields, int delta);
-    void OnFaderMoved(qintptr wParam, qintptr lParam);
-    void StoreGraphBand(qintptr wParam, qintptr lParam);
-    void OnSpinStepped(int id, int step);
-    void OnEditKillFocus(int id);
-    void OnListSelected(int id, int index);
-    void OnButtonClicked(int id);
-
-    // Timer 1: one scheduler step, then the meters.
+    // Timer 1: one step of the unit, the lost warning, the status line.
     void OnTimer();
     bool IsTimerRunning() const { return m_timer.isActive(); }
 
-    // The about box (the dialog's context menu offers it).
+    // The about box (the window's context menu offers it).
     void ShowAboutBox();
 
     // Undo and redo of the user's changes: Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y.
@@ -97,15 +78,12 @@ public:
     CSettingsFiles& SettingsFiles() { return *m_settingsFiles; }
 
     // The status line: what has not reached the unit yet, or why it cannot.
-    void SetLinkProblem(LinkProblem problem);
-    // The link came back by itself: the status line says so until something else is due.
-    void OnReconnected();
-    void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
     void UpdateStatusText();
     StatusLine CurrentStatus() const;
+    // The warning that the unit is gone, while it is shown.
+    QMessageBox* LostWarning() const { return m_lostWarning; }
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -114,23 +92,33 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Creating the window (MainWindow.cpp).
     void CreateControls();
     QWidget* CreateControl(const ControlSpec& item);
-    void ConnectControl(int id, QWidget* control);
+    void ConnectControls();
+    void ConnectChannelControls(int channel);
+    void ConnectList(int id, const std::function<void(int)>& pick);
+    void ConnectLists();
+    void ConnectButton(int id, const std::function<void()>& press, bool editing);
+    void ConnectButtons();
     void InstallKeyFilter();
     void OnInitDialog();
     void SetupGraphs();
     void SetupFaders();
     void AttachSpins();
-    void SelectListsFromImage();
+    void FillFixedLists();
     void SetupLamps();
-    void SaveBandGains();
     void CreateStatusText();
     void CreateUndoActions();
-    void ApplyLanguageUndo();
 
-    // One user action is one step of the undo history: the image before it,
-    // and after it once it ended (a drag ends at the release).
+    // What the unit reports (MainWindow.cpp, MainWindowStatus.cpp).
+    void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
+    void OnConnectionChanged(const ConnectionEvent& event);
+    void OnMeterLamps(int channel, const MeterLamps& lamps);
+
+    // The user's actions (MainWindowBindings.cpp). Each is one step of the
+    // undo history: the settings before it, and after it once it ended (a drag
+    // ends at the release).
     template <class Action>
     void AsOneStep(Action action)
     {
@@ -142,30 +130,20 @@ private:
     void BeginEditIfNone();
     void EndEdit();
     void ClearHistory();
-    void ShowEditedImage();
-    static bool IsEditingButton(int id);
-    void SelectListValue(int id, int index);
-    void PressButton(int id);
-    void CommitEdit(int id);
-    void StepSpin(int id, int step);
-
-    void ShowGain(int channel);
-    void ShowCompressorFields(int channel, int fields);
-    void SelectEntry(int id, int index, int rawCode);
-    void FillList(int id, const QStringList& entries);
-    void ApplyLanguageLists();
-    void ApplyLanguageImages();
-    void ApplyLanguageLabels();
-    void ReloadAndRedraw(int channel);
-    void ReloadModel();
-    // Bit c set: channel c's notch table differs from the one last loaded.
-    std::uint8_t NotchTablesChanged() const;
-    void RedrawGraphs();
-
-    bool CommitGainEdit(int channel, const QString& text);
-    bool CommitThresholdEdit(int channel, const QString& text);
-    bool CommitAttackEdit(int channel, const QString& text);
-    void ShowRangeMessage(ChannelSection section, int channel, int fields);
+    void ChangeSettings(const CUnit::Action& action);
+    void OnFaderMoved(int channel, bool dragEnded);
+    void OnGraphBandChanged(int channel, int band);
+    void StepGain(int channel, int step);
+    void StepCompressor(int channel, ChannelField field, int step);
+    void CommitGainEdit(int channel);
+    void CommitCompressorEdit(int channel, ChannelField field);
+    bool ParseGain(int channel, const QString& text);
+    bool ParseThreshold(int channel, const QString& text);
+    bool ParseAttack(int channel, const QString& text);
+    void ShowRangeMessage(int channel, ChannelField field);
+    void ToggleMute(int channel);
+    void SetFreqShift(int channel, int index);
+    void SetGateThreshold(int channel, int index);
     void TogglePeqBypass(int channel);
     void ToggleNotchBypass(int channel);
     void ClearNotches(int channel);
@@ -174,14 +152,37 @@ private:
     void SetPanelLock(int index);
     void SetChannelLink(int index);
     void ToggleLanguage();
-    template <class Dialog>
-    void RunPresetDialog();
-    void ToggleMute(int channel);
-    void SetFreqShift(int channel, int index);
-    void SetGateThreshold(int channel, int index);
+    void OpenLoadDialog();
+    void OpenSaveDialog();
 
+    // Showing the settings (MainWindowDisplay.cpp).
+    void ShowSettings(const SettingsChange& change);
+    void ShowGain(int channel);
+    void ShowCompressorField(int channel, ChannelField field);
+    void ShowMuteButton(int channel);
+    void ShowNotchBypassButton(int channel);
+    void ShowPeqBypassButton(int channel);
+    void ShowChannelLists(int channel);
+    void ShowGlobalLists();
+    void ShowBands(const SettingsChange& change);
+    void SelectEntry(int id, int index, int rawCode);
+    void FillList(int id, const QStringList& entries);
+    void ApplyLanguage();
+    void ApplyLanguageLists();
+    void ApplyLanguageImages();
+    void ApplyLanguageLabels();
+    void ApplyLanguageUndo();
+    void FollowUnitLanguage();
+    void ShowConnectButton();
+
+    // The link as the user sees it (MainWindowStatus.cpp).
+    void ShowConnectFailure(const ConnectionEvent& event);
+    void WarnWhenStillLost();
+    void ForgetLoss();
+
+    CUnitAdapter& m_unit;
     QHash<int, QWidget*> m_controls;
-    LinkHandlers m_link;
+    QHash<const QObject*, std::function<void()>> m_editCommits;   // what leaving each number edit commits
     QIcon m_hIcon;
     QBasicTimer m_timer;
     bool m_linkStarted = false;
@@ -190,15 +191,15 @@ private:
     QUndoStack m_undo;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
-    std::optional<ImageState> m_editBefore;
+    std::optional<UnitSettings> m_editBefore;
     LinkProblem m_linkProblem = LinkProblem::None;
     bool m_wasConnected = false;
     bool m_reconnected = false;
     StatusLine m_note{StatusKind::Connected};   // the last preset outcome, shown while nothing else is due
-    // Both notch tables as the equalizers last loaded them; a notch refresh that
-    // brings the same tables again needs no reload and no redraw.
+    LossCause m_lossCause = LossCause::Removed;  // of the warning due or shown
+    int m_warningInTicks = 0;                    // until the lost warning shows; 0 when none is due
+    bool m_lossTold = false;                     // the warning of this loss is due or shown
+    QPointer<QMessageBox> m_lostWarning;
+    // Both notch tables as the equalizers last loaded them.
     std::array<std::uint8_t, kChannelCount * kNotchTableSize> m_loadedNotches{};
 };
-
-// The main dialog that the reader thread posts WM_DEVICE_REFRESH to.
-extern std::atomic<CMainWindow*> g_pMainDlg;

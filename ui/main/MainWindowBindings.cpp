@@ -1,382 +1,252 @@
-// What each control of the main window does to the image and the unit.
+// What each control of the main window does to the unit's settings: every
+// action edits the settings, and the unit sends what the action changed.
 #include "ui/main/MainWindow.h"
 
 #include "model/ValueTables.h"
-#include "model/ChannelEqualizer.h"
-#include "protocol/Communication.h"
+#include "ui/common/Language.h"
+#include "ui/common/MessageBox.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/controls/GainFader.h"
-#include "ui/controls/MessageBox.h"
-#include "ui/main/MainWindowState.h"
+#include "ui/graph/EqualizerGraph.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/presets/PresetLoadDialog.h"
 #include "ui/presets/PresetSaveDialog.h"
-#include "ui/settings/SettingsFiles.h"
 
-#include <QComboBox>
 #include <QLineEdit>
+
+#include <algorithm>
 
 namespace {
 
-constexpr int kAttackMax = 95;
-constexpr int kReleaseMax = 5;
-constexpr int kRatioMax = 127;      // "Inf:1"
-
-std::uint8_t U8(int value)
+// The highest code a spin reaches: the end of the field's linear range, or its last named code.
+int TopCode(ChannelField field)
 {
-    return static_cast<std::uint8_t>(value);
+    const Codec& codec = *Spec(field).codec;
+    if (field == ChannelField::CompThreshold)
+        return kCompThresholdOff;
+    if (codec.linear && codec.named.empty())
+        return codec.linear->codeMax;
+    int top = codec.linear ? codec.linear->codeMax : 0;
+    for (const NamedCode& named : codec.named)
+        top = std::max(top, named.code);
+    return top;
 }
 
-// One spin step of a code within [0, max]: raise when asked, else lower.
-void Step(std::uint8_t& code, bool raise, int max)
+BandGainCodes FlatBandGains()
 {
-    if (raise && code < max)
-        ++code;
-    else if (!raise && code > 0)
-        --code;
+    BandGainCodes flat;
+    flat.fill(kFlatGainCode);
+    return flat;
 }
 
-void EmptyNotches(ChannelBlock& block)
+// One spin step of a code within [0, top]: the up arrow raises.
+int Stepped(int code, int step, int top)
 {
-    for (NotchEntry& notch : block.notches)
-        notch.freqHz.Set(kNoNotchFreqHz);
+    if (step > 0 && code < top)
+        return code + 1;
+    if (step < 0 && code > 0)
+        return code - 1;
+    return code;
 }
 
 }  // namespace
 
-void CMainWindow::StepChannelValue(ChannelSection section, int channel, int fields, int delta)
+void CMainWindow::ChangeSettings(const CUnit::Action& action)
 {
-    const bool raise = delta < 0;
-    {
-        ImageLock lock(g_ImageMutex);
-        ChannelBlock& block = g_ChannelBlocks[channel];
-        if (section == Gain) {
-            const int gain = block.gain.Get();
-            if (raise && gain < kGainCodeMax)
-                block.gain.Set(static_cast<std::int16_t>(gain + 1));
-            else if (!raise && gain > 0)
-                block.gain.Set(static_cast<std::int16_t>(gain - 1));
-        } else if (section == Compressor) {
-            if (fields & kCompThreshold)
-                Step(block.compThreshold, raise, kCompThresholdOff);
-            if (fields & kCompAttack)
-                Step(block.compAttack, raise, kAttackMax);
-            if (fields & kCompRelease)
-                Step(block.compRelease, raise, kReleaseMax);
-            if (fields & kCompRatio)
-                Step(block.compRatio, raise, kRatioMax);
-        }
-    }
-    ShowChannelSection(section, channel, fields, true);
+    m_unit.Unit().Edit(action);
 }
 
-void CMainWindow::OnFaderMoved(qintptr wParam, qintptr)
+void CMainWindow::StepGain(int channel, int step)
 {
-    const int channel = static_cast<int>(wParam) - kIdFader;
-    if (channel < 0 || channel >= kChannelCount)
-        return;
+    ChangeSettings([&](CSettingsEdit& edit) {
+        const int code = edit.Get(channel, ChannelField::Gain);
+        edit.Set(channel, ChannelField::Gain, Stepped(code, step, TopCode(ChannelField::Gain)));
+    });
+}
+
+void CMainWindow::StepCompressor(int channel, ChannelField field, int step)
+{
+    ChangeSettings([&](CSettingsEdit& edit) {
+        edit.Set(channel, field, Stepped(edit.Get(channel, field), step, TopCode(field)));
+    });
+}
+
+// A drag is one step of the history from its first move to its release.
+void CMainWindow::OnFaderMoved(int channel, bool dragEnded)
+{
+    BeginEditIfNone();
     const int gain = Fader(channel)->GetInvertedPos();
-    {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[channel].gain.Set(static_cast<std::int16_t>(gain));
-    }
-    ShowChannelSection(Gain, channel, 0, true);
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::Gain, gain); });
+    if (dragEnded)
+        EndEdit();
 }
 
-void CMainWindow::StoreGraphBand(qintptr wParam, qintptr lParam)
+void CMainWindow::OnGraphBandChanged(int channel, int band)
 {
-    if (lParam < 0 || lParam >= kChannelCount || wParam < 0 || wParam >= kBandCount)
+    if (channel < 0 || channel >= kChannelCount || band < 0 || band >= kBandCount)
         return;
-    const int channel = static_cast<int>(lParam);
-    const int k = static_cast<int>(wParam);
-    const BandParams& record = g_BandTable[channel].bands[k];
-    {
-        ImageLock lock(g_ImageMutex);
-        BandParams& band = g_ChannelBlocks[channel].bands[k];
-        band.freqHz = record.freqHz;
-        band.gainCode = record.gainCode;
-        band.bwCode = record.bwCode;
-    }
-    QueueSetParam(AREA_CHANNEL, U8(channel), U8(kGroupFirstBand + k));
-    UpdatePeqBypassState(channel);
+    BeginEditIfNone();
+    const BandParams record = m_unit.Unit().Equalizers().Table(channel).bands[band];
+    ChangeSettings([&](CSettingsEdit& edit) { edit.SetBand(channel, band, record); });
 }
 
-void CMainWindow::OnEditKillFocus(int id)
+void CMainWindow::CommitGainEdit(int channel)
 {
-    AsOneStep([this, id] { CommitEdit(id); });
+    QLineEdit* edit = Edit(kChannelControls[channel].gainEdit);
+    if (!ParseGain(channel, edit->text()))
+        ShowRangeMessage(channel, ChannelField::Gain);
 }
 
-void CMainWindow::CommitEdit(int id)
+// Only the threshold and the attack are typed; release and ratio are read-only.
+void CMainWindow::CommitCompressorEdit(int channel, ChannelField field)
 {
-    QLineEdit* edit = Edit(id);
-    if (!edit || edit->isReadOnly())
+    const int index = field == ChannelField::CompThreshold ? 0 : 1;
+    QLineEdit* edit = Edit(kChannelControls[channel].compEdits[index]);
+    if (edit->isReadOnly())
         return;
-    const QString text = edit->text();
-    if (id == kIdGainEdit || id == kIdGainEdit + 1) {
-        if (!CommitGainEdit(id - kIdGainEdit, text))
-            ShowRangeMessage(Gain, id - kIdGainEdit, 0);
-        return;
-    }
-    const int channel = (id - kIdCompEdit) / 4;
-    const int field = (id - kIdCompEdit) % 4;
-    if (field == 0 && !CommitThresholdEdit(channel, text))
-        ShowRangeMessage(Compressor, channel, kCompThreshold);
-    else if (field == 1 && !CommitAttackEdit(channel, text))
-        ShowRangeMessage(Compressor, channel, kCompAttack);
+    const bool valid = field == ChannelField::CompThreshold ? ParseThreshold(channel, edit->text())
+                                                            : ParseAttack(channel, edit->text());
+    if (!valid)
+        ShowRangeMessage(channel, field);
 }
 
-bool CMainWindow::CommitGainEdit(int channel, const QString& text)
+bool CMainWindow::ParseGain(int channel, const QString& text)
 {
+    const Linear& gain = *codecs::kGain.linear;
     const double x = LeadingDecimal(text);
-    if (!(x >= -80.0 && x <= 10.0))
+    if (!(x >= gain.MinValue() && x <= gain.MaxValue()))
         return false;
-    const auto code = static_cast<std::int16_t>(x + 80.0);
-    {
-        ImageLock lock(g_ImageMutex);
-        std::int16_t current = g_ChannelBlocks[channel].gain.Get();
-        if (code == current)
-            return true;
-        g_ChannelBlocks[channel].gain.Set(code);
-    }
-    ShowChannelSection(Gain, channel, 0, true);
+    const int code = gain.CodeOf(x);
+    if (code != m_unit.Unit().Image().Channel(channel).gain.Get())
+        ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::Gain, code); });
     return true;
 }
 
-bool CMainWindow::CommitThresholdEdit(int channel, const QString& text)
+// CH A reads a decimal number (-39.5 is code 0), CH B an integer (-39.5 is -39, code 1);
+// "OFF" is 19 dB, the OFF code, which is sent again even when it is already set.
+bool CMainWindow::ParseThreshold(int channel, const QString& text)
 {
     const bool off = text == QStringLiteral("OFF");
-    int code = 0;
-    if (channel == 0) {
-        // CH A reads a decimal number: -39.5 is code 0.
-        const double x = off ? 19.0 : LeadingDecimal(text);
-        if (!(x >= -40.0 && x <= 19.0))
-            return false;
-        code = static_cast<int>(x + 40.0);
-    } else {
-        // CH B reads an integer: -39.5 is -39, code 1.
-        const long long n = off ? 19 : LeadingInteger(text);
-        if (n < -40 || n > 19)
-            return false;
-        code = static_cast<int>(n + 40);
-    }
-    {
-        ImageLock lock(g_ImageMutex);
-        std::uint8_t& threshold = g_ChannelBlocks[channel].compThreshold;
-        if (code == threshold && code != kCompThresholdOff)
-            return true;
-        threshold = U8(code);
-    }
-    ShowChannelSection(Compressor, channel, kCompThreshold, true);
-    return true;
-}
-
-bool CMainWindow::CommitAttackEdit(int channel, const QString& text)
-{
-    const long long n = LeadingInteger(text);
-    if (n < 5 || n > 100)
+    const double typed = off ? kTypedCompThreshold.MaxValue()
+                             : (channel == 0 ? LeadingDecimal(text) : static_cast<double>(LeadingInteger(text)));
+    if (!(typed >= kTypedCompThreshold.MinValue() && typed <= kTypedCompThreshold.MaxValue()))
         return false;
-    {
-        ImageLock lock(g_ImageMutex);
-        std::uint8_t& attack = g_ChannelBlocks[channel].compAttack;
-        if (n - 5 == attack)
-            return true;
-        attack = U8(static_cast<int>(n - 5));
-    }
-    ShowChannelSection(Compressor, channel, kCompAttack, true);
+    const int code = kTypedCompThreshold.CodeOf(typed);
+    if (code != m_unit.Unit().Image().Channel(channel).compThreshold || code == kCompThresholdOff)
+        ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::CompThreshold, code); });
     return true;
 }
 
-void CMainWindow::ShowRangeMessage(ChannelSection section, int channel, int fields)
+bool CMainWindow::ParseAttack(int channel, const QString& text)
+{
+    const Linear& attack = *codecs::kCompAttack.linear;
+    const long long n = LeadingInteger(text);
+    if (n < attack.MinValue() || n > attack.MaxValue())
+        return false;
+    const int code = attack.CodeOf(static_cast<double>(n));
+    if (code != m_unit.Unit().Image().Channel(channel).compAttack)
+        ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::CompAttack, code); });
+    return true;
+}
+
+void CMainWindow::ShowRangeMessage(int channel, ChannelField field)
 {
     ShowMessageBox(this, RangeMessage(CurrentLanguage()), ApplicationName());
-    ShowChannelSection(section, channel, fields, false);
-}
-
-void CMainWindow::OnListSelected(int id, int index)
-{
-    if (index >= 0)
-        AsOneStep([this, id, index] { SelectListValue(id, index); });
-}
-
-void CMainWindow::SelectListValue(int id, int index)
-{
-    switch (id) {
-    case kIdShiftA: SetFreqShift(0, index); break;
-    case kIdShiftB: SetFreqShift(1, index); break;
-    case kIdGateA: SetGateThreshold(0, index); break;
-    case kIdGateB: SetGateThreshold(1, index); break;
-    case kIdNotchCountA: SetStaticNotchCount(0, index); break;
-    case kIdNotchCountB: SetStaticNotchCount(1, index); break;
-    case kIdDetectSpeed: SetDetectSpeed(index); break;
-    case kIdPanelLock: SetPanelLock(index); break;
-    case kIdChannelLink: SetChannelLink(index); break;
-    default: break;
-    }
-}
-
-void CMainWindow::OnButtonClicked(int id)
-{
-    if (IsEditingButton(id))
-        AsOneStep([this, id] { PressButton(id); });
+    if (field == ChannelField::Gain)
+        ShowGain(channel);
     else
-        PressButton(id);
+        ShowCompressorField(channel, field);
 }
 
-void CMainWindow::PressButton(int id)
+// The preset dialogs work on the unit themselves; their result is ignored.
+void CMainWindow::OpenLoadDialog()
 {
-    switch (id) {
-    case kIdMute: ToggleMute(0); break;
-    case kIdMute + 1: ToggleMute(1); break;
-    case kIdConnect:
-        if (m_link.onConnectButton)
-            m_link.onConnectButton();
-        break;
-    case kIdLoad: RunPresetDialog<CPresetLoadDialog>(); break;
-    case kIdSave: RunPresetDialog<CPresetSaveDialog>(); break;
-    case kIdImport: m_settingsFiles->Import(); break;
-    case kIdExport: m_settingsFiles->Export(); break;
-    case kIdLanguage: ToggleLanguage(); break;
-    case kIdPeqBypass: TogglePeqBypass(0); break;
-    case kIdPeqBypass + 3: TogglePeqBypass(1); break;
-    case kIdNotchBypass: ToggleNotchBypass(0); break;
-    case kIdNotchBypass + 3: ToggleNotchBypass(1); break;
-    case kIdNotchClear: ClearNotches(0); break;
-    case kIdNotchClear + 3: ClearNotches(1); break;
-    default: break;
-    }
+    CPresetLoadDialog dialog(this, m_unit);
+    dialog.exec();
 }
 
-// The preset dialogs work on the image and the scheduler themselves; their result is ignored.
-template <class Dialog>
-void CMainWindow::RunPresetDialog()
+void CMainWindow::OpenSaveDialog()
 {
-    Dialog dialog(this);
+    CPresetSaveDialog dialog(this, m_unit);
     dialog.exec();
 }
 
 void CMainWindow::ToggleMute(int channel)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        std::uint8_t& mute = g_ChannelBlocks[channel].mute;
-        mute = mute == 0 ? 1 : 0;
-    }
-    ShowChannelSection(Mute, channel, 0, true);
+    ChangeSettings([&](CSettingsEdit& edit) {
+        edit.Set(channel, ChannelField::Mute, edit.Get(channel, ChannelField::Mute) == 0 ? 1 : 0);
+    });
 }
 
 void CMainWindow::SetFreqShift(int channel, int index)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[channel].freqShift = U8(index);
-    }
-    QueueSetParam(AREA_CHANNEL, U8(channel), kGroupGain);
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::FrequencyShift, index); });
 }
 
 void CMainWindow::SetGateThreshold(int channel, int index)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[channel].gateThreshold = U8(kGateTopCode - index);
-    }
-    QueueSetParam(AREA_CHANNEL, U8(channel), kGroupGate);
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::NoiseGate, kGateTopCode - index); });
 }
 
+// All bands flat: the bypass is engaged, and switching it off gives the kept gains back.
 void CMainWindow::TogglePeqBypass(int channel)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        BandParams* bands = g_ChannelBlocks[channel].bands;
-        if (g_PeqBypassed[channel] == 0) {
-            g_PeqBypassed[channel] = 1;
-            for (int k = 0; k < kBandCount; ++k) {
-                g_SavedBandGains[channel][k] = bands[k].gainCode.Get();
-                bands[k].gainCode.Set(kFlatGainCode);
+    ChangeSettings([&](CSettingsEdit& edit) {
+        BandGainCodes& kept = edit.RestoreGains(channel);
+        const bool engaged = BandGains(edit.After().channels[channel]) == FlatBandGains();
+        for (int k = 0; k < kBandCount; ++k) {
+            if (!engaged) {
+                kept[k] = edit.Band(channel, k).gainCode.Get();
+                edit.SetBandGain(channel, k, kFlatGainCode);
+            } else {
+                edit.SetBandGain(channel, k, kept[k]);
             }
-        } else {
-            g_PeqBypassed[channel] = 0;
-            for (int k = 0; k < kBandCount; ++k)
-                bands[k].gainCode.Set(g_SavedBandGains[channel][k]);
         }
-    }
-    UpdatePeqBypassState(channel);
-    ReloadAndRedraw(channel);
-    QueueWriteBands(AREA_CHANNEL, U8(channel));
+        edit.SendBandsAsOneWrite(channel);
+    });
 }
 
 void CMainWindow::ToggleNotchBypass(int channel)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        std::uint8_t& bypass = g_ChannelBlocks[channel].notchBypass;
-        bypass = bypass == 0 ? 1 : 0;
-    }
-    ShowNotchBypassButton(channel);
-    QueueSetParam(AREA_CHANNEL, U8(channel), kGroupNotch);
+    ChangeSettings([&](CSettingsEdit& edit) {
+        edit.Set(channel, ChannelField::NotchBypass, edit.Get(channel, ChannelField::NotchBypass) == 0 ? 1 : 0);
+    });
 }
 
 void CMainWindow::ClearNotches(int channel)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        EmptyNotches(g_ChannelBlocks[channel]);
-    }
-    g_NotchClearRequest = 1;
-    QueueSetParam(AREA_CHANNEL, U8(channel), kGroupNotch);
-    ReloadAndRedraw(channel);
+    ChangeSettings([&](CSettingsEdit& edit) { edit.ClearNotches(channel); });
 }
 
 void CMainWindow::SetStaticNotchCount(int channel, int index)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        ChannelBlock& block = g_ChannelBlocks[channel];
-        if (block.staticNotchCount == index)
-            return;
-        block.staticNotchCount = U8(index);
-        EmptyNotches(block);
-    }
-    QueueSetParam(AREA_CHANNEL, U8(channel), kGroupNotch);
-    ReloadAndRedraw(channel);
+    if (m_unit.Unit().Image().Channel(channel).staticNotchCount == index)
+        return;
+    ChangeSettings([&](CSettingsEdit& edit) {
+        edit.Set(channel, ChannelField::StaticNotchCount, index);
+        edit.EmptyNotches(channel);
+    });
 }
 
 void CMainWindow::SetDetectSpeed(int index)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        g_ChannelBlocks[0].detectSpeed = U8(index);
-        g_ChannelBlocks[1].detectSpeed = U8(index);
-    }
-    SelectEntry(kIdDetectSpeed, index, index);
-    QueueSetParam(AREA_CHANNEL, 0, kGroupNotch);
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(0, ChannelField::DetectionSpeed, index); });
 }
 
 void CMainWindow::SetPanelLock(int index)
 {
-    {
-        ImageLock lock(g_ImageMutex);
-        g_GlobalSettings.panelLock = U8(index);
-    }
-    QueueSetParam(AREA_GLOBAL, 0, kGlobalItemPanelLock);
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(GlobalField::PanelLock, index); });
 }
 
 void CMainWindow::SetChannelLink(int index)
 {
-    g_ChannelLinked = index != 0 ? 1 : 0;
-    {
-        ImageLock lock(g_ImageMutex);
-        g_GlobalSettings.channelLink = index != 0 ? kChannelLinkedCode : 0;
-    }
-    QueueSetParam(AREA_GLOBAL, 0, kGlobalItemChannelLink);
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(GlobalField::ChannelLink, index != 0 ? kChannelLinkedCode : 0); });
 }
 
+// The unit keeps the interface language: the window follows the byte it was sent.
 void CMainWindow::ToggleLanguage()
 {
-    g_LanguageChinese = g_LanguageChinese.load() == 0 ? 1 : 0;
-    {
-        ImageLock lock(g_ImageMutex);
-        g_GlobalSettings.language = U8(g_LanguageChinese.load());
-    }
-    ApplyLanguage();
-    QueueSetParam(AREA_GLOBAL, 0, kGlobalItemLanguage);
+    const int language = CurrentLanguage() == kEnglish ? kChinese : kEnglish;
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(GlobalField::Language, language); });
 }

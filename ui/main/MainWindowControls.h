@@ -1,5 +1,6 @@
-// Dialog template 102: the main window's controls, their ids, kinds, texts and
-// rectangles in dialog units. The dialog creates every child from this table.
+// The main window's control table: its controls, their ids, kinds, texts and
+// rectangles in dialog units. The window creates every child from this table;
+// the ids name the controls for tests and tools.
 #pragma once
 
 #include <span>
@@ -31,7 +32,7 @@ struct ControlSpec {
     unsigned flags;
 };
 
-// Control ids the handlers compute with; "+ c" is the channel (0 = CH A, 1 = CH B).
+// Control ids; "+ c" is the channel (0 = CH A, 1 = CH B).
 constexpr int kIdCompEdit = 1028;       // + 4c + field (threshold, attack, release, ratio)
 constexpr int kIdGainEdit = 1040;       // + c
 constexpr int kIdFader = 1042;          // + c
@@ -63,6 +64,45 @@ constexpr int kIdStatusText = 1200;     // the status line, created beside the t
 
 constexpr int kMainWindowWidthDu = 746;   // client size in dialog units
 constexpr int kMainWindowHeightDu = 435;
+
+// The compressor's fields in the order of their edits and spins.
+constexpr int kCompFieldCount = 4;   // threshold, attack, release, ratio
+
+// The controls of one channel.
+struct ChannelControlIds {
+    int graph;
+    int fader;
+    int gainEdit;
+    int gainSpin;
+    int mute;
+    int compEdits[kCompFieldCount];
+    int compSpins[kCompFieldCount];
+    int peqBypass;
+    int notchBypass;
+    int notchClear;
+    int staticNotchCount;
+    int frequencyShift;
+    int noiseGate;
+    int firstLamp;   // the lamps follow, 0 at the bottom, the overload lamp last
+};
+constexpr ChannelControlIds ControlIdsOf(int c)
+{
+    return {kIdGraph + c,
+            kIdFader + c,
+            kIdGainEdit + c,
+            kIdGainSpin + c,
+            kIdMute + c,
+            {kIdCompEdit + 4 * c, kIdCompEdit + 4 * c + 1, kIdCompEdit + 4 * c + 2, kIdCompEdit + 4 * c + 3},
+            {kIdCompSpin + 4 * c, kIdCompSpin + 4 * c + 1, kIdCompSpin + 4 * c + 2, kIdCompSpin + 4 * c + 3},
+            kIdPeqBypass + 3 * c,
+            kIdNotchBypass + 3 * c,
+            kIdNotchClear + 3 * c,
+            c == 0 ? kIdNotchCountA : kIdNotchCountB,
+            c == 0 ? kIdShiftA : kIdShiftB,
+            c == 0 ? kIdGateA : kIdGateB,
+            c == 0 ? kIdLampA : kIdLampB};
+}
+inline constexpr ChannelControlIds kChannelControls[2] = {ControlIdsOf(0), ControlIdsOf(1)};
 
 // The controls in creation (and tab) order.
 std::span<const ControlSpec> MainWindowControls();

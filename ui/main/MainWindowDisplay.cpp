@@ -1,157 +1,182 @@
-// Showing the image in the window, and the interface language.
+// Showing the unit's settings in the window, and the interface language.
 #include "ui/main/MainWindow.h"
 
 #include "model/ChannelEqualizer.h"
-#include "protocol/Communication.h"
+#include "ui/common/Language.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/controls/GainFader.h"
 #include "ui/controls/MeterLamp.h"
 #include "ui/controls/SkinnedButton.h"
 #include "ui/graph/EqualizerGraph.h"
-#include "ui/main/MainWindowState.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
 
-ChannelBlock CopyBlock(int channel)
-{
-    ImageLock lock(g_ImageMutex);
-    return g_ChannelBlocks[channel];
-}
-
-std::array<std::uint8_t, kChannelCount * kNotchTableSize> CopyNotchTables()
-{
-    std::array<std::uint8_t, kChannelCount * kNotchTableSize> tables;
-    ImageLock lock(g_ImageMutex);
-    for (int c = 0; c < kChannelCount; ++c)
-        std::memcpy(tables.data() + c * kNotchTableSize, BlockBytes(g_ChannelBlocks[c]) + kNotchTableOffset,
-                    kNotchTableSize);
-    return tables;
-}
-
-GlobalSettings CopyGlobals()
-{
-    ImageLock lock(g_ImageMutex);
-    return g_GlobalSettings;
-}
+constexpr ChannelField kCompFields[kCompFieldCount] = {ChannelField::CompThreshold, ChannelField::CompAttack,
+                                                       ChannelField::CompRelease, ChannelField::CompRatio};
 
 void SetSameImages(CSkinnedButton* button, int image)
 {
     button->SetImages(image, image, image);
 }
 
+bool AllBandsFlat(const ChannelBlock& block)
+{
+    for (const BandParams& band : block.bands) {
+        if (band.gainCode.Get() != kFlatGainCode)
+            return false;
+    }
+    return true;
+}
+
+// The parametric band records the equalizer would take from the block differ from the ones it holds.
+bool BandRecordsDiffer(const BandTable& table, const ChannelBlock& block)
+{
+    return std::memcmp(table.bands, block.bands, sizeof block.bands) != 0;
+}
+
+bool NotchTableDiffers(const ChannelBlock& block, const std::uint8_t* loaded)
+{
+    return std::memcmp(BlockBytes(block) + kNotchTableOffset, loaded, kNotchTableSize) != 0;
+}
+
+QString CompressorText(ChannelField field, int code)
+{
+    switch (field) {
+    case ChannelField::CompThreshold: return CompThresholdText(code);
+    case ChannelField::CompAttack: return CompAttackText(code);
+    case ChannelField::CompRelease: return CompReleaseText(code);
+    default: return CompRatioText(code);
+    }
+}
+
 }  // namespace
 
-void CMainWindow::ShowChannelSection(ChannelSection section, int channel, int fields, bool queue)
+void CMainWindow::ShowUnitSettings()
 {
-    switch (section) {
-    case Gain:
-        ShowGain(channel);
-        break;
-    case Mute:
-        ShowMuteButton(channel);
-        break;
-    case Compressor:
-        ShowCompressorFields(channel, fields);
-        break;
+    SettingsChange everything;
+    everything.everything = true;
+    OnSettingsChanged(everything);
+}
+
+void CMainWindow::OnSettingsChanged(const SettingsChange& change)
+{
+    if (change.cause == SettingsChange::Cause::Replaced)
+        ClearHistory();   // the unit's settings replace the window's
+    if (change.ChangedGlobal(GlobalField::Language))
+        FollowUnitLanguage();
+    ShowSettings(change);
+}
+
+// Each control shows its setting again when the group it travels in changed.
+void CMainWindow::ShowSettings(const SettingsChange& change)
+{
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (change.ChangedGroup(c, kGroupGain)) {
+            ShowGain(c);
+            ShowMuteButton(c);
+        }
+        if (change.ChangedGroup(c, kGroupCompressor)) {
+            for (ChannelField field : kCompFields)
+                ShowCompressorField(c, field);
+        }
+        if (change.ChangedGroup(c, kGroupNotch))
+            ShowNotchBypassButton(c);
+        if (change.ChangedGroup(c, kGroupGain) || change.ChangedGroup(c, kGroupGate) ||
+            change.ChangedGroup(c, kGroupNotch))
+            ShowChannelLists(c);
+        if (change.ChangedBands(c))
+            ShowPeqBypassButton(c);
     }
-    if (queue)
-        QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(channel), section == Compressor ? 2 : 0);
+    ShowBands(change);
+    if (change.ChangedGlobal(GlobalField::PanelLock) || change.ChangedGlobal(GlobalField::ChannelLink))
+        ShowGlobalLists();
 }
 
 void CMainWindow::ShowGain(int channel)
 {
-    const int gain = CopyBlock(channel).gain.Get();
-    Edit(kIdGainEdit + channel)->setText(GainText(gain));
+    const int gain = m_unit.Unit().Image().Channel(channel).gain.Get();
+    Edit(kChannelControls[channel].gainEdit)->setText(GainText(gain));
     Fader(channel)->SetInvertedPos(gain);
 }
 
-void CMainWindow::ShowCompressorFields(int channel, int fields)
+void CMainWindow::ShowCompressorField(int channel, ChannelField field)
 {
-    const ChannelBlock block = CopyBlock(channel);
-    const int first = kIdCompEdit + 4 * channel;
-    if (fields & kCompThreshold)
-        Edit(first)->setText(CompThresholdText(block.compThreshold));
-    if (fields & kCompAttack)
-        Edit(first + 1)->setText(CompAttackText(block.compAttack));
-    if (fields & kCompRelease)
-        Edit(first + 2)->setText(CompReleaseText(block.compRelease));
-    if (fields & kCompRatio)
-        Edit(first + 3)->setText(CompRatioText(block.compRatio));
+    const ChannelBlock block = m_unit.Unit().Image().Channel(channel);
+    for (int f = 0; f < kCompFieldCount; ++f) {
+        if (kCompFields[f] == field)
+            Edit(kChannelControls[channel].compEdits[f])->setText(CompressorText(field, LoadCode(BlockBytes(block), Spec(field))));
+    }
 }
 
 void CMainWindow::ShowMuteButton(int channel)
 {
-    SetSameImages(SkinButton(kIdMute + channel), MuteImage(CopyBlock(channel).mute != 0));
+    const bool muted = m_unit.Unit().Image().Channel(channel).mute != 0;
+    SetSameImages(SkinButton(kChannelControls[channel].mute), MuteImage(muted));
 }
 
 void CMainWindow::ShowNotchBypassButton(int channel)
 {
-    const bool on = CopyBlock(channel).notchBypass != 0;
-    SetSameImages(SkinButton(kIdNotchBypass + 3 * channel), NotchBypassImage(CurrentLanguage(), on));
+    const bool on = m_unit.Unit().Image().Channel(channel).notchBypass != 0;
+    SetSameImages(SkinButton(kChannelControls[channel].notchBypass), NotchBypassImage(CurrentLanguage(), on));
 }
 
-void CMainWindow::UpdatePeqBypassState(int channel)
+// The PEQ bypass is engaged while all 12 band gains of the channel are 0 dB.
+void CMainWindow::ShowPeqBypassButton(int channel)
 {
-    const ChannelBlock block = CopyBlock(channel);
-    bool flat = true;
-    for (int k = 0; k < kBandCount && flat; ++k)
-        flat = block.bands[k].gainCode.Get() == kFlatGainCode;
-    g_PeqBypassed[channel] = flat ? 1 : 0;
-    SetSameImages(SkinButton(kIdPeqBypass + 3 * channel), PeqBypassImage(CurrentLanguage(), flat));
+    const bool flat = AllBandsFlat(m_unit.Unit().Image().Channel(channel));
+    SetSameImages(SkinButton(kChannelControls[channel].peqBypass), PeqBypassImage(CurrentLanguage(), flat));
 }
 
-void CMainWindow::OnDeviceRefresh(qintptr, qintptr lParam)
+void CMainWindow::ShowChannelLists(int channel)
 {
-    if (lParam == kRefreshNotches) {
-        const std::uint8_t changed = NotchTablesChanged();
-        if (changed == 0)
-            return;
-        ReloadModel();
-        for (int c = 0; c < kChannelCount; ++c) {
-            if (changed & (1u << c))
-                Graph(c)->Redraw();
-        }
-        return;
-    }
-    const int unitLanguage = CopyGlobals().language != 0 ? kChinese : kEnglish;
-    if (unitLanguage != g_LanguageChinese.load()) {
-        g_LanguageChinese = unitLanguage;
-        ApplyLanguage();
-    }
-    for (int c = 0; c < kChannelCount; ++c) {
-        ShowChannelSection(Gain, c, 0, false);
-        ShowChannelSection(Mute, c, 0, false);
-        ShowChannelSection(Compressor, c, kAllCompFields, false);
-    }
-    const ChannelBlock a = CopyBlock(0);
-    const ChannelBlock b = CopyBlock(1);
-    SelectEntry(kIdDetectSpeed, a.detectSpeed, a.detectSpeed);
-    SelectEntry(kIdGateA, NoiseGateEntry(a.gateThreshold), a.gateThreshold);
-    SelectEntry(kIdGateB, NoiseGateEntry(b.gateThreshold), b.gateThreshold);
-    ShowNotchBypassButton(0);
-    ShowNotchBypassButton(1);
-    UpdatePeqBypassState(0);
-    UpdatePeqBypassState(1);
-    SelectEntry(kIdShiftA, a.freqShift, a.freqShift);
-    SelectEntry(kIdShiftB, b.freqShift, b.freqShift);
-    SelectEntry(kIdNotchCountA, a.staticNotchCount, a.staticNotchCount);
-    SelectEntry(kIdNotchCountB, b.staticNotchCount, b.staticNotchCount);
-    ReloadModel();
-    RedrawGraphs();
-    SaveBandGains();
-    const GlobalSettings globals = CopyGlobals();
+    const ChannelControlIds& ids = kChannelControls[channel];
+    const ChannelBlock block = m_unit.Unit().Image().Channel(channel);
+    SelectEntry(ids.frequencyShift, block.freqShift, block.freqShift);
+    SelectEntry(ids.noiseGate, NoiseGateEntry(block.gateThreshold), block.gateThreshold);
+    SelectEntry(ids.staticNotchCount, block.staticNotchCount, block.staticNotchCount);
+    if (channel == 0)
+        SelectEntry(kIdDetectSpeed, block.detectSpeed, block.detectSpeed);
+}
+
+void CMainWindow::ShowGlobalLists()
+{
+    const GlobalSettings globals = m_unit.Unit().Image().Globals();
     SelectEntry(kIdPanelLock, globals.panelLock, globals.panelLock);
-    g_ChannelLinked = globals.channelLink == kChannelLinkedCode ? 1 : 0;
-    SelectEntry(kIdChannelLink, g_ChannelLinked.load(), globals.channelLink);
+    SelectEntry(kIdChannelLink, ChannelLinkEntry(globals.channelLink), globals.channelLink);
+}
+
+// The graphs follow their bands and notches: a drag step the graph made itself
+// finds its records as they are, and idle polls that bring the same notch
+// tables again find them as last loaded; neither costs a reload.
+void CMainWindow::ShowBands(const SettingsChange& change)
+{
+    CEqualizerModel& model = m_unit.Unit().Equalizers();
+    const std::array<ChannelBlock, kChannelCount> blocks = m_unit.Unit().Image().Channels();
+    bool differ[kChannelCount] = {};
+    for (int c = 0; c < kChannelCount; ++c) {
+        const std::uint8_t* loaded = m_loadedNotches.data() + c * kNotchTableSize;
+        differ[c] = (change.ChangedBands(c) && BandRecordsDiffer(model.Table(c), blocks[c])) ||
+                    (change.ChangedNotches(c) && NotchTableDiffers(blocks[c], loaded));
+    }
+    if (!differ[0] && !differ[1])
+        return;
+    for (int c = 0; c < kChannelCount; ++c)
+        std::memcpy(m_loadedNotches.data() + c * kNotchTableSize, BlockBytes(blocks[c]) + kNotchTableOffset,
+                    kNotchTableSize);
+    model.Reload(blocks);
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (differ[c])
+            Graph(c)->Redraw();
+    }
 }
 
 // A code without an entry shows as its number and selects nothing.
@@ -170,13 +195,23 @@ void CMainWindow::FillList(int id, const QStringList& entries)
     list->addItems(entries);
 }
 
+// The language byte the unit holds is the interface's language.
+void CMainWindow::FollowUnitLanguage()
+{
+    const int unitLanguage = m_unit.Unit().Image().Globals().language != 0 ? kChinese : kEnglish;
+    if (unitLanguage == CurrentLanguage())
+        return;
+    SetCurrentLanguage(unitLanguage);
+    ApplyLanguage();
+}
+
 void CMainWindow::ApplyLanguage()
 {
     ApplyLanguageLists();
-    ShowNotchBypassButton(0);
-    ShowNotchBypassButton(1);
-    UpdatePeqBypassState(0);
-    UpdatePeqBypassState(1);
+    for (int c = 0; c < kChannelCount; ++c) {
+        ShowNotchBypassButton(c);
+        ShowPeqBypassButton(c);
+    }
     ApplyLanguageImages();
     ApplyLanguageLabels();
     ApplyLanguageUndo();
@@ -187,15 +222,11 @@ void CMainWindow::ApplyLanguage()
 void CMainWindow::ApplyLanguageLists()
 {
     const int language = CurrentLanguage();
-    const ChannelBlock a = CopyBlock(0);
-    const GlobalSettings globals = CopyGlobals();
     FillList(kIdDetectSpeed, DetectSpeedEntries(language));
-    SelectEntry(kIdDetectSpeed, a.detectSpeed, a.detectSpeed);
     FillList(kIdPanelLock, PanelLockEntries(language));
-    SelectEntry(kIdPanelLock, globals.panelLock, globals.panelLock);
-    g_ChannelLinked = globals.channelLink == kChannelLinkedCode ? 1 : 0;
     FillList(kIdChannelLink, ChannelLinkEntries(language));
-    SelectEntry(kIdChannelLink, g_ChannelLinked.load(), globals.channelLink);
+    ShowChannelLists(0);
+    ShowGlobalLists();
 }
 
 void CMainWindow::ApplyLanguageImages()
@@ -205,7 +236,6 @@ void CMainWindow::ApplyLanguageImages()
         const ButtonImages& images = button.images[language];
         SkinButton(button.id)->SetImages(images.normal, images.down, images.over);
     }
-    SetSameImages(SkinButton(kIdConnect), kConnectImageOff);
 }
 
 void CMainWindow::ApplyLanguageLabels()
@@ -225,46 +255,13 @@ void CMainWindow::ApplyLanguageLabels()
 
 void CMainWindow::ShowConnectButton()
 {
-    SetConnectImage(g_Connected.load() == 1 ? kConnectImageOn : kConnectImageOff);
+    SetSameImages(SkinButton(kIdConnect), m_unit.Unit().IsConnected() ? kConnectImageOn : kConnectImageOff);
 }
 
-// The link sets the image on every change of its state: the status line follows.
-void CMainWindow::SetConnectImage(int bitmapId)
+void CMainWindow::OnMeterLamps(int channel, const MeterLamps& lamps)
 {
-    SetSameImages(SkinButton(kIdConnect), bitmapId);
-    if (m_statusText)
-        UpdateStatusText();
-}
-
-void CMainWindow::ReloadAndRedraw(int channel)
-{
-    ReloadModel();
-    Graph(channel)->Redraw();
-}
-
-// The tables are taken before the reload, so a reply landing in between costs one
-// more reload later rather than a graph that misses it.
-void CMainWindow::ReloadModel()
-{
-    m_loadedNotches = CopyNotchTables();
-    ReloadEqualizers();
-}
-
-std::uint8_t CMainWindow::NotchTablesChanged() const
-{
-    const auto tables = CopyNotchTables();
-    std::uint8_t changed = 0;
-    for (int c = 0; c < kChannelCount; ++c) {
-        const auto offset = static_cast<std::ptrdiff_t>(c * kNotchTableSize);
-        if (!std::equal(tables.begin() + offset, tables.begin() + offset + kNotchTableSize,
-                        m_loadedNotches.begin() + offset))
-            changed |= static_cast<std::uint8_t>(1u << c);
+    for (int j = 0; j < kLampsPerChannel; ++j) {
+        if (CMeterLamp* lamp = Lamp(kChannelControls[channel].firstLamp + j))
+            lamp->SetLit(lamps[j]);
     }
-    return changed;
-}
-
-void CMainWindow::RedrawGraphs()
-{
-    Graph(0)->Redraw();
-    Graph(1)->Redraw();
 }

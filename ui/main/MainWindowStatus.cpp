@@ -1,13 +1,18 @@
-// The status line at the left of the top row: whether the unit is reached,
-// what has not reached it yet, and how the last preset load or save ended.
+// The link as the user sees it: the connect button, its messages, the warning
+// that the unit went away, and the status line at the left of the top row:
+// whether the unit is reached, what has not reached it yet, and how the last
+// preset load or save ended.
 #include "ui/main/MainWindow.h"
 
+#include "ui/common/LinkTexts.h"
+#include "ui/common/MessageBox.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/controls/ControlId.h"
 #include "ui/main/MainWindowControls.h"
-#include "ui/main/MainWindowTexts.h"
 #include "ui/settings/SettingsFiles.h"
 
 #include <QLabel>
+#include <QMessageBox>
 
 #include <cmath>
 #include <utility>
@@ -40,16 +45,65 @@ void CMainWindow::CreateStatusText()
     m_controls.insert(kIdStatusText, m_statusText);
 }
 
-void CMainWindow::OnReconnected()
+// Running out of memory while looking leaves the cause last found as it was.
+void CMainWindow::OnConnectionChanged(const ConnectionEvent& event)
 {
-    m_reconnected = true;
+    using Kind = ConnectionEvent::Kind;
+    const bool searched = event.kind != Kind::Disconnected && event.kind != Kind::Lost;
+    if (searched && !event.outOfMemory)
+        m_linkProblem = event.problem;
+    switch (event.kind) {
+    case Kind::Connected:
+    case Kind::Disconnected:
+        ForgetLoss();
+        break;
+    case Kind::Reconnected:
+        ForgetLoss();
+        m_reconnected = true;
+        break;
+    case Kind::ConnectFailed:
+        ShowConnectFailure(event);
+        break;
+    case Kind::SearchFailed:
+        if (event.outOfMemory)
+            ShowMessageBox(this, LocalText(kTextNotEnoughMemory), ApplicationName());
+        break;
+    case Kind::Lost:
+        // told once per loss, after a second: a unit back by then raises no box
+        if (!m_lossTold) {
+            m_lossTold = true;
+            m_lossCause = event.cause;
+            m_warningInTicks = kLostWarningTicks;
+        }
+        break;
+    }
+    ShowConnectButton();
     UpdateStatusText();
 }
 
-void CMainWindow::SetLinkProblem(LinkProblem problem)
+void CMainWindow::ShowConnectFailure(const ConnectionEvent& event)
 {
-    m_linkProblem = problem;
-    UpdateStatusText();
+    if (event.outOfMemory)
+        ShowMessageBox(this, LocalText(kTextNotEnoughMemory), ApplicationName());
+    const LanguageText& text = m_linkProblem == LinkProblem::NoPermission ? kTextNoPermission : kTextCantFindDevice;
+    ShowMessageBox(this, LocalText(text), QString::fromLatin1(kWarningCaption));
+}
+
+// The warning shows without blocking the window, and closes when the unit is back.
+void CMainWindow::WarnWhenStillLost()
+{
+    if (m_warningInTicks == 0 || --m_warningInTicks > 0)
+        return;
+    const LanguageText& text = m_lossCause == LossCause::Closed ? kTextDeviceDisconnect : kTextCantFindDevice;
+    m_lostWarning = OpenMessageBox(this, LocalText(text), QString::fromLatin1(kWarningCaption));
+}
+
+void CMainWindow::ForgetLoss()
+{
+    m_lossTold = false;
+    m_warningInTicks = 0;
+    if (m_lostWarning)
+        m_lostWarning->close();
 }
 
 // A preset outcome stays on the line until another one or the next connect;
@@ -63,9 +117,9 @@ void CMainWindow::OnCommandFinished(const CommandSlot& command, CommandOutcome o
 
 StatusLine CMainWindow::CurrentStatus() const
 {
-    if (g_Connected.load() == 0)
+    if (!m_unit.Unit().IsConnected())
         return {m_linkProblem == LinkProblem::NoPermission ? StatusKind::NoPermission : StatusKind::NotConnected};
-    const SchedulerStatus scheduler = GetSchedulerStatus();
+    const SchedulerStatus scheduler = m_unit.Unit().Scheduler().Status();
     if (scheduler.stalled)
         return {StatusKind::NotAnswering, scheduler.pending};
     if (scheduler.failed > 0)
@@ -77,7 +131,7 @@ StatusLine CMainWindow::CurrentStatus() const
 
 void CMainWindow::UpdateStatusText()
 {
-    const bool connected = g_Connected.load() != 0;
+    const bool connected = m_unit.Unit().IsConnected();
     if (connected && !m_wasConnected)
         m_note = {std::exchange(m_reconnected, false) ? StatusKind::Reconnected : StatusKind::Connected};
     m_wasConnected = connected;

@@ -1,6 +1,6 @@
 #include "ui/main/MainWindowTexts.h"
 
-#include "protocol/ParameterImage.h"
+#include "model/SettingFields.h"
 
 #include <algorithm>
 
@@ -64,9 +64,6 @@ constexpr std::array kLanguageButtons = {
 constexpr int kNotchBypassImages[2][2] = {{193, 194}, {186, 187}};
 constexpr int kPeqBypassImages[2][2] = {{197, 198}, {190, 191}};
 
-constexpr const char* kReleaseMultiples[] = {"2", "4", "6", "8", "16", "32"};
-constexpr int kReleaseCodes = 6;
-constexpr int kRatioInfinite = 127;
 constexpr int kGateEntries = 71;   // "-30dB" .. "-99dB", "OFF"
 
 template <std::size_t N>
@@ -84,35 +81,6 @@ int Clamp01(int language)
 }
 
 }  // namespace
-
-int LocaleId(const QLocale& locale)
-{
-    if (locale.language() != QLocale::Chinese)
-        return 0x0409;
-    switch (locale.territory()) {
-    case QLocale::China: return 0x0804;
-    case QLocale::Taiwan: return 0x0404;
-    case QLocale::HongKong: return 0x0C04;
-    case QLocale::Singapore: return 0x1004;
-    case QLocale::Macao: return 0x1404;
-    default: return 0x0409;
-    }
-}
-
-int LanguageForLocaleId(int localeId)
-{
-    return localeId == 0x0804 || localeId == 0x0404 ? kChinese : kEnglish;
-}
-
-int SystemLanguage()
-{
-    return LanguageForLocaleId(LocaleId(QLocale()));
-}
-
-int CurrentLanguage()
-{
-    return Clamp01(g_LanguageChinese.load());
-}
 
 std::span<const LabelText> LabelTexts()
 {
@@ -188,35 +156,45 @@ QString RangeMessage(int language)
                                          : QStringLiteral("Data out of range");
 }
 
+namespace {
+
+// The unit's value of a code, as a whole number, also for a code outside the field's range.
+QString WholeValue(const Codec& codec, int code)
+{
+    return QString::number(static_cast<int>(codec.linear->Value(code)));
+}
+
+}  // namespace
+
 QString GainText(int code)
 {
-    return QString::number(code - 80);
+    return WholeValue(codecs::kGain, code);
 }
 
 QString CompThresholdText(int code)
 {
-    return code == kCompThresholdOff ? QStringLiteral("OFF") : QString::number(code - 40);
+    return code == kCompThresholdOff ? QStringLiteral("OFF") : WholeValue(codecs::kCompThreshold, code);
 }
 
 QString CompAttackText(int code)
 {
-    return QString::number(code + 5) + QStringLiteral("ms");
+    return WholeValue(codecs::kCompAttack, code) + QStringLiteral("ms");
 }
 
 QString CompReleaseText(int code)
 {
-    if (code < 0 || code >= kReleaseCodes)
-        return QString::number(code);
-    return QStringLiteral("Atkx") + QString::fromLatin1(kReleaseMultiples[code]);
+    const NamedCode* multiple = codecs::kCompRelease.Find(code);
+    return multiple ? QStringLiteral("Atkx") + QString::number(multiple->number) : QString::number(code);
 }
 
 QString CompRatioText(int code)
 {
-    if (code == kRatioInfinite)
+    const Linear& ratio = *codecs::kCompRatio.linear;
+    if (codecs::kCompRatio.Find(code))
         return QStringLiteral("Inf:1");
-    if (code < 0 || code > kRatioInfinite)
+    if (code < ratio.codeMin || code > ratio.codeMax)
         return QString::number(code);
-    return QString::number(code + 1) + QStringLiteral(":1");
+    return WholeValue(codecs::kCompRatio, code) + QStringLiteral(":1");
 }
 
 int NoiseGateEntry(int gateThreshold)

@@ -2,28 +2,14 @@
 // button images by language and the display formats of the channel fields.
 #pragma once
 
-#include <QLocale>
+#include "ui/common/Language.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <span>
-
-constexpr int kEnglish = 0;
-constexpr int kChinese = 1;
-
-// The system's locale id for a locale: 0x0804 Chinese (PRC), 0x0404 Chinese (Taiwan),
-// 0x0C04 Hong Kong, 0x1004 Singapore, 0x1404 Macao; 0x0409 for every other locale.
-int LocaleId(const QLocale& locale);
-// 1 (Chinese) for 0x0804 and 0x0404 only, otherwise 0.
-int LanguageForLocaleId(int localeId);
-// The language the window starts in, from the default locale (the system's
-// unless the program set another).
-int SystemLanguage();
-
-// 0 = English, 1 = Chinese, from g_LanguageChinese (any non-zero value is Chinese).
-int CurrentLanguage();
 
 struct LabelText {
     int id;

@@ -2,8 +2,8 @@
 // the context menu, cleared whenever the unit's state replaces the window's.
 #include "ui/main/MainWindow.h"
 
-#include "ui/main/MainWindowControls.h"
-#include "ui/main/MainWindowTexts.h"
+#include "ui/common/Language.h"
+#include "ui/common/UnitAdapter.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -32,49 +32,32 @@ void CMainWindow::ApplyLanguageUndo()
     m_redoAction->setText(chinese ? QStringLiteral("重做") : QStringLiteral("Redo"));
 }
 
-bool CMainWindow::IsEditingButton(int id)
-{
-    switch (id) {
-    case kIdConnect:
-    case kIdLoad:
-    case kIdSave:
-    case kIdImport:
-    case kIdExport: return false;
-    default: return true;
-    }
-}
-
 // An action that begins while another is open (a drag that lost its release) ends that one first.
 void CMainWindow::BeginEdit()
 {
     EndEdit();
-    m_editBefore = CaptureImageState();
+    m_editBefore = m_unit.Unit().Settings();
 }
 
 void CMainWindow::BeginEditIfNone()
 {
     if (!m_editBefore)
-        m_editBefore = CaptureImageState();
+        m_editBefore = m_unit.Unit().Settings();
 }
 
 void CMainWindow::EndEdit()
 {
     if (!m_editBefore)
         return;
-    const ImageState before = *m_editBefore;
+    const UnitSettings before = *m_editBefore;
     m_editBefore.reset();
-    const ImageState after = CaptureImageState();
-    if (CImageEditCommand::Differ(before, after))
-        m_undo.push(new CImageEditCommand(before, after, [this] { ShowEditedImage(); }));
+    const UnitSettings after = m_unit.Unit().Settings();
+    if (SettingsDiffer(before, after))
+        m_undo.push(new CSettingsUndoStep(m_unit.Unit(), before, after));
 }
 
 void CMainWindow::ClearHistory()
 {
     m_editBefore.reset();
     m_undo.clear();
-}
-
-void CMainWindow::ShowEditedImage()
-{
-    OnDeviceRefresh(0, kRefreshAll);
 }

@@ -1,46 +1,29 @@
-// Undo and redo of the window's changes: the parameter groups, global items
-// and PEQ bypass gains as they were before and after one user action; undoing
-// writes the earlier bytes of the groups it changed back into the image, shows
-// them and queues those groups, so that the unit follows.
+// One step of the window's undo history: a unit's settings before and after
+// one user action. Undoing writes the earlier bytes of the groups, items and
+// restore gains the action changed back into the unit's settings and sends
+// those groups, so that the unit follows; redoing does the same forwards.
 #pragma once
 
-#include "protocol/ParameterImage.h"
+#include "model/SettingsEdit.h"
 
 #include <QUndoCommand>
 
-#include <array>
-#include <cstdint>
-#include <functional>
+class CUnit;
 
 constexpr int kUndoLimit = 200;   // steps the window keeps
 
-// What one user action can change.
-struct ImageState {
-    std::array<ChannelBlock, kChannelCount> channels{};   // bytes 0..127 compared; notchClear is not a setting
-    std::array<std::uint8_t, std::size(kGlobalItems)> globalItems{};   // as kGlobalItems lists them
-    std::int16_t savedBandGains[kChannelCount][kBandCount]{};
-};
-
-// The image and the PEQ bypass gains now. Takes g_ImageMutex.
-ImageState CaptureImageState();
-
-class CImageEditCommand : public QUndoCommand {
+class CSettingsUndoStep : public QUndoCommand {
 public:
-    // show re-reads the image into the window after an undo or a redo.
-    CImageEditCommand(const ImageState& before, const ImageState& after, std::function<void()> show);
-
-    // The action changed something worth a step.
-    static bool Differ(const ImageState& a, const ImageState& b);
+    // The unit outlives the step.
+    CSettingsUndoStep(CUnit& unit, const UnitSettings& before, const UnitSettings& after);
 
     void undo() override;
     // The first redo is the action itself, already done when the step is pushed.
     void redo() override;
 
 private:
-    void Apply(const ImageState& to, const ImageState& from);
-
-    ImageState m_before;
-    ImageState m_after;
-    std::function<void()> m_show;
+    CUnit& m_unit;
+    UnitSettings m_before;
+    UnitSettings m_after;
     bool m_done = true;
 };

@@ -1,13 +1,12 @@
-// CQuendaApp: the program. Without a command it runs the main dialog modally
-// over the HID link, and ends with the dialog; a command (info, export, import,
+// The program. Without a command it runs the main window modally over the
+// unit's HID link, and ends with the window; a command (info, export, import,
 // backup, restore) runs without a window or a display. `--demo` puts the
 // built-in simulated unit where the USB devices would be.
 #include "transport/HidBackend.h"
-#include "ui/main/MainWindow.h"
-#include "ui/main/CommandRunner.h"
-#include "ui/main/QuendaLink.h"
-#include "ui/main/Logging.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/main/CommandLineOptions.h"
+#include "ui/main/CommandRunner.h"
+#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -24,12 +23,12 @@ HidBackendKind BackendKind(const CommandLineOptions& options)
 int RunHeadless(int& argc, char** argv, const CommandLineOptions& options)
 {
     QCoreApplication app(argc, argv);
-    InstallLogHook();
     QTextStream out(stdout);
     QTextStream err(stderr);
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options));
-    CCommandRunner headless(*backend, options, out, err);
-    return headless.Run();
+    CUnitAdapter unit(*backend);
+    CCommandRunner runner(unit, options, out, err);
+    return runner.Run();
 }
 
 // Help, version and refused arguments are answered before any application exists.
@@ -43,24 +42,18 @@ int Answer(const CommandLineOptions& options)
     return kExitDone;
 }
 
+// The window's result is ignored: when it closes, the program ends.
+int RunWindow(int& argc, char** argv, const CommandLineOptions& options)
+{
+    QApplication app(argc, argv);
+    const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options));
+    CUnitAdapter unit(*backend);
+    CMainWindow window(unit);
+    window.exec();
+    return kExitDone;
+}
+
 }  // namespace
-
-class CQuendaApp : public QApplication {
-public:
-    CQuendaApp(int& argc, char** argv) : QApplication(argc, argv) {}
-
-    // The dialog's result is ignored: when it closes, the program ends.
-    int InitInstance(const CommandLineOptions& options)
-    {
-        InstallLogHook();
-        const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options));
-        CQuendaLink link(*backend);
-        CMainWindow dlg(link.Handlers());
-        link.AttachWindow(&dlg);
-        dlg.exec();
-        return kExitDone;
-    }
-};
 
 int main(int argc, char** argv)
 {
@@ -75,6 +68,5 @@ int main(int argc, char** argv)
         return Answer(options);
     if (options.command != QuendaCommand::Window)
         return RunHeadless(argc, argv, options);
-    CQuendaApp app(argc, argv);
-    return app.InitInstance(options);
+    return RunWindow(argc, argv, options);
 }

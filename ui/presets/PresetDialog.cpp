@@ -1,35 +1,22 @@
 #include "ui/presets/PresetDialog.h"
 
-#include "protocol/Communication.h"
+#include "ui/common/LinkTexts.h"
+#include "ui/common/MessageBox.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/controls/ControlId.h"
-#include "ui/controls/MessageBox.h"
-#include "ui/main/MainWindowTexts.h"
-#include "ui/main/SchedulerPump.h"
 #include "ui/presets/PresetList.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimerEvent>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kDialogWidth = 440;
 constexpr int kDialogHeight = 460;
-constexpr int kLinkWatchMs = 100;
 
 }  // namespace
-
-QString TextIn(const LanguageText& text, int language)
-{
-    return QString::fromUtf8(language != 0 ? text.chinese : text.english);
-}
-
-QString LocalText(const LanguageText& text)
-{
-    return TextIn(text, CurrentLanguage());
-}
 
 QString PresetBusyText(bool store, int n, int language)
 {
@@ -49,8 +36,8 @@ QString PresetOutcomeText(bool store, int n, bool answered, int language)
         .arg(n);
 }
 
-CPresetDialog::CPresetDialog(QWidget* parent, const PresetDialogTexts& texts, std::uint8_t code, QueueCommand queue)
-    : QDialog(parent), m_texts(texts), m_code(code), m_queue(queue), m_pList(new CPresetList(this)),
+CPresetDialog::CPresetDialog(QWidget* parent, CUnitAdapter& unit, const PresetDialogTexts& texts, std::uint8_t code)
+    : QDialog(parent), m_unit(unit), m_texts(texts), m_code(code), m_pList(new CPresetList(this)),
       m_pBusy(new QLabel(this)), m_pOk(new QPushButton(QStringLiteral("OK"), this)),
       m_pCancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
@@ -72,7 +59,8 @@ CPresetDialog::CPresetDialog(QWidget* parent, const PresetDialogTexts& texts, st
     connect(m_pList, &CPresetList::Clicked, this, &CPresetDialog::OnClickList);
     // The keyboard moves the selection too, so it is followed the same way.
     connect(m_pList, &QTableWidget::itemSelectionChanged, this, &CPresetDialog::OnClickList);
-    connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this, &CPresetDialog::OnCommandFinished);
+    connect(&m_unit, &CUnitAdapter::commandFinished, this, &CPresetDialog::OnCommandFinished);
+    connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CPresetDialog::OnConnectionChanged);
     OnInitDialog();
 }
 
@@ -80,7 +68,7 @@ void CPresetDialog::OnInitDialog()
 {
     m_nSelection = 0;
     setWindowTitle(LocalText(m_texts.title));
-    m_pList->Fill(CurrentLanguage() == kChinese);
+    m_pList->Fill(CurrentLanguage() == kChinese, m_unit.Unit().Image());
 }
 
 void CPresetDialog::OnClickList()
@@ -92,7 +80,7 @@ void CPresetDialog::OnClickList()
 void CPresetDialog::OnOK()
 {
     const QString caption = QString::fromLatin1(kPresetMessageCaption);
-    if (g_Connected.load() == 0) {
+    if (!m_unit.Unit().IsConnected()) {
         ShowMessageBox(this, LocalText(kTextNotConnected), caption);
     } else if (m_nSelection == 0 || m_nSelection > kUserPresetCount) {
         ShowMessageBox(this, LocalText(m_texts.noSelection), caption);
@@ -110,8 +98,11 @@ void CPresetDialog::WaitForUnit()
     m_pList->setEnabled(false);
     m_pOk->setEnabled(false);
     m_pBusy->setText(PresetBusyText(m_code == CMD_STORE_PRESET, m_nSelection, CurrentLanguage()));
-    m_linkWatch.start(kLinkWatchMs, this);
-    m_queue(m_nSelection);
+    CCommandScheduler& scheduler = m_unit.Unit().Scheduler();
+    if (m_code == CMD_STORE_PRESET)
+        scheduler.QueueStorePreset(m_nSelection);
+    else
+        scheduler.QueueRecallPreset(m_nSelection);
 }
 
 void CPresetDialog::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
@@ -121,31 +112,22 @@ void CPresetDialog::OnCommandFinished(const CommandSlot& command, CommandOutcome
     Finish(outcome == CommandOutcome::Answered);
 }
 
-void CPresetDialog::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_linkWatch.timerId())
-        CheckLink();
-    else
-        QDialog::timerEvent(event);
-}
-
 void CPresetDialog::reject()
 {
     m_waiting = false;
-    m_linkWatch.stop();
     QDialog::reject();
 }
 
-void CPresetDialog::CheckLink()
+// A link lost while waiting ends the wait.
+void CPresetDialog::OnConnectionChanged(const ConnectionEvent&)
 {
-    if (m_waiting && g_Connected.load() == 0)
+    if (m_waiting && !m_unit.Unit().IsConnected())
         Finish(false);
 }
 
 void CPresetDialog::Finish(bool answered)
 {
     m_waiting = false;
-    m_linkWatch.stop();
     m_pBusy->clear();
     const QString text = answered ? LocalText(m_texts.success)
                                   : PresetOutcomeText(m_code == CMD_STORE_PRESET, m_nSelection, false,

@@ -5,33 +5,21 @@
 #pragma once
 
 #include "protocol/CommandScheduler.h"
+#include "transport/HidLink.h"
+#include "ui/common/Language.h"
 
-#include <QBasicTimer>
 #include <QDialog>
 
 #include <cstdint>
 
 class CPresetList;
+class CUnitAdapter;
 class QLabel;
 class QPushButton;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDC_PRESET_BUSY = 1058;   // the line that says what the dialog waits for
-
-// One text in both interface languages.
-struct LanguageText {
-    const char* english;
-    const char* chinese;
-};
-
-// The text in language (0 English, 1 Chinese).
-QString TextIn(const LanguageText& text, int language);
-// Texts of the current interface language (g_LanguageChinese).
-QString LocalText(const LanguageText& text);
-
-// What a command that needs the unit says while it is not connected.
-inline constexpr LanguageText kTextNotConnected{"Don't open the USB connection", "没打开USB联接"};
 
 // "Loading preset 5…" / "Saving preset 5…" in language (0 English, 1 Chinese).
 QString PresetBusyText(bool store, int n, int language);
@@ -56,19 +44,16 @@ public:
     std::uint8_t Selection() const { return m_nSelection; }
     // OK was pressed and the unit has not answered yet.
     bool IsWaiting() const { return m_waiting; }
-    // Run every 100 ms while waiting: a link lost meanwhile ends the wait.
-    void CheckLink();
     // Cancel closes at once, also while waiting; the command still completes or
     // fails, and the main window's status line says which.
     void reject() override;
 
 protected:
-    using QueueCommand = void (*)(std::uint8_t n);
+    // code: CMD_RECALL_PRESET or CMD_STORE_PRESET.
+    CPresetDialog(QWidget* parent, CUnitAdapter& unit, const PresetDialogTexts& texts, std::uint8_t code);
 
-    CPresetDialog(QWidget* parent, const PresetDialogTexts& texts, std::uint8_t code, QueueCommand queue);
-
+    CUnitAdapter& Unit() const { return m_unit; }
     CPresetList* List() const { return m_pList; }
-    void timerEvent(QTimerEvent* event) override;
 
 private:
     void OnInitDialog();
@@ -76,16 +61,16 @@ private:
     void OnOK();
     void WaitForUnit();
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
+    void OnConnectionChanged(const ConnectionEvent& event);
     void Finish(bool answered);
 
+    CUnitAdapter& m_unit;
     const PresetDialogTexts& m_texts;
-    const std::uint8_t m_code;   // CMD_RECALL_PRESET or CMD_STORE_PRESET
-    QueueCommand m_queue;
+    const std::uint8_t m_code;
     CPresetList* m_pList;
     QLabel* m_pBusy;
     QPushButton* m_pOk;
     QPushButton* m_pCancel;
     std::uint8_t m_nSelection = 0;
     bool m_waiting = false;
-    QBasicTimer m_linkWatch;   // a link lost while waiting ends the wait
 };

@@ -1,7 +1,7 @@
 #include "ui/presets/PresetList.h"
 
 #include "ui/controls/ControlId.h"
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -39,7 +39,7 @@ CPresetList::CPresetList(QWidget* parent) : QTableWidget(parent)
     horizontalHeader()->setStretchLastSection(false);
 }
 
-void CPresetList::Fill(bool chinese)
+void CPresetList::Fill(bool chinese, const CParameterImage& image)
 {
     clear();
     setColumnCount(2);
@@ -50,7 +50,7 @@ void CPresetList::Fill(bool chinese)
     setRowCount(kUserPresetCount);
     for (int row = 0; row < kUserPresetCount; ++row) {
         setItem(row, kIdColumn, CentredItem(QString::number(row + 1)));
-        setItem(row, kNameColumn, CentredItem(ReadPresetName(row + 1)));
+        setItem(row, kNameColumn, CentredItem(ReadPresetName(image, row + 1)));
     }
 }
 

@@ -4,6 +4,8 @@
 // selects preset 1 and each further one moves by a row from there.
 #pragma once
 
+#include "protocol/ParameterImage.h"
+
 #include <QTableWidget>
 
 #include <cstdint>
@@ -18,7 +20,7 @@ public:
 
     // Column headers in the interface language, then one row per user preset
     // with its number and its name from the image.
-    void Fill(bool chinese);
+    void Fill(bool chinese, const CParameterImage& image);
 
     // The number of the selected preset (row + 1), 0 when no row is selected.
     std::uint8_t SelectedPreset() const;

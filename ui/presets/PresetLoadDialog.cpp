@@ -1,6 +1,5 @@
 #include "ui/presets/PresetLoadDialog.h"
 
-#include "protocol/Communication.h"
 
 namespace {
 
@@ -12,6 +11,7 @@ constexpr PresetDialogTexts kLoadTexts{
 
 }  // namespace
 
-CPresetLoadDialog::CPresetLoadDialog(QWidget* parent) : CPresetDialog(parent, kLoadTexts, CMD_RECALL_PRESET, QueueRecallPreset)
+CPresetLoadDialog::CPresetLoadDialog(QWidget* parent, CUnitAdapter& unit)
+    : CPresetDialog(parent, unit, kLoadTexts, CMD_RECALL_PRESET)
 {
 }

@@ -7,5 +7,5 @@ class CPresetLoadDialog : public CPresetDialog {
     Q_OBJECT
 
 public:
-    explicit CPresetLoadDialog(QWidget* parent);
+    CPresetLoadDialog(QWidget* parent, CUnitAdapter& unit);
 };

@@ -2,7 +2,7 @@
 
 #include "ui/controls/ControlId.h"
 #include "ui/presets/PresetDialog.h"
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "ui/presets/PresetSaveDialog.h"
 
-#include "protocol/Communication.h"
+#include "ui/common/PresetNameCodec.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/presets/PresetList.h"
-#include "ui/presets/PresetName.h"
 #include "ui/presets/PresetNameDialog.h"
 
 namespace {
@@ -15,7 +15,8 @@ constexpr PresetDialogTexts kSaveTexts{
 
 }  // namespace
 
-CPresetSaveDialog::CPresetSaveDialog(QWidget* parent) : CPresetDialog(parent, kSaveTexts, CMD_STORE_PRESET, QueueStorePreset)
+CPresetSaveDialog::CPresetSaveDialog(QWidget* parent, CUnitAdapter& unit)
+    : CPresetDialog(parent, unit, kSaveTexts, CMD_STORE_PRESET)
 {
     connect(List(), &CPresetList::DoubleClicked, this, &CPresetSaveDialog::OnDblClickList);
 }
@@ -33,6 +34,6 @@ void CPresetSaveDialog::OnDblClickList()
         return;
     const QByteArray name = EncodePresetName(dlg.Name());
     List()->SetRowName(n, DecodePresetName(name.constData()));
-    WritePresetName(n, name);
-    QueuePresetName(n);
+    WritePresetName(Unit().Unit().Image(), n, name);
+    Unit().Unit().Scheduler().QueuePresetName(n);
 }

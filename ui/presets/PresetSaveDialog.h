@@ -8,7 +8,7 @@ class CPresetSaveDialog : public CPresetDialog {
     Q_OBJECT
 
 public:
-    explicit CPresetSaveDialog(QWidget* parent);
+    CPresetSaveDialog(QWidget* parent, CUnitAdapter& unit);
 
 private:
     void OnDblClickList();

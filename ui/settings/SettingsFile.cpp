@@ -37,7 +37,7 @@ QJsonArray NamesArray(const std::array<QString, kUserPresetCount>& names)
     return array;
 }
 
-QJsonArray GainsArray(const BandGains& gains)
+QJsonArray GainsArray(const BandGainCodes& gains)
 {
     QJsonArray array;
     for (const std::int16_t code : gains)
@@ -56,7 +56,7 @@ QJsonArray BandsArray(const ChannelBlock& block)
     return bands;
 }
 
-QJsonObject ChannelObject(const ChannelBlock& block, int channel, const std::optional<BandGains>& restoreGains)
+QJsonObject ChannelObject(const ChannelBlock& block, int channel, const std::optional<BandGainCodes>& restoreGains)
 {
     QJsonObject object{{QLatin1String(kChannelKey), ChannelName(channel)}};
     WriteFields(ChannelFields(), BlockBytes(block), object);
@@ -69,7 +69,7 @@ QJsonObject ChannelObject(const ChannelBlock& block, int channel, const std::opt
 
 // The channels and the detection speed, which the file keeps once (CH A's).
 QJsonObject ChannelsObject(const ChannelPair& channels,
-                           const std::array<std::optional<BandGains>, kChannelCount>& restoreGains)
+                           const std::array<std::optional<BandGainCodes>, kChannelCount>& restoreGains)
 {
     QJsonArray array;
     for (int c = 0; c < kChannelCount; ++c)

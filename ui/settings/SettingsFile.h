@@ -4,6 +4,7 @@
 // to the image.
 #pragma once
 
+#include "model/SettingsEdit.h"
 #include "protocol/ParameterImage.h"
 
 #include <QByteArray>
@@ -32,7 +33,6 @@ struct GlobalItems {
 };
 
 using ChannelPair = std::array<ChannelBlock, kChannelCount>;
-using BandGains = std::array<std::int16_t, kBandCount>;
 
 // What a settings file keeps of a channel block pair: bytes 0..127 of each block
 // with `notchClear` 0 and CH A's `detectSpeed` in both; the notch table past the
@@ -44,7 +44,7 @@ struct CurrentSettings {
     ChannelPair channels{};
     // Per channel, the gain codes the PEQ bypass restores; only while all 12
     // band gains of the channel are 0 dB (the bypass is engaged).
-    std::array<std::optional<BandGains>, kChannelCount> restoreGains;
+    std::array<std::optional<BandGainCodes>, kChannelCount> restoreGains;
     GlobalItems globals;
 };
 
@@ -83,23 +83,22 @@ bool WriteSettingsFile(const QString& fileName, const SettingsFile& settings, Se
 // Reads and checks a file as SettingsFromJson does.
 bool ReadSettingsFile(const QString& fileName, SettingsFile& out, SettingsError& error);
 
-// The image as settings: both channel blocks (as KeptChannelBlocks keeps them),
+// An image as settings: both channel blocks (as KeptChannelBlocks keeps them),
 // the PEQ bypass restore gains of each channel whose bypass is engaged, the global
 // items and names 1..20. A name the unit sent that is not a valid name here
-// (16 bytes long) is kept as the name dialog would cut it. Takes g_ImageMutex.
-SettingsFile CaptureSettings(const QString& programVersion, const UnitIdentity& unit,
+// (16 bytes long) is kept as the name dialog would cut it.
+SettingsFile CaptureSettings(const CParameterImage& image, const QString& programVersion, const UnitIdentity& unit,
                              const QDateTime& writtenUtc = QDateTime());
 
-// Write checked settings into the image, each taking g_ImageMutex. Current
-// settings: bytes 0..127 of both channel blocks (`notchClear` 0), the restore
-// gains they give and the global items; bytes 128..173 (the unit's live notches)
-// stay as they are. The channel blocks of a preset alone (the global items stay).
+// Checked settings as a unit's settings, starting from what it holds now.
+// Current settings: bytes 0..127 of both channel blocks (`notchClear` 0), the
+// global items, and per channel the restore gains the file gives, else the
+// channel's own gains; the unit's live notches stay. The channel blocks of a
+// preset alone: the global items stay, and the preset's gains are the ones to restore.
+UnitSettings WithCurrentSettings(const UnitSettings& now, const CurrentSettings& current);
+UnitSettings WithPresetBlocks(const UnitSettings& now, const ChannelPair& channels);
 // One name, n = 1..20, with its NUL and the rest of the record zero.
-void ApplyCurrentSettings(const CurrentSettings& current);
-void ApplyChannelBlocks(const ChannelPair& channels);
-void ApplyPresetName(int n, const QString& name);
-// Only the gains the PEQ bypass of each channel restores, where current gives them.
-void ApplyRestoreGains(const CurrentSettings& current);
+void ApplyPresetName(CParameterImage& image, int n, const QString& name);
 
 // The unit's identity as every file the program writes names it.
 UnitIdentity TheUnitIdentity();

@@ -1,7 +1,5 @@
 #include "ui/settings/SettingsFileFields.h"
 
-#include "model/ValueTables.h"
-#include "model/Filter.h"
 #include "ui/settings/SettingsFileReasons.h"
 
 #include <QHash>
@@ -17,109 +15,54 @@ static_assert(offsetof(ChannelBlock, unused5) == 5 && offsetof(ChannelBlock, unu
 static_assert(offsetof(ChannelBlock, unused9) == 9 && offsetof(ChannelBlock, unused20) == 20);
 static_assert(offsetof(ChannelBlock, unused122) == 122 && offsetof(ChannelBlock, unused124) == 124);
 
-constexpr int kGainCodeAt0Db = 80;
-constexpr int kGateCodeOff = 0;
-constexpr int kGateCodeMin = 1;            // -99 dB
-constexpr int kGateCodeMax = 70;           // -30 dB
-constexpr int kGateDbOffset = -100;
-constexpr int kCompThresholdDbOffset = -40;
-constexpr int kCompAttackMax = 95;         // 100 ms
-constexpr int kCompAttackMsOffset = 5;
-constexpr int kCompRatioInf = 127;
-constexpr int kFreqShiftOff = 0;
-constexpr int kFreqShiftMax = 4;           // 8 Hz
-constexpr int kFreqShiftHzPerCode = 2;
-constexpr int kStaticNotchMax = 8;
-constexpr int kBwCodeOffset = 5;           // octaves = (code + 5) / 100
-constexpr int kGainCodesPerDb = 10;
-constexpr int kBwCodesPerOctave = 100;
-
-constexpr NamedCode kSwitchNames[] = {Flag(1, true), Flag(0, false)};
-constexpr NamedCode kLinkNames[] = {Flag(2, true), Flag(0, false)};
-constexpr NamedCode kFreqShiftNames[] = {Named(kFreqShiftOff, "off")};
-constexpr NamedCode kGateNames[] = {Named(kGateCodeOff, "off")};
-constexpr NamedCode kThresholdNames[] = {Named(kCompThresholdOff, "off")};
-constexpr NamedCode kReleaseNames[] = {Number(0, 2), Number(1, 4), Number(2, 6),
-                                       Number(3, 8), Number(4, 16), Number(5, 32)};
-constexpr NamedCode kRatioNames[] = {Named(kCompRatioInf, "inf")};
-constexpr NamedCode kDetectSpeedNames[] = {Named(0, "fast"), Named(1, "default"), Named(2, "slow")};
-constexpr NamedCode kBandTypeNames[] = {Named(FILTER_PEAK, "peak"), Named(FILTER_LOW_SHELF, "lowShelf"),
-                                        Named(FILTER_HIGH_SHELF, "highShelf")};
-constexpr NamedCode kSlopeNames[] = {Named(kSlope6dBPerOct, "6dB/Oct"), Named(kSlope12dBPerOct, "12dB/Oct")};
-constexpr NamedCode kPanelLockNames[] = {Named(0, "unlocked"), Named(1, "firstLevel"), Named(2, "secondLevel")};
-constexpr NamedCode kLanguageNames[] = {Named(0, "english"), Named(1, "chinese")};
-
-constexpr Codec kByteCodec{{}, Linear{0, 255, 1, 0, 1}};
-constexpr Codec kWordCodec{{}, Linear{std::numeric_limits<std::int16_t>::min(),
-                                      std::numeric_limits<std::int16_t>::max(), 1, 0, 1}};
-constexpr Codec kGainCodec{{}, Linear{0, kGainCodeMax, 1, -kGainCodeAt0Db, 1}};
-constexpr Codec kSwitchCodec{kSwitchNames, std::nullopt};
-constexpr Codec kFreqShiftCodec{kFreqShiftNames, Linear{1, kFreqShiftMax, kFreqShiftHzPerCode, 0, 1}};
-constexpr Codec kGateCodec{kGateNames, Linear{kGateCodeMin, kGateCodeMax, 1, kGateDbOffset, 1}};
-constexpr Codec kThresholdCodec{kThresholdNames, Linear{0, kCompThresholdOff - 1, 1, kCompThresholdDbOffset, 1}};
-constexpr Codec kAttackCodec{{}, Linear{0, kCompAttackMax, 1, kCompAttackMsOffset, 1}};
-constexpr Codec kReleaseCodec{kReleaseNames, std::nullopt};
-constexpr Codec kRatioCodec{kRatioNames, Linear{0, kCompRatioInf - 1, 1, 1, 1}};
-constexpr Codec kStaticNotchCodec{{}, Linear{0, kStaticNotchMax, 1, 0, 1}};
-constexpr Codec kDetectSpeedCodec{kDetectSpeedNames, std::nullopt};
-constexpr Codec kBandTypeCodec{kBandTypeNames, std::nullopt};
-constexpr Codec kFreqCodec{{}, Linear{kMinFreqHz, kMaxFreqHz, 1, 0, 1}};
-constexpr Codec kBandGainCodec{{}, Linear{kMinGainCode, kMaxGainCode, 1, -kFlatGainCode, kGainCodesPerDb}};
-constexpr Codec kWidthCodec{{}, Linear{kMinBwCode, kMaxBwCode, 1, kBwCodeOffset, kBwCodesPerOctave}};
-constexpr Codec kSlopeCodec{kSlopeNames, std::nullopt};
-constexpr Codec kPanelLockCodec{kPanelLockNames, std::nullopt};
-constexpr Codec kLinkCodec{kLinkNames, std::nullopt};
-constexpr Codec kLanguageCodec{kLanguageNames, std::nullopt};
-
 constexpr char kCompressor[] = "compressor";
 constexpr char kUninterpreted[] = "uninterpreted";
 
 constexpr FieldDesc kChannelFieldTable[] = {
-    {"", "gainDb", offsetof(ChannelBlock, gain), Storage::Word, &kGainCodec},
-    {"", "mute", offsetof(ChannelBlock, mute), Storage::Byte, &kSwitchCodec},
-    {"", "frequencyShiftHz", offsetof(ChannelBlock, freqShift), Storage::Byte, &kFreqShiftCodec},
-    {"", "noiseGateDb", offsetof(ChannelBlock, gateThreshold), Storage::Byte, &kGateCodec},
-    {kCompressor, "thresholdDb", offsetof(ChannelBlock, compThreshold), Storage::Byte, &kThresholdCodec},
-    {kCompressor, "attackMs", offsetof(ChannelBlock, compAttack), Storage::Byte, &kAttackCodec},
-    {kCompressor, "releaseTimesAttack", offsetof(ChannelBlock, compRelease), Storage::Byte, &kReleaseCodec},
-    {kCompressor, "ratio", offsetof(ChannelBlock, compRatio), Storage::Byte, &kRatioCodec},
-    {"", "staticNotchCount", offsetof(ChannelBlock, staticNotchCount), Storage::Byte, &kStaticNotchCodec},
-    {"", "notchBypass", offsetof(ChannelBlock, notchBypass), Storage::Byte, &kSwitchCodec},
-    {kUninterpreted, "reserved0", offsetof(ChannelBlock, reserved0), Storage::Word, &kWordCodec},
-    {kUninterpreted, "byte005", 5, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte007", 7, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte009", 9, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte010", 10, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte011", 11, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte012", 12, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte013", 13, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte014", 14, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte015", 15, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte020", 20, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte021", 21, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte022", 22, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte023", 23, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte122", 122, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "byte124", 124, Storage::Byte, &kByteCodec},
-    {kUninterpreted, "notch0Aux", offsetof(ChannelBlock, notches) + offsetof(NotchEntry, aux), Storage::Word,
-     &kWordCodec},
+    {"", "gainDb", Spec(ChannelField::Gain)},
+    {"", "mute", Spec(ChannelField::Mute)},
+    {"", "frequencyShiftHz", Spec(ChannelField::FrequencyShift)},
+    {"", "noiseGateDb", Spec(ChannelField::NoiseGate)},
+    {kCompressor, "thresholdDb", Spec(ChannelField::CompThreshold)},
+    {kCompressor, "attackMs", Spec(ChannelField::CompAttack)},
+    {kCompressor, "releaseTimesAttack", Spec(ChannelField::CompRelease)},
+    {kCompressor, "ratio", Spec(ChannelField::CompRatio)},
+    {"", "staticNotchCount", Spec(ChannelField::StaticNotchCount)},
+    {"", "notchBypass", Spec(ChannelField::NotchBypass)},
+    {kUninterpreted, "reserved0", {offsetof(ChannelBlock, reserved0), Storage::Word, &codecs::kWord}},
+    {kUninterpreted, "byte005", {5, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte007", {7, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte009", {9, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte010", {10, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte011", {11, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte012", {12, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte013", {13, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte014", {14, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte015", {15, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte020", {20, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte021", {21, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte022", {22, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte023", {23, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte122", {122, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "byte124", {124, Storage::Byte, &codecs::kByte}},
+    {kUninterpreted, "notch0Aux", {offsetof(ChannelBlock, notches) + offsetof(NotchEntry, aux), Storage::Word,
+                                   &codecs::kWord}},
 };
 
 constexpr FieldDesc kBandFieldTable[] = {
-    {"", "type", offsetof(BandParams, type), Storage::Byte, &kBandTypeCodec},
-    {"", "frequencyHz", offsetof(BandParams, freqHz), Storage::Word, &kFreqCodec},
-    {"", "gainDb", offsetof(BandParams, gainCode), Storage::Word, &kBandGainCodec},
-    {"", "widthOctaves", offsetof(BandParams, bwCode), Storage::Word, &kWidthCodec},
-    {"", "slope", offsetof(BandParams, slope), Storage::Byte, &kSlopeCodec},
+    {"", "type", Spec(BandField::Type)},
+    {"", "frequencyHz", Spec(BandField::Frequency)},
+    {"", "gainDb", Spec(BandField::Gain)},
+    {"", "widthOctaves", Spec(BandField::Width)},
+    {"", "slope", Spec(BandField::Slope)},
 };
 
-constexpr FieldDesc kDetectionSpeedField{"", "detectionSpeed", offsetof(ChannelBlock, detectSpeed), Storage::Byte,
-                                         &kDetectSpeedCodec};
+constexpr FieldDesc kDetectionSpeedField{"", "detectionSpeed", Spec(ChannelField::DetectionSpeed)};
 
 constexpr FieldDesc kGlobalFieldTable[] = {
-    {"", "panelLock", offsetof(GlobalItems, panelLock), Storage::Byte, &kPanelLockCodec},
-    {"", "channelsLinked", offsetof(GlobalItems, channelLink), Storage::Byte, &kLinkCodec},
-    {"", "language", offsetof(GlobalItems, language), Storage::Byte, &kLanguageCodec},
+    {"", "panelLock", {offsetof(GlobalItems, panelLock), Storage::Byte, Spec(GlobalField::PanelLock).codec}},
+    {"", "channelsLinked", {offsetof(GlobalItems, channelLink), Storage::Byte, Spec(GlobalField::ChannelLink).codec}},
+    {"", "language", {offsetof(GlobalItems, language), Storage::Byte, Spec(GlobalField::Language).codec}},
 };
 
 constexpr std::size_t StorageSize(Storage storage) { return storage == Storage::Word ? 2 : 1; }
@@ -134,12 +77,12 @@ constexpr bool KeepsEveryGroupByte()
             ++uses[offset + i];
     };
     for (const FieldDesc& field : kChannelFieldTable)
-        mark(field.offset, field.storage);
+        mark(field.spec.offset, field.spec.storage);
     for (std::size_t k = 0; k < kBandCount; ++k) {
         for (const FieldDesc& field : kBandFieldTable)
-            mark(kBandsOffset + k * sizeof(BandParams) + field.offset, field.storage);
+            mark(kBandsOffset + k * sizeof(BandParams) + field.spec.offset, field.spec.storage);
     }
-    mark(kDetectionSpeedField.offset, kDetectionSpeedField.storage);
+    mark(kDetectionSpeedField.spec.offset, kDetectionSpeedField.spec.storage);
     mark(offsetof(ChannelBlock, notchClear), Storage::Byte);
     for (int use : uses) {
         if (use != 1)
@@ -157,14 +100,9 @@ int Decimals(int div)
     return decimals;
 }
 
-double LinearValue(const Linear& linear, int code)
-{
-    return static_cast<double>(code * linear.mul + linear.add) / linear.div;
-}
-
 const Codec& RawCodec(Storage storage)
 {
-    return storage == Storage::Word ? kWordCodec : kByteCodec;
+    return storage == Storage::Word ? codecs::kWord : codecs::kByte;
 }
 
 QJsonValue NamedJson(const NamedCode& named)
@@ -213,8 +151,8 @@ QStringList NamedTexts(const Codec& codec, const QJsonValue& like)
 bool LinearCode(const Linear& linear, const QJsonValue& value, const QString& path, int& code, SettingsError& error)
 {
     const double v = value.toDouble();
-    const double low = LinearValue(linear, linear.codeMin);
-    const double high = LinearValue(linear, linear.codeMax);
+    const double low = linear.MinValue();
+    const double high = linear.MaxValue();
     const int decimals = Decimals(linear.div);
     if (!(v >= low && v <= high)) {
         error = OutOfRange(path, JsonText(value), FixedText(low, decimals), FixedText(high, decimals));
@@ -314,7 +252,7 @@ std::span<const FieldDesc> ChannelFields() { return kChannelFieldTable; }
 std::span<const FieldDesc> BandFields() { return kBandFieldTable; }
 const FieldDesc& DetectionSpeedField() { return kDetectionSpeedField; }
 std::span<const FieldDesc> GlobalFields() { return kGlobalFieldTable; }
-const Codec& BandGainCodec() { return kBandGainCodec; }
+const Codec& BandGainCodec() { return codecs::kBandGain; }
 
 QStringList SectionKeys(std::span<const FieldDesc> fields, const QString& section)
 {
@@ -329,21 +267,6 @@ QStringList SectionKeys(std::span<const FieldDesc> fields, const QString& sectio
     return keys;
 }
 
-int LoadCode(const std::uint8_t* record, const FieldDesc& field)
-{
-    const std::uint8_t* p = record + field.offset;
-    return field.storage == Storage::Word ? ReadLe16(p) : *p;
-}
-
-void StoreCode(std::uint8_t* record, const FieldDesc& field, int code)
-{
-    std::uint8_t* p = record + field.offset;
-    if (field.storage == Storage::Word)
-        WriteLe16(p, static_cast<std::int16_t>(code));
-    else
-        *p = static_cast<std::uint8_t>(code);
-}
-
 QJsonValue CodeToJson(const Codec& codec, int code)
 {
     for (const NamedCode& named : codec.named) {
@@ -353,7 +276,7 @@ QJsonValue CodeToJson(const Codec& codec, int code)
     if (codec.linear && code >= codec.linear->codeMin && code <= codec.linear->codeMax) {
         if (codec.linear->div == 1)
             return QJsonValue(code * codec.linear->mul + codec.linear->add);
-        return QJsonValue(LinearValue(*codec.linear, code));
+        return QJsonValue(codec.linear->Value(code));
     }
     return QJsonObject{{QLatin1String(kRawCodeKey), code}};
 }
@@ -381,7 +304,7 @@ bool JsonToCode(const Codec& codec, Storage storage, const QJsonValue& value, co
 void WriteFields(std::span<const FieldDesc> fields, const std::uint8_t* record, QJsonObject& object)
 {
     for (const FieldDesc& field : fields) {
-        const QJsonValue value = CodeToJson(*field.codec, LoadCode(record, field));
+        const QJsonValue value = CodeToJson(*field.spec.codec, LoadCode(record, field.spec));
         if (*field.section == '\0') {
             object.insert(QLatin1String(field.key), value);
             continue;
@@ -413,10 +336,10 @@ bool ReadFields(std::span<const FieldDesc> fields, const QJsonObject& object, co
         const QString containerPath = section.isEmpty() ? path : ChildPath(path, section);
         const QString fieldPath = ChildPath(containerPath, QLatin1String(field.key));
         int code = 0;
-        if (!JsonToCode(*field.codec, field.storage, container.value(QLatin1String(field.key)), fieldPath, code,
-                        error))
+        if (!JsonToCode(*field.spec.codec, field.spec.storage, container.value(QLatin1String(field.key)), fieldPath,
+                        code, error))
             return false;
-        StoreCode(record, field, code);
+        StoreCode(record, field.spec, code);
     }
     return true;
 }

@@ -1,8 +1,9 @@
-// The one table of coded fields behind both writing and reading a settings file
-// (internal to the settings-file module): each field's JSON name, where its code
-// lies in its record, and how code and value convert.
+// The fields of a settings file (internal to the settings-file module): each
+// field's JSON name and its entry in the unit's table of coded settings, which
+// says where its code lies and how code and value convert.
 #pragma once
 
+#include "model/SettingFields.h"
 #include "ui/settings/SettingsFile.h"
 
 #include <QJsonObject>
@@ -17,45 +18,10 @@
 
 namespace settings_file {
 
-enum class Storage {
-    Byte,   // uint8
-    Word,   // int16, little-endian
-};
-
-// A code written as a word of its own: "off", true, 16.
-struct NamedCode {
-    enum Kind { kText, kFlag, kNumber };
-    int code;
-    Kind kind;
-    const char* text;
-    int number;   // the number, or 0/1 for a flag
-};
-
-constexpr NamedCode Named(int code, const char* text) { return {code, NamedCode::kText, text, 0}; }
-constexpr NamedCode Flag(int code, bool on) { return {code, NamedCode::kFlag, nullptr, on ? 1 : 0}; }
-constexpr NamedCode Number(int code, int number) { return {code, NamedCode::kNumber, nullptr, number}; }
-
-// Codes codeMin..codeMax written as the number (code * mul + add) / div.
-struct Linear {
-    int codeMin;
-    int codeMax;
-    int mul;
-    int add;
-    int div;
-};
-
-// A code with no name and outside the linear range is written raw: {"code": n}.
-struct Codec {
-    std::span<const NamedCode> named;
-    std::optional<Linear> linear;
-};
-
 struct FieldDesc {
     const char* section;   // "" for the record's own object, else the key of a sub-object
     const char* key;
-    std::size_t offset;    // of the code in its record
-    Storage storage;
-    const Codec* codec;
+    FieldSpec spec;
 };
 
 constexpr char kRawCodeKey[] = "code";
@@ -98,9 +64,6 @@ const Codec& BandGainCodec();
 
 // The keys a record's object (section "") or one of its sub-objects holds.
 QStringList SectionKeys(std::span<const FieldDesc> fields, const QString& section);
-
-int LoadCode(const std::uint8_t* record, const FieldDesc& field);
-void StoreCode(std::uint8_t* record, const FieldDesc& field, int code);
 
 QJsonValue CodeToJson(const Codec& codec, int code);
 bool JsonToCode(const Codec& codec, Storage storage, const QJsonValue& value, const QString& path,

@@ -2,8 +2,7 @@
 #include "ui/settings/SettingsFile.h"
 
 #include "transport/HidBackend.h"
-#include "ui/main/MainWindowState.h"
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 #include "ui/settings/SettingsFileFields.h"
 
 #include <algorithm>
@@ -39,13 +38,6 @@ GlobalItems KeptGlobals(const GlobalSettings& globals)
     return GlobalItems{globals.panelLock, globals.channelLink, globals.language};
 }
 
-BandGains SavedGains(const std::int16_t (&saved)[kBandCount])
-{
-    BandGains gains{};
-    std::memcpy(gains.data(), saved, sizeof saved);
-    return gains;
-}
-
 void WriteName(char* record, const QByteArray& name)
 {
     std::memset(record, 0, kPresetRecordSize);
@@ -53,44 +45,36 @@ void WriteName(char* record, const QByteArray& name)
     std::memcpy(record, name.constData(), static_cast<std::size_t>(length));
 }
 
-void ApplyGains(const CurrentSettings& current)
-{
-    for (int c = 0; c < kChannelCount; ++c)
-        if (current.restoreGains[c])
-            std::memcpy(g_SavedBandGains[c], current.restoreGains[c]->data(), sizeof g_SavedBandGains[c]);
-}
-
 }  // namespace
 
-void ApplyCurrentSettings(const CurrentSettings& current)
+UnitSettings WithCurrentSettings(const UnitSettings& now, const CurrentSettings& current)
 {
-    ImageLock lock(g_ImageMutex);
-    for (int c = 0; c < kChannelCount; ++c)
-        CopyGroupBytes(g_ChannelBlocks[c], current.channels[c]);
-    ApplyGains(current);
-    g_GlobalSettings.panelLock = current.globals.panelLock;
-    g_GlobalSettings.channelLink = current.globals.channelLink;
-    g_GlobalSettings.language = current.globals.language;
+    UnitSettings settings = WithPresetBlocks(now, current.channels);
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (current.restoreGains[c])
+            settings.restoreGains[c] = *current.restoreGains[c];
+    }
+    settings.globals.panelLock = current.globals.panelLock;
+    settings.globals.channelLink = current.globals.channelLink;
+    settings.globals.language = current.globals.language;
+    return settings;
 }
 
-void ApplyRestoreGains(const CurrentSettings& current)
+UnitSettings WithPresetBlocks(const UnitSettings& now, const ChannelPair& channels)
 {
-    ImageLock lock(g_ImageMutex);
-    ApplyGains(current);
+    UnitSettings settings = now;
+    for (int c = 0; c < kChannelCount; ++c) {
+        CopyGroupBytes(settings.channels[c], channels[c]);
+        settings.restoreGains[c] = BandGains(settings.channels[c]);
+    }
+    return settings;
 }
 
-void ApplyChannelBlocks(const ChannelPair& channels)
-{
-    ImageLock lock(g_ImageMutex);
-    for (int c = 0; c < kChannelCount; ++c)
-        CopyGroupBytes(g_ChannelBlocks[c], channels[c]);
-}
-
-void ApplyPresetName(int n, const QString& name)
+void ApplyPresetName(CParameterImage& image, int n, const QString& name)
 {
     const QByteArray bytes = EncodePresetName(name);
-    ImageLock lock(g_ImageMutex);
-    WriteName(g_PresetNames.records[n], bytes);
+    ImageLock lock(image.mutex);
+    WriteName(image.names.records[n], bytes);
 }
 
 UnitIdentity TheUnitIdentity()
@@ -107,26 +91,18 @@ ChannelPair KeptChannelBlocks(const ChannelBlock& chA, const ChannelBlock& chB)
     return kept;
 }
 
-SettingsFile CaptureSettings(const QString& programVersion, const UnitIdentity& unit, const QDateTime& writtenUtc)
+SettingsFile CaptureSettings(const CParameterImage& image, const QString& programVersion, const UnitIdentity& unit,
+                             const QDateTime& writtenUtc)
 {
-    ChannelBlock blocks[kChannelCount];
-    GlobalSettings globals;
-    PresetNameTable names;
-    std::int16_t saved[kChannelCount][kBandCount];
-    {
-        ImageLock lock(g_ImageMutex);
-        std::memcpy(blocks, g_ChannelBlocks, sizeof blocks);
-        globals = g_GlobalSettings;
-        names = g_PresetNames;
-        std::memcpy(saved, g_SavedBandGains, sizeof saved);
-    }
+    const UnitSettings now = ::CaptureSettings(image);
+    const PresetNameTable names = image.Names();
     CurrentSettings current;
-    current.channels = KeptChannelBlocks(blocks[0], blocks[1]);
+    current.channels = KeptChannelBlocks(now.channels[0], now.channels[1]);
     for (int c = 0; c < kChannelCount; ++c) {
         if (AllBandsFlat(current.channels[c]))
-            current.restoreGains[c] = SavedGains(saved[c]);
+            current.restoreGains[c] = now.restoreGains[c];
     }
-    current.globals = KeptGlobals(globals);
+    current.globals = KeptGlobals(now.globals);
 
     SettingsFile settings;
     settings.programVersion = programVersion;

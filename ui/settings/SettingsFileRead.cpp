@@ -2,7 +2,7 @@
 // value, which replaces the caller's only when nothing was refused.
 #include "ui/settings/SettingsFile.h"
 
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 #include "ui/settings/SettingsFileFields.h"
 #include "ui/settings/SettingsFileReasons.h"
 
@@ -260,7 +260,7 @@ bool CheckPeqBypass(const QJsonObject& object, const QString& path, const Channe
 }
 
 bool ReadRestoreGains(const QJsonObject& object, const QString& path, bool bypass,
-                      std::optional<BandGains>& restoreGains, SettingsError& error)
+                      std::optional<BandGainCodes>& restoreGains, SettingsError& error)
 {
     const QString gainsPath = ChildPath(path, QLatin1String(kRestoreGainsKey));
     if (!object.contains(QLatin1String(kRestoreGainsKey)))
@@ -272,7 +272,7 @@ bool ReadRestoreGains(const QJsonObject& object, const QString& path, bool bypas
     QJsonArray array;
     if (!ArrayMember(object, path, kRestoreGainsKey, kBandCount, array, error))
         return false;
-    BandGains gains{};
+    BandGainCodes gains{};
     for (int k = 0; k < kBandCount; ++k) {
         int code = 0;
         if (!JsonToCode(BandGainCodec(), Storage::Word, array[k], IndexPath(gainsPath, k), code, error))
@@ -306,7 +306,7 @@ bool ReadChannelLabel(const QJsonObject& object, const QString& path, int channe
 
 // restoreGains is null where the file may not hold them (a preset).
 bool ReadChannel(const QJsonValue& value, const QString& path, int channel, ChannelBlock& block,
-                 std::optional<BandGains>* restoreGains, SettingsError& error)
+                 std::optional<BandGainCodes>* restoreGains, SettingsError& error)
 {
     QJsonObject object;
     bool bypass = false;
@@ -319,7 +319,7 @@ bool ReadChannel(const QJsonValue& value, const QString& path, int channel, Chan
 
 // The channels and the detection speed of the current settings or of a preset.
 bool ReadChannels(const QJsonObject& object, const QString& path, ChannelPair& channels,
-                  std::array<std::optional<BandGains>, kChannelCount>* restoreGains, SettingsError& error)
+                  std::array<std::optional<BandGainCodes>, kChannelCount>* restoreGains, SettingsError& error)
 {
     const QString channelsPath = ChildPath(path, QLatin1String(kChannelsKey));
     QJsonArray array;

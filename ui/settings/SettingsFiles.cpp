@@ -1,9 +1,8 @@
 #include "ui/settings/SettingsFiles.h"
 
-#include "protocol/Communication.h"
-#include "ui/controls/MessageBox.h"
-#include "ui/main/MainWindowTexts.h"
-#include "ui/presets/PresetDialog.h"
+#include "ui/common/LinkTexts.h"
+#include "ui/common/MessageBox.h"
+#include "ui/common/UnitAdapter.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -12,11 +11,9 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
-#include <QTimerEvent>
 
 namespace {
 
-constexpr int kLinkWatchMs = 100;
 constexpr char kLastFolderKey[] = "files/lastFolder";
 constexpr char kFileFilter[] = "Quenda settings (*.json)";
 
@@ -107,10 +104,10 @@ void SetSettingsPromptsHook(SettingsPrompts prompts)
     Hook() = std::move(prompts);
 }
 
-CSettingsFiles::CSettingsFiles(QWidget* window) : QObject(window), m_window(window)
+CSettingsFiles::CSettingsFiles(QWidget* window, CUnitAdapter& unit)
+    : QObject(window), m_window(window), m_unit(unit), m_transfer(unit)
 {
     connect(&m_transfer, &CSettingsTransfer::PresetStarted, this, &CSettingsFiles::ShowProgress);
-    connect(&m_transfer, &CSettingsTransfer::ImageChanged, this, &CSettingsFiles::ImageChanged);
     connect(&m_transfer, &CSettingsTransfer::Finished, this, &CSettingsFiles::OnFinished);
 }
 
@@ -131,7 +128,7 @@ void CSettingsFiles::Export()
         }
         return;
     }
-    WriteFile(fileName, CaptureSettings(QStringLiteral(QUENDA_VERSION), TheUnitIdentity()));
+    WriteFile(fileName, CaptureSettings(m_unit.Unit().Image(), QStringLiteral(QUENDA_VERSION), TheUnitIdentity()));
 }
 
 void CSettingsFiles::Import()
@@ -160,9 +157,9 @@ void CSettingsFiles::Import()
 
 bool CSettingsFiles::RefuseWhileNotConnected()
 {
-    if (g_Connected.load() != 0)
+    if (m_unit.Unit().IsConnected())
         return false;
-    ShowMessageBox(m_window, LocalText(kTextNotConnected), QString::fromLatin1(kPresetMessageCaption));
+    ShowMessageBox(m_window, LocalText(kTextNotConnected), QString::fromLatin1(kWarningCaption));
     return true;
 }
 
@@ -184,7 +181,6 @@ void CSettingsFiles::StartJob(Job job, const QString& fileName)
     m_progress->setLabelText(LocalText(kSendingCurrent));
     connect(m_progress, &QProgressDialog::canceled, &m_transfer, &CSettingsTransfer::Cancel);
     m_progress->show();
-    m_linkWatch.start(kLinkWatchMs, this);
 }
 
 void CSettingsFiles::ShowProgress(int preset)
@@ -196,17 +192,8 @@ void CSettingsFiles::ShowProgress(int preset)
     m_progress->setLabelText(LocalText(m_job == Job::Backup ? kReading : kWriting).arg(preset));
 }
 
-void CSettingsFiles::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_linkWatch.timerId())
-        m_transfer.CheckLink();
-    else
-        QObject::timerEvent(event);
-}
-
 void CSettingsFiles::OnFinished(CSettingsTransfer::Result result)
 {
-    m_linkWatch.stop();
     if (m_progress) {
         m_progress->hide();
         m_progress->deleteLater();

@@ -7,7 +7,6 @@
 
 #include "ui/settings/SettingsTransfer.h"
 
-#include <QBasicTimer>
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
@@ -15,6 +14,7 @@
 
 #include <functional>
 
+class CUnitAdapter;
 class QWidget;
 
 // What an export writes.
@@ -31,7 +31,7 @@ void SetSettingsPromptsHook(SettingsPrompts prompts);
 class CSettingsFiles : public QObject {
     Q_OBJECT
 public:
-    explicit CSettingsFiles(QWidget* window);
+    CSettingsFiles(QWidget* window, CUnitAdapter& unit);
 
     void Export();
     void Import();
@@ -40,12 +40,8 @@ public:
     // The progress dialog while presets travel, or nullptr.
     QProgressDialog* Progress() const { return m_progress; }
 
-signals:
-    // The image holds other settings: the window shows them.
-    void ImageChanged();
-
-protected:
-    void timerEvent(QTimerEvent* event) override;
+    // One 100 ms tick of the window: a transfer waits so long for a silent unit.
+    void Tick() { m_transfer.Tick(); }
 
 private:
     enum class Job { None, Backup, Restore, Import };
@@ -58,9 +54,9 @@ private:
     bool RefuseWhileNotConnected();
 
     QWidget* m_window;
+    CUnitAdapter& m_unit;
     CSettingsTransfer m_transfer;
     QPointer<QProgressDialog> m_progress;
-    QBasicTimer m_linkWatch;
     Job m_job = Job::None;
     QString m_fileName;
     int m_preset = 0;

@@ -1,39 +1,27 @@
 #include "ui/settings/SettingsTransfer.h"
 
-#include "protocol/Communication.h"
-#include "ui/main/SchedulerPump.h"
+#include "ui/common/UnitAdapter.h"
 
 namespace {
 
-// Every group of both channels and the global items, in that order; returns the last.
-CommandSlot QueueAllGroups()
-{
-    for (std::uint8_t c = 0; c < kChannelCount; ++c)
-        for (std::uint8_t g = 0; g < kGroupCount; ++g)
-            QueueSetParam(AREA_CHANNEL, c, g);
-    for (std::uint8_t item : kGlobalItems)
-        QueueSetParam(AREA_GLOBAL, 0, item);
-    return {CMD_SET_PARAM, AREA_GLOBAL, 0, 0, kGlobalItemLanguage};
-}
-
-bool NothingPending()
+bool NothingPending(const CUnit& unit)
 {
     CommandSlot pending[1];
-    return PendingCommands(pending, 1) == 0;
+    return unit.Scheduler().Pending(pending, 1) == 0;
 }
 
-ChannelPair ImageChannels()
+ChannelPair ImageChannels(const CUnit& unit)
 {
-    ImageLock lock(g_ImageMutex);
-    return KeptChannelBlocks(g_ChannelBlocks[0], g_ChannelBlocks[1]);
+    const std::array<ChannelBlock, kChannelCount> blocks = unit.Image().Channels();
+    return KeptChannelBlocks(blocks[0], blocks[1]);
 }
 
 }  // namespace
 
-CSettingsTransfer::CSettingsTransfer(QObject* parent) : QObject(parent)
+CSettingsTransfer::CSettingsTransfer(CUnitAdapter& unit, QObject* parent) : QObject(parent), m_unit(unit)
 {
-    connect(&CSchedulerPump::Instance(), &CSchedulerPump::CommandFinished, this,
-            &CSettingsTransfer::OnCommandFinished);
+    connect(&m_unit, &CUnitAdapter::commandFinished, this, &CSettingsTransfer::OnCommandFinished);
+    connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CSettingsTransfer::OnConnectionChanged);
 }
 
 void CSettingsTransfer::StartBackup()
@@ -61,7 +49,7 @@ void CSettingsTransfer::Start(Kind kind)
 {
     m_kind = kind;
     m_file = SettingsFile{};
-    m_backup = CaptureSettings(QStringLiteral(QUENDA_VERSION), TheUnitIdentity());
+    m_backup = CaptureSettings(m_unit.Unit().Image(), QStringLiteral(QUENDA_VERSION), TheUnitIdentity());
     m_preset = 0;
     m_sendingCurrent = false;
     m_cancel = false;
@@ -73,14 +61,16 @@ void CSettingsTransfer::Cancel()
     m_cancel = true;
 }
 
-void CSettingsTransfer::CheckLink()
+void CSettingsTransfer::Tick()
 {
-    if (!IsRunning())
-        return;
-    if (g_Connected.load() == 0)
-        Finish(Result::LinkLost);
-    else if (m_stalledTicks >= 0 && ++m_stalledTicks > kStalledTicks)
+    if (IsRunning() && m_stalledTicks >= 0 && ++m_stalledTicks > kStalledTicks)
         Finish(Result::NotAnswered);
+}
+
+void CSettingsTransfer::OnConnectionChanged(const ConnectionEvent&)
+{
+    if (IsRunning() && !m_unit.Unit().IsConnected())
+        Finish(Result::LinkLost);
 }
 
 void CSettingsTransfer::NextPreset()
@@ -101,7 +91,7 @@ void CSettingsTransfer::NextPreset()
 void CSettingsTransfer::ReadPreset(int n)
 {
     const auto preset = static_cast<std::uint8_t>(n);
-    QueueRecallPreset(preset);
+    m_unit.Unit().Scheduler().QueueRecallPreset(preset);
     m_awaited = {CMD_RECALL_PRESET, 0, preset, 0, 0};
     m_awaitedAnswered = false;
 }
@@ -110,12 +100,12 @@ void CSettingsTransfer::ReadPreset(int n)
 void CSettingsTransfer::WritePreset(int n)
 {
     const auto preset = static_cast<std::uint8_t>(n);
-    ApplyChannelBlocks((*m_file.presets)[n - 1]);
-    ApplyPresetName(n, m_file.presetNames[n - 1]);
-    emit ImageChanged();
-    QueueAllGroups();
-    QueuePresetName(preset);
-    QueueStorePreset(preset);
+    CUnit& unit = m_unit.Unit();
+    unit.Replace(WithPresetBlocks(unit.Settings(), (*m_file.presets)[n - 1]));
+    ApplyPresetName(unit.Image(), n, m_file.presetNames[n - 1]);
+    unit.QueueEverySetting();
+    unit.Scheduler().QueuePresetName(preset);
+    unit.Scheduler().QueueStorePreset(preset);
     m_awaited = {CMD_STORE_PRESET, 0, preset, 0, 0};
     m_awaitedAnswered = false;
 }
@@ -123,10 +113,9 @@ void CSettingsTransfer::WritePreset(int n)
 void CSettingsTransfer::SendCurrent(const CurrentSettings& current)
 {
     m_sendingCurrent = true;
-    ApplyCurrentSettings(current);
-    emit ImageChanged();
-    ApplyRestoreGains(current);   // showing the image takes the flat gains as the ones to restore
-    m_awaited = QueueAllGroups();
+    CUnit& unit = m_unit.Unit();
+    unit.Replace(WithCurrentSettings(unit.Settings(), current));
+    m_awaited = unit.QueueEverySetting();
     m_awaitedAnswered = false;
 }
 
@@ -150,14 +139,14 @@ void CSettingsTransfer::OnCommandFinished(const CommandSlot& command, CommandOut
     m_stalledTicks = -1;
     m_awaitedAnswered = m_awaitedAnswered || command == m_awaited;
     // The current settings are sent once every one of their groups was answered.
-    if (!m_awaitedAnswered || (m_sendingCurrent && !NothingPending()))
+    if (!m_awaitedAnswered || (m_sendingCurrent && !NothingPending(m_unit.Unit())))
         return;
     if (m_sendingCurrent) {
         Finish(m_cancel ? Result::Cancelled : Result::Done);
         return;
     }
     if (m_kind == Kind::Backup)
-        (*m_backup.presets)[m_preset - 1] = ImageChannels();
+        (*m_backup.presets)[m_preset - 1] = ImageChannels(m_unit.Unit());
     NextPreset();
 }
 

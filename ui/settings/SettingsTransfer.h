@@ -4,13 +4,16 @@
 // an import sends current settings group by group. A backup and a restore end
 // by sending back the current settings the unit had before (a restore: the
 // file's own, when it has them). Runs on the main thread; the owner calls
-// CheckLink() on its 100 ms tick.
+// Tick() on its 100 ms tick.
 #pragma once
 
 #include "protocol/CommandScheduler.h"
+#include "transport/HidLink.h"
 #include "ui/settings/SettingsFile.h"
 
 #include <QObject>
+
+class CUnitAdapter;
 
 class CSettingsTransfer : public QObject {
     Q_OBJECT
@@ -25,7 +28,7 @@ public:
     // Ticks a transfer waits for a unit that stopped answering to answer again.
     static constexpr int kStalledTicks = 50;
 
-    explicit CSettingsTransfer(QObject* parent = nullptr);
+    explicit CSettingsTransfer(CUnitAdapter& unit, QObject* parent = nullptr);
 
     void StartBackup();
     // file.presets must hold the 20 presets.
@@ -33,9 +36,9 @@ public:
     void StartImport(const CurrentSettings& current);
     // Stops after the preset under way, then sends back the current settings.
     void Cancel();
-    // One 100 ms tick: a link lost ends the transfer, and so does a unit that
-    // left a round of attempts unanswered and did not answer again in time.
-    void CheckLink();
+    // One 100 ms tick: a unit that left a round of attempts unanswered and did
+    // not answer again in time ends the transfer.
+    void Tick();
 
     bool IsRunning() const { return m_kind != Kind::None; }
     // What a backup read: the 20 presets, the current settings it started
@@ -44,7 +47,6 @@ public:
 
 signals:
     void PresetStarted(int n);   // preset n of 20 is under way
-    void ImageChanged();         // the image holds other settings now: show them
     void Finished(CSettingsTransfer::Result result);
 
 private:
@@ -56,8 +58,10 @@ private:
     void WritePreset(int n);
     void SendCurrent(const CurrentSettings& current);
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
+    void OnConnectionChanged(const ConnectionEvent& event);
     void Finish(Result result);
 
+    CUnitAdapter& m_unit;
     Kind m_kind = Kind::None;
     SettingsFile m_file;     // a restore's file
     SettingsFile m_backup;   // what a backup reads; its current: the unit's before

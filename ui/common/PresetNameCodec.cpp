@@ -1,4 +1,4 @@
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -46,14 +46,14 @@ QString DecodePresetName(const char* record)
     return name;
 }
 
-QString ReadPresetName(int n)
+QString ReadPresetName(const CParameterImage& image, int n)
 {
     if (n < 0 || n >= kPresetRecordCount)
         return QString();
     char record[kPresetNameWireSize];
     {
-        ImageLock lock(g_ImageMutex);
-        std::memcpy(record, g_PresetNames.records[n], sizeof record);
+        ImageLock lock(image.mutex);
+        std::memcpy(record, image.names.records[n], sizeof record);
     }
     return DecodePresetName(record);
 }
@@ -81,13 +81,13 @@ QByteArray EncodePresetName(const QString& text)
     return name;
 }
 
-void WritePresetName(int n, const QByteArray& name)
+void WritePresetName(CParameterImage& image, int n, const QByteArray& name)
 {
     if (n < 1 || n > kUserPresetCount)
         return;
     const qsizetype length = std::min<qsizetype>(name.size(), kPresetNameMaxBytes);
-    ImageLock lock(g_ImageMutex);
-    char* record = g_PresetNames.records[n];
+    ImageLock lock(image.mutex);
+    char* record = image.names.records[n];
     std::memcpy(record, name.constData(), static_cast<std::size_t>(length));
     record[length] = '\0';
 }

@@ -1,4 +1,4 @@
-#include "ui/controls/MessageBox.h"
+#include "ui/common/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

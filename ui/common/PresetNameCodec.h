@@ -14,8 +14,8 @@ constexpr int kPresetNameMaxBytes = kPresetNameWireSize - 1;   // 15, the NUL ma
 // double-byte character cut off at the end not at all.
 QString DecodePresetName(const char* record);
 
-// The name of preset record n (0..21) as DecodePresetName shows it. Takes g_ImageMutex.
-QString ReadPresetName(int n);
+// The name of preset record n (0..21) of an image as DecodePresetName shows it.
+QString ReadPresetName(const CParameterImage& image, int n);
 
 // True when every character of text exists in GBK and it takes at most 15 bytes.
 bool FitsPresetName(const QString& text);
@@ -24,6 +24,6 @@ bool FitsPresetName(const QString& text);
 // bytes; a character GBK lacks becomes "?".
 QByteArray EncodePresetName(const QString& text);
 
-// Copies name and its NUL into record n of g_PresetNames; the bytes after the
-// NUL keep their contents. Takes g_ImageMutex.
-void WritePresetName(int n, const QByteArray& name);
+// Copies name and its NUL into record n of an image's names; the bytes after
+// the NUL keep their contents.
+void WritePresetName(CParameterImage& image, int n, const QByteArray& name);

@@ -1,0 +1,90 @@
+// What the window says about the link, in both languages: the connect
+// button's messages when no usable unit is found or the devices cannot be
+// listed, and the warning a unit gone under a write raises after a second.
+#include "WindowOverLink.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+using LinkMessages = WindowOverLinkTest;
+
+struct LanguageCase {
+    bool chinese;
+    const char* cantFind;
+    const char* outOfMemory;
+    const char* disconnect;
+};
+
+class LinkMessagesInLanguage : public WindowOverLinkTest, public testing::WithParamInterface<LanguageCase> {
+protected:
+    void SetUp() override
+    {
+        WindowOverLinkTest::SetUp();
+        OpenWindow();
+        if (GetParam().chinese)
+            Click(kIdLanguage);
+    }
+};
+
+TEST_P(LinkMessagesInLanguage, ConnectFailuresSayWhy)
+{
+    const LanguageCase& c = GetParam();
+    m_backend.SetEnumerationOutOfMemory(true);
+    Click(kIdConnect);
+    m_backend.SetEnumerationOutOfMemory(false);
+    m_backend.SetOpenRefusal(0, HidOpenError::Other);
+    Click(kIdConnect);
+    ASSERT_EQ(m_messages.size(), 3u);
+    EXPECT_EQ(m_messages[0].text, QString::fromUtf8(c.outOfMemory));
+    EXPECT_EQ(m_messages[0].caption, ApplicationName());
+    EXPECT_EQ(m_messages[1].text, QString::fromUtf8(c.cantFind));
+    EXPECT_EQ(m_messages[1].caption, "Warning");
+    EXPECT_EQ(m_messages[2].text, QString::fromUtf8(c.cantFind));
+    EXPECT_FALSE(Unit().IsConnected());
+    EXPECT_TRUE(ShowsImage(kIdConnect, 147));
+}
+
+// The removal is not handled yet when the next frame finds the device closed.
+TEST_P(LinkMessagesInLanguage, AWriteToAVanishedDeviceWarnsOnceAfterASecond)
+{
+    const LanguageCase& c = GetParam();
+    Connect();
+    if (c.chinese && CurrentLanguage() == kEnglish)
+        Click(kIdLanguage);   // connecting took the unit's language
+    Settle();
+    m_backend.Unplug(0);
+    Click(kIdMute);
+    for (int i = 0; i < 3 && Unit().IsConnected(); ++i)
+        m_dlg->OnTimer();
+    EXPECT_FALSE(Unit().IsConnected());
+    EXPECT_TRUE(m_messages.empty()) << "a unit back within a second raises no box";
+    QCoreApplication::sendPostedEvents();
+    Tick(CMainWindow::kLostWarningTicks);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, QString::fromUtf8(c.disconnect));
+    EXPECT_EQ(m_messages[0].caption, "Warning");
+    Tick(3 * CMainWindow::kLostWarningTicks);
+    EXPECT_EQ(m_messages.size(), 1u) << "the removal that follows belongs to the same loss";
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, LinkMessagesInLanguage,
+                         testing::Values(LanguageCase{false, "Can't find the device, please check it",
+                                                      "Not enough memory!", "Device disconnect"},
+                                         LanguageCase{true, "没找到设备,请检查是否连接好", "内存不足!",
+                                                      "设备断开联连"}),
+                         [](const auto& info) { return info.param.chinese ? "Chinese" : "English"; });
+
+// The commonest trouble on Linux: the box says what to do, not just "Can't find the device".
+TEST_F(LinkMessages, AUnitThisUserMayNotOpenIsExplained)
+{
+    OpenWindow();
+    m_backend.SetOpenRefusal(0, HidOpenError::PermissionDenied);
+    Click(kIdConnect);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_TRUE(m_messages[0].text.startsWith("The unit is attached but may not be opened"));
+    EXPECT_TRUE(m_messages[0].text.contains("tools/70-quenda.rules"));
+    EXPECT_EQ(m_messages[0].caption, "Warning");
+}
+
+}  // namespace

@@ -1,0 +1,20 @@
+// The program's logging categories: quenda.link (opens, write and read errors,
+// what the link found) and quenda.scheduler (commands not answered, given up,
+// refused). QT_LOGGING_RULES="quenda.*=true" shows them all.
+#pragma once
+
+#include "protocol/EventLog.h"
+#include "transport/HidLink.h"
+
+#include <QLoggingCategory>
+
+#include <string>
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+Q_DECLARE_LOGGING_CATEGORY(lcScheduler)
+
+// One of a unit's log events, into its category.
+void LogUnitEvent(LogCategory category, LogLevel level, const std::string& text);
+
+// What the link found, in the interface's words, into quenda.link.
+void LogLinkNote(LinkNote note);
