@@ -2,16 +2,17 @@
 
 #include <benchmark/benchmark.h>
 
+#include <array>
+
 namespace {
 
 constexpr PlotRect kPlot{35, 10, 635, 310};
 
 // Every band and notch boosted or cut, so that a reload evaluates all 48 bands.
-void LoadBusyImage()
+std::array<ChannelBlock, kChannelCount> BusyBlocks()
 {
-    LoadImageDefaults();
-    ImageLock lock(g_ImageMutex);
-    for (ChannelBlock& block : g_ChannelBlocks) {
+    std::array<ChannelBlock, kChannelCount> blocks{DefaultChannelBlock(), DefaultChannelBlock()};
+    for (ChannelBlock& block : blocks) {
         for (int k = 0; k < kBandCount; ++k) {
             block.bands[k].gainCode.Set(static_cast<std::int16_t>(60 + 10 * k));
             block.bands[k].type = static_cast<std::uint8_t>(k % 3);
@@ -19,14 +20,14 @@ void LoadBusyImage()
         for (int i = 0; i < kNotchCount; ++i)
             block.notches[i].freqHz.Set(static_cast<std::int16_t>(100 + 500 * i));
     }
+    return blocks;
 }
 
-void BuildBusyEqualizers()
+void BuildBusyEqualizers(CEqualizerModel& model)
 {
-    LoadBusyImage();
-    BuildEqualizers(true);
-    for (CChannelEqualizer& eq : g_Equalizers)
-        eq.SetPlotRect(kPlot);
+    model.Build(BusyBlocks());
+    for (int c = 0; c < kChannelCount; ++c)
+        model.Channel(c).SetPlotRect(kPlot);
 }
 
 void BM_PeakResponse(benchmark::State& state)
@@ -51,9 +52,11 @@ BENCHMARK(BM_ShelfResponse);
 
 void BM_ReloadEqualizersBothChannels(benchmark::State& state)
 {
-    BuildBusyEqualizers();
+    CEqualizerModel model;
+    BuildBusyEqualizers(model);
+    const std::array<ChannelBlock, kChannelCount> blocks = BusyBlocks();
     for (auto _ : state) {
-        ReloadEqualizers();
+        model.Reload(blocks);
         benchmark::ClobberMemory();
     }
 }
@@ -61,10 +64,11 @@ BENCHMARK(BM_ReloadEqualizersBothChannels)->Unit(benchmark::kMicrosecond);
 
 void BM_ComputeCurves(benchmark::State& state)
 {
-    BuildBusyEqualizers();
+    CEqualizerModel model;
+    BuildBusyEqualizers(model);
     for (auto _ : state) {
-        g_Equalizers[0].ComputeCurves();
-        benchmark::DoNotOptimize(g_Equalizers[0].CurveA().data());
+        model.Channel(0).ComputeCurves();
+        benchmark::DoNotOptimize(model.Channel(0).CurveA().data());
     }
 }
 BENCHMARK(BM_ComputeCurves)->Unit(benchmark::kMicrosecond);
@@ -72,8 +76,9 @@ BENCHMARK(BM_ComputeCurves)->Unit(benchmark::kMicrosecond);
 // One drag step of a boosted peaking band, alternating between two pointer positions.
 void BM_MoveStep(benchmark::State& state)
 {
-    BuildBusyEqualizers();
-    CFilter& band = g_Equalizers[0].GetAt(9);
+    CEqualizerModel model;
+    BuildBusyEqualizers(model);
+    CFilter& band = model.Channel(0).GetAt(9);
     band.BeginMove(band.HandleRect().Centre());
     const PlotPoint points[2] = {{300, 60}, {320, 70}};
     int n = 0;

@@ -1,6 +1,6 @@
 // Decodes arbitrary name records as the preset dialogs show them, then encodes
 // the shown text back as a name entered in the name dialog would be.
-#include "ui/presets/PresetName.h"
+#include "ui/common/PresetNameCodec.h"
 
 #include <cstddef>
 #include <cstdint>

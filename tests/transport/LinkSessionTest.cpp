@@ -167,7 +167,12 @@ TEST_F(LinkSession, UnplugInTheMiddleOfAFrameAndReconnectRecovers)
     m_sim.Plug(m_device);
     DispatchDeviceChanges();
     ASSERT_TRUE(IsConnected());
-    EXPECT_EQ(Events(), (std::vector<ConnectionEvent>{kConnectedEvent, kRemovedEvent, kReconnectedEvent}));
+    // The reader's failed read and the frame's next report race to find the unit gone.
+    ASSERT_GE(Events().size(), 3u);
+    EXPECT_EQ(Events().front(), kConnectedEvent);
+    EXPECT_EQ(Events().back(), kReconnectedEvent);
+    for (std::size_t i = 1; i + 1 < Events().size(); ++i)
+        EXPECT_EQ(Events()[i].kind, ConnectionEvent::Kind::Lost) << i;
     RunConnectSequence();
     ExpectImageMatchesUnit();   // the recall brought the unit's bands back
     {

@@ -4,12 +4,11 @@
 //   quenda_measure run                 memory, idle CPU and frames, change-to-frame latency, a burst, drag steps
 // LAUNCH_NS is CLOCK_REALTIME in nanoseconds taken just before this process was started.
 #include "model/ChannelEqualizer.h"
-#include "protocol/Communication.h"
 #include "transport/HidBackend.h"
 #include "ui/controls/GainFader.h"
 #include "ui/graph/EqualizerGraph.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/QuendaLink.h"
+#include "ui/common/UnitAdapter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -264,9 +263,8 @@ private:
 int MeasureStartup(double launchNs, double mainNs)
 {
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(HidBackendKind::Simulated);
-    CQuendaLink link(*backend);
-    CMainWindow dlg(link.Handlers());
-    link.AttachWindow(&dlg);
+    CUnitAdapter unit(*backend);
+    CMainWindow dlg(unit);
     CFirstPaint firstPaint(dlg, launchNs, mainNs);
     dlg.installEventFilter(&firstPaint);
     dlg.exec();
@@ -317,9 +315,9 @@ void SendMouse(CEqualizerGraph& graph, QEvent::Type type, QPoint at, Qt::MouseBu
     QApplication::sendEvent(&graph, &event);
 }
 
-QPoint BandCentre(int channel, int band)
+QPoint BandCentre(CUnit& unit, int channel, int band)
 {
-    const PlotPoint p = g_Equalizers[channel].GetAt(band).HandleRect().Centre();
+    const PlotPoint p = unit.Equalizers().Channel(channel).GetAt(band).HandleRect().Centre();
     return {p.x, p.y};
 }
 
@@ -331,14 +329,14 @@ void Grab(CEqualizerGraph& graph, QPoint at)
 
 // A band of CH A's graph grabbed, moved up or down and held: the change is the
 // pointer move, the frame its band's group.
-void MeasureGraphLatency(CMainWindow& dlg, CTimedBackend& backend)
+void MeasureGraphLatency(CMainWindow& dlg, CUnit& unit, CTimedBackend& backend)
 {
     CEqualizerGraph& graph = *dlg.Graph(0);
     std::vector<double> ms;
     int lost = 0;
     for (int i = 0; i < kChanges; ++i) {
         WaitMs(GapMs(i));
-        const QPoint from = BandCentre(0, kGraphBand);
+        const QPoint from = BandCentre(unit, 0, kGraphBand);
         const QPoint to = from + QPoint(0, i % 2 == 0 ? -kDragPixels : kDragPixels);
         Grab(graph, from);
         backend.Watch(0, kGroupFirstBand + kGraphBand);
@@ -353,7 +351,7 @@ void MeasureGraphLatency(CMainWindow& dlg, CTimedBackend& backend)
 
 // Every band of both channels changed at once, 24 different groups: they leave
 // one after the other, each as soon as the unit acknowledged the one before.
-void MeasureBurst(CTimedBackend& backend)
+void MeasureBurst(CUnit& unit, CTimedBackend& backend)
 {
     constexpr int kBurst = 2 * kBandCount;
     backend.TakeFrameCounts();
@@ -361,16 +359,17 @@ void MeasureBurst(CTimedBackend& backend)
     for (int c = 0; c < kChannelCount; ++c) {
         for (int k = 0; k < kBandCount; ++k) {
             {
-                ImageLock lock(g_ImageMutex);
-                BandParams& band = g_ChannelBlocks[c].bands[k];
+                ImageLock lock(unit.Image().mutex);
+                BandParams& band = unit.Image().channels[c].bands[k];
                 band.gainCode.Set(static_cast<std::int16_t>(band.gainCode.Get() == kFlatGainCode ? 130 : kFlatGainCode));
             }
-            QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(kGroupFirstBand + k));
+            unit.Scheduler().QueueSetParam(AREA_CHANNEL, static_cast<std::uint8_t>(c),
+                                           static_cast<std::uint8_t>(kGroupFirstBand + k));
         }
     }
-    const bool drained = WaitUntil([] {
+    const bool drained = WaitUntil([&unit] {
         CommandSlot pending[1];
-        return PendingCommands(pending, 1) == 0;
+        return unit.Scheduler().Pending(pending, 1) == 0;
     }, kFrameLimitMs);
     const double total = Ms(Clock::now() - start);
     const std::vector<Clock::time_point> times = backend.SetParamTimes();
@@ -382,11 +381,11 @@ void MeasureBurst(CTimedBackend& backend)
                 drained ? "yes" : "NO", total, times.size(), s.median, s.max);
 }
 
-// Every pointer move of one long drag, timed alone: move, recompute, redraw and paint.
-void MeasureDragSteps(CMainWindow& dlg)
+// Every pointer move of one long drag, timed alone: move, recompute, and the paint it asked for.
+void MeasureDragSteps(CMainWindow& dlg, CUnit& unit)
 {
     CEqualizerGraph& graph = *dlg.Graph(0);
-    const QPoint from = BandCentre(0, kGraphBand);
+    const QPoint from = BandCentre(unit, 0, kGraphBand);
     Grab(graph, from);
     std::vector<double> ms;
     for (int i = 0; i < kDragSteps; ++i) {
@@ -394,6 +393,7 @@ void MeasureDragSteps(CMainWindow& dlg)
         const QPoint to = from + QPoint(phase - 40, phase < 40 ? -phase : phase - 80);
         const Clock::time_point start = Clock::now();
         SendMouse(graph, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        QCoreApplication::processEvents();
         ms.push_back(Ms(Clock::now() - start));
     }
     SendMouse(graph, QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
@@ -404,15 +404,15 @@ void MeasureDragSteps(CMainWindow& dlg)
 int MeasureRun()
 {
     CTimedBackend backend(MakeHidBackend(HidBackendKind::Simulated));
-    CQuendaLink link(backend);
-    CMainWindow dlg(link.Handlers());
-    link.AttachWindow(&dlg);
+    CUnitAdapter adapter(backend);
+    CUnit& unit = adapter.Unit();
+    CMainWindow dlg(adapter);
     dlg.show();
     WaitMs(300);
     if (auto* button = qobject_cast<QAbstractButton*>(dlg.Control(kConnectButton)))
         button->click();
     WaitMs(kSettleMs);
-    if (g_Connected.load() == 0) {
+    if (!unit.IsConnected()) {
         std::fprintf(stderr, "the demo unit did not connect\n");
         return 1;
     }
@@ -437,9 +437,9 @@ int MeasureRun()
     }
 
     MeasureFaderLatency(dlg, backend);
-    MeasureGraphLatency(dlg, backend);
-    MeasureBurst(backend);
-    MeasureDragSteps(dlg);
+    MeasureGraphLatency(dlg, unit, backend);
+    MeasureBurst(unit, backend);
+    MeasureDragSteps(dlg, unit);
     std::printf("rss_at_end_kb %ld peak_kb %ld\n", StatusKb("VmRSS"), StatusKb("VmHWM"));
     dlg.close();
     return 0;

@@ -3,8 +3,8 @@
 //   quenda_screenshot OUT.png [english|chinese]
 #include "transport/HidBackendSimulated.h"
 #include "ui/controls/ControlId.h"
+#include "ui/common/UnitAdapter.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/QuendaLink.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -62,9 +62,8 @@ int main(int argc, char** argv)
     CSimulatedHidBackend backend;
     PrepareUnit(backend.Unit(backend.AddDevice(SimulatedDeviceSpec{})));
     backend.StartClock();
-    CQuendaLink link(backend);
-    CMainWindow dlg(link.Handlers());
-    link.AttachWindow(&dlg);
+    CUnitAdapter unit(backend);
+    CMainWindow dlg(unit);
     dlg.show();
 
     QTimer::singleShot(kConnectAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1048); });
