@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SettingsFile read;
     SettingsError error;
     if (!SettingsFromJson(input, read, error)) {
-        if (error.english.isEmpty() || error.chinese.isEmpty())
+        if (error.reason.isEmpty())
             std::abort();
         return 0;
     }

@@ -56,6 +56,15 @@ BandGainCodes BandGains(const ChannelBlock& block)
     return gains;
 }
 
+bool AllBandsFlat(const ChannelBlock& block)
+{
+    for (const BandParams& band : block.bands) {
+        if (band.gainCode.Get() != kFlatGainCode)
+            return false;
+    }
+    return true;
+}
+
 CParameterImage::CParameterImage()
     : channels{DefaultChannelBlock(), DefaultChannelBlock()},
       globals{},

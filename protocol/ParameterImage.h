@@ -253,3 +253,5 @@ PresetNameTable InitialPresetNames();
 
 // The 12 band gain codes of a block.
 BandGainCodes BandGains(const ChannelBlock& block);
+// Every band at 0 dB: the window shows the PEQ bypass engaged.
+bool AllBandsFlat(const ChannelBlock& block);

@@ -78,8 +78,9 @@ protected:
     {
         for (int i = 0; i < 50; ++i) {
             const int before = sim.WritesStarted(0);
-            if (unit.Unit().IsConnected())
+            if (unit.Unit().IsConnected()) {
                 ASSERT_TRUE(sim.WaitUntilReaderIdle(std::chrono::seconds(2)));
+            }
             QCoreApplication::sendPostedEvents();
             unit.Deliver();
             if (sim.WritesStarted(0) == before)
@@ -170,7 +171,7 @@ TEST_F(CommandLine, BackupUnderDroppedAndDelayedRepliesRestoresIntoAFreshUnit)
 
     SettingsFile file;
     SettingsError error;
-    ASSERT_TRUE(ReadSettingsFile(File("backup.json"), file, error)) << error.Text(0).toStdString();
+    ASSERT_TRUE(ReadSettingsFile(File("backup.json"), file, error)) << error.Text().toStdString();
     ASSERT_TRUE(file.presets.has_value());
     for (int n = 1; n <= kUserPresetCount; ++n) {
         const UnitBlocks preset = a.Preset(n);

@@ -142,7 +142,7 @@ protected:
     {
         const StatusLine line = m_dlg->CurrentStatus();
         const QString shown = qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText))->text();
-        if (shown != StatusText(line, CurrentLanguage()))
+        if (shown != StatusText(line))
             return false;
         if (line.kind == StatusKind::NotAnswering || line.kind == StatusKind::NotConnected)
             return true;

@@ -114,9 +114,14 @@ protected:
         QComboBox* list = m_dlg->List(id);
         list->setCurrentIndex(index);
         emit list->activated(index);
+        FollowLanguage();
     }
 
-    void Click(int id) { QTest::mouseClick(m_dlg->Control(id), Qt::LeftButton); }
+    void Click(int id)
+    {
+        QTest::mouseClick(m_dlg->Control(id), Qt::LeftButton);
+        FollowLanguage();
+    }
 
     // The control shows the face of bitmap id at its top-left corner: every
     // opaque pixel of the face is on screen.

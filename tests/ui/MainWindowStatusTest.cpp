@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "ui/main/MainWindowControls.h"
+#include "ui/common/Language.h"
 #include "ui/main/StatusLine.h"
 
 #include <QLabel>
@@ -16,13 +17,28 @@ struct StatusTextCase {
     const char* chinese;
 };
 
-class StatusTexts : public testing::TestWithParam<StatusTextCase> {};
+// Texts asked for in each language, English again afterwards.
+template <typename Case>
+class InBothLanguages : public testing::TestWithParam<Case> {
+protected:
+    void TearDown() override { SetCurrentLanguage(kEnglish); }
+
+    template <typename Text>
+    void ExpectTexts(Text text, const char* english, const char* chinese)
+    {
+        SetCurrentLanguage(kEnglish);
+        EXPECT_EQ(text().toStdString(), english);
+        SetCurrentLanguage(kChinese);
+        EXPECT_EQ(text().toStdString(), chinese);
+    }
+};
+
+class StatusTexts : public InBothLanguages<StatusTextCase> {};
 
 TEST_P(StatusTexts, SayWhatHasNotReachedTheUnitInBothLanguages)
 {
     const StatusTextCase& c = GetParam();
-    EXPECT_EQ(StatusText(c.line, 0).toStdString(), c.english);
-    EXPECT_EQ(StatusText(c.line, 1).toStdString(), c.chinese);
+    ExpectTexts([&] { return StatusText(c.line); }, c.english, c.chinese);
 }
 
 constexpr CommandSlot kGainA{0xA1, 4, 0, 0, 0};
@@ -59,13 +75,12 @@ struct NameCase {
     const char* chinese;
 };
 
-class CommandNames : public testing::TestWithParam<NameCase> {};
+class CommandNames : public InBothLanguages<NameCase> {};
 
 TEST_P(CommandNames, NameWhatTheCommandChanges)
 {
     const NameCase& c = GetParam();
-    EXPECT_EQ(CommandName(c.command, 0).toStdString(), c.english);
-    EXPECT_EQ(CommandName(c.command, 1).toStdString(), c.chinese);
+    ExpectTexts([&] { return CommandName(c.command); }, c.english, c.chinese);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, CommandNames, testing::Values(

@@ -63,15 +63,30 @@ TEST(FixedLists, HoldTheirEntriesInOrder)
     EXPECT_EQ(FreqShiftEntries(), QStringList({"OFF", "2Hz", "4Hz", "6Hz", "8Hz"}));
 }
 
-TEST(LanguageLists, KeepTheirBlanksInBothLanguages)
+class LanguageLists : public testing::Test {
+protected:
+    void TearDown() override { SetCurrentLanguage(kEnglish); }
+};
+
+TEST_F(LanguageLists, KeepTheirBlanksInBothLanguages)
 {
-    EXPECT_EQ(DetectSpeedEntries(kEnglish), QStringList({"Fast", "Default", "Slowest"}));
-    EXPECT_EQ(DetectSpeedEntries(kChinese), QStringList({"快 速", "默 认", "慢 速"}));
-    EXPECT_EQ(PanelLockEntries(kEnglish), QStringList({"UnLock  ", "1st Lock", "2st Lock"}));
-    EXPECT_EQ(PanelLockEntries(kChinese), QStringList({"解  锁", "一级锁", "二级锁"}));
-    EXPECT_EQ(ChannelLinkEntries(kEnglish), QStringList({"UnLink  ", "A&B Link"}));
-    EXPECT_EQ(ChannelLinkEntries(kChinese), QStringList({"取消联调", "A&B联调"}));
-    EXPECT_EQ(DetectSpeedEntries(7), DetectSpeedEntries(kChinese));
+    SetCurrentLanguage(kEnglish);
+    EXPECT_EQ(DetectSpeedEntries(), QStringList({"Fast", "Default", "Slowest"}));
+    EXPECT_EQ(PanelLockEntries(), QStringList({"UnLock  ", "1st Lock", "2st Lock"}));
+    EXPECT_EQ(ChannelLinkEntries(), QStringList({"UnLink  ", "A&B Link"}));
+    EXPECT_EQ(RangeMessage(), "Data out of range");
+    SetCurrentLanguage(kChinese);
+    EXPECT_EQ(DetectSpeedEntries(), QStringList({"快 速", "默 认", "慢 速"}));
+    EXPECT_EQ(PanelLockEntries(), QStringList({"解  锁", "一级锁", "二级锁"}));
+    EXPECT_EQ(ChannelLinkEntries(), QStringList({"取消联调", "A&B联调"}));
+    EXPECT_EQ(RangeMessage(), "数据超出范围");
+}
+
+TEST_F(LanguageLists, AnyLanguageOtherThanZeroIsChinese)
+{
+    SetCurrentLanguage(7);
+    EXPECT_EQ(CurrentLanguage(), kChinese);
+    EXPECT_EQ(DetectSpeedEntries(), QStringList({"快 速", "默 认", "慢 速"}));
 }
 
 TEST(ButtonImages, FollowTheLanguageAndState)

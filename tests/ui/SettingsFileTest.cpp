@@ -253,7 +253,7 @@ TEST_P(SettingsFileRoundTrip, ReadsBackEveryByteOfEveryGroup)
     const SettingsFile written = GetParam().make();
     SettingsFile read;
     SettingsError error;
-    ASSERT_TRUE(SettingsFromJson(SettingsToJson(written), read, error)) << error.Text(0).toStdString();
+    ASSERT_TRUE(SettingsFromJson(SettingsToJson(written), read, error)) << error.Text().toStdString();
     ExpectSameSettings(written, read);
 }
 
@@ -262,7 +262,7 @@ TEST_P(SettingsFileRoundTrip, WritesTheSameDocumentAgain)
     const QByteArray first = SettingsToJson(GetParam().make());
     SettingsFile read;
     SettingsError error;
-    ASSERT_TRUE(SettingsFromJson(first, read, error)) << error.Text(0).toStdString();
+    ASSERT_TRUE(SettingsFromJson(first, read, error)) << error.Text().toStdString();
     EXPECT_EQ(SettingsToJson(read), first);
 }
 
@@ -472,8 +472,13 @@ TEST_P(SettingsFileRefusal, NamesTheFieldAndLeavesEverythingAsItWas)
     SettingsError error;
     EXPECT_FALSE(SettingsFromJson(BadDocument(c), out, error));
     EXPECT_EQ(error.path.toStdString(), c.path ? c.path : c.field);
-    EXPECT_EQ(error.english.toStdString(), c.reason);
-    EXPECT_FALSE(error.chinese.isEmpty());
+    EXPECT_EQ(error.reason.toStdString(), c.reason);
+    SetCurrentLanguage(kChinese);
+    SettingsError chinese;
+    EXPECT_FALSE(SettingsFromJson(BadDocument(c), out, chinese));
+    EXPECT_EQ(chinese.path, error.path);
+    EXPECT_FALSE(chinese.reason.isEmpty());
+    EXPECT_NE(chinese.reason, error.reason);   // every reason has its translation
     EXPECT_EQ(SettingsToJson(out), before);
     EXPECT_EQ(std::memcmp(blocks, Image().channels, sizeof blocks), 0);
     EXPECT_EQ(std::memcmp(&names, &Image().names, sizeof names), 0);
@@ -565,15 +570,56 @@ std::vector<BadCase> BadCases()
 
 INSTANTIATE_TEST_SUITE_P(Files, SettingsFileRefusal, testing::ValuesIn(BadCases()));
 
-TEST(SettingsFileReason, ReadsInBothLanguages)
+// Refusals are worded in the interface language of the moment they happen.
+class SettingsFileInLanguage : public testing::Test {
+protected:
+    void TearDown() override { SetCurrentLanguage(kEnglish); }
+};
+
+TEST_F(SettingsFileInLanguage, AReasonReadsInBothLanguages)
 {
     SettingsFile out;
-    SettingsError error;
     const BadCase c{"current.channels[1].bands[3].frequencyHz", "30000", nullptr, ""};
-    ASSERT_FALSE(SettingsFromJson(BadDocument(c), out, error));
-    EXPECT_EQ(error.Text(0).toStdString(), "current.channels[1].bands[3].frequencyHz: 30000 is outside 20..20000");
-    EXPECT_EQ(error.Text(1).toStdString(), "current.channels[1].bands[3].frequencyHz：30000 超出范围 20..20000");
+    SettingsError english;
+    ASSERT_FALSE(SettingsFromJson(BadDocument(c), out, english));
+    EXPECT_EQ(english.Text().toStdString(), "current.channels[1].bands[3].frequencyHz: 30000 is outside 20..20000");
+    SetCurrentLanguage(kChinese);
+    SettingsError chinese;
+    ASSERT_FALSE(SettingsFromJson(BadDocument(c), out, chinese));
+    EXPECT_EQ(chinese.Text().toStdString(), "current.channels[1].bands[3].frequencyHz：30000 超出范围 20..20000");
 }
+
+struct ReasonCase {
+    const char* document;
+    const char* english;
+    const char* chinese;
+};
+
+class SettingsFileReasonWording : public SettingsFileInLanguage, public testing::WithParamInterface<ReasonCase> {};
+
+// The reasons whose words are put together from pieces.
+TEST_P(SettingsFileReasonWording, PutsThePiecesWhereEachLanguageWantsThem)
+{
+    const ReasonCase& c = GetParam();
+    SettingsFile out;
+    SettingsError english;
+    ASSERT_FALSE(SettingsFromJson(QByteArray(c.document), out, english));
+    EXPECT_EQ(english.Text().toStdString(), c.english);
+    SetCurrentLanguage(kChinese);
+    SettingsError chinese;
+    ASSERT_FALSE(SettingsFromJson(QByteArray(c.document), out, chinese));
+    EXPECT_EQ(chinese.Text().toStdString(), c.chinese);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reasons, SettingsFileReasonWording, testing::Values(
+    ReasonCase{"[]", "expected an object, found an array", "应为对象，实为 数组"},
+    ReasonCase{R"({"format":"other"})", R"(format: expected "quenda-settings", found "other")",
+               R"(format：应为 "quenda-settings"，实为 "other")"},
+    ReasonCase{R"({"format":"quenda-settings","formatVersion":"1"})",
+               R"(formatVersion: expected a number, found "1")", R"(formatVersion：应为数值，实为 "1")"},
+    ReasonCase{R"({"format":"quenda-settings","formatVersion":7})",
+               "formatVersion: version 7 is not supported (this program reads version 1)",
+               "formatVersion：不支持版本 7（本程序读取版本 1）"}));
 
 // ---- the image ----
 
@@ -708,7 +754,7 @@ TEST_F(SettingsFileImage, ExportThenImportPutsBackEveryByteTheProgramSends)
     FillSavedGains(0);
     SettingsFile read;
     SettingsError error;
-    ASSERT_TRUE(SettingsFromJson(json, read, error)) << error.Text(0).toStdString();
+    ASSERT_TRUE(SettingsFromJson(json, read, error)) << error.Text().toStdString();
     ApplySettings(read);
 
     EXPECT_TRUE(SamePair(ChannelPair{exported[0], exported[1]}, ChannelPair{Image().channels[0], Image().channels[1]}));
@@ -720,7 +766,9 @@ TEST_F(SettingsFileImage, ExportThenImportPutsBackEveryByteTheProgramSends)
 
 // ---- files on disk ----
 
-TEST(SettingsFileDisk, WritingIntoAMissingFolderFailsAndCreatesNothing)
+class SettingsFileDisk : public SettingsFileInLanguage {};
+
+TEST_F(SettingsFileDisk, WritingIntoAMissingFolderFailsAndCreatesNothing)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -729,12 +777,14 @@ TEST(SettingsFileDisk, WritingIntoAMissingFolderFailsAndCreatesNothing)
 
     EXPECT_FALSE(WriteSettingsFile(fileName, BareSettings(), error));
     EXPECT_EQ(error.path, fileName);
-    EXPECT_EQ(error.english.toStdString(), "cannot write the file: No such file or directory");
-    EXPECT_EQ(error.chinese.toStdString(), "无法写入文件：No such file or directory");
+    EXPECT_EQ(error.reason.toStdString(), "cannot write the file: No such file or directory");
+    SetCurrentLanguage(kChinese);
+    EXPECT_FALSE(WriteSettingsFile(fileName, BareSettings(), error));
+    EXPECT_EQ(error.reason.toStdString(), "无法写入文件：No such file or directory");
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
-TEST(SettingsFileDisk, WritingOverAGoodFileReplacesItWhole)
+TEST_F(SettingsFileDisk, WritingOverAGoodFileReplacesItWhole)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -743,7 +793,7 @@ TEST(SettingsFileDisk, WritingOverAGoodFileReplacesItWhole)
     ASSERT_TRUE(WriteSettingsFile(fileName, InRangeSettings(), error));
     const SettingsFile smaller = DefaultSettings();
 
-    ASSERT_TRUE(WriteSettingsFile(fileName, smaller, error)) << error.Text(0).toStdString();
+    ASSERT_TRUE(WriteSettingsFile(fileName, smaller, error)) << error.Text().toStdString();
 
     QFile file(fileName);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -751,11 +801,11 @@ TEST(SettingsFileDisk, WritingOverAGoodFileReplacesItWhole)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("settings.json")});
     SettingsFile read;
-    ASSERT_TRUE(ReadSettingsFile(fileName, read, error)) << error.Text(0).toStdString();
+    ASSERT_TRUE(ReadSettingsFile(fileName, read, error)) << error.Text().toStdString();
     ExpectSameSettings(smaller, read);
 }
 
-TEST(SettingsFileDisk, ReadingAMissingFileSaysSo)
+TEST_F(SettingsFileDisk, ReadingAMissingFileSaysSo)
 {
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("none.json"));
@@ -763,7 +813,7 @@ TEST(SettingsFileDisk, ReadingAMissingFileSaysSo)
     SettingsError error;
     EXPECT_FALSE(ReadSettingsFile(fileName, out, error));
     EXPECT_EQ(error.path, fileName);
-    EXPECT_EQ(error.english.toStdString(), "cannot open the file: No such file or directory");
+    EXPECT_EQ(error.reason.toStdString(), "cannot open the file: No such file or directory");
 }
 
 }  // namespace

@@ -56,10 +56,14 @@ protected:
             }
             QCoreApplication::sendPostedEvents();
             m_adapter->Deliver();
+            FollowLanguage();
             if (TotalWritesStarted() == before)
                 return;
         }
     }
+
+    // What the event loop does after a change of language: the windows get their LanguageChange.
+    static void FollowLanguage() { QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); }
 
     int TotalWritesStarted() const
     {
@@ -83,6 +87,7 @@ protected:
             Unit().Protocol().Replies().FeedInputReport(report);
         }
         m_adapter->Deliver();
+        FollowLanguage();
     }
 
     // The unit answers a recall with the channel blocks the image holds now.

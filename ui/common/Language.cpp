@@ -1,8 +1,31 @@
 #include "ui/common/Language.h"
 
+#include <QCoreApplication>
+#include <QTranslator>
+
+#include <memory>
+
 namespace {
 
 int g_language = kEnglish;
+// The translator installed into the application; the application only borrows it.
+std::unique_ptr<QTranslator> g_translator;
+
+QString TranslationFile(int language)
+{
+    return language == kChinese ? QStringLiteral(":/i18n/quenda_zh_CN.qm") : QStringLiteral(":/i18n/quenda_en.qm");
+}
+
+void InstallTranslator(int language)
+{
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(TranslationFile(language)))
+        qWarning("The translation %s is missing", qPrintable(TranslationFile(language)));
+    if (g_translator)
+        QCoreApplication::removeTranslator(g_translator.get());
+    QCoreApplication::installTranslator(translator.get());
+    g_translator = std::move(translator);
+}
 
 }  // namespace
 
@@ -38,14 +61,5 @@ int CurrentLanguage()
 void SetCurrentLanguage(int language)
 {
     g_language = language != 0 ? kChinese : kEnglish;
-}
-
-QString TextIn(const LanguageText& text, int language)
-{
-    return QString::fromUtf8(language != 0 ? text.chinese : text.english);
-}
-
-QString LocalText(const LanguageText& text)
-{
-    return TextIn(text, CurrentLanguage());
+    InstallTranslator(g_language);
 }

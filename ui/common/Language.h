@@ -1,9 +1,10 @@
 // The interface language of the program: English or Chinese, chosen by the
-// unit's language byte or at start-up by the system's locale.
+// unit's language byte or at start-up by the system's locale. The texts are
+// the English sources of tr(); switching installs the matching translator,
+// and Qt tells every widget with a LanguageChange event.
 #pragma once
 
 #include <QLocale>
-#include <QString>
 
 constexpr int kEnglish = 0;
 constexpr int kChinese = 1;
@@ -19,16 +20,6 @@ int SystemLanguage();
 
 // 0 = English, 1 = Chinese.
 int CurrentLanguage();
-// Any non-zero value is Chinese.
+// Any non-zero value is Chinese. Installs the language's translator into the
+// application (English has one too: it holds the plural forms).
 void SetCurrentLanguage(int language);
-
-// One text in both interface languages.
-struct LanguageText {
-    const char* english;
-    const char* chinese;
-};
-
-// The text in language (0 English, 1 Chinese).
-QString TextIn(const LanguageText& text, int language);
-// The text in the current interface language.
-QString LocalText(const LanguageText& text);

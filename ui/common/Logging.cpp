@@ -17,5 +17,5 @@ void LogUnitEvent(LogCategory category, LogLevel level, const std::string& text)
 
 void LogLinkNote(LinkNote note)
 {
-    qCInfo(lcLink).noquote() << LocalText(LinkNoteText(note));
+    qCInfo(lcLink).noquote() << LinkNoteText(note);
 }

@@ -51,7 +51,7 @@ bool CCommandRunner::ReadFile()
 {
     SettingsError error;
     if (!ReadSettingsFile(m_options.file, m_file, error)) {
-        Fail(kExitFile, error.Text(0));
+        Fail(kExitFile, error.Text());
         return false;
     }
     if (m_options.command == QuendaCommand::Import && !m_file.current) {
@@ -142,7 +142,7 @@ void CCommandRunner::WriteFile(const SettingsFile& settings, const QString& done
     if (WriteSettingsFile(m_options.file, settings, error))
         Done(done.arg(m_options.file));
     else
-        Fail(kExitFile, error.Text(0));
+        Fail(kExitFile, error.Text());
 }
 
 void CCommandRunner::OnProgress(int preset)

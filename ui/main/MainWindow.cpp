@@ -311,6 +311,13 @@ void CMainWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+void CMainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ApplyLanguage();
+    QDialog::changeEvent(event);
+}
+
 void CMainWindow::OnInitDialog()
 {
     setWindowTitle(QStringLiteral("V2.0.3"));

@@ -152,7 +152,7 @@ bool CMainWindow::ParseAttack(int channel, const QString& text)
 
 void CMainWindow::ShowRangeMessage(int channel, ChannelField field)
 {
-    ShowMessageBox(this, RangeMessage(CurrentLanguage()), ApplicationName());
+    ShowMessageBox(this, RangeMessage(), ApplicationName());
     if (field == ChannelField::Gain)
         ShowGain(channel);
     else

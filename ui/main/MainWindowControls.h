@@ -1,5 +1,5 @@
-// The main window's control table: its controls, their ids, kinds, texts and
-// rectangles in dialog units. The window creates every child from this table;
+// The main window's control table: its controls, their ids, kinds, texts,
+// tooltips and rectangles in dialog units. The window creates every child from this table;
 // the ids name the controls for tests and tools.
 #pragma once
 
@@ -27,9 +27,10 @@ enum ItemFlag : unsigned {
 struct ControlSpec {
     int id;
     ItemKind kind;
-    const char* text;   // UTF-8; replaced by the language texts before the window shows
+    const char* text;   // English source text, translated in the window's context
     int x, y, cx, cy;   // dialog units
     unsigned flags;
+    const char* toolTip = nullptr;   // for buttons whose pictures carry no words of their function
 };
 
 // Control ids; "+ c" is the channel (0 = CH A, 1 = CH B).

@@ -28,15 +28,6 @@ void SetSameImages(CSkinnedButton* button, int image)
     button->SetImages(image, image, image);
 }
 
-bool AllBandsFlat(const ChannelBlock& block)
-{
-    for (const BandParams& band : block.bands) {
-        if (band.gainCode.Get() != kFlatGainCode)
-            return false;
-    }
-    return true;
-}
-
 // The parametric band records the equalizer would take from the block differ from the ones it holds.
 bool BandRecordsDiffer(const BandTable& table, const ChannelBlock& block)
 {
@@ -199,10 +190,8 @@ void CMainWindow::FillList(int id, const QStringList& entries)
 void CMainWindow::FollowUnitLanguage()
 {
     const int unitLanguage = m_unit.Unit().Image().Globals().language != 0 ? kChinese : kEnglish;
-    if (unitLanguage == CurrentLanguage())
-        return;
-    SetCurrentLanguage(unitLanguage);
-    ApplyLanguage();
+    if (unitLanguage != CurrentLanguage())
+        SetCurrentLanguage(unitLanguage);   // the window follows on LanguageChange
 }
 
 void CMainWindow::ApplyLanguage()
@@ -221,10 +210,9 @@ void CMainWindow::ApplyLanguage()
 
 void CMainWindow::ApplyLanguageLists()
 {
-    const int language = CurrentLanguage();
-    FillList(kIdDetectSpeed, DetectSpeedEntries(language));
-    FillList(kIdPanelLock, PanelLockEntries(language));
-    FillList(kIdChannelLink, ChannelLinkEntries(language));
+    FillList(kIdDetectSpeed, DetectSpeedEntries());
+    FillList(kIdPanelLock, PanelLockEntries());
+    FillList(kIdChannelLink, ChannelLinkEntries());
     ShowChannelLists(0);
     ShowGlobalLists();
 }
@@ -240,17 +228,15 @@ void CMainWindow::ApplyLanguageImages()
 
 void CMainWindow::ApplyLanguageLabels()
 {
-    const bool chinese = CurrentLanguage() == kChinese;
-    for (const LabelText& label : LabelTexts()) {
-        const QString text = QString::fromUtf8(chinese ? label.chinese : label.english);
-        QWidget* control = Control(label.id);
+    for (const ControlSpec& item : MainWindowControls()) {
+        QWidget* control = Control(item.id);
         if (auto* group = qobject_cast<QGroupBox*>(control))
-            group->setTitle(text);
+            group->setTitle(tr(item.text));
         else if (auto* plain = qobject_cast<QLabel*>(control))
-            plain->setText(text);
+            plain->setText(tr(item.text));
+        if (item.toolTip)
+            control->setToolTip(tr(item.toolTip));
     }
-    for (const LabelText& tip : ToolTipTexts())
-        Control(tip.id)->setToolTip(QString::fromUtf8(chinese ? tip.chinese : tip.english));
 }
 
 void CMainWindow::ShowConnectButton()

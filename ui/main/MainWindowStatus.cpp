@@ -66,7 +66,7 @@ void CMainWindow::OnConnectionChanged(const ConnectionEvent& event)
         break;
     case Kind::SearchFailed:
         if (event.outOfMemory)
-            ShowMessageBox(this, LocalText(kTextNotEnoughMemory), ApplicationName());
+            ShowMessageBox(this, NotEnoughMemoryText(), ApplicationName());
         break;
     case Kind::Lost:
         // told once per loss, after a second: a unit back by then raises no box
@@ -84,9 +84,9 @@ void CMainWindow::OnConnectionChanged(const ConnectionEvent& event)
 void CMainWindow::ShowConnectFailure(const ConnectionEvent& event)
 {
     if (event.outOfMemory)
-        ShowMessageBox(this, LocalText(kTextNotEnoughMemory), ApplicationName());
-    const LanguageText& text = m_linkProblem == LinkProblem::NoPermission ? kTextNoPermission : kTextCantFindDevice;
-    ShowMessageBox(this, LocalText(text), QString::fromLatin1(kWarningCaption));
+        ShowMessageBox(this, NotEnoughMemoryText(), ApplicationName());
+    const QString text = m_linkProblem == LinkProblem::NoPermission ? NoPermissionText() : CantFindDeviceText();
+    ShowMessageBox(this, text, QString::fromLatin1(kWarningCaption));
 }
 
 // The warning shows without blocking the window, and closes when the unit is back.
@@ -94,8 +94,8 @@ void CMainWindow::WarnWhenStillLost()
 {
     if (m_warningInTicks == 0 || --m_warningInTicks > 0)
         return;
-    const LanguageText& text = m_lossCause == LossCause::Closed ? kTextDeviceDisconnect : kTextCantFindDevice;
-    m_lostWarning = OpenMessageBox(this, LocalText(text), QString::fromLatin1(kWarningCaption));
+    const QString text = m_lossCause == LossCause::Closed ? DeviceDisconnectText() : CantFindDeviceText();
+    m_lostWarning = OpenMessageBox(this, text, QString::fromLatin1(kWarningCaption));
 }
 
 void CMainWindow::ForgetLoss()
@@ -135,7 +135,7 @@ void CMainWindow::UpdateStatusText()
     if (connected && !m_wasConnected)
         m_note = {std::exchange(m_reconnected, false) ? StatusKind::Reconnected : StatusKind::Connected};
     m_wasConnected = connected;
-    const QString text = StatusText(CurrentStatus(), CurrentLanguage());
+    const QString text = StatusText(CurrentStatus());
     if (m_statusText->text() != text)
         m_statusText->setText(text);
 }

@@ -2,53 +2,11 @@
 
 #include "model/SettingFields.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
-
-constexpr std::array kLabels = {
-    LabelText{1090, "CH A", "通道 A"},
-    LabelText{1091, "CH B", "通道 B"},
-    LabelText{1038, "GAIN", "增益"},
-    LabelText{1039, "GAIN", "增益"},
-    LabelText{1036, "COMPRESS", "压缩器"},
-    LabelText{1037, "COMPRESS", "压缩器"},
-    LabelText{1092, "Threshold", "启动阀值"},
-    LabelText{1096, "Threshold", "启动阀值"},
-    LabelText{1093, " Attack", "启动时间"},
-    LabelText{1097, " Attack", "启动时间"},
-    LabelText{1094, " Release", "释放时间"},
-    LabelText{1098, " Release", "释放时间"},
-    LabelText{1095, "  Raito", "压缩比例"},
-    LabelText{1099, "  Raito", "压缩比例"},
-    LabelText{1083, "NoiseGate", "  噪声门"},
-    LabelText{1085, "NoiseGate", "  噪声门"},
-    LabelText{1100, "  Rate", "检测速度"},
-    LabelText{1101, "FBX", "移频"},
-    LabelText{1103, "FBX", "移频"},
-    LabelText{1106, "Static Notch", "  静态滤波器"},
-    LabelText{1107, "Static Notch", "  静态滤波器"},
-    LabelText{1109, "Panel Lock", "    面板锁"},
-    LabelText{1111, "Channel Link", "    通道联调"},
-};
-
-constexpr std::array kToolTips = {
-    LabelText{1052, "Import settings from a file", "从文件导入设置"},
-    LabelText{1053, "Export settings to a file", "将设置导出到文件"},
-};
-
-constexpr const char* kDetectSpeed[2][3] = {
-    {"Fast", "Default", "Slowest"},
-    {"快 速", "默 认", "慢 速"},
-};
-constexpr const char* kPanelLock[2][3] = {
-    {"UnLock  ", "1st Lock", "2st Lock"},
-    {"解  锁", "一级锁", "二级锁"},
-};
-constexpr const char* kChannelLink[2][2] = {
-    {"UnLink  ", "A&B Link"},
-    {"取消联调", "A&B联调"},
-};
 
 constexpr std::array kLanguageButtons = {
     LanguageButton{1050, {ButtonImages{155, 156, 156}, ButtonImages{159, 160, 160}}},
@@ -66,14 +24,16 @@ constexpr int kPeqBypassImages[2][2] = {{197, 198}, {190, 191}};
 
 constexpr int kGateEntries = 71;   // "-30dB" .. "-99dB", "OFF"
 
-template <std::size_t N>
-QStringList Entries(const char* const (&texts)[N])
-{
-    QStringList list;
-    for (const char* text : texts)
-        list << QString::fromUtf8(text);
-    return list;
-}
+// The window's words, translated in the window's context.
+class WindowWords {
+    Q_DECLARE_TR_FUNCTIONS(CMainWindow)
+
+public:
+    static QStringList DetectSpeeds() { return {tr("Fast"), tr("Default"), tr("Slowest")}; }
+    static QStringList PanelLocks() { return {tr("UnLock  "), tr("1st Lock"), tr("2st Lock")}; }
+    static QStringList ChannelLinks() { return {tr("UnLink  "), tr("A&B Link")}; }
+    static QString OutOfRange() { return tr("Data out of range"); }
+};
 
 int Clamp01(int language)
 {
@@ -82,29 +42,19 @@ int Clamp01(int language)
 
 }  // namespace
 
-std::span<const LabelText> LabelTexts()
+QStringList DetectSpeedEntries()
 {
-    return kLabels;
+    return WindowWords::DetectSpeeds();
 }
 
-std::span<const LabelText> ToolTipTexts()
+QStringList PanelLockEntries()
 {
-    return kToolTips;
+    return WindowWords::PanelLocks();
 }
 
-QStringList DetectSpeedEntries(int language)
+QStringList ChannelLinkEntries()
 {
-    return Entries(kDetectSpeed[Clamp01(language)]);
-}
-
-QStringList PanelLockEntries(int language)
-{
-    return Entries(kPanelLock[Clamp01(language)]);
-}
-
-QStringList ChannelLinkEntries(int language)
-{
-    return Entries(kChannelLink[Clamp01(language)]);
+    return WindowWords::ChannelLinks();
 }
 
 QStringList StaticNotchEntries()
@@ -150,10 +100,9 @@ int MuteImage(bool muted)
     return muted ? 139 : 140;
 }
 
-QString RangeMessage(int language)
+QString RangeMessage()
 {
-    return Clamp01(language) == kChinese ? QStringLiteral("数据超出范围")
-                                         : QStringLiteral("Data out of range");
+    return WindowWords::OutOfRange();
 }
 
 namespace {

@@ -1,5 +1,6 @@
-// The main window's texts in both languages, its fixed list entries, the
-// button images by language and the display formats of the channel fields.
+// The main window's list entries in the interface language, its fixed list
+// entries, the button images by language and the display formats of the
+// channel fields.
 #pragma once
 
 #include "ui/common/Language.h"
@@ -11,19 +12,10 @@
 #include <cstdint>
 #include <span>
 
-struct LabelText {
-    int id;
-    const char* english;
-    const char* chinese;
-};
-std::span<const LabelText> LabelTexts();
-// Tooltips of the buttons whose pictures carry no words of their function.
-std::span<const LabelText> ToolTipTexts();
-
-// Entries of the language-dependent lists, index 0 first.
-QStringList DetectSpeedEntries(int language);
-QStringList PanelLockEntries(int language);
-QStringList ChannelLinkEntries(int language);
+// Entries of the lists whose words are translated, index 0 first.
+QStringList DetectSpeedEntries();
+QStringList PanelLockEntries();
+QStringList ChannelLinkEntries();
 
 // Entries of the fixed lists.
 QStringList StaticNotchEntries();   // "0" .. "8"
@@ -47,7 +39,7 @@ int MuteImage(bool muted);
 constexpr int kConnectImageOff = 147;
 constexpr int kConnectImageOn = 148;
 
-QString RangeMessage(int language);   // "Data out of range" / "数据超出范围"
+QString RangeMessage();   // "Data out of range"
 
 // Display formats of the channel codes. Codes a unit may send outside the
 // defined range show as the raw code, never an index outside a table.

@@ -1,8 +1,7 @@
-// The window's undo history: one step per user action, in both languages in
-// the context menu, cleared whenever the unit's state replaces the window's.
+// The window's undo history: one step per user action, in the interface
+// language in the context menu, cleared whenever the unit's state replaces the window's.
 #include "ui/main/MainWindow.h"
 
-#include "ui/common/Language.h"
 #include "ui/common/UnitAdapter.h"
 
 #include <QAction>
@@ -27,9 +26,8 @@ void CMainWindow::CreateUndoActions()
 
 void CMainWindow::ApplyLanguageUndo()
 {
-    const bool chinese = CurrentLanguage() == kChinese;
-    m_undoAction->setText(chinese ? QStringLiteral("撤销") : QStringLiteral("Undo"));
-    m_redoAction->setText(chinese ? QStringLiteral("重做") : QStringLiteral("Redo"));
+    m_undoAction->setText(tr("Undo"));
+    m_redoAction->setText(tr("Redo"));
 }
 
 // An action that begins while another is open (a drag that lost its release) ends that one first.

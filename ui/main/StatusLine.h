@@ -1,5 +1,5 @@
 // The status line at the left of the main window's top row: what has not
-// reached the unit yet, and why the unit cannot be reached, in both languages.
+// reached the unit yet, and why the unit cannot be reached.
 #pragma once
 
 #include "protocol/CommandScheduler.h"
@@ -27,9 +27,9 @@ struct StatusLine {
     friend bool operator==(const StatusLine&, const StatusLine&) = default;
 };
 
-// The line as the window shows it; language 0 English, 1 Chinese.
-QString StatusText(const StatusLine& line, int language);
+// The line as the window shows it, in the interface language.
+QString StatusText(const StatusLine& line);
 
 // What a command changes, as the user knows it: "Gain and mute of CH A",
 // "EQ band 3 of CH B", "Panel lock", "Name of preset 5", ...
-QString CommandName(const CommandSlot& command, int language);
+QString CommandName(const CommandSlot& command);

@@ -18,21 +18,17 @@ constexpr int kDialogHeight = 460;
 
 }  // namespace
 
-QString PresetBusyText(bool store, int n, int language)
+QString PresetBusyText(bool store, int n)
 {
-    return (store ? TextIn({"Saving preset %1…", "正在保存第 %1 组…"}, language)
-                  : TextIn({"Loading preset %1…", "正在调用第 %1 组…"}, language))
-        .arg(n);
+    return (store ? CPresetDialog::tr("Saving preset %1…") : CPresetDialog::tr("Loading preset %1…")).arg(n);
 }
 
-QString PresetOutcomeText(bool store, int n, bool answered, int language)
+QString PresetOutcomeText(bool store, int n, bool answered)
 {
     if (answered)
-        return (store ? TextIn({"Preset %1 saved", "第 %1 组已保存"}, language)
-                      : TextIn({"Preset %1 loaded", "第 %1 组已调用"}, language))
-            .arg(n);
-    return (store ? TextIn({"The unit did not answer: preset %1 was not saved", "设备无应答:第 %1 组未保存"}, language)
-                  : TextIn({"The unit did not answer: preset %1 was not loaded", "设备无应答:第 %1 组未调用"}, language))
+        return (store ? CPresetDialog::tr("Preset %1 saved") : CPresetDialog::tr("Preset %1 loaded")).arg(n);
+    return (store ? CPresetDialog::tr("The unit did not answer: preset %1 was not saved")
+                  : CPresetDialog::tr("The unit did not answer: preset %1 was not loaded"))
         .arg(n);
 }
 
@@ -67,8 +63,8 @@ CPresetDialog::CPresetDialog(QWidget* parent, CUnitAdapter& unit, const PresetDi
 void CPresetDialog::OnInitDialog()
 {
     m_nSelection = 0;
-    setWindowTitle(LocalText(m_texts.title));
-    m_pList->Fill(CurrentLanguage() == kChinese, m_unit.Unit().Image());
+    setWindowTitle(tr(m_texts.title));
+    m_pList->Fill(m_unit.Unit().Image());
 }
 
 void CPresetDialog::OnClickList()
@@ -81,9 +77,9 @@ void CPresetDialog::OnOK()
 {
     const QString caption = QString::fromLatin1(kPresetMessageCaption);
     if (!m_unit.Unit().IsConnected()) {
-        ShowMessageBox(this, LocalText(kTextNotConnected), caption);
+        ShowMessageBox(this, NotConnectedText(), caption);
     } else if (m_nSelection == 0 || m_nSelection > kUserPresetCount) {
-        ShowMessageBox(this, LocalText(m_texts.noSelection), caption);
+        ShowMessageBox(this, tr(m_texts.noSelection.source, m_texts.noSelection.disambiguation), caption);
     } else {
         WaitForUnit();
         return;
@@ -97,7 +93,7 @@ void CPresetDialog::WaitForUnit()
     m_waiting = true;
     m_pList->setEnabled(false);
     m_pOk->setEnabled(false);
-    m_pBusy->setText(PresetBusyText(m_code == CMD_STORE_PRESET, m_nSelection, CurrentLanguage()));
+    m_pBusy->setText(PresetBusyText(m_code == CMD_STORE_PRESET, m_nSelection));
     CCommandScheduler& scheduler = m_unit.Unit().Scheduler();
     if (m_code == CMD_STORE_PRESET)
         scheduler.QueueStorePreset(m_nSelection);
@@ -129,9 +125,8 @@ void CPresetDialog::Finish(bool answered)
 {
     m_waiting = false;
     m_pBusy->clear();
-    const QString text = answered ? LocalText(m_texts.success)
-                                  : PresetOutcomeText(m_code == CMD_STORE_PRESET, m_nSelection, false,
-                                                      CurrentLanguage());
+    const QString text =
+        answered ? tr(m_texts.success) : PresetOutcomeText(m_code == CMD_STORE_PRESET, m_nSelection, false);
     ShowMessageBox(this, text, QString::fromLatin1(kPresetMessageCaption));
     accept();
 }

@@ -6,7 +6,6 @@
 
 #include "protocol/CommandScheduler.h"
 #include "transport/HidLink.h"
-#include "ui/common/Language.h"
 
 #include <QDialog>
 
@@ -21,19 +20,26 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDC_PRESET_BUSY = 1058;   // the line that says what the dialog waits for
 
-// "Loading preset 5…" / "Saving preset 5…" in language (0 English, 1 Chinese).
-QString PresetBusyText(bool store, int n, int language);
+// "Loading preset 5…" / "Saving preset 5…".
+QString PresetBusyText(bool store, int n);
 // "Preset 5 loaded" / "Preset 5 saved", or "The unit did not answer: preset 5
 // was not loaded" / "... was not saved".
-QString PresetOutcomeText(bool store, int n, bool answered, int language);
+QString PresetOutcomeText(bool store, int n, bool answered);
 
 // Every message box of the preset dialogs carries this caption.
 inline constexpr char kPresetMessageCaption[] = "Warning";
 
+// A source text and the note that tells it from another with the same words.
+struct NotedText {
+    const char* source;
+    const char* disambiguation;
+};
+
+// A dialog's own texts, translated in the context "CPresetDialog".
 struct PresetDialogTexts {
-    LanguageText title;
-    LanguageText noSelection;
-    LanguageText success;
+    const char* title;
+    NotedText noSelection;
+    const char* success;
 };
 
 class CPresetDialog : public QDialog {

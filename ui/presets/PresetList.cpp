@@ -39,12 +39,11 @@ CPresetList::CPresetList(QWidget* parent) : QTableWidget(parent)
     horizontalHeader()->setStretchLastSection(false);
 }
 
-void CPresetList::Fill(bool chinese, const CParameterImage& image)
+void CPresetList::Fill(const CParameterImage& image)
 {
     clear();
     setColumnCount(2);
-    setHorizontalHeaderLabels({chinese ? QStringLiteral("序号") : QStringLiteral("ID"),
-                               chinese ? QStringLiteral("组名") : QStringLiteral("Name")});
+    setHorizontalHeaderLabels({tr("ID"), tr("Name")});
     setColumnWidth(kIdColumn, kIdColumnWidth);
     setColumnWidth(kNameColumn, kNameColumnWidth);
     setRowCount(kUserPresetCount);

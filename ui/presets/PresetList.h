@@ -18,9 +18,8 @@ class CPresetList : public QTableWidget {
 public:
     explicit CPresetList(QWidget* parent);
 
-    // Column headers in the interface language, then one row per user preset
-    // with its number and its name from the image.
-    void Fill(bool chinese, const CParameterImage& image);
+    // Column headers, then one row per user preset with its number and its name from the image.
+    void Fill(const CParameterImage& image);
 
     // The number of the selected preset (row + 1), 0 when no row is selected.
     std::uint8_t SelectedPreset() const;

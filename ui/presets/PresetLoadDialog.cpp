@@ -1,12 +1,13 @@
 #include "ui/presets/PresetLoadDialog.h"
 
+#include <QtGlobal>
 
 namespace {
 
 constexpr PresetDialogTexts kLoadTexts{
-    {"Load", "调用"},
-    {"Please select one group", "请选择调用组"},
-    {"Load successful", "调用成功"},
+    QT_TRANSLATE_NOOP("CPresetDialog", "Load"),
+    QT_TRANSLATE_NOOP3("CPresetDialog", "Please select one group", "loading"),
+    QT_TRANSLATE_NOOP("CPresetDialog", "Load successful"),
 };
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include "ui/presets/PresetList.h"
 #include "ui/presets/PresetNameDialog.h"
 
+#include <QtGlobal>
+
 namespace {
 
 constexpr PresetDialogTexts kSaveTexts{
-    {"Save", "保存"},
-    {"Please select one group", "请选择保存组"},
-    {"Save successful", "保存成功"},
+    QT_TRANSLATE_NOOP("CPresetDialog", "Save"),
+    QT_TRANSLATE_NOOP3("CPresetDialog", "Please select one group", "saving"),
+    QT_TRANSLATE_NOOP("CPresetDialog", "Save successful"),
 };
 
 }  // namespace

@@ -60,13 +60,13 @@ struct SettingsFile {
 // Why a file was refused: the field (a path such as
 // "current.channels[1].bands[3].frequencyHz", empty for the file as a whole)
 // and the reason in both interface languages.
+// Why a file was refused, in the interface language at the time it was refused.
 struct SettingsError {
     QString path;
-    QString english;
-    QString chinese;
+    QString reason;
 
-    // "path: reason" in language 0 (English) or 1 (Chinese).
-    QString Text(int language) const;
+    // "path: reason".
+    QString Text() const;
 };
 
 // The JSON document of settings, indented UTF-8.

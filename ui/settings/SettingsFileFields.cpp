@@ -239,15 +239,6 @@ QString ChannelName(int channel)
     return channel == 0 ? QStringLiteral("CH A") : QStringLiteral("CH B");
 }
 
-bool AllBandsFlat(const ChannelBlock& block)
-{
-    for (const BandParams& band : block.bands) {
-        if (band.gainCode.Get() != kFlatGainCode)
-            return false;
-    }
-    return true;
-}
-
 std::span<const FieldDesc> ChannelFields() { return kChannelFieldTable; }
 std::span<const FieldDesc> BandFields() { return kBandFieldTable; }
 const FieldDesc& DetectionSpeedField() { return kDetectionSpeedField; }

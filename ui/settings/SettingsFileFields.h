@@ -48,8 +48,6 @@ constexpr char kRestoreGainsKey[] = "peqBypassRestoreGainsDb";
 
 // "CH A", "CH B".
 QString ChannelName(int channel);
-// True when all 12 band gains of the block are 0 dB: the PEQ bypass is engaged.
-bool AllBandsFlat(const ChannelBlock& block);
 
 // Fields of a channel object other than the bands (record: ChannelBlock).
 std::span<const FieldDesc> ChannelFields();

@@ -1,5 +1,5 @@
-// Paths and the bilingual reasons of a refused settings file (internal to the
-// settings-file module).
+// Paths and the reasons of a refused settings file, in the interface language
+// (internal to the settings-file module).
 #pragma once
 
 #include "ui/settings/SettingsFile.h"
@@ -19,23 +19,19 @@ QString JsonText(const QJsonValue& value);
 QString NumberText(double value);
 QString FixedText(double value, int decimals);
 
-// What the file may hold somewhere, in both languages.
-struct Expected {
-    QString english;
-    QString chinese;
-};
-Expected ExpectedNumber();
-Expected ExpectedString();
-Expected ExpectedObject();
-Expected ExpectedArray();
-Expected ExpectedBool();
+// What the file may hold somewhere.
+QString ExpectedNumber();
+QString ExpectedString();
+QString ExpectedObject();
+QString ExpectedArray();
+QString ExpectedBool();
 // "a number or "off"", or "2 or 4 or 6" from the pieces given.
-Expected Alternatives(const QStringList& jsonTexts, bool number);
+QString Alternatives(QStringList jsonTexts, bool number);
 
 SettingsError NotJson(const QString& parserText, int offset);
 SettingsError MissingField(const QString& path);
 SettingsError UnknownField(const QString& path);
-SettingsError WrongType(const QString& path, const Expected& expected, const QJsonValue& found);
+SettingsError WrongType(const QString& path, const QString& expected, const QJsonValue& found);
 SettingsError NotExpectedValue(const QString& path, const QString& expected, const QJsonValue& found);
 SettingsError UnsupportedVersion(const QString& path, const QJsonValue& found);
 SettingsError OutOfRange(const QString& path, const QString& value, const QString& low, const QString& high);

@@ -17,32 +17,6 @@ namespace {
 constexpr char kLastFolderKey[] = "files/lastFolder";
 constexpr char kFileFilter[] = "Quenda settings (*.json)";
 
-constexpr LanguageText kExportTitle{"Export", "导出"};
-constexpr LanguageText kImportTitle{"Import", "导入"};
-constexpr LanguageText kExportCurrent{"Current settings", "当前设置"};
-constexpr LanguageText kExportAll{"All 20 presets and current settings", "全部 20 组预设和当前设置"};
-constexpr LanguageText kExportWhat{"What shall the file hold?", "文件中保存哪些内容?"};
-constexpr LanguageText kCancel{"Cancel", "取消"};
-constexpr LanguageText kWritePresets{"The file holds all 20 presets. Write them into the unit's presets, overwriting them?",
-                                     "该文件包含全部 20 组预设。是否写入设备并覆盖设备中的预设?"};
-constexpr LanguageText kNothingToImport{"The file holds no current settings to import.", "该文件不包含可导入的当前设置。"};
-constexpr LanguageText kCannotImport{"The file cannot be imported: %1", "无法导入该文件:%1"};
-constexpr LanguageText kCannotWrite{"The file cannot be written: %1", "无法写入该文件:%1"};
-constexpr LanguageText kWritten{"The settings were written to %1", "设置已写入 %1"};
-constexpr LanguageText kImported{"The settings of %1 were sent to the unit", "%1 的设置已发送到设备"};
-constexpr LanguageText kRestored{"The 20 presets of %1 were written into the unit", "%1 的 20 组预设已写入设备"};
-constexpr LanguageText kReading{"Reading preset %1 of 20…", "正在读取第 %1 组(共 20 组)…"};
-constexpr LanguageText kWriting{"Writing preset %1 of 20…", "正在写入第 %1 组(共 20 组)…"};
-constexpr LanguageText kSendingCurrent{"Sending the current settings…", "正在发送当前设置…"};
-constexpr LanguageText kCancelled{"Cancelled after preset %1: the current settings were sent back; no file was written",
-                                  "已在第 %1 组后取消:当前设置已发回设备,未写入文件"};
-constexpr LanguageText kRestoreCancelled{"Cancelled after preset %1: the current settings were sent back",
-                                         "已在第 %1 组后取消:当前设置已发回设备"};
-constexpr LanguageText kNotAnswered{"The unit did not answer: the settings were not transferred",
-                                    "设备无应答:设置未传送"};
-constexpr LanguageText kLinkLost{"The unit was disconnected: the settings were not transferred",
-                                 "设备已断开:设置未传送"};
-
 SettingsPrompts& Hook()
 {
     static SettingsPrompts prompts;
@@ -58,7 +32,7 @@ QString PickFile(QWidget* parent, bool forSaving)
 {
     if (Hook().pickFile)
         return Hook().pickFile(forSaving);
-    const QString title = LocalText(forSaving ? kExportTitle : kImportTitle);
+    const QString title = forSaving ? CSettingsFiles::tr("Export") : CSettingsFiles::tr("Import");
     const QString filter = QString::fromLatin1(kFileFilter);
     QString fileName = forSaving ? QFileDialog::getSaveFileName(parent, title, LastFolder(), filter)
                                  : QFileDialog::getOpenFileName(parent, title, LastFolder(), filter);
@@ -74,11 +48,11 @@ ExportChoice ChooseExport(QWidget* parent)
 {
     if (Hook().chooseExport)
         return Hook().chooseExport();
-    QMessageBox box(QMessageBox::Question, LocalText(kExportTitle), LocalText(kExportWhat), QMessageBox::NoButton,
-                    parent);
-    QPushButton* current = box.addButton(LocalText(kExportCurrent), QMessageBox::AcceptRole);
-    QPushButton* all = box.addButton(LocalText(kExportAll), QMessageBox::AcceptRole);
-    box.addButton(LocalText(kCancel), QMessageBox::RejectRole);
+    QMessageBox box(QMessageBox::Question, CSettingsFiles::tr("Export"), CSettingsFiles::tr("What shall the file hold?"),
+                    QMessageBox::NoButton, parent);
+    QPushButton* current = box.addButton(CSettingsFiles::tr("Current settings"), QMessageBox::AcceptRole);
+    QPushButton* all = box.addButton(CSettingsFiles::tr("All 20 presets and current settings"), QMessageBox::AcceptRole);
+    box.addButton(CSettingsFiles::tr("Cancel"), QMessageBox::RejectRole);
     box.exec();
     if (box.clickedButton() == current)
         return ExportChoice::Current;
@@ -89,7 +63,7 @@ bool Ask(QWidget* parent, const QString& question)
 {
     if (Hook().ask)
         return Hook().ask(question);
-    return QMessageBox::question(parent, LocalText(kImportTitle), question) == QMessageBox::Yes;
+    return QMessageBox::question(parent, CSettingsFiles::tr("Import"), question) == QMessageBox::Yes;
 }
 
 QString FileLabel(const QString& fileName)
@@ -141,17 +115,18 @@ void CSettingsFiles::Import()
     SettingsFile file;
     SettingsError error;
     if (!ReadSettingsFile(fileName, file, error)) {
-        Tell(LocalText(kCannotImport).arg(error.Text(CurrentLanguage())));
+        Tell(tr("The file cannot be imported: %1").arg(error.Text()));
         return;
     }
-    if (file.presets && Ask(m_window, LocalText(kWritePresets))) {
+    if (file.presets
+        && Ask(m_window, tr("The file holds all 20 presets. Write them into the unit's presets, overwriting them?"))) {
         StartJob(Job::Restore, fileName);
         m_transfer.StartRestore(file);
     } else if (file.current) {
         StartJob(Job::Import, fileName);
         m_transfer.StartImport(*file.current);
     } else if (!file.presets) {
-        Tell(LocalText(kNothingToImport));
+        Tell(tr("The file holds no current settings to import."));
     }
 }
 
@@ -159,7 +134,7 @@ bool CSettingsFiles::RefuseWhileNotConnected()
 {
     if (m_unit.Unit().IsConnected())
         return false;
-    ShowMessageBox(m_window, LocalText(kTextNotConnected), QString::fromLatin1(kWarningCaption));
+    ShowMessageBox(m_window, NotConnectedText(), QString::fromLatin1(kWarningCaption));
     return true;
 }
 
@@ -172,13 +147,13 @@ void CSettingsFiles::StartJob(Job job, const QString& fileName)
     m_preset = 0;
     m_progress = new QProgressDialog(m_window);
     m_progress->setWindowModality(Qt::WindowModal);
-    m_progress->setWindowTitle(LocalText(job == Job::Backup ? kExportTitle : kImportTitle));
-    m_progress->setCancelButtonText(LocalText(kCancel));
+    m_progress->setWindowTitle(job == Job::Backup ? tr("Export") : tr("Import"));
+    m_progress->setCancelButtonText(tr("Cancel"));
     m_progress->setRange(0, job == Job::Import ? 0 : kUserPresetCount);
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);
     m_progress->setMinimumDuration(0);
-    m_progress->setLabelText(LocalText(kSendingCurrent));
+    m_progress->setLabelText(tr("Sending the current settings…"));
     connect(m_progress, &QProgressDialog::canceled, &m_transfer, &CSettingsTransfer::Cancel);
     m_progress->show();
 }
@@ -189,7 +164,8 @@ void CSettingsFiles::ShowProgress(int preset)
     if (!m_progress)
         return;
     m_progress->setValue(preset - 1);
-    m_progress->setLabelText(LocalText(m_job == Job::Backup ? kReading : kWriting).arg(preset));
+    const QString text = m_job == Job::Backup ? tr("Reading preset %1 of 20…") : tr("Writing preset %1 of 20…");
+    m_progress->setLabelText(text.arg(preset));
 }
 
 void CSettingsFiles::OnFinished(CSettingsTransfer::Result result)
@@ -205,13 +181,22 @@ void CSettingsFiles::OnFinished(CSettingsTransfer::Result result)
         if (job == Job::Backup)
             WriteFile(m_fileName, m_transfer.Backup());
         else
-            Tell(LocalText(job == Job::Restore ? kRestored : kImported).arg(file));
+            Tell((job == Job::Restore ? tr("The 20 presets of %1 were written into the unit")
+                                      : tr("The settings of %1 were sent to the unit"))
+                     .arg(file));
         break;
     case CSettingsTransfer::Result::Cancelled:
-        Tell(LocalText(job == Job::Backup ? kCancelled : kRestoreCancelled).arg(m_preset));
+        Tell((job == Job::Backup
+                  ? tr("Cancelled after preset %1: the current settings were sent back; no file was written")
+                  : tr("Cancelled after preset %1: the current settings were sent back"))
+                 .arg(m_preset));
         break;
-    case CSettingsTransfer::Result::NotAnswered: Tell(LocalText(kNotAnswered)); break;
-    case CSettingsTransfer::Result::LinkLost: Tell(LocalText(kLinkLost)); break;
+    case CSettingsTransfer::Result::NotAnswered:
+        Tell(tr("The unit did not answer: the settings were not transferred"));
+        break;
+    case CSettingsTransfer::Result::LinkLost:
+        Tell(tr("The unit was disconnected: the settings were not transferred"));
+        break;
     }
 }
 
@@ -219,9 +204,9 @@ void CSettingsFiles::WriteFile(const QString& fileName, const SettingsFile& sett
 {
     SettingsError error;
     if (WriteSettingsFile(fileName, settings, error))
-        Tell(LocalText(kWritten).arg(FileLabel(fileName)));
+        Tell(tr("The settings were written to %1").arg(FileLabel(fileName)));
     else
-        Tell(LocalText(kCannotWrite).arg(error.Text(CurrentLanguage())));
+        Tell(tr("The file cannot be written: %1").arg(error.Text()));
 }
 
 void CSettingsFiles::Tell(const QString& text)

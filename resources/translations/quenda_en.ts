@@ -1,0 +1,29 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>StatusLine</name>
+    <message numerus="yes">
+        <source>%1 and %n other change(s) were not applied</source>
+        <comment>%2: all the changes</comment>
+        <translation>
+            <numerusform>%1 and %n other change were not applied</numerusform>
+            <numerusform>%1 and %n other changes were not applied</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Sending %n change(s)…</source>
+        <translation>
+            <numerusform>Sending %n change…</numerusform>
+            <numerusform>Sending %n changes…</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The unit does not answer: %n change(s) not applied</source>
+        <translation>
+            <numerusform>The unit does not answer: %n change not applied</numerusform>
+            <numerusform>The unit does not answer: %n changes not applied</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>

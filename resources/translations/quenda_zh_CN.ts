@@ -1,0 +1,525 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>CMainWindow</name>
+    <message>
+        <source>CH A</source>
+        <translation>通道 A</translation>
+    </message>
+    <message>
+        <source>CH B</source>
+        <translation>通道 B</translation>
+    </message>
+    <message>
+        <source>  Rate</source>
+        <translation>检测速度</translation>
+    </message>
+    <message>
+        <source>Panel Lock</source>
+        <translation>    面板锁</translation>
+    </message>
+    <message>
+        <source>Channel Link</source>
+        <translation>    通道联调</translation>
+    </message>
+    <message>
+        <source>Import settings from a file</source>
+        <translation>从文件导入设置</translation>
+    </message>
+    <message>
+        <source>Export settings to a file</source>
+        <translation>将设置导出到文件</translation>
+    </message>
+    <message>
+        <source>Static Notch</source>
+        <translation>  静态滤波器</translation>
+    </message>
+    <message>
+        <source>FBX</source>
+        <translation>移频</translation>
+    </message>
+    <message>
+        <source>NoiseGate</source>
+        <translation>  噪声门</translation>
+    </message>
+    <message>
+        <source>GAIN</source>
+        <translation>增益</translation>
+    </message>
+    <message>
+        <source>COMPRESS</source>
+        <translation>压缩器</translation>
+    </message>
+    <message>
+        <source>Threshold</source>
+        <translation>启动阀值</translation>
+    </message>
+    <message>
+        <source> Attack</source>
+        <translation>启动时间</translation>
+    </message>
+    <message>
+        <source> Release</source>
+        <translation>释放时间</translation>
+    </message>
+    <message>
+        <source>  Raito</source>
+        <translation>压缩比例</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>快 速</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>默 认</translation>
+    </message>
+    <message>
+        <source>Slowest</source>
+        <translation>慢 速</translation>
+    </message>
+    <message>
+        <source>UnLock  </source>
+        <translation>解  锁</translation>
+    </message>
+    <message>
+        <source>1st Lock</source>
+        <translation>一级锁</translation>
+    </message>
+    <message>
+        <source>2st Lock</source>
+        <translation>二级锁</translation>
+    </message>
+    <message>
+        <source>UnLink  </source>
+        <translation>取消联调</translation>
+    </message>
+    <message>
+        <source>A&amp;B Link</source>
+        <translation>A&amp;B联调</translation>
+    </message>
+    <message>
+        <source>Data out of range</source>
+        <translation>数据超出范围</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>撤销</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>重做</translation>
+    </message>
+</context>
+<context>
+    <name>CPresetDialog</name>
+    <message>
+        <source>Saving preset %1…</source>
+        <translation>正在保存第 %1 组…</translation>
+    </message>
+    <message>
+        <source>Loading preset %1…</source>
+        <translation>正在调用第 %1 组…</translation>
+    </message>
+    <message>
+        <source>Preset %1 saved</source>
+        <translation>第 %1 组已保存</translation>
+    </message>
+    <message>
+        <source>Preset %1 loaded</source>
+        <translation>第 %1 组已调用</translation>
+    </message>
+    <message>
+        <source>The unit did not answer: preset %1 was not saved</source>
+        <translation>设备无应答:第 %1 组未保存</translation>
+    </message>
+    <message>
+        <source>The unit did not answer: preset %1 was not loaded</source>
+        <translation>设备无应答:第 %1 组未调用</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>调用</translation>
+    </message>
+    <message>
+        <source>Please select one group</source>
+        <comment>loading</comment>
+        <translation>请选择调用组</translation>
+    </message>
+    <message>
+        <source>Load successful</source>
+        <translation>调用成功</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Please select one group</source>
+        <comment>saving</comment>
+        <translation>请选择保存组</translation>
+    </message>
+    <message>
+        <source>Save successful</source>
+        <translation>保存成功</translation>
+    </message>
+</context>
+<context>
+    <name>CPresetList</name>
+    <message>
+        <source>ID</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>组名</translation>
+    </message>
+</context>
+<context>
+    <name>CSettingsFiles</name>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>导入</translation>
+    </message>
+    <message>
+        <source>What shall the file hold?</source>
+        <translation>文件中保存哪些内容?</translation>
+    </message>
+    <message>
+        <source>Current settings</source>
+        <translation>当前设置</translation>
+    </message>
+    <message>
+        <source>All 20 presets and current settings</source>
+        <translation>全部 20 组预设和当前设置</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>The file cannot be imported: %1</source>
+        <translation>无法导入该文件:%1</translation>
+    </message>
+    <message>
+        <source>The file holds all 20 presets. Write them into the unit&apos;s presets, overwriting them?</source>
+        <translation>该文件包含全部 20 组预设。是否写入设备并覆盖设备中的预设?</translation>
+    </message>
+    <message>
+        <source>The file holds no current settings to import.</source>
+        <translation>该文件不包含可导入的当前设置。</translation>
+    </message>
+    <message>
+        <source>Sending the current settings…</source>
+        <translation>正在发送当前设置…</translation>
+    </message>
+    <message>
+        <source>Reading preset %1 of 20…</source>
+        <translation>正在读取第 %1 组(共 20 组)…</translation>
+    </message>
+    <message>
+        <source>Writing preset %1 of 20…</source>
+        <translation>正在写入第 %1 组(共 20 组)…</translation>
+    </message>
+    <message>
+        <source>The 20 presets of %1 were written into the unit</source>
+        <translation>%1 的 20 组预设已写入设备</translation>
+    </message>
+    <message>
+        <source>The settings of %1 were sent to the unit</source>
+        <translation>%1 的设置已发送到设备</translation>
+    </message>
+    <message>
+        <source>Cancelled after preset %1: the current settings were sent back; no file was written</source>
+        <translation>已在第 %1 组后取消:当前设置已发回设备,未写入文件</translation>
+    </message>
+    <message>
+        <source>Cancelled after preset %1: the current settings were sent back</source>
+        <translation>已在第 %1 组后取消:当前设置已发回设备</translation>
+    </message>
+    <message>
+        <source>The unit did not answer: the settings were not transferred</source>
+        <translation>设备无应答:设置未传送</translation>
+    </message>
+    <message>
+        <source>The unit was disconnected: the settings were not transferred</source>
+        <translation>设备已断开:设置未传送</translation>
+    </message>
+    <message>
+        <source>The settings were written to %1</source>
+        <translation>设置已写入 %1</translation>
+    </message>
+    <message>
+        <source>The file cannot be written: %1</source>
+        <translation>无法写入该文件:%1</translation>
+    </message>
+</context>
+<context>
+    <name>Link</name>
+    <message>
+        <source>Can&apos;t find the device, please check it</source>
+        <translation>没找到设备,请检查是否连接好</translation>
+    </message>
+    <message>
+        <source>Device disconnect</source>
+        <translation>设备断开联连</translation>
+    </message>
+    <message>
+        <source>Not enough memory!</source>
+        <translation>内存不足!</translation>
+    </message>
+    <message>
+        <source>The unit is attached but may not be opened: no access to its hidraw node. Install the udev rules (sudo cp tools/70-quenda.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload &amp;&amp; sudo udevadm trigger), then unplug the unit and plug it in again.</source>
+        <translation>设备已连接,但没有访问其 hidraw 设备节点的权限,无法打开。请安装 udev 规则(sudo cp tools/70-quenda.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload &amp;&amp; sudo udevadm trigger),然后拔下设备再重新插入。</translation>
+    </message>
+    <message>
+        <source>Don&apos;t open the USB connection</source>
+        <translation>没打开USB联接</translation>
+    </message>
+    <message>
+        <source>Find the device</source>
+        <translation>设备已找到</translation>
+    </message>
+    <message>
+        <source>Can not find device</source>
+        <translation>设备未找到</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFile</name>
+    <message>
+        <source>a number</source>
+        <translation>数值</translation>
+    </message>
+    <message>
+        <source>a string</source>
+        <translation>字符串</translation>
+    </message>
+    <message>
+        <source>an object</source>
+        <translation>对象</translation>
+    </message>
+    <message>
+        <source>an array</source>
+        <translation>数组</translation>
+    </message>
+    <message>
+        <source>true or false</source>
+        <translation>true 或 false</translation>
+    </message>
+    <message>
+        <source> or </source>
+        <translation> 或 </translation>
+    </message>
+    <message>
+        <source>not valid JSON: %1 at offset %2</source>
+        <translation>不是有效的 JSON：%1（位置 %2）</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>缺少此项</translation>
+    </message>
+    <message>
+        <source>unknown field</source>
+        <translation>未知的项</translation>
+    </message>
+    <message>
+        <source>expected %1, found %2</source>
+        <comment>a kind of value</comment>
+        <translation>应为%1，实为 %2</translation>
+    </message>
+    <message>
+        <source>expected %1, found %2</source>
+        <comment>a value as the file writes it</comment>
+        <translation>应为 %1，实为 %2</translation>
+    </message>
+    <message>
+        <source>version %1 is not supported (this program reads version %2)</source>
+        <translation>不支持版本 %1（本程序读取版本 %2）</translation>
+    </message>
+    <message>
+        <source>%1 is outside %2..%3</source>
+        <translation>%1 超出范围 %2..%3</translation>
+    </message>
+    <message>
+        <source>%1 is not a whole number</source>
+        <translation>%1 不是整数</translation>
+    </message>
+    <message>
+        <source>%1 is not a multiple of %2</source>
+        <translation>%1 不是 %2 的整数倍</translation>
+    </message>
+    <message>
+        <source>%1 is not one of %2</source>
+        <translation>%1 不是 %2 之一</translation>
+    </message>
+    <message>
+        <source>expected %1 entries, found %2</source>
+        <translation>应有 %1 项，实有 %2 项</translation>
+    </message>
+    <message>
+        <source>preset %1 appears twice</source>
+        <translation>预设 %1 出现了两次</translation>
+    </message>
+    <message>
+        <source>%1 differs from %2 %3</source>
+        <translation>%1 与 %2 的 %3 不同</translation>
+    </message>
+    <message>
+        <source>%1 has characters that GBK cannot hold</source>
+        <translation>%1 含有 GBK 无法表示的字符</translation>
+    </message>
+    <message>
+        <source>%1 takes %2 GBK bytes, at most 15</source>
+        <translation>%1 占 %2 个 GBK 字节，最多 15 个</translation>
+    </message>
+    <message>
+        <source>%1 contains a control character</source>
+        <translation>%1 含有控制字符</translation>
+    </message>
+    <message>
+        <source>true, but not all 12 band gains are 0 dB</source>
+        <translation>为 true，但 12 个频段的增益并非都是 0 dB</translation>
+    </message>
+    <message>
+        <source>false, but all 12 band gains are 0 dB</source>
+        <translation>为 false，但 12 个频段的增益都是 0 dB</translation>
+    </message>
+    <message>
+        <source>present while peqBypass is false</source>
+        <translation>peqBypass 为 false 时不应有此项</translation>
+    </message>
+    <message>
+        <source>%1 is not a hexadecimal word such as &quot;0x0483&quot;</source>
+        <translation>%1 不是 &quot;0x0483&quot; 这样的十六进制数</translation>
+    </message>
+    <message>
+        <source>%1 is not an ISO 8601 date and time in the years 1..9999 (UTC)</source>
+        <translation>%1 不是 1..9999 年（UTC）之间的 ISO 8601 日期时间</translation>
+    </message>
+    <message>
+        <source>cannot open the file: %1</source>
+        <translation>无法打开文件：%1</translation>
+    </message>
+    <message>
+        <source>cannot write the file: %1</source>
+        <translation>无法写入文件：%1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <comment>the path in the file, then what is wrong there</comment>
+        <translation>%1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>CH %1</source>
+        <translation>通道 %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%2 的%1</translation>
+    </message>
+    <message>
+        <source>EQ band %1</source>
+        <translation>均衡第 %1 段</translation>
+    </message>
+    <message>
+        <source>Gain and mute</source>
+        <translation>增益与静音</translation>
+    </message>
+    <message>
+        <source>Noise gate</source>
+        <translation>噪声门</translation>
+    </message>
+    <message>
+        <source>Compressor</source>
+        <translation>压缩器</translation>
+    </message>
+    <message>
+        <source>Notch settings</source>
+        <translation>陷波设置</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Panel lock</source>
+        <translation>面板锁</translation>
+    </message>
+    <message>
+        <source>Channel link</source>
+        <translation>通道联调</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <source>%1 was not applied</source>
+        <translation>%1未生效</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %n other change(s) were not applied</source>
+        <comment>%2: all the changes</comment>
+        <translation>
+            <numerusform>%1等 %2 项更改未生效</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>未连接</translation>
+    </message>
+    <message>
+        <source>The unit is attached but this user may not open it: install the udev rules (see README)</source>
+        <translation>设备已连接,但当前用户无权打开:请安装 udev 规则(见 README)</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>已连接</translation>
+    </message>
+    <message>
+        <source>Reconnected</source>
+        <translation>已重新连接</translation>
+    </message>
+    <message numerus="yes">
+        <source>Sending %n change(s)…</source>
+        <translation>
+            <numerusform>正在发送 %n 项更改…</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The unit does not answer: %n change(s) not applied</source>
+        <translation>
+            <numerusform>设备无应答:%n 项更改未生效</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Name of preset %1</source>
+        <translation>第 %1 组的组名</translation>
+    </message>
+    <message>
+        <source>EQ bands</source>
+        <translation>全部均衡段</translation>
+    </message>
+    <message>
+        <source>Saving preset %1</source>
+        <translation>保存第 %1 组</translation>
+    </message>
+    <message>
+        <source>Loading preset %1</source>
+        <translation>调用第 %1 组</translation>
+    </message>
+    <message>
+        <source>Reading the unit&apos;s settings</source>
+        <translation>读取设备设置</translation>
+    </message>
+</context>
+</TS>
