@@ -415,6 +415,14 @@
         <comment>the path in the file, then what is wrong there</comment>
         <translation>%1：%2</translation>
     </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>不是普通文件</translation>
+    </message>
+    <message>
+        <source>%1 is larger than a settings file can be (at most %2)</source>
+        <translation>%1 超出设置文件的大小上限（最多 %2）</translation>
+    </message>
 </context>
 <context>
     <name>StatusLine</name>

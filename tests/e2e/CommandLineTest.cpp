@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstring>
 #include <ostream>
@@ -282,6 +284,79 @@ INSTANTIATE_TEST_SUITE_P(Files, CommandLineBadFile, testing::Values(
                     f[QStringLiteral("presetNames")] = names;
                 },
                 "presetNames[2]: \"A\xF0\x9F\x98\x80\" has characters that GBK cannot hold"}));
+
+// What a user may pick by mistake, refused before it is read: a pipe nobody
+// writes would block the program, /dev/zero would fill its memory.
+enum class PickedFile { Directory, PipeWithoutWriter, EndlessDevice, LargerThanTheBound, FarLarger };
+
+struct PickedFileCase {
+    PickedFile kind;
+    const char* reason;   // after "quenda: PATH: "
+};
+
+class CommandLineNotASettingsFile : public CommandLine, public testing::WithParamInterface<PickedFileCase> {
+protected:
+    QString Make(PickedFile kind)
+    {
+        switch (kind) {
+        case PickedFile::Directory: return m_dir.path();
+        case PickedFile::PipeWithoutWriter: {
+            const QString name = File("pipe.json");
+            EXPECT_EQ(::mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+            return name;
+        }
+        case PickedFile::EndlessDevice: return QStringLiteral("/dev/zero");
+        case PickedFile::LargerThanTheBound: return Sparse("large.json", kMaxSettingsFileBytes + 1);
+        case PickedFile::FarLarger: return Sparse("disk.img", 18'400'000'000);
+        }
+        return QString();
+    }
+
+    // A file of that size that takes no room on the disk.
+    QString Sparse(const char* name, qint64 size)
+    {
+        QFile file(File(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(file.resize(size));
+        return file.fileName();
+    }
+};
+
+TEST_P(CommandLineNotASettingsFile, IsRefusedBeforeItIsReadAndTheUnitIsNotTouched)
+{
+    const PickedFileCase& c = GetParam();
+    const QString picked = Make(c.kind);
+    for (QuendaCommand command : {QuendaCommand::Import, QuendaCommand::Restore}) {
+        CSimulatedHidBackend sim;
+        sim.AddDevice(SimulatedDeviceSpec{});
+        const Ran run = RunCommand(sim, command, picked);
+        EXPECT_EQ(run.exit, kExitFile);
+        EXPECT_EQ(run.err, "quenda: " + picked.toStdString() + ": " + c.reason + "\n");
+        EXPECT_EQ(sim.WritesStarted(0), 0);
+        EXPECT_EQ(sim.OpenHandles(0), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CommandLineNotASettingsFile, testing::Values(
+    PickedFileCase{PickedFile::Directory, "not a regular file"},
+    PickedFileCase{PickedFile::PipeWithoutWriter, "not a regular file"},
+    PickedFileCase{PickedFile::EndlessDevice, "not a regular file"},
+    PickedFileCase{PickedFile::LargerThanTheBound, "16.0 MB is larger than a settings file can be (at most 16 MB)"},
+    PickedFileCase{PickedFile::FarLarger, "18.4 GB is larger than a settings file can be (at most 16 MB)"}));
+
+TEST_F(CommandLine, ALinkToASettingsFileIsFollowed)
+{
+    CSimulatedHidBackend source;
+    source.AddDevice(SimulatedDeviceSpec{});
+    ASSERT_EQ(RunCommand(source, QuendaCommand::Export, File("settings.json")).exit, kExitDone);
+    ASSERT_TRUE(QFile::link(File("settings.json"), File("link.json")));
+
+    CSimulatedHidBackend sim;
+    sim.AddDevice(SimulatedDeviceSpec{});
+    const Ran run = RunCommand(sim, QuendaCommand::Import, File("link.json"));
+    EXPECT_EQ(run.exit, kExitDone) << run.err;
+    EXPECT_GT(sim.WritesStarted(0), 0);
+}
 
 // The real program, as a script runs it.
 Ran RunProgram(const QStringList& arguments)

@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace {
 
 class SettingsFilesE2e : public WindowOverLinkTest {
@@ -221,6 +223,47 @@ TEST_F(SettingsFilesE2e, ABrokenFileIsRefusedWithItsReasonAndChangesNothing)
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text,
               "The file cannot be imported: formatVersion: version 2 is not supported (this program reads version 1)");
+    const ChannelBlock after = Block(0);
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    EXPECT_EQ(m_backend.WritesStarted(0), frames);
+}
+
+// A pipe nobody writes, a device and a huge file picked by mistake: a sentence, not a frozen window.
+TEST_F(SettingsFilesE2e, WhatIsNotASettingsFileIsRefusedBeforeItIsRead)
+{
+    OpenConnected();
+    const QString pipe = File("pipe.json");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString huge = File("disk.img");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(18'400'000'000));
+    }
+    const struct {
+        QString file;
+        QString reason;
+    } picked[] = {
+        {pipe, QStringLiteral("not a regular file")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("not a regular file")},
+        {m_dir.path(), QStringLiteral("not a regular file")},
+        {huge, QStringLiteral("18.4 GB is larger than a settings file can be (at most 16 MB)")},
+    };
+    const ChannelBlock before = Block(0);
+    const int frames = m_backend.WritesStarted(0);
+    for (const auto& [file, reason] : picked) {
+        m_fileName = file;
+        m_messages.clear();
+        Click(kIdImport);
+        ASSERT_EQ(m_messages.size(), 1u) << file.toStdString();
+        EXPECT_EQ(m_messages[0].text, "The file cannot be imported: " + file + ": " + reason);
+    }
+    SetCurrentLanguage(kChinese);
+    m_fileName = pipe;
+    m_messages.clear();
+    Click(kIdImport);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "无法导入该文件:" + pipe + "：不是普通文件");
     const ChannelBlock after = Block(0);
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
     EXPECT_EQ(m_backend.WritesStarted(0), frames);

@@ -17,6 +17,8 @@
 
 constexpr char kSettingsFormatName[] = "quenda-settings";
 constexpr int kSettingsFormatVersion = 1;
+// A backup of all 20 presets is about 200 kB; anything larger than this is refused before it is read.
+constexpr qint64 kMaxSettingsFileBytes = 16'000'000;
 
 // The USB identity the unit reported (vendor, product, version number).
 struct UnitIdentity {
@@ -80,7 +82,10 @@ bool SettingsFromJson(const QByteArray& json, SettingsFile& out, SettingsError& 
 // complete. On failure error names the file and the system's reason.
 bool WriteSettingsFile(const QString& fileName, const SettingsFile& settings, SettingsError& error);
 
-// Reads and checks a file as SettingsFromJson does.
+// Reads and checks a file as SettingsFromJson does. Only a regular file (a link
+// to one is followed) of at most kMaxSettingsFileBytes is read: anything else
+// is refused before it is opened, so that a pipe, a device or a huge file
+// neither blocks nor fills the memory.
 bool ReadSettingsFile(const QString& fileName, SettingsFile& out, SettingsError& error);
 
 // An image as settings: both channel blocks (as KeptChannelBlocks keeps them),

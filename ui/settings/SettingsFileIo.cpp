@@ -4,6 +4,7 @@
 #include "ui/settings/SettingsFileReasons.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 using namespace settings_file;
@@ -25,14 +26,28 @@ bool WriteSettingsFile(const QString& fileName, const SettingsFile& settings, Se
 
 bool ReadSettingsFile(const QString& fileName, SettingsFile& out, SettingsError& error)
 {
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        error = NotRegularFile(fileName);
+        return false;
+    }
+    if (info.size() > kMaxSettingsFileBytes) {
+        error = TooLarge(fileName, info.size());
+        return false;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         error = CannotOpen(fileName, file.errorString());
         return false;
     }
-    const QByteArray json = file.readAll();
+    // a file that grew since it was looked at is still read no further than the bound
+    const QByteArray json = file.read(kMaxSettingsFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         error = CannotOpen(fileName, file.errorString());
+        return false;
+    }
+    if (json.size() > kMaxSettingsFileBytes) {
+        error = TooLarge(fileName, json.size());
         return false;
     }
     return SettingsFromJson(json, out, error);

@@ -183,6 +183,19 @@ SettingsError CannotOpen(const QString& fileName, const QString& systemText)
     return Refusal(fileName, Words::tr("cannot open the file: %1").arg(systemText));
 }
 
+SettingsError NotRegularFile(const QString& fileName)
+{
+    return Refusal(fileName, Words::tr("not a regular file"));
+}
+
+SettingsError TooLarge(const QString& fileName, qint64 bytes)
+{
+    const QLocale c = QLocale::c();
+    return Refusal(fileName, Words::tr("%1 is larger than a settings file can be (at most %2)")
+                                 .arg(c.formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat),
+                                      c.formattedDataSize(kMaxSettingsFileBytes, 0, QLocale::DataSizeSIFormat)));
+}
+
 SettingsError CannotWrite(const QString& fileName, const QString& systemText)
 {
     return Refusal(fileName, Words::tr("cannot write the file: %1").arg(systemText));

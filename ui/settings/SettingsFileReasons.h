@@ -50,6 +50,8 @@ SettingsError RestoreWithoutBypass(const QString& path);
 SettingsError NotHexWord(const QString& path, const QJsonValue& found);
 SettingsError NotDateTime(const QString& path, const QJsonValue& found);
 SettingsError CannotOpen(const QString& fileName, const QString& systemText);
+SettingsError NotRegularFile(const QString& fileName);
+SettingsError TooLarge(const QString& fileName, qint64 bytes);
 SettingsError CannotWrite(const QString& fileName, const QString& systemText);
 
 }  // namespace settings_file
