@@ -19,6 +19,11 @@ CSkinnedButton::CSkinnedButton(QWidget* parent) : QAbstractButton(parent)
 
 void CSkinnedButton::SetImages(int normalId, int downId, int overId)
 {
+    // the window shows a button's state again on every change near it: the same faces cost nothing
+    const std::array<int, 3> ids{normalId, downId, overId};
+    if (ids == m_imageIds)
+        return;
+    m_imageIds = ids;
     m_imgNormal = LoadResourceImage(normalId);
     m_imgDown = LoadResourceImage(downId);
     m_imgOver = LoadResourceImage(overId);

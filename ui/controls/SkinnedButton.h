@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QImage>
 
+#include <array>
+
 class CSkinnedButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -39,6 +41,7 @@ private:
     bool m_hasHandCursor = false;
     bool m_bOver = false;
     bool m_bPressed = false;
+    std::array<int, 3> m_imageIds{};   // normal, down, over; 0 = none yet
     QImage m_imgNormal;
     QImage m_imgDown;
     QImage m_imgOver;
