@@ -448,6 +448,10 @@ TEST(Program, HelpAndVersion)
     EXPECT_EQ(help.out.substr(0, 49), "Usage: quenda [options] [command [FILE]]\nControls");
     EXPECT_NE(help.out.find("  backup FILE   writes all 20 presets and the current settings to FILE\n"),
               std::string::npos);
+    // --help-all is listed by the help itself: it shows the help too, whatever follows it
+    const Ran helpAll = RunProgram({QStringLiteral("--help-all"), QStringLiteral("info")});
+    EXPECT_EQ(helpAll.exit, 0);
+    EXPECT_EQ(helpAll.out, help.out);
     const Ran version = RunProgram({QStringLiteral("--version")});
     EXPECT_EQ(version.exit, 0);
     EXPECT_EQ(version.out, "quenda 2.0.3\n");

@@ -84,7 +84,8 @@ CommandLineOptions ParseOptions(const QStringList& arguments)
         options.error = parser.errorText();
         return options;
     }
-    options.help = parser.isSet(QStringLiteral("help"));
+    // the parser lists --help-all beside --help; both show this program's help
+    options.help = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
     options.version = parser.isSet(QStringLiteral("version"));
     options.demo = parser.isSet(kDemo);
     ReadPositionals(parser.positionalArguments(), options);
