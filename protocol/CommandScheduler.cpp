@@ -60,6 +60,21 @@ std::uint8_t WaitBudget(const CommandSlot& c)
     }
 }
 
+// The user's store or recall is told as failed after its first unanswered
+// round; from then on it is over, so that it never saves or loads against what
+// the user was told, and holds nothing up. It is no setting left to apply
+// either. (The recall of the current memory belongs to connecting.)
+bool IsPresetCommand(const CommandSlot& c)
+{
+    return (c.code == CMD_STORE_PRESET || c.code == CMD_RECALL_PRESET) && c.a2 > 0;
+}
+
+// Other commands are worth another round once the unit answers again.
+std::uint8_t RoundsBeforeGivingUp(const CommandSlot& c)
+{
+    return IsPresetCommand(c) ? 1 : kMaxRounds;
+}
+
 std::string Describe(const CommandSlot& c)
 {
     char text[64];
@@ -203,6 +218,20 @@ void CCommandScheduler::AddOutstanding(const CommandSlot& command, std::uint32_t
     m_outstanding[m_outstandingCount++] = {ReplyClassOf(command), serial, expiresAt, false};
 }
 
+// The unit's answers carry no name: once another command of the class goes out,
+// a late answer to one given up can no longer be told from the new command's,
+// and waiting for it would hold the new command back.
+void CCommandScheduler::ForgetGivenUpFrames(ReplyClass cls, std::uint32_t sendingSerial)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_outstandingCount; ++i) {
+        const Outstanding& o = m_outstanding[i];
+        if (o.cls != cls || o.serial == sendingSerial || o.duplicate)
+            m_outstanding[kept++] = o;
+    }
+    m_outstandingCount = kept;
+}
+
 void CCommandScheduler::ExpireOutstanding()
 {
     std::size_t kept = 0;
@@ -255,10 +284,12 @@ void CCommandScheduler::EndHeadAnswered()
 void CCommandScheduler::DropHead()
 {
     Entry& e = At(0);
-    Log(LogLevel::Warning,
-             "dropped " + Describe(e.command) + ": " + std::to_string(kMaxRounds) + " rounds went unanswered");
+    const int rounds = RoundsBeforeGivingUp(e.command);
+    Log(LogLevel::Warning, "dropped " + Describe(e.command) + ": " + std::to_string(rounds) +
+                               (rounds == 1 ? " round" : " rounds") + " of attempts went unanswered");
     RecordOutcome(e.command, CommandOutcome::Dropped);
-    AddFailure(e.command, e.serial);
+    if (!IsPresetCommand(e.command))
+        AddFailure(e.command, e.serial);
     PopHead();
 }
 
@@ -272,7 +303,7 @@ void CCommandScheduler::CountUnanswered()
     if (++m_attempts <= kMaxAttempts)
         return;
     m_attempts = 0;
-    if (++m_rounds >= kMaxRounds) {
+    if (++m_rounds >= RoundsBeforeGivingUp(e.command)) {
         DropHead();
         return;
     }
@@ -461,6 +492,7 @@ void CCommandScheduler::SendNext()
         e.inFlight = true;
         m_waitTicks = 0;
         m_sending = true;
+        ForgetGivenUpFrames(ReplyClassOf(e.command), e.serial);
         AddOutstanding(e.command, e.serial);
         frame = e;
     }

@@ -4,6 +4,17 @@
 // it. The 100 ms tick times the waits, sends retries and polls the unit while
 // nothing is pending.
 //
+// A command the unit does not answer holds the ones behind it at most for its
+// own give-up time, counted from its first send, against a unit that answers
+// its polls: a store or recall one round of four attempts, 144 ticks (14.4 s),
+// after which the user has been told and it is over; the others three rounds,
+// with a poll answered between them: a set-parameter command (a preset name
+// too) 28 ticks (2.8 s), a setup read 196 ticks (19.6 s), a band write 256 ticks
+// (25.6 s). Then it is dropped and never sent again, and the changes behind it
+// go out at once: the longest wait of a change behind one silent command is
+// 25.6 s. Only a unit that answers nothing at all holds everything, until it
+// answers again.
+//
 // One thread drives the scheduler (the window's thread): Tick and SendNext run
 // only there, so frames never interleave. The setters may be called on any
 // thread; the reply handler runs on the reader thread.
@@ -28,7 +39,7 @@ constexpr std::uint8_t kWriteBandsWaitTicks = 20;
 constexpr std::uint8_t kPresetWaitTicks = 35;
 constexpr std::uint8_t kPollIntervalTicks = 2;   // an idle link polls on every third tick
 constexpr std::uint8_t kMaxAttempts = 3;         // a round ends once its attempts exceed this: four sends
-constexpr std::uint8_t kMaxRounds = 3;           // a command no round got answered is dropped
+constexpr std::uint8_t kMaxRounds = 3;           // a set-parameter command no round got answered is dropped
 // A reply later than this after its frame's wait budget ran out is not expected.
 constexpr std::uint8_t kLateReplyTicks = 10;
 constexpr std::size_t kPendingCapacity = 128;
@@ -36,8 +47,8 @@ constexpr std::size_t kOutcomeCapacity = 64;
 
 enum class CommandOutcome : std::uint8_t {
     Answered,      // the unit answered it
-    NotAnswered,   // a round of attempts went unanswered; it stays pending
-    Dropped,       // no round was answered: given up
+    NotAnswered,   // a round of a set-parameter command went unanswered; it stays pending
+    Dropped,       // given up: never sent again
     Refused,       // the pending set was full: never queued
     Cleared,       // dropped by a connect, whose settings replace the image
 };
@@ -151,6 +162,7 @@ private:
     void AddFailure(const CommandSlot& command, std::uint32_t serial);
     void RemoveOutstanding(std::size_t i);
     void AddOutstanding(const CommandSlot& command, std::uint32_t serial);
+    void ForgetGivenUpFrames(ReplyClass cls, std::uint32_t sendingSerial);
     void ExpireOutstanding();
     void ForgetLastSend(std::uint32_t serial);
     void MarkAnswered(std::uint32_t serial);

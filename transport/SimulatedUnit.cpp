@@ -177,6 +177,8 @@ void CSimulatedUnit::HandleFrame()
     const std::uint8_t* payload = frame + kFrameHeaderSize;
     const std::uint8_t code = frame[kFrameCode];
     ++m_commandCounts[code];
+    if (code == m_faults.ignoredCode)
+        return;
     switch (code) {
     case CMD_SET_PARAM:
         SetParam(frame, payload, n);

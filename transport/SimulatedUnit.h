@@ -23,6 +23,7 @@ struct SimulatedFaults {
     double delayReply = 0;     // the reply is held back ...
     int maxDelayTicks = 0;     // ... by 1..maxDelayTicks ticks
     double garbageReport = 0;  // a report of random bytes arrives ahead of the reply
+    int ignoredCode = -1;      // a command code the unit counts but neither applies nor answers
 };
 
 constexpr int kUnitGlobalBytes = 12;

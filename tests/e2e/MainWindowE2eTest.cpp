@@ -14,8 +14,13 @@
 #include "ui/graph/EqualizerGraph.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
+#include "ui/controls/ControlId.h"
+#include "ui/presets/PresetDialog.h"
+#include "ui/presets/PresetList.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QTimer>
 #include <QMessageBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -509,6 +514,41 @@ TEST_F(EndToEnd, ALooseCableEndsConnectedWithAtMostOneWarning)
     EXPECT_LE(m_messages.size(), 1u);
     EXPECT_EQ(PendingCount(), 0u);
     EXPECT_TRUE(ShowsImage(kIdConnect, 148));
+}
+
+// Save to a preset the unit never answers, then Mute: once the box says the
+// preset was not saved the store is over, and the mute reaches the unit at once.
+TEST_F(EndToEnd, AStoreTheUnitIgnoresIsOverWhenTheBoxSaysSoAndHoldsNoChange)
+{
+    OpenWindow();
+    Connect();
+    m_messages.clear();
+    m_unit.SetFaults({.ignoredCode = CMD_STORE_PRESET});
+    int ticks = 0;
+    QObject context;
+    QTimer::singleShot(0, &context, [&] {
+        auto* dlg = qobject_cast<CPresetDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        auto* list = qobject_cast<CPresetList*>(FindControl(dlg, IDC_PRESET_LIST));
+        list->selectRow(0);
+        QTest::mouseClick(FindControl(dlg, IDOK), Qt::LeftButton);
+        for (; ticks < 400 && dlg->IsWaiting(); ++ticks)
+            Tick();
+    });
+    Click(kIdSave);
+    EXPECT_EQ(ticks, 145) << "four attempts of 3.6 s, told on the tick after the last";
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "The unit did not answer: preset 1 was not saved");
+    EXPECT_EQ(StatusShown(), "The unit did not answer: preset 1 was not saved");
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_STORE_PRESET), 4u);
+
+    Click(kIdMute);
+    Tick();
+    EXPECT_EQ(m_unit.Current(0).mute, 1) << "nothing waits behind the store";
+    EXPECT_EQ(StatusShown(), "Connected");
+    Tick(400);
+    EXPECT_EQ(m_unit.CommandsReceived(CMD_STORE_PRESET), 4u) << "never sent after the box";
+    EXPECT_EQ(StatusShown(), "Connected");
 }
 
 }  // namespace

@@ -146,6 +146,10 @@ protected:
             return false;
         if (line.kind == StatusKind::NotAnswering || line.kind == StatusKind::NotConnected)
             return true;
+        // the user's store or recall given up is told as its outcome, as the dialog tells it
+        const bool userPreset = (command.code == CMD_STORE_PRESET || command.code == CMD_RECALL_PRESET) && command.a2 > 0;
+        if (userPreset)
+            return line.kind == StatusKind::PresetFailed && line.command == command;
         CommandSlot failed[kPendingCapacity];
         const std::size_t n = Unit().Scheduler().Failed(failed, kPendingCapacity);
         return line.kind == StatusKind::NotApplied && std::find(failed, failed + n, command) != failed + n;

@@ -1,5 +1,6 @@
 #include "ProtocolFixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -275,6 +276,122 @@ TEST_F(Scheduler, ACommandNoRoundGotAnsweredIsDroppedReportedAndForgottenOnItsNe
     EXPECT_TRUE(FailedList().empty());
 }
 
+// A unit that answers everything but one kind of command: its polls and every
+// other change are answered as they arrive.
+struct IgnoredCase {
+    const char* name;
+    CommandSlot ignored;
+    void (*queue)(CCommandScheduler&);
+    int changeLeavesAt;       // ticks after the ignored command's first send
+    std::vector<int> sends;   // the ticks the ignored command went out
+    bool listedAsFailed;      // a setting not applied; a store or recall is told by its outcome
+};
+
+class SchedulerAgainstAUnitIgnoring : public Scheduler, public testing::WithParamInterface<IgnoredCase> {
+protected:
+    struct Frame {
+        int tick;
+        std::uint8_t code;
+        std::uint8_t a1;
+    };
+
+    // Sends what may go, answers it as the unit would, and again until nothing more goes out.
+    void SendAndAnswer(int tick, const CommandSlot& ignored)
+    {
+        for (SchedulerSendNext(); !m_sent.empty(); SchedulerSendNext()) {
+            std::vector<Frame> sent;
+            for (const Report& r : m_sent)
+                if (r[0] == kSyncByte && r[1] == kSyncByte && r[2] == kSyncByte)
+                    sent.push_back({tick, r[kFrameCode], r[kFrameA1]});
+            m_sent.clear();
+            for (const Frame& f : sent) {
+                m_frames.push_back(f);
+                if (f.code == CMD_POLL)
+                    Feed(CMD_POLL, 0, 0, {0, 0, 0, 0});
+                else if (f.code != ignored.code || f.a1 != ignored.a1)
+                    Ack();
+            }
+        }
+    }
+
+    void Run(int fromTick, int toTick, const CommandSlot& ignored)
+    {
+        for (int t = fromTick; t <= toTick; ++t) {
+            SchedulerTick();
+            SendAndAnswer(t, ignored);
+        }
+    }
+
+    std::vector<int> TicksOf(std::uint8_t code, std::uint8_t a1) const
+    {
+        std::vector<int> ticks;
+        for (const Frame& f : m_frames)
+            if (f.code == code && f.a1 == a1)
+                ticks.push_back(f.tick);
+        return ticks;
+    }
+
+    std::vector<Frame> m_frames;
+};
+
+TEST_P(SchedulerAgainstAUnitIgnoring, AChangeWaitsNoLongerThanTheIgnoredCommandsGiveUpTime)
+{
+    const IgnoredCase& c = GetParam();
+    const CommandSlot before = ChannelGroup(1, 0), during = ChannelGroup(0, 5), after = ChannelGroup(1, 2);
+    // a setup read starts a connect, which drops what was pending: nothing is made before it
+    const bool changeBefore = c.ignored.code != CMD_READ_SETUP;
+    if (changeBefore)
+        QueueSetParam(AREA_CHANNEL, 1, 0);
+    c.queue(TheScheduler());
+    SendAndAnswer(0, c.ignored);
+    QueueSetParam(AREA_CHANNEL, 0, 5);   // made while the ignored command waits
+    Run(1, c.changeLeavesAt, c.ignored);
+
+    EXPECT_EQ(c.sends, TicksOf(c.ignored.code, c.ignored.a1));
+    const std::vector<int> expected = changeBefore ? std::vector<int>{0, c.changeLeavesAt}
+                                                   : std::vector<int>{c.changeLeavesAt};
+    EXPECT_EQ(expected, TicksOf(CMD_SET_PARAM, AREA_CHANNEL)) << "the change made before goes first";
+    std::vector<Outcome> outcomes = TakeOutcomes();
+    // a command with rounds reports each unanswered one before it is given up
+    std::erase_if(outcomes, [](const Outcome& o) { return o.outcome == CommandOutcome::NotAnswered; });
+    ASSERT_GE(outcomes.size(), 2u);
+    if (changeBefore) {
+        EXPECT_EQ((Outcome{before, CommandOutcome::Answered}), outcomes.front());
+    }
+    EXPECT_EQ((Outcome{c.ignored, CommandOutcome::Dropped}), outcomes[outcomes.size() - 2]);
+    EXPECT_EQ((Outcome{during, CommandOutcome::Answered}), outcomes.back());
+    EXPECT_EQ(c.listedAsFailed ? Commands{c.ignored} : Commands{}, FailedList());
+
+    // After the give-up a change goes out at once, and the ignored command never again.
+    m_frames.clear();
+    QueueSetParam(AREA_CHANNEL, 1, 2);
+    SendAndAnswer(c.changeLeavesAt, c.ignored);
+    EXPECT_EQ(std::vector<int>{c.changeLeavesAt}, TicksOf(CMD_SET_PARAM, AREA_CHANNEL));
+    Run(c.changeLeavesAt + 1, c.changeLeavesAt + 300, c.ignored);
+    EXPECT_TRUE(TicksOf(c.ignored.code, c.ignored.a1).empty());
+    EXPECT_TRUE(PendingList().empty());
+    EXPECT_EQ((Outcome{after, CommandOutcome::Answered}), TakeOutcomes().back());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, SchedulerAgainstAUnitIgnoring, testing::Values(
+    IgnoredCase{"store", Store(1), [](CCommandScheduler& s) { s.QueueStorePreset(1); }, 144, {0, 36, 72, 108}, false},
+    IgnoredCase{"recall", Recall(1), [](CCommandScheduler& s) { s.QueueRecallPreset(1); }, 144, {0, 36, 72, 108},
+                false},
+    IgnoredCase{"preset name", CommandSlot{CMD_SET_PARAM, AREA_PRESET_NAME, 3, 0, 0},
+                [](CCommandScheduler& s) { s.QueuePresetName(3); }, 28,
+                {0, 2, 4, 6, 10, 12, 14, 16, 20, 22, 24, 26}, true},
+    IgnoredCase{"band write", CommandSlot{CMD_WRITE_BANDS, AREA_CHANNEL, 0, 1, 0},
+                [](CCommandScheduler& s) { s.QueueWriteBands(AREA_CHANNEL, 1); }, 256,
+                {0, 21, 42, 63, 86, 107, 128, 149, 172, 193, 214, 235}, true},
+    IgnoredCase{"setup read", CommandSlot{CMD_READ_SETUP, kSetupWithGlobals, 0, 0, 0},
+                [](CCommandScheduler& s) { s.QueueReadSetup(); }, 196,
+                {0, 16, 32, 48, 66, 82, 98, 114, 132, 148, 164, 180}, true}),
+    [](const testing::TestParamInfo<IgnoredCase>& info) {
+        std::string name = info.param.name;
+        name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+        return name;
+    });
+
 TEST_F(Scheduler, StoreAndRecallWaitForEarlierChangesWhichKeepTheirBytes)
 {
     Image().channels[0].gain.Set(70);
@@ -369,7 +486,11 @@ TEST_F(Scheduler, EachCommandWaitsItsOwnBudgetPerAttempt)
         EXPECT_EQ(c.resends, sends) << c.name;
         EXPECT_FALSE(GetSchedulerStatus().stalled) << c.name;
         SendTicks(c.resends[0]);
-        EXPECT_TRUE(GetSchedulerStatus().stalled) << c.name << ": four attempts make a round";
+        if (c.resends[0] == 36) {
+            EXPECT_TRUE(PendingList().empty()) << c.name << ": told after one round, and given up";
+        } else {
+            EXPECT_TRUE(GetSchedulerStatus().stalled) << c.name << ": four attempts make a round";
+        }
     }
 }
 

@@ -190,4 +190,26 @@ TEST_F(MainDlgStatus, APresetOutcomeStaysUntilTheNextConnect)
     EXPECT_EQ(Shown(), "Connected");
 }
 
+// The box has told a failed save: the line says the same, even over a change
+// still waiting, until the user's next change; then it counts what goes out.
+TEST_F(MainDlgStatus, AFailedPresetIsToldUntilTheNextChange)
+{
+    Open();
+    Connected();
+    Click(kIdMute + 1);
+    m_dlg->OnTimer();
+    m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "Sending 1 change…");
+    emit m_adapter->commandFinished({CMD_STORE_PRESET, 0, 1, 0, 0}, CommandOutcome::Dropped);
+    EXPECT_EQ(Shown(), "The unit did not answer: preset 1 was not saved");
+    m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "The unit did not answer: preset 1 was not saved");
+    Click(kIdMute);
+    m_dlg->OnTimer();
+    EXPECT_EQ(Shown(), "Sending 2 changes…");
+    m_sim.SetSilent(false);
+    Tick(10);
+    EXPECT_EQ(Shown(), "Connected");
+}
+
 }  // namespace

@@ -197,7 +197,7 @@ private:
     LinkProblem m_linkProblem = LinkProblem::None;
     bool m_wasConnected = false;
     bool m_reconnected = false;
-    StatusLine m_note{StatusKind::Connected};   // the last preset outcome, shown while nothing else is due
+    StatusLine m_note{StatusKind::Connected};   // the last preset outcome until the next change, shown while nothing else is due
     LossCause m_lossCause = LossCause::Removed;  // of the warning due or shown
     int m_warningInTicks = 0;                    // until the lost warning shows; 0 when none is due
     bool m_lossTold = false;                     // the warning of this loss is due or shown

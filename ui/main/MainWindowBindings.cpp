@@ -52,8 +52,12 @@ int Stepped(int code, int step, int top)
 
 }  // namespace
 
+// The user has moved on from the last preset load or save: the line shows the
+// change going out, then "Connected".
 void CMainWindow::ChangeSettings(const CUnit::Action& action)
 {
+    if (m_note.kind == StatusKind::PresetDone || m_note.kind == StatusKind::PresetFailed)
+        m_note = {StatusKind::Connected};
     m_unit.Unit().Edit(action);
 }
 

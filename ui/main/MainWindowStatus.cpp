@@ -106,7 +106,8 @@ void CMainWindow::ForgetLoss()
         m_lostWarning->close();
 }
 
-// A preset outcome stays on the line until another one or the next connect;
+// A preset outcome stays on the line until another one, the user's next change
+// or the next connect;
 // the recalls and stores of a backup or restore are the settings files' to tell.
 void CMainWindow::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
 {
@@ -124,6 +125,9 @@ StatusLine CMainWindow::CurrentStatus() const
         return {StatusKind::NotAnswering, scheduler.pending};
     if (scheduler.failed > 0)
         return {StatusKind::NotApplied, scheduler.failed - 1, scheduler.firstFailed};
+    // the line says what the box says, until the user's next change
+    if (m_note.kind == StatusKind::PresetFailed)
+        return m_note;
     if (scheduler.waiting)
         return {StatusKind::Sending, scheduler.pending};
     return m_note;
