@@ -4,7 +4,8 @@
 #   2. the threaded tests (HID link, loopback, two units, end-to-end, command line) under ThreadSanitizer;
 #   3. the program built with clang, whose thread-safety analysis refuses any
 #      access to the parameter image without its lock;
-#   4. a normal build, whose tests run last.
+#   4. a normal build, whose tests run;
+#   5. the Debian package, built, checked, installed and removed again (tools/test-package.sh).
 # `tools/test.sh --quick` runs the normal build only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,3 +41,7 @@ if [ "${1:-}" != "--quick" ]; then
     cmake --build build-clang -j2 --target quenda
 fi
 run_suite build ""
+if [ "${1:-}" != "--quick" ]; then
+    echo "== build-package (the Debian package, installed and removed again)"
+    tools/test-package.sh
+fi
