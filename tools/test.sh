@@ -34,7 +34,7 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/to
 
 if [ "${1:-}" != "--quick" ]; then
     run_suite build-asan "" -DQUENDA_SANITIZE=address,undefined -DQUENDA_BUILD_BENCH=OFF
-    run_suite build-tsan "Link|Loopback|EndToEnd|Soak|CommandLine|Program|SettingsFilesE2e|Undo|TwoUnits" \
+    run_suite build-tsan "Link|Loopback|EndToEnd|Reconnect|Soak|CommandLine|Program|SettingsFilesE2e|Undo|TwoUnits" \
         -DQUENDA_SANITIZE=thread -DQUENDA_BUILD_BENCH=OFF
     echo "== build-clang (locking of the image checked by the compiler)"
     CC=clang CXX=clang++ configure build-clang -DQUENDA_BUILD_BENCH=OFF

@@ -15,6 +15,17 @@ std::unique_ptr<CHidBackend> MakeHidBackend(HidBackendKind kind)
     return simulated;
 }
 
+void ReportPathChanges(const std::set<std::string>& before, const std::set<std::string>& now,
+                       const DeviceChangeCallback& callback)
+{
+    for (const std::string& path : before)
+        if (!now.contains(path))
+            callback(DBT_DEVICEREMOVECOMPLETE, path);
+    for (const std::string& path : now)
+        if (!before.contains(path))
+            callback(DBT_DEVICEARRIVAL, path);
+}
+
 void NormaliseInputReport(const std::uint8_t* data, int n, std::uint8_t* out65)
 {
     std::fill(out65, out65 + kInputReportSize, 0);

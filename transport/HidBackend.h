@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,11 @@ constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
 constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
 
 using DeviceChangeCallback = std::function<void(std::uint32_t event, const std::string& path)>;
+
+// Tells the paths in before that are gone from now as removed, and the new ones
+// as arrived: what a watcher that compares two looks at the devices can know.
+void ReportPathChanges(const std::set<std::string>& before, const std::set<std::string>& now,
+                       const DeviceChangeCallback& callback);
 
 // Reports arrival and removal of HID interface paths for as long as it lives.
 class CHidWatch {

@@ -80,14 +80,9 @@ private:
 
     void Compare()
     {
-        const std::set<std::string> now = PresentPaths();
-        for (const std::string& path : m_known)
-            if (!now.contains(path))
-                m_callback(DBT_DEVICEREMOVECOMPLETE, path);
-        for (const std::string& path : now)
-            if (!m_known.contains(path))
-                m_callback(DBT_DEVICEARRIVAL, path);
-        m_known = now;
+        std::set<std::string> now = PresentPaths();
+        ReportPathChanges(m_known, now, m_callback);
+        m_known = std::move(now);
     }
 
     DeviceChangeCallback m_callback;

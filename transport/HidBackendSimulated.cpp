@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 class CSimulatedWatch : public CHidWatch {
 public:
@@ -202,8 +203,50 @@ void CSimulatedHidBackend::SetPresent(int index, bool present)
                 open.dead = open.dead || open.device == index;
         }
         MarkActivity();
+        if (m_comparePeriodTicks > 0)
+            return;
     }
     Notify(present ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, path);
+}
+
+void CSimulatedHidBackend::WatchByComparing(int periodTicks)
+{
+    std::lock_guard lock(m_mutex);
+    m_comparePeriodTicks = periodTicks;
+    m_ticksToNextLook = periodTicks;
+    m_lastLook = AttachedPaths();
+}
+
+void CSimulatedHidBackend::BreakOpenHandles(int device)
+{
+    std::lock_guard lock(m_mutex);
+    for (auto& [handle, open] : m_open)
+        open.dead = open.dead || open.device == device;
+    MarkActivity();
+}
+
+std::set<std::string> CSimulatedHidBackend::AttachedPaths() const
+{
+    std::set<std::string> paths;
+    for (const auto& device : m_devices)
+        if (device->present)
+            paths.insert(device->spec.path);
+    return paths;
+}
+
+// A look every period of ticks; the watchers hear of it outside the lock.
+void CSimulatedHidBackend::LookForChanges()
+{
+    std::set<std::string> before, now;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_comparePeriodTicks == 0 || --m_ticksToNextLook > 0)
+            return;
+        m_ticksToNextLook = m_comparePeriodTicks;
+        now = AttachedPaths();
+        before = std::exchange(m_lastLook, now);
+    }
+    ReportPathChanges(before, now, [this](std::uint32_t event, const std::string& path) { Notify(event, path); });
 }
 
 // Watchers are called without the lock: they may call back into the back-end.
@@ -252,10 +295,13 @@ void CSimulatedHidBackend::SetEnumerationOutOfMemory(bool failing)
 
 void CSimulatedHidBackend::Tick()
 {
-    std::lock_guard lock(m_mutex);
-    for (const auto& device : m_devices)
-        device->unit->Tick();
-    MarkActivity();
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& device : m_devices)
+            device->unit->Tick();
+        MarkActivity();
+    }
+    LookForChanges();
 }
 
 void CSimulatedHidBackend::StartClock()

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 struct SimulatedDeviceSpec {
@@ -49,9 +50,16 @@ public:
     int AddDevice(const SimulatedDeviceSpec& spec, bool present = true);
     CSimulatedUnit& Unit(int device);
 
-    // Both tell every watcher, as the system does.
+    // Both tell every watcher at once, as the system's device events do.
     void Plug(int device);
     void Unplug(int device);
+    // From now on watchers learn only what comparing the attached devices every
+    // periodTicks ticks shows, as on a system without device events: a unit
+    // unplugged and back between two looks is never reported.
+    void WatchByComparing(int periodTicks);
+    // The handles open on the device fail from now on, while it stays attached
+    // and no watcher hears of it: a hub reset or a short glitch.
+    void BreakOpenHandles(int device);
     // The device vanishes right after taking this many more output reports.
     void UnplugAfterWrites(int device, int writes);
 
@@ -96,6 +104,8 @@ private:
 
     void SetPresent(int device, bool present);
     void Notify(std::uint32_t event, const std::string& path);
+    std::set<std::string> AttachedPaths() const;
+    void LookForChanges();
     void MarkActivity();
     HidWriteStatus WriteLocked(Lock& lock, OpenHandle& open, const std::uint8_t* report65, bool& unplugNow);
     void Release(std::map<HidHandle, OpenHandle>::iterator it);
@@ -110,6 +120,9 @@ private:
     std::map<int, DeviceChangeCallback> m_watchers;
     int m_nextWatcher = 1;
     bool m_enumerationFails = false;
+    int m_comparePeriodTicks = 0;           // 0: watchers are told of each change at once
+    int m_ticksToNextLook = 0;
+    std::set<std::string> m_lastLook;       // the attached paths at the last look
     bool m_readerIdle = false;
     bool m_stopping = false;
     int m_opensRefused = 0;

@@ -202,6 +202,8 @@ bool CHidLink::WriteReport(const std::uint8_t* data64, std::chrono::milliseconds
 // The state changes before anything is reported, so that ticks send nothing meanwhile.
 void CHidLink::Lose(LossCause cause)
 {
+    if (m_connected.load())
+        m_ticksLost = 0;
     m_lost = m_lost || m_connected.load();
     m_connected.store(false);
     ConnectionEvent event;
@@ -355,9 +357,30 @@ void CHidLink::Connected(ConnectionEvent::Kind kind)
 
 void CHidLink::OnTick()
 {
-    if (m_reconnectTicks > 0 && m_lost) {
+    if (!m_lost || m_connected.load())
+        return;
+    ++m_ticksLost;
+    if (m_reconnectTicks > 0) {
         --m_reconnectTicks;
         TryReconnect();
+    } else if (IsLookingTick() && UnitAttached()) {
+        TryReconnect();
+    }
+}
+
+bool CHidLink::IsLookingTick() const
+{
+    return m_ticksLost <= kLookEveryTickFor || m_ticksLost % kLookPeriodTicks == 0;
+}
+
+// A quiet look: a unit that stays away fills no log.
+bool CHidLink::UnitAttached()
+{
+    try {
+        const std::vector<HidInterfaceInfo> interfaces = m_backend.Enumerate();
+        return std::any_of(interfaces.begin(), interfaces.end(), IsUnit);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
 }
 

@@ -83,6 +83,11 @@ public:
     static constexpr std::chrono::milliseconds kLetGoLimit{1000};
     // Ticks an arrived unit is tried again while its node is not ready to open.
     static constexpr int kReconnectTicks = 30;
+    // After a loss the user did not choose, the unit is looked for on each of
+    // these first ticks (the window's warning waits as long), then once every
+    // period: it is reconnected whether or not a watcher saw it come back.
+    static constexpr int kLookEveryTickFor = 10;
+    static constexpr int kLookPeriodTicks = 10;
 
     CHidLink(CHidBackend& backend, CLinkEvents& events, int readSliceMs = kReadSliceMs);
     // Stops the threads; a write stuck in the back-end is waited for.
@@ -104,11 +109,11 @@ public:
     bool WriteReport(const std::uint8_t* data64, std::chrono::milliseconds limit) override;
 
     // The owner's handler of device arrival and removal. A unit that was lost
-    // by removal is connected again when one arrives.
+    // by removal is connected again when one arrives, or when a tick finds it.
     void OnDeviceChange(std::uint32_t event, const std::string& path);
     // Connects, or disconnects while connected.
     void OnConnectButton();
-    // The owner's 100 ms tick: retries of a reconnect.
+    // The owner's 100 ms tick: looking for a lost unit, retries of a reconnect.
     void OnTick();
 
     // Why the last search found no usable unit (owner's thread).
@@ -130,6 +135,8 @@ private:
     void ForgetDeviceEvents(const std::string& path);
     void Lose(LossCause cause);
     bool TryReconnect();
+    bool IsLookingTick() const;
+    bool UnitAttached();
     void Connected(ConnectionEvent::Kind kind);
     void Report(ConnectionEvent event);
     void Log(LogLevel level, const std::string& text);
@@ -147,6 +154,7 @@ private:
     bool m_searchOutOfMemory = false;
     bool m_lost = false;          // connected until the unit went: an arrival reconnects
     int m_reconnectTicks = 0;     // retries left for an arrived unit
+    int m_ticksLost = 0;          // ticks since the unit was lost
     std::unique_ptr<CHidWatch> m_watch;
     std::thread m_reader;
     std::thread m_writeDone;

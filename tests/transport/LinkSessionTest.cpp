@@ -3,6 +3,7 @@
 #include "transport/LinkFixture.h"
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -379,6 +380,79 @@ TEST_F(LinkReconnect, ALooseCableEndsConnected)
     EXPECT_EQ(std::count(Events().begin(), Events().end(), kReconnectedEvent), 5);
     EXPECT_EQ(m_sim.OpenHandles(m_device), 2);
     ExpectImageMatchesUnit();
+}
+
+}  // namespace
+
+namespace {
+
+// Where units coming and going are noticed only by comparing the devices now
+// and then, a unit may leave and come back between two looks: the watcher
+// tells nothing, and only the failed read says the unit went.
+struct UnseenReturn {
+    int plugAfterTicks;    // after the loss
+    int connectedOnTick;   // the link's look that finds it
+};
+
+class LinkLooking : public LinkSession, public testing::WithParamInterface<UnseenReturn> {};
+
+TEST_P(LinkLooking, AUnitBackUnseenByTheWatcherIsFoundOnTheNextLook)
+{
+    const UnseenReturn& c = GetParam();
+    m_sim.WatchByComparing(std::numeric_limits<int>::max());   // a watcher that never looks
+    Connect();
+    m_sim.Unplug(m_device);
+    ASSERT_TRUE(DispatchUntilLost());
+    LinkTicks(c.plugAfterTicks);
+    m_sim.Plug(m_device);
+    LinkTicks(c.connectedOnTick - c.plugAfterTicks - 1);
+    EXPECT_FALSE(IsConnected());
+    LinkTicks(1);
+    EXPECT_TRUE(IsConnected());
+    EXPECT_EQ(Events(), (std::vector<ConnectionEvent>{kConnectedEvent, kRemovedEvent, kReconnectedEvent}))
+        << "looking for a unit that is away reports nothing";
+    EXPECT_EQ(m_sim.OpenHandles(m_device), 2);
+    RunConnectSequence();
+    ExpectImageMatchesUnit();
+}
+
+// Every tick while the window's warning waits, then once a second.
+INSTANTIATE_TEST_SUITE_P(Ticks, LinkLooking, testing::Values(
+    UnseenReturn{0, 1}, UnseenReturn{5, 6}, UnseenReturn{9, 10}, UnseenReturn{10, 20}, UnseenReturn{25, 30},
+    UnseenReturn{100, 110}));
+
+// A hub reset or a short glitch: reads fail while the unit stays attached.
+TEST_F(LinkLooking, AFailedReadWithTheUnitStillThereReconnectsOnTheNextTick)
+{
+    m_sim.WatchByComparing(10);
+    Connect();
+    for (int i = 0; i < 3; ++i) {
+        m_sim.BreakOpenHandles(m_device);
+        ASSERT_TRUE(DispatchUntilLost());
+        LinkTicks(1);
+        ASSERT_TRUE(IsConnected()) << "glitch " << i;
+        RunConnectSequence();
+    }
+    EXPECT_EQ(std::count(Events().begin(), Events().end(), kReconnectedEvent), 3);
+    EXPECT_EQ(m_sim.OpenHandles(m_device), 2) << "the broken handles were closed";
+    ExpectImageMatchesUnit();
+}
+
+TEST_F(LinkLooking, AUnitThatStaysAwayIsLookedForQuietly)
+{
+    m_sim.WatchByComparing(10);
+    Connect();
+    m_sim.Unplug(m_device);
+    ASSERT_TRUE(DispatchUntilLost());
+    const std::size_t warnings = Warnings().size();
+    for (int i = 0; i < 100; ++i) {
+        m_sim.Tick();   // the watcher looks every tenth
+        DispatchDeviceChanges();
+        LinkTicks(1);
+    }
+    EXPECT_FALSE(IsConnected());
+    EXPECT_EQ(Events(), (std::vector<ConnectionEvent>{kConnectedEvent, kRemovedEvent}));
+    EXPECT_EQ(Warnings().size(), warnings) << "nothing logged while it is away";
 }
 
 }  // namespace
