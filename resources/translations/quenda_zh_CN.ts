@@ -274,10 +274,6 @@
         <translation>内存不足!</translation>
     </message>
     <message>
-        <source>The unit is attached but may not be opened: no access to its hidraw node. Install the udev rules (sudo cp tools/70-quenda.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload &amp;&amp; sudo udevadm trigger), then unplug the unit and plug it in again.</source>
-        <translation>设备已连接,但没有访问其 hidraw 设备节点的权限,无法打开。请安装 udev 规则(sudo cp tools/70-quenda.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload &amp;&amp; sudo udevadm trigger),然后拔下设备再重新插入。</translation>
-    </message>
-    <message>
         <source>Don&apos;t open the USB connection</source>
         <translation>没打开USB联接</translation>
     </message>
@@ -288,6 +284,22 @@
     <message>
         <source>Can not find device</source>
         <translation>设备未找到</translation>
+    </message>
+    <message>
+        <source>The unit is attached but may not be opened: no access to its hidraw node</source>
+        <translation>设备已连接,但没有访问其 hidraw 设备节点的权限,无法打开</translation>
+    </message>
+    <message>
+        <source>The unit is attached at %1, but this user may not open it. Install the quenda package, which brings the udev rule that gives access, or install the rule with this command:
+
+%2
+
+then unplug the unit and plug it in again.</source>
+        <translation>设备已连接在 %1,但当前用户无权打开。请安装 quenda 软件包(其中带有提供访问权限的 udev 规则),或用以下命令安装该规则:
+
+%2
+
+然后拔下设备再重新插入。</translation>
     </message>
 </context>
 <context>

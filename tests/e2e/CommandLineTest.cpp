@@ -201,7 +201,12 @@ TEST_F(CommandLine, AUnitThisUserMayNotOpenIsTold)
     const Ran info = RunCommand(sim, QuendaCommand::Info);
     EXPECT_EQ(info.exit, kExitNoPermission);
     EXPECT_EQ(info.err,
-              "quenda: the unit is attached but this user may not open it: install the udev rules (see README)\n");
+              "quenda: the unit at /dev/hidraw-sim0 is attached but this user may not open it; install the quenda "
+              "package, or install its udev rule with:\n"
+              "  echo 'KERNEL==\"hidraw*\", SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"0483\", ATTRS{idProduct}==\"5750\", "
+              "TAG+=\"uaccess\"' | sudo tee /etc/udev/rules.d/70-quenda.rules && sudo udevadm control --reload && sudo "
+              "udevadm trigger\n"
+              "then unplug the unit and plug it in again\n");
     EXPECT_TRUE(info.out.empty());
 }
 

@@ -3,7 +3,11 @@
 // listed, and the warning a unit gone under a write raises after a second.
 #include "WindowOverLink.h"
 
+#include "ui/common/LinkTexts.h"
+
 #include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
 
 namespace {
 
@@ -82,9 +86,26 @@ TEST_F(LinkMessages, AUnitThisUserMayNotOpenIsExplained)
     m_backend.SetOpenRefusal(0, HidOpenError::PermissionDenied);
     Click(kIdConnect);
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_TRUE(m_messages[0].text.startsWith("The unit is attached but may not be opened"));
-    EXPECT_TRUE(m_messages[0].text.contains("tools/70-quenda.rules"));
+    EXPECT_EQ(m_messages[0].text,
+              "The unit is attached at /dev/hidraw-sim0, but this user may not open it. Install the quenda package, "
+              "which brings the udev rule that gives access, or install the rule with this command:\n\n"
+              "echo 'KERNEL==\"hidraw*\", SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"0483\", ATTRS{idProduct}==\"5750\", "
+              "TAG+=\"uaccess\"' | sudo tee /etc/udev/rules.d/70-quenda.rules && sudo udevadm control --reload && sudo "
+              "udevadm trigger\n\nthen unplug the unit and plug it in again.");
     EXPECT_EQ(m_messages[0].caption, "Warning");
+}
+
+// The command in the box installs the very rule the package installs.
+TEST(UdevRule, TheCommandInstallsTheRuleThePackageShips)
+{
+    QFile rules(QStringLiteral(QUENDA_SOURCE_DIR "/tools/70-quenda.rules"));
+    ASSERT_TRUE(rules.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList ruleLines;
+    for (const QString& line : QString::fromUtf8(rules.readAll()).split(QLatin1Char('\n')))
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            ruleLines << line;
+    EXPECT_EQ(ruleLines, QStringList{UdevRuleLine()});
+    EXPECT_TRUE(UdevRuleInstallCommand().startsWith(QStringLiteral("echo '") + UdevRuleLine() + QStringLiteral("' | ")));
 }
 
 }  // namespace

@@ -11,11 +11,13 @@ public:
     static QString CantFindDevice() { return tr("Can't find the device, please check it"); }
     static QString DeviceDisconnect() { return tr("Device disconnect"); }
     static QString NotEnoughMemory() { return tr("Not enough memory!"); }
-    static QString NoPermission()
+    static QString NoPermission() { return tr("The unit is attached but may not be opened: no access to its hidraw node"); }
+    static QString NoPermissionAt(const QString& node, const QString& command)
     {
-        return tr("The unit is attached but may not be opened: no access to its hidraw node. Install the udev rules "
-                  "(sudo cp tools/70-quenda.rules /etc/udev/rules.d/ && sudo udevadm control --reload && sudo "
-                  "udevadm trigger), then unplug the unit and plug it in again.");
+        return tr("The unit is attached at %1, but this user may not open it. Install the quenda package, which "
+                  "brings the udev rule that gives access, or install the rule with this command:\n\n%2\n\nthen "
+                  "unplug the unit and plug it in again.")
+            .arg(node, command);
     }
     static QString NotConnected() { return tr("Don't open the USB connection"); }
     static QString DeviceFound() { return tr("Find the device"); }
@@ -31,7 +33,22 @@ const char16_t kWriteUnsupported[] = u"该设备不支持WriteFile函数。";
 QString CantFindDeviceText() { return LinkWords::CantFindDevice(); }
 QString DeviceDisconnectText() { return LinkWords::DeviceDisconnect(); }
 QString NotEnoughMemoryText() { return LinkWords::NotEnoughMemory(); }
-QString NoPermissionText() { return LinkWords::NoPermission(); }
+QString UdevRuleLine()
+{
+    const auto hex4 = [](std::uint16_t id) { return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')); };
+    return QStringLiteral("KERNEL==\"hidraw*\", SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"%1\", "
+                          "ATTRS{idProduct}==\"%2\", TAG+=\"uaccess\"")
+        .arg(hex4(kUnitVendorId), hex4(kUnitProductId));
+}
+
+QString UdevRuleInstallCommand()
+{
+    return QStringLiteral("echo '%1' | sudo tee /etc/udev/rules.d/70-quenda.rules && sudo udevadm control --reload "
+                          "&& sudo udevadm trigger")
+        .arg(UdevRuleLine());
+}
+
+QString NoPermissionText(const QString& node) { return LinkWords::NoPermissionAt(node, UdevRuleInstallCommand()); }
 QString NotConnectedText() { return LinkWords::NotConnected(); }
 
 QString LinkNoteText(LinkNote note)

@@ -10,8 +10,13 @@
 QString CantFindDeviceText();   // "Can't find the device, please check it"
 QString DeviceDisconnectText(); // "Device disconnect"
 QString NotEnoughMemoryText();  // "Not enough memory!"
-// The commonest trouble on Linux: the unit's hidraw node belongs to root.
-QString NoPermissionText();
+// The commonest trouble on Linux: the unit's hidraw node belongs to root. The
+// box names the node and the one command that installs the udev rule.
+QString NoPermissionText(const QString& node);
+// The rule that lets the user at the seat open the unit, as tools/70-quenda.rules has it.
+QString UdevRuleLine();
+// One shell command that installs the rule and applies it.
+QString UdevRuleInstallCommand();
 // What a command that needs the unit says while it is not connected.
 QString NotConnectedText();     // "Don't open the USB connection"
 

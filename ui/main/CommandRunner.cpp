@@ -1,5 +1,6 @@
 #include "ui/main/CommandRunner.h"
 
+#include "ui/common/LinkTexts.h"
 #include "ui/common/PresetNameCodec.h"
 #include "ui/common/UnitAdapter.h"
 
@@ -38,8 +39,11 @@ void CCommandRunner::Start()
         return;
     if (!Connect()) {
         if (m_unit.Unit().Link().Problem() == LinkProblem::NoPermission)
-            Fail(kExitNoPermission,
-                 QStringLiteral("the unit is attached but this user may not open it: install the udev rules (see README)"));
+            Fail(kExitNoPermission, QStringLiteral("the unit at %1 is attached but this user may not open it; install "
+                                                   "the quenda package, or install its udev rule with:\n  %2\nthen "
+                                                   "unplug the unit and plug it in again")
+                                        .arg(QString::fromStdString(m_unit.Unit().Link().DevicePath()),
+                                             UdevRuleInstallCommand()));
         else
             Fail(kExitNoUnit, QStringLiteral("no unit found (USB %1:%2 version %3)")
                                   .arg(Hex4(kUnitVendorId), Hex4(kUnitProductId), Hex4(kUnitVersion)));

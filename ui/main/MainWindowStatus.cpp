@@ -85,7 +85,9 @@ void CMainWindow::ShowConnectFailure(const ConnectionEvent& event)
 {
     if (event.outOfMemory)
         ShowMessageBox(this, NotEnoughMemoryText(), ApplicationName());
-    const QString text = m_linkProblem == LinkProblem::NoPermission ? NoPermissionText() : CantFindDeviceText();
+    const QString text = m_linkProblem == LinkProblem::NoPermission
+                             ? NoPermissionText(QString::fromStdString(m_unit.Unit().Link().DevicePath()))
+                             : CantFindDeviceText();
     ShowMessageBox(this, text, QString::fromLatin1(kWarningCaption));
 }
 
