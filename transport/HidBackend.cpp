@@ -15,6 +15,11 @@ std::unique_ptr<CHidBackend> MakeHidBackend(HidBackendKind kind)
     return simulated;
 }
 
+std::string UnitKey(const HidInterfaceInfo& info)
+{
+    return info.serial.empty() ? info.path : info.serial;
+}
+
 void ReportPathChanges(const std::set<std::string>& before, const std::set<std::string>& now,
                        const DeviceChangeCallback& callback)
 {

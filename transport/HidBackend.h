@@ -23,7 +23,11 @@ struct HidInterfaceInfo {
     std::uint16_t vendor = 0;
     std::uint16_t product = 0;
     std::uint16_t version = 0;   // the USB release number
+    std::string serial;          // empty when the device has none
 };
+
+// How one unit is told from another: its serial number, or its path when it has none.
+std::string UnitKey(const HidInterfaceInfo& info);
 
 // A back-end's name for one open device; ids are never reused within a run.
 using HidHandle = std::int64_t;

@@ -205,7 +205,8 @@ std::vector<HidInterfaceInfo> CHidapiBackend::Enumerate()
     std::vector<HidInterfaceInfo> interfaces;
     EnumerationList list = EnumerateAll();
     for (const hid_device_info* info = list.get(); info != nullptr; info = info->next)
-        interfaces.push_back({info->path, info->vendor_id, info->product_id, info->release_number});
+        interfaces.push_back({info->path, info->vendor_id, info->product_id, info->release_number,
+                              info->serial_number != nullptr ? HidErrorText(info->serial_number) : std::string()});
     return interfaces;
 }
 

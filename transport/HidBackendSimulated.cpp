@@ -38,7 +38,8 @@ std::vector<HidInterfaceInfo> CSimulatedHidBackend::Enumerate()
     std::vector<HidInterfaceInfo> interfaces;
     for (const auto& device : m_devices)
         if (device->present)
-            interfaces.push_back({device->spec.path, device->spec.vendor, device->spec.product, device->spec.version});
+            interfaces.push_back({device->spec.path, device->spec.vendor, device->spec.product, device->spec.version,
+                                  device->spec.serial});
     return interfaces;
 }
 

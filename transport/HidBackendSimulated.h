@@ -19,6 +19,7 @@ struct SimulatedDeviceSpec {
     std::uint16_t vendor = kUnitVendorId;
     std::uint16_t product = kUnitProductId;
     std::uint16_t version = kUnitVersion;
+    std::string serial;   // none by default
 };
 
 enum class SimulatedWriteFault {

@@ -84,13 +84,34 @@ bool CHidLink::OpenDevice()
     for (const HidInterfaceInfo& info : interfaces) {
         m_devicePath = info.path;
         if (IsUnit(info))
-            return OpenHandles(info.path);
+            return ClaimAndOpen(info);
     }
     const std::string startup = m_backend.StartupError();
     Log(startup.empty() ? LogLevel::Info : LogLevel::Warning,
         startup.empty() ? "no unit among " + std::to_string(interfaces.size()) + " HID interfaces" : startup);
     m_problem = LinkProblem::NotFound;
     m_events.Note(LinkNote::DeviceNotFound);
+    return false;
+}
+
+// A unit another program has is left alone: its answers would be taken for ours.
+bool CHidLink::ClaimAndOpen(const HidInterfaceInfo& info)
+{
+    if (m_claims != nullptr) {
+        UnitHolder holder;
+        if (!m_claims->Claim(UnitKey(info), holder)) {
+            if (m_problem != LinkProblem::InUse || holder.processId != m_holder.processId)
+                Log(LogLevel::Warning, "the unit at " + info.path + " is in use by process " +
+                                           std::to_string(holder.processId) + " (" + holder.command + ")");
+            m_problem = LinkProblem::InUse;
+            m_holder = holder;
+            return false;
+        }
+    }
+    if (OpenHandles(info.path))
+        return true;
+    if (m_claims != nullptr)
+        m_claims->Release();
     return false;
 }
 
@@ -133,17 +154,21 @@ bool CHidLink::OpenHandles(const std::string& path)
 
 void CHidLink::CloseDevice()
 {
-    std::unique_lock lock(m_mutex);
-    m_deviceOpen.store(false);
-    m_readWake.notify_all();
-    m_letGo.wait_for(lock, kLetGoLimit,
-                     [this] { return m_readHandle == kInvalidHidHandle || m_readerHandle != m_readHandle; });
-    ReleaseHandle(m_readHandle, m_readerHandle);
-    ReleaseHandle(m_writeHandle, m_writerHandle);
-    if (m_reportPending) {
-        m_reportPending = false;
-        FailPendingWrite();
+    {
+        std::unique_lock lock(m_mutex);
+        m_deviceOpen.store(false);
+        m_readWake.notify_all();
+        m_letGo.wait_for(lock, kLetGoLimit,
+                         [this] { return m_readHandle == kInvalidHidHandle || m_readerHandle != m_readHandle; });
+        ReleaseHandle(m_readHandle, m_readerHandle);
+        ReleaseHandle(m_writeHandle, m_writerHandle);
+        if (m_reportPending) {
+            m_reportPending = false;
+            FailPendingWrite();
+        }
     }
+    if (m_claims != nullptr)
+        m_claims->Release();
 }
 
 // The report waiting for the write thread is not written: its sender is told so.

@@ -8,6 +8,7 @@
 #include "protocol/EventLog.h"
 #include "protocol/Framing.h"
 #include "transport/HidBackend.h"
+#include "transport/UnitClaims.h"
 
 #include <array>
 #include <atomic>
@@ -26,6 +27,7 @@ enum class LinkProblem {
     None,
     NotFound,       // no interface with the unit's identity
     NoPermission,   // the unit is attached but this user may not open it
+    InUse,          // another program has the unit: Holder() says which
 };
 
 // How the unit went away.
@@ -97,6 +99,9 @@ public:
 
     // Starts the write and reader threads and watching devices. Once per run.
     void StartLink();
+    // From now on a unit is claimed before it is opened (owner's thread, while
+    // no unit is open); nullptr claims nothing.
+    void ClaimUnitsThrough(std::unique_ptr<CUnitClaims> claims) { m_claims = std::move(claims); }
 
     // Closes earlier handles, then searches for the first interface with the
     // unit's identity and opens it; true when both handles are open.
@@ -120,12 +125,15 @@ public:
     LinkProblem Problem() const { return m_problem; }
     // The interface the last search examined (owner's thread).
     const std::string& DevicePath() const { return m_devicePath; }
+    // The program that had the unit when the last search found it in use (owner's thread).
+    const UnitHolder& Holder() const { return m_holder; }
     // Read and write handle both closed (nothing left open on the device).
     bool HandlesClosed() const;
 
 private:
     void ReaderThread();
     void WriteDoneThread();
+    bool ClaimAndOpen(const HidInterfaceInfo& info);
     bool OpenHandles(const std::string& path);
     void ReleaseHandle(HidHandle& handle, HidHandle inUse);
     void CloseOrphan(HidHandle handle);
@@ -151,6 +159,8 @@ private:
     std::string m_devicePath;
     bool m_started = false;
     LinkProblem m_problem = LinkProblem::None;
+    std::unique_ptr<CUnitClaims> m_claims;
+    UnitHolder m_holder;
     bool m_searchOutOfMemory = false;
     bool m_lost = false;          // connected until the unit went: an arrival reconnects
     int m_reconnectTicks = 0;     // retries left for an arrived unit

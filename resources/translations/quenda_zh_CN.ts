@@ -301,6 +301,18 @@ then unplug the unit and plug it in again.</source>
 
 然后拔下设备再重新插入。</translation>
     </message>
+    <message>
+        <source>The unit at %1 is in use by another program: %2. Close that program, then press the USB button again.</source>
+        <translation>设备 %1 正被另一个程序使用:%2。请关闭该程序,然后再按 USB 按钮。</translation>
+    </message>
+    <message>
+        <source>process %1</source>
+        <translation>进程 %1</translation>
+    </message>
+    <message>
+        <source>process %1 (%2)</source>
+        <translation>进程 %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>SettingsFile</name>
@@ -540,6 +552,10 @@ then unplug the unit and plug it in again.</source>
     <message>
         <source>Reading the unit&apos;s settings</source>
         <translation>读取设备设置</translation>
+    </message>
+    <message>
+        <source>The unit is in use by another program (process %1)</source>
+        <translation>设备正被另一个程序使用(进程 %1)</translation>
     </message>
 </context>
 </TS>

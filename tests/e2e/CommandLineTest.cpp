@@ -4,6 +4,8 @@
 #include "WindowOverLink.h"
 
 #include "ui/common/UnitAdapter.h"
+#include "ui/common/UnitLocks.h"
+#include "ui/OwnCommandLine.h"
 #include "ui/main/CommandRunner.h"
 #include "ui/settings/SettingsFile.h"
 
@@ -92,7 +94,8 @@ protected:
 
     // One command as `quenda COMMAND FILE` runs it, the 100 ms ticks of the
     // program and of the unit driven here; every run has a fresh unit, as a new process would.
-    static Ran RunCommand(CSimulatedHidBackend& sim, QuendaCommand command, const QString& file = QString())
+    static Ran RunCommand(CSimulatedHidBackend& sim, QuendaCommand command, const QString& file = QString(),
+                          const QString& lockFolder = QString())
     {
         CommandLineOptions options;
         options.command = command;
@@ -102,6 +105,8 @@ protected:
         Ran run;
         {
             CUnitAdapter unit(sim);
+            if (!lockFolder.isEmpty())
+                unit.Unit().Link().ClaimUnitsThrough(std::make_unique<CUnitLocks>(lockFolder));
             CCommandRunner headless(unit, options, outStream, errStream);
             headless.Start();
             for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
@@ -208,6 +213,31 @@ TEST_F(CommandLine, AUnitThisUserMayNotOpenIsTold)
               "udevadm trigger\n"
               "then unplug the unit and plug it in again\n");
     EXPECT_TRUE(info.out.empty());
+}
+
+// The window has the unit; a script's command waits for nothing and says who has it.
+TEST_F(CommandLine, AUnitAnotherProgramHasIsRefusedWithExitCodeSix)
+{
+    QTemporaryDir folder;
+    CSimulatedHidBackend sim;
+    SimulatedDeviceSpec spec;
+    spec.serial = "QD-0042";
+    sim.AddDevice(spec);
+    CUnitLocks window(folder.path());
+    UnitHolder none;
+    ASSERT_TRUE(window.Claim("QD-0042", none));
+    const Ran info = RunCommand(sim, QuendaCommand::Info, QString(), folder.path());
+    EXPECT_EQ(info.exit, kExitInUse);
+    const QString holder = QStringLiteral("process %1 (%2)")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(OwnCommandLine());
+    EXPECT_EQ(QString::fromStdString(info.err),
+              QStringLiteral("quenda: the unit at /dev/hidraw-sim0 is in use by another program: %1\n").arg(holder));
+    EXPECT_TRUE(info.out.empty());
+    EXPECT_TRUE(sim.Written(0).empty()) << "nothing sent to the unit";
+
+    window.Release();
+    EXPECT_EQ(RunCommand(sim, QuendaCommand::Info, QString(), folder.path()).exit, kExitDone);
 }
 
 TEST_F(CommandLine, AUnitThatNeverAnswersEndsTheCommand)

@@ -4,10 +4,13 @@
 #include "WindowOverLink.h"
 
 #include "ui/common/LinkTexts.h"
+#include "ui/common/UnitLocks.h"
+#include "ui/OwnCommandLine.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -93,6 +96,72 @@ TEST_F(LinkMessages, AUnitThisUserMayNotOpenIsExplained)
               "TAG+=\"uaccess\"' | sudo tee /etc/udev/rules.d/70-quenda.rules && sudo udevadm control --reload && sudo "
               "udevadm trigger\n\nthen unplug the unit and plug it in again.");
     EXPECT_EQ(m_messages[0].caption, "Warning");
+}
+
+// Another program has the unit: the window says which, in both languages, and
+// connects once that program let go.
+TEST_F(LinkMessages, AUnitAnotherProgramHasIsRefusedNamingThatProgram)
+{
+    QTemporaryDir folder;
+    CUnitLocks otherProgram(folder.path());
+    OpenWindow();
+    m_adapter->Unit().Link().ClaimUnitsThrough(std::make_unique<CUnitLocks>(folder.path()));
+    UnitHolder none;
+    ASSERT_TRUE(otherProgram.Claim("/dev/hidraw-sim0", none));
+    const qint64 pid = QCoreApplication::applicationPid();
+    const QString command = OwnCommandLine();
+
+    Click(kIdConnect);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, QStringLiteral("The unit at /dev/hidraw-sim0 is in use by another program: process "
+                                                 "%1 (%2). Close that program, then press the USB button again.")
+                                      .arg(pid)
+                                      .arg(command));
+    EXPECT_EQ(m_messages[0].caption, "Warning");
+    EXPECT_EQ(StatusShown(), QStringLiteral("The unit is in use by another program (process %1)").arg(pid));
+    EXPECT_EQ(m_backend.OpenHandles(0), 0);
+
+    Click(kIdLanguage);
+    Click(kIdConnect);
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages[1].text, QStringLiteral("设备 /dev/hidraw-sim0 正被另一个程序使用:进程 %1 (%2)。请关闭该程序,"
+                                                 "然后再按 USB 按钮。")
+                                      .arg(pid)
+                                      .arg(command));
+    EXPECT_EQ(StatusShown(), QStringLiteral("设备正被另一个程序使用(进程 %1)").arg(pid));
+    Click(kIdLanguage);
+
+    otherProgram.Release();
+    Click(kIdConnect);
+    Settle();
+    EXPECT_TRUE(Unit().IsConnected());
+    EXPECT_EQ(m_messages.size(), 2u);
+}
+
+// The window has the unit: a second program on it is refused and never opens
+// it, and every change of the window is still answered.
+TEST_F(LinkMessages, TheProgramThatHasTheUnitKeepsWorkingBesideASecondOne)
+{
+    QTemporaryDir folder;
+    OpenWindow();
+    m_adapter->Unit().Link().ClaimUnitsThrough(std::make_unique<CUnitLocks>(folder.path()));
+    Connect();
+    {
+        CUnitAdapter second(m_backend);
+        second.Unit().Link().ClaimUnitsThrough(std::make_unique<CUnitLocks>(folder.path()));
+        second.Unit().Link().OnConnectButton();
+        EXPECT_FALSE(second.Unit().IsConnected());
+        EXPECT_EQ(second.Unit().Link().Problem(), LinkProblem::InUse);
+        EXPECT_EQ(second.Unit().Link().Holder().processId, QCoreApplication::applicationPid());
+        EXPECT_EQ(m_backend.OpenHandles(0), 2) << "the window's two handles only";
+        Click(kIdMute);
+        Click(kIdMute + 1);
+        Tick(3);
+        EXPECT_EQ(m_unit.Current(0).mute, 1);
+        EXPECT_EQ(m_unit.Current(1).mute, 1);
+        EXPECT_EQ(PendingCount(), 0u);
+        EXPECT_EQ(StatusShown(), "Connected");
+    }
 }
 
 // The command in the box installs the very rule the package installs.

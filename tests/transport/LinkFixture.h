@@ -116,7 +116,7 @@ protected:
     static SimulatedDeviceSpec Spec(std::string path, std::uint16_t vendor = kUnitVendorId,
                                     std::uint16_t product = kUnitProductId, std::uint16_t version = kUnitVersion)
     {
-        return {std::move(path), vendor, product, version};
+        return {std::move(path), vendor, product, version, {}};
     }
 
     void Start()

@@ -8,7 +8,9 @@ namespace {
 struct UnitUnderTest {
     explicit UnitUnderTest(const char* path)
     {
-        m_sim.AddDevice({path});
+        SimulatedDeviceSpec spec;
+        spec.path = path;
+        m_sim.AddDevice(spec);
         unit = std::make_unique<CUnit>(m_sim, observer, kTestReadSliceMs);
     }
 

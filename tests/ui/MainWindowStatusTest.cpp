@@ -48,6 +48,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, StatusTexts, testing::Values(
     StatusTextCase{{StatusKind::NoPermission},
                    "The unit is attached but this user may not open it: install the udev rules (see README)",
                    "设备已连接,但当前用户无权打开:请安装 udev 规则(见 README)"},
+    StatusTextCase{{StatusKind::InUse, 4242}, "The unit is in use by another program (process 4242)",
+                   "设备正被另一个程序使用(进程 4242)"},
     StatusTextCase{{StatusKind::Connected}, "Connected", "已连接"},
     StatusTextCase{{StatusKind::Reconnected}, "Reconnected", "已重新连接"},
     StatusTextCase{{StatusKind::Sending, 1}, "Sending 1 change…", "正在发送 1 项更改…"},

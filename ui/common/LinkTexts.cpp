@@ -20,6 +20,16 @@ public:
             .arg(node, command);
     }
     static QString NotConnected() { return tr("Don't open the USB connection"); }
+    static QString InUse(const QString& node, const QString& holder)
+    {
+        return tr("The unit at %1 is in use by another program: %2. Close that program, then press the USB button "
+                  "again.")
+            .arg(node, holder);
+    }
+    static QString Holder(qint64 processId, const QString& command)
+    {
+        return command.isEmpty() ? tr("process %1").arg(processId) : tr("process %1 (%2)").arg(processId).arg(command);
+    }
     static QString DeviceFound() { return tr("Find the device"); }
     static QString DeviceNotFound() { return tr("Can not find device"); }
 };
@@ -50,6 +60,16 @@ QString UdevRuleInstallCommand()
 
 QString NoPermissionText(const QString& node) { return LinkWords::NoPermissionAt(node, UdevRuleInstallCommand()); }
 QString NotConnectedText() { return LinkWords::NotConnected(); }
+
+QString UnitHolderText(const UnitHolder& holder)
+{
+    return LinkWords::Holder(holder.processId, QString::fromStdString(holder.command));
+}
+
+QString UnitInUseText(const QString& node, const UnitHolder& holder)
+{
+    return LinkWords::InUse(node, UnitHolderText(holder));
+}
 
 QString LinkNoteText(LinkNote note)
 {

@@ -17,6 +17,10 @@ QString NoPermissionText(const QString& node);
 QString UdevRuleLine();
 // One shell command that installs the rule and applies it.
 QString UdevRuleInstallCommand();
+// Another program has the unit at node: the box names it.
+QString UnitInUseText(const QString& node, const UnitHolder& holder);
+// "process 1234 (quenda backup presets.json)"
+QString UnitHolderText(const UnitHolder& holder);
 // What a command that needs the unit says while it is not connected.
 QString NotConnectedText();     // "Don't open the USB connection"
 

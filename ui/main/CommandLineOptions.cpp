@@ -34,7 +34,8 @@ void Describe(QCommandLineParser& parser)
         "  backup FILE   writes all 20 presets and the current settings to FILE\n"
         "  restore FILE  writes the 20 presets of FILE into the unit\n\n"
         "Exit codes: 0 done, 1 bad arguments, 2 no unit found, 3 no permission to open the unit,\n"
-        "4 the unit does not answer or was disconnected, 5 the file cannot be read or written."));
+        "4 the unit does not answer or was disconnected, 5 the file cannot be read or written,\n"
+        "6 another program has the unit."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(QCommandLineOption(kDemo, QStringLiteral("Use the built-in simulated unit instead of USB.")));

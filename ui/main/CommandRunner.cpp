@@ -38,12 +38,15 @@ void CCommandRunner::Start()
     if (ReadsFile(m_options.command) && !ReadFile())
         return;
     if (!Connect()) {
-        if (m_unit.Unit().Link().Problem() == LinkProblem::NoPermission)
+        const CHidLink& link = m_unit.Unit().Link();
+        if (link.Problem() == LinkProblem::InUse)
+            Fail(kExitInUse, QStringLiteral("the unit at %1 is in use by another program: %2")
+                                 .arg(QString::fromStdString(link.DevicePath()), UnitHolderText(link.Holder())));
+        else if (link.Problem() == LinkProblem::NoPermission)
             Fail(kExitNoPermission, QStringLiteral("the unit at %1 is attached but this user may not open it; install "
                                                    "the quenda package, or install its udev rule with:\n  %2\nthen "
                                                    "unplug the unit and plug it in again")
-                                        .arg(QString::fromStdString(m_unit.Unit().Link().DevicePath()),
-                                             UdevRuleInstallCommand()));
+                                        .arg(QString::fromStdString(link.DevicePath()), UdevRuleInstallCommand()));
         else
             Fail(kExitNoUnit, QStringLiteral("no unit found (USB %1:%2 version %3)")
                                   .arg(Hex4(kUnitVendorId), Hex4(kUnitProductId), Hex4(kUnitVersion)));

@@ -23,6 +23,7 @@ enum QuendaExit {
     kExitNoPermission = 3,
     kExitNotAnswering = 4,
     kExitFile = 5,
+    kExitInUse = 6,   // another program has the unit
 };
 
 class CCommandRunner : public QObject {

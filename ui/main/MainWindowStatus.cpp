@@ -85,9 +85,13 @@ void CMainWindow::ShowConnectFailure(const ConnectionEvent& event)
 {
     if (event.outOfMemory)
         ShowMessageBox(this, NotEnoughMemoryText(), ApplicationName());
-    const QString text = m_linkProblem == LinkProblem::NoPermission
-                             ? NoPermissionText(QString::fromStdString(m_unit.Unit().Link().DevicePath()))
-                             : CantFindDeviceText();
+    const CHidLink& link = m_unit.Unit().Link();
+    const QString node = QString::fromStdString(link.DevicePath());
+    QString text = CantFindDeviceText();
+    if (m_linkProblem == LinkProblem::NoPermission)
+        text = NoPermissionText(node);
+    else if (m_linkProblem == LinkProblem::InUse)
+        text = UnitInUseText(node, link.Holder());
     ShowMessageBox(this, text, QString::fromLatin1(kWarningCaption));
 }
 
@@ -120,8 +124,11 @@ void CMainWindow::OnCommandFinished(const CommandSlot& command, CommandOutcome o
 
 StatusLine CMainWindow::CurrentStatus() const
 {
-    if (!m_unit.Unit().IsConnected())
+    if (!m_unit.Unit().IsConnected()) {
+        if (m_linkProblem == LinkProblem::InUse)
+            return {StatusKind::InUse, static_cast<int>(m_unit.Unit().Link().Holder().processId)};
         return {m_linkProblem == LinkProblem::NoPermission ? StatusKind::NoPermission : StatusKind::NotConnected};
+    }
     const SchedulerStatus scheduler = m_unit.Unit().Scheduler().Status();
     if (scheduler.stalled)
         return {StatusKind::NotAnswering, scheduler.pending};

@@ -62,6 +62,7 @@ public:
         case StatusKind::NotConnected: return tr("Not connected");
         case StatusKind::NoPermission:
             return tr("The unit is attached but this user may not open it: install the udev rules (see README)");
+        case StatusKind::InUse: return tr("The unit is in use by another program (process %1)").arg(line.count);
         case StatusKind::Connected: return tr("Connected");
         case StatusKind::Reconnected: return tr("Reconnected");
         case StatusKind::Sending: return tr("Sending %n change(s)…", nullptr, line.count);

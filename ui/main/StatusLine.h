@@ -9,6 +9,7 @@
 enum class StatusKind {
     NotConnected,
     NoPermission,   // the unit is attached but this user may not open it
+    InUse,          // another program, process count, has the unit
     Connected,
     Reconnected,
     Sending,        // count changes have waited a tick or more

@@ -4,6 +4,7 @@
 // built-in simulated unit where the USB devices would be.
 #include "transport/HidBackend.h"
 #include "ui/common/UnitAdapter.h"
+#include "ui/common/UnitLocks.h"
 #include "ui/main/CommandLineOptions.h"
 #include "ui/main/CommandRunner.h"
 #include "ui/main/MainWindow.h"
@@ -20,6 +21,13 @@ HidBackendKind BackendKind(const CommandLineOptions& options)
     return options.demo ? HidBackendKind::Simulated : HidBackendKind::Hidapi;
 }
 
+// A unit on USB is kept from the user's other programs; the demo's unit is this program's own.
+void KeepOthersOff(CUnitAdapter& unit, const CommandLineOptions& options)
+{
+    if (!options.demo)
+        unit.Unit().Link().ClaimUnitsThrough(std::make_unique<CUnitLocks>());
+}
+
 int RunHeadless(int& argc, char** argv, const CommandLineOptions& options)
 {
     QCoreApplication app(argc, argv);
@@ -27,6 +35,7 @@ int RunHeadless(int& argc, char** argv, const CommandLineOptions& options)
     QTextStream err(stderr);
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options));
     CUnitAdapter unit(*backend);
+    KeepOthersOff(unit, options);
     CCommandRunner runner(unit, options, out, err);
     return runner.Run();
 }
@@ -48,6 +57,7 @@ int RunWindow(int& argc, char** argv, const CommandLineOptions& options)
     QApplication app(argc, argv);
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options));
     CUnitAdapter unit(*backend);
+    KeepOthersOff(unit, options);
     CMainWindow window(unit);
     window.exec();
     return kExitDone;
