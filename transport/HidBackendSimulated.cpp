@@ -124,7 +124,7 @@ HidReadStatus CSimulatedHidBackend::Read(HidHandle handle, std::uint8_t* out65, 
         } else if (unit.TakeInputReport(out65)) {
             result.result = HidReadResult::Report;
         } else {
-            m_readerIdle = true;
+            m_idleReaders.insert(handle);
             m_idle.notify_all();
             if (m_activity.wait_until(lock, deadline) == std::cv_status::timeout)
                 break;
@@ -265,7 +265,7 @@ void CSimulatedHidBackend::Notify(std::uint32_t event, const std::string& path)
 
 void CSimulatedHidBackend::MarkActivity()
 {
-    m_readerIdle = false;
+    m_idleReaders.clear();
     m_activity.notify_all();
 }
 
@@ -322,10 +322,11 @@ void CSimulatedHidBackend::RunClock()
     }
 }
 
-bool CSimulatedHidBackend::WaitUntilReaderIdle(std::chrono::milliseconds limit)
+bool CSimulatedHidBackend::WaitUntilReaderIdle(std::chrono::milliseconds limit, int readers)
 {
     Lock lock(m_mutex);
-    return m_idle.wait_for(lock, limit, [this] { return m_readerIdle; });
+    return m_idle.wait_for(lock, limit,
+                           [&] { return m_idleReaders.size() >= static_cast<std::size_t>(readers); });
 }
 
 std::vector<OutputReport> CSimulatedHidBackend::Written(int device) const

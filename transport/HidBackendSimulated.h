@@ -72,8 +72,9 @@ public:
     void Tick();
     void StartClock();
 
-    // Waits until a read found nothing due after the last write or tick.
-    bool WaitUntilReaderIdle(std::chrono::milliseconds limit);
+    // Waits until reads on as many handles as readers found nothing due after
+    // the last write or tick (one reader per open unit).
+    bool WaitUntilReaderIdle(std::chrono::milliseconds limit, int readers = 1);
 
     std::vector<OutputReport> Written(int device) const;   // reports that reached the unit
     int WritesStarted(int device) const;                   // including failed and stalled ones
@@ -124,7 +125,7 @@ private:
     int m_comparePeriodTicks = 0;           // 0: watchers are told of each change at once
     int m_ticksToNextLook = 0;
     std::set<std::string> m_lastLook;       // the attached paths at the last look
-    bool m_readerIdle = false;
+    std::set<HidHandle> m_idleReaders;   // handles read without finding anything due
     bool m_stopping = false;
     int m_opensRefused = 0;
     int m_closesWhileInUse = 0;

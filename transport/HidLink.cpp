@@ -25,6 +25,12 @@ bool SamePath(const std::string& a, const std::string& b)
     return !a.empty() && Lowered(a) == Lowered(b);
 }
 
+// By its serial number or by its path.
+bool IsKnownAs(const HidInterfaceInfo& info, const std::string& key)
+{
+    return (!info.serial.empty() && info.serial == key) || SamePath(info.path, key);
+}
+
 const char* WriteResultText(HidWriteResult result)
 {
     switch (result) {
@@ -81,10 +87,11 @@ bool CHidLink::OpenDevice()
         m_searchOutOfMemory = true;
         return false;
     }
-    for (const HidInterfaceInfo& info : interfaces) {
-        m_devicePath = info.path;
-        if (IsUnit(info))
-            return ClaimAndOpen(info);
+    for (const HidInterfaceInfo& info : interfaces)
+        m_devicePath = info.path;   // told when nothing is found
+    if (const HidInterfaceInfo* unit = PickUnit(interfaces)) {
+        m_devicePath = unit->path;
+        return ClaimAndOpen(*unit);
     }
     const std::string startup = m_backend.StartupError();
     Log(startup.empty() ? LogLevel::Info : LogLevel::Warning,
@@ -92,6 +99,27 @@ bool CHidLink::OpenDevice()
     m_problem = LinkProblem::NotFound;
     m_events.Note(LinkNote::DeviceNotFound);
     return false;
+}
+
+// The unit the user chose, or after a loss the unit that was lost, never
+// another one; else the first. A unit without a serial number is known by its
+// path, but when it is the only unit attached it is taken back at a new one.
+const HidInterfaceInfo* CHidLink::PickUnit(const std::vector<HidInterfaceInfo>& interfaces) const
+{
+    std::vector<const HidInterfaceInfo*> units;
+    for (const HidInterfaceInfo& info : interfaces)
+        if (IsUnit(info))
+            units.push_back(&info);
+    const std::string& wanted = m_lost ? m_openKey : m_chosenKey;
+    if (wanted.empty())
+        return units.empty() ? nullptr : units.front();
+    for (const HidInterfaceInfo* unit : units)
+        if (IsKnownAs(*unit, wanted))
+            return unit;
+    const bool lostWithoutSerial = m_lost && m_chosenKey.empty() && !m_openSerial;
+    if (lostWithoutSerial && units.size() == 1 && units.front()->serial.empty())
+        return units.front();
+    return nullptr;
 }
 
 // A unit another program has is left alone: its answers would be taken for ours.
@@ -108,8 +136,11 @@ bool CHidLink::ClaimAndOpen(const HidInterfaceInfo& info)
             return false;
         }
     }
-    if (OpenHandles(info.path))
+    if (OpenHandles(info.path)) {
+        m_openKey = UnitKey(info);
+        m_openSerial = !info.serial.empty();
         return true;
+    }
     if (m_claims != nullptr)
         m_claims->Release();
     return false;
@@ -402,8 +433,7 @@ bool CHidLink::IsLookingTick() const
 bool CHidLink::UnitAttached()
 {
     try {
-        const std::vector<HidInterfaceInfo> interfaces = m_backend.Enumerate();
-        return std::any_of(interfaces.begin(), interfaces.end(), IsUnit);
+        return PickUnit(m_backend.Enumerate()) != nullptr;
     } catch (const std::bad_alloc&) {
         return false;
     }

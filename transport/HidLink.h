@@ -99,6 +99,9 @@ public:
 
     // Starts the write and reader threads and watching devices. Once per run.
     void StartLink();
+    // The unit to open, by its serial number or path; empty: the first one
+    // found. Owner's thread, before connecting.
+    void ChooseUnit(const std::string& key) { m_chosenKey = key; }
     // From now on a unit is claimed before it is opened (owner's thread, while
     // no unit is open); nullptr claims nothing.
     void ClaimUnitsThrough(std::unique_ptr<CUnitClaims> claims) { m_claims = std::move(claims); }
@@ -133,6 +136,7 @@ public:
 private:
     void ReaderThread();
     void WriteDoneThread();
+    const HidInterfaceInfo* PickUnit(const std::vector<HidInterfaceInfo>& interfaces) const;
     bool ClaimAndOpen(const HidInterfaceInfo& info);
     bool OpenHandles(const std::string& path);
     void ReleaseHandle(HidHandle& handle, HidHandle inUse);
@@ -160,6 +164,9 @@ private:
     bool m_started = false;
     LinkProblem m_problem = LinkProblem::None;
     std::unique_ptr<CUnitClaims> m_claims;
+    std::string m_chosenKey;      // the unit the user chose, if any
+    std::string m_openKey;        // the unit opened last: a loss brings back only it
+    bool m_openSerial = false;    // ... and whether it is known by a serial number
     UnitHolder m_holder;
     bool m_searchOutOfMemory = false;
     bool m_lost = false;          // connected until the unit went: an arrival reconnects
