@@ -90,6 +90,8 @@ complete='source /usr/share/bash-completion/completions/quenda
 touch "$scratch/settings.json"
 completion() { (cd "$scratch" && bash -c "$complete" quenda "$@"); }
 [ "$(completion quenda ex)" = export ] || fail "completing 'quenda ex' gives '$(completion quenda ex)'"
+units=$(completion quenda --demo-units 2 --device QD | tr '\n' ' ')
+[ "$units" = "QD-DEMO-1 QD-DEMO-2 " ] || fail "completing 'quenda --demo-units 2 --device QD' gives '$units'"
 [ "$(completion quenda --v)" = --version ] || fail "completing 'quenda --v' gives '$(completion quenda --v)'"
 [ "$(completion quenda --demo restore se)" = settings.json ] ||
     fail "completing 'quenda --demo restore se' gives '$(completion quenda --demo restore se)'"

@@ -24,10 +24,13 @@ struct HidInterfaceInfo {
     std::uint16_t product = 0;
     std::uint16_t version = 0;   // the USB release number
     std::string serial;          // empty when the device has none
+    std::string productText;     // the product string the device gives, if any
 };
 
 // How one unit is told from another: its serial number, or its path when it has none.
 std::string UnitKey(const HidInterfaceInfo& info);
+// Whether key names the interface: its serial number, or its path (in any case).
+bool IsKnownAs(const HidInterfaceInfo& info, const std::string& key);
 
 // A back-end's name for one open device; ids are never reused within a run.
 using HidHandle = std::int64_t;
@@ -115,9 +118,11 @@ public:
 
 enum class HidBackendKind { Hidapi, Simulated };
 
-// The back-end the program runs with: hidapi on the real devices, or one
-// simulated unit ticking on its own 100 ms clock (the demo).
-std::unique_ptr<CHidBackend> MakeHidBackend(HidBackendKind kind);
+// The back-end the program runs with: hidapi on the real devices, or the
+// demo's simulated units ticking on their own 100 ms clock. Of those, one has
+// no serial number; more are told apart by theirs (QD-DEMO-1, QD-DEMO-2, ...).
+constexpr int kMaxDemoUnits = 8;
+std::unique_ptr<CHidBackend> MakeHidBackend(HidBackendKind kind, int demoUnits = 1);
 
 // Brings a read of n bytes into the form the frame receiver takes: devices
 // without numbered reports deliver the 64 data bytes without the ID byte.

@@ -165,18 +165,22 @@ private:
 
 }  // namespace
 
-std::string HidErrorText(const wchar_t* message)
+std::string HidText(const wchar_t* wide)
 {
-    if (message == nullptr || *message == L'\0')
-        return "no reason given";
     std::string text;
-    for (; *message != L'\0'; ++message) {
+    for (; wide != nullptr && *wide != L'\0'; ++wide) {
         char bytes[MB_LEN_MAX];
         std::mbstate_t state{};
-        const std::size_t n = std::wcrtomb(bytes, *message, &state);
+        const std::size_t n = std::wcrtomb(bytes, *wide, &state);
         text.append(n == static_cast<std::size_t>(-1) ? std::string("?") : std::string(bytes, n));
     }
     return text;
+}
+
+std::string HidErrorText(const wchar_t* message)
+{
+    const std::string text = HidText(message);
+    return text.empty() ? "no reason given" : text;
 }
 
 HidWriteResult ClassifyWriteFailure(const std::string& path)
@@ -206,7 +210,7 @@ std::vector<HidInterfaceInfo> CHidapiBackend::Enumerate()
     EnumerationList list = EnumerateAll();
     for (const hid_device_info* info = list.get(); info != nullptr; info = info->next)
         interfaces.push_back({info->path, info->vendor_id, info->product_id, info->release_number,
-                              info->serial_number != nullptr ? HidErrorText(info->serial_number) : std::string()});
+                              HidText(info->serial_number), HidText(info->product_string)});
     return interfaces;
 }
 

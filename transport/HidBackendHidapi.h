@@ -15,7 +15,9 @@ struct hid_device_;
 // vanished does.
 HidWriteResult ClassifyWriteFailure(const std::string& path);
 
-// The text of a hidapi error message, UTF-8; "no reason given" for none.
+// A text hidapi gives as wide characters, in the locale's encoding; empty for none.
+std::string HidText(const wchar_t* wide);
+// The text of a hidapi error message; "no reason given" for none.
 std::string HidErrorText(const wchar_t* message);
 
 class CHidapiBackend : public CHidBackend {

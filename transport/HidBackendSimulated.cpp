@@ -39,7 +39,7 @@ std::vector<HidInterfaceInfo> CSimulatedHidBackend::Enumerate()
     for (const auto& device : m_devices)
         if (device->present)
             interfaces.push_back({device->spec.path, device->spec.vendor, device->spec.product, device->spec.version,
-                                  device->spec.serial});
+                                  device->spec.serial, device->spec.productText});
     return interfaces;
 }
 

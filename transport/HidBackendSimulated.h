@@ -20,6 +20,7 @@ struct SimulatedDeviceSpec {
     std::uint16_t product = kUnitProductId;
     std::uint16_t version = kUnitVersion;
     std::string serial;   // none by default
+    std::string productText = "Audio Processor (simulated)";
 };
 
 enum class SimulatedWriteFault {

@@ -25,11 +25,6 @@ bool SamePath(const std::string& a, const std::string& b)
     return !a.empty() && Lowered(a) == Lowered(b);
 }
 
-// By its serial number or by its path.
-bool IsKnownAs(const HidInterfaceInfo& info, const std::string& key)
-{
-    return (!info.serial.empty() && info.serial == key) || SamePath(info.path, key);
-}
 
 const char* WriteResultText(HidWriteResult result)
 {
@@ -99,6 +94,13 @@ bool CHidLink::OpenDevice()
     m_problem = LinkProblem::NotFound;
     m_events.Note(LinkNote::DeviceNotFound);
     return false;
+}
+
+std::vector<HidInterfaceInfo> CHidLink::AttachedUnits()
+{
+    std::vector<HidInterfaceInfo> units = m_backend.Enumerate();
+    std::erase_if(units, [](const HidInterfaceInfo& info) { return !IsUnit(info); });
+    return units;
 }
 
 // The unit the user chose, or after a loss the unit that was lost, never

@@ -99,6 +99,8 @@ public:
 
     // Starts the write and reader threads and watching devices. Once per run.
     void StartLink();
+    // The attached units, in the system's order; may throw std::bad_alloc.
+    std::vector<HidInterfaceInfo> AttachedUnits();
     // The unit to open, by its serial number or path; empty: the first one
     // found. Owner's thread, before connecting.
     void ChooseUnit(const std::string& key) { m_chosenKey = key; }

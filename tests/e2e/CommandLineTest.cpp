@@ -100,6 +100,12 @@ protected:
         CommandLineOptions options;
         options.command = command;
         options.file = file;
+        return RunOptions(sim, options, lockFolder);
+    }
+
+    static Ran RunOptions(CSimulatedHidBackend& sim, const CommandLineOptions& options,
+                          const QString& lockFolder = QString())
+    {
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         Ran run;
@@ -214,6 +220,103 @@ TEST_F(CommandLine, AUnitThisUserMayNotOpenIsTold)
               "then unplug the unit and plug it in again\n");
     EXPECT_TRUE(info.out.empty());
 }
+
+// Three units on one computer, as scripts find and choose them.
+class CommandLineUnits : public CommandLine {
+protected:
+    void SetUp() override
+    {
+        CommandLine::SetUp();
+        for (const auto& [path, serial] : {std::pair{"/dev/hidraw3", "QD-0001"}, std::pair{"/dev/hidraw4", ""},
+                                          std::pair{"/dev/hidraw5", "QD-0003"}}) {
+            SimulatedDeviceSpec spec;
+            spec.path = path;
+            spec.serial = serial;
+            spec.productText = "Audio Processor";
+            m_sim.AddDevice(spec);
+        }
+    }
+
+    Ran Run(QuendaCommand command, const QString& device = QString(), bool json = false)
+    {
+        CommandLineOptions options;
+        options.command = command;
+        options.device = device;
+        options.json = json;
+        return RunOptions(m_sim, options);
+    }
+
+    static constexpr const char* kListed = "  /dev/hidraw3  serial QD-0001  Audio Processor  version 0200\n"
+                                           "  /dev/hidraw4  serial (none)  Audio Processor  version 0200\n"
+                                           "  /dev/hidraw5  serial QD-0003  Audio Processor  version 0200\n";
+
+    CSimulatedHidBackend m_sim;
+};
+
+TEST_F(CommandLineUnits, ListShowsEveryUnitAsTextOrJson)
+{
+    const Ran text = Run(QuendaCommand::List);
+    EXPECT_EQ(text.exit, kExitDone);
+    EXPECT_EQ(text.out, "/dev/hidraw3  serial QD-0001  Audio Processor  version 0200\n"
+                        "/dev/hidraw4  serial (none)  Audio Processor  version 0200\n"
+                        "/dev/hidraw5  serial QD-0003  Audio Processor  version 0200\n");
+    EXPECT_TRUE(text.err.empty());
+
+    const Ran json = Run(QuendaCommand::List, QString(), true);
+    EXPECT_EQ(json.exit, kExitDone);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    ASSERT_TRUE(document.isArray());
+    const QJsonArray units = document.array();
+    ASSERT_EQ(units.size(), 3);
+    // the field names scripts rely on
+    EXPECT_EQ(units[1].toObject(), (QJsonObject{{"path", "/dev/hidraw4"}, {"serial", ""},
+                                                {"product", "Audio Processor"}, {"version", "0200"}}));
+    EXPECT_EQ(units[2].toObject().value("serial").toString(), "QD-0003");
+    for (int d = 0; d < 3; ++d)
+        EXPECT_TRUE(m_sim.Written(d).empty()) << "list opens no unit";
+}
+
+TEST_F(CommandLineUnits, WithoutADeviceSeveralUnitsAreNamedAndNoneIsTouched)
+{
+    const Ran info = Run(QuendaCommand::Info);
+    EXPECT_EQ(info.exit, kExitUsage);
+    EXPECT_EQ(info.err, std::string("quenda: 3 units are attached; choose one with --device SERIAL|PATH:\n") + kListed);
+    for (int d = 0; d < 3; ++d)
+        EXPECT_EQ(m_sim.OpenHandles(d), 0);
+}
+
+TEST_F(CommandLineUnits, AnUnknownDeviceIsRefusedWithTheUnitsThere)
+{
+    const Ran info = Run(QuendaCommand::Info, QStringLiteral("QD-0002"));
+    EXPECT_EQ(info.exit, kExitUsage);
+    EXPECT_EQ(info.err,
+              std::string("quenda: no attached unit has the serial number or path QD-0002; attached units:\n") + kListed);
+}
+
+struct DeviceCase {
+    const char* device;
+    int unit;   // the device index that must get the command
+    const char* path;
+};
+
+class CommandLineDevice : public CommandLineUnits, public testing::WithParamInterface<DeviceCase> {};
+
+TEST_P(CommandLineDevice, TheCommandReachesOnlyTheUnitChosen)
+{
+    const DeviceCase& c = GetParam();
+    const Ran info = Run(QuendaCommand::Info, QString::fromLatin1(c.device));
+    EXPECT_EQ(info.exit, kExitDone) << info.err;
+    EXPECT_EQ(info.out.substr(0, info.out.find('\n')),
+              std::string("unit found: USB 0483:5750 version 0200 at ") + c.path);
+    for (int d = 0; d < 3; ++d)
+        EXPECT_EQ(m_sim.Written(d).empty(), d != c.unit) << "device " << d;
+}
+
+INSTANTIATE_TEST_SUITE_P(BySerialOrPath, CommandLineDevice, testing::Values(
+    DeviceCase{"QD-0001", 0, "/dev/hidraw3"}, DeviceCase{"/dev/hidraw4", 1, "/dev/hidraw4"},
+    DeviceCase{"QD-0003", 2, "/dev/hidraw5"}, DeviceCase{"/dev/hidraw5", 2, "/dev/hidraw5"}));
 
 // The window has the unit; a script's command waits for nothing and says who has it.
 TEST_F(CommandLine, AUnitAnotherProgramHasIsRefusedWithExitCodeSix)
@@ -474,7 +577,19 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
     RefusalCase{{QStringLiteral("info"), QStringLiteral("extra")}, 1, "quenda: unexpected argument: extra"},
     RefusalCase{{QStringLiteral("--demo"), QStringLiteral("import"), QStringLiteral("/nonexistent/quenda.json")}, 5,
                 "quenda: /nonexistent/quenda.json: cannot open the file: No such file or directory"},
-    RefusalCase{{QStringLiteral("info")}, 2, "quenda: no unit found (USB 0483:5750 version 0200)"}));
+    RefusalCase{{QStringLiteral("info")}, 2, "quenda: no unit found (USB 0483:5750 version 0200)"},
+    RefusalCase{{QStringLiteral("--json"), QStringLiteral("info")}, 1, "quenda: --json belongs to list"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("--device"), QStringLiteral("x"), QStringLiteral("list")}, 1,
+                "quenda: list shows every unit: --device has nothing to choose"},
+    RefusalCase{{QStringLiteral("--device="), QStringLiteral("info")}, 1,
+                "quenda: --device needs a serial number or path"},
+    RefusalCase{{QStringLiteral("--demo-units"), QStringLiteral("9"), QStringLiteral("list")}, 1,
+                "quenda: --demo-units takes a number from 1 to 8, not 9"},
+    RefusalCase{{QStringLiteral("--demo-units"), QStringLiteral("3"), QStringLiteral("info")}, 1,
+                "quenda: 3 units are attached; choose one with --device SERIAL|PATH:"},
+    RefusalCase{{QStringLiteral("--demo-units"), QStringLiteral("2"), QStringLiteral("--device"),
+                 QStringLiteral("QD-DEMO-7"), QStringLiteral("info")}, 1,
+                "quenda: no attached unit has the serial number or path QD-DEMO-7; attached units:"}));
 
 TEST(Program, HelpAndVersion)
 {

@@ -116,7 +116,12 @@ protected:
     static SimulatedDeviceSpec Spec(std::string path, std::uint16_t vendor = kUnitVendorId,
                                     std::uint16_t product = kUnitProductId, std::uint16_t version = kUnitVersion)
     {
-        return {std::move(path), vendor, product, version, {}};
+        SimulatedDeviceSpec spec;
+        spec.path = std::move(path);
+        spec.vendor = vendor;
+        spec.product = product;
+        spec.version = version;
+        return spec;
     }
 
     void Start()

@@ -1,5 +1,7 @@
 #include "ui/main/CommandLineOptions.h"
 
+#include "transport/HidBackend.h"
+
 #include <QCommandLineParser>
 
 #include <array>
@@ -13,6 +15,7 @@ struct CommandName {
 };
 
 constexpr std::array kCommands = {
+    CommandName{"list", QuendaCommand::List, false},
     CommandName{"info", QuendaCommand::Info, false},
     CommandName{"export", QuendaCommand::Export, true},
     CommandName{"import", QuendaCommand::Import, true},
@@ -21,6 +24,9 @@ constexpr std::array kCommands = {
 };
 
 const QString kDemo = QStringLiteral("demo");
+const QString kDemoUnits = QStringLiteral("demo-units");
+const QString kDevice = QStringLiteral("device");
+const QString kJson = QStringLiteral("json");
 
 // The one parser behind both the usage text and the reading of arguments.
 void Describe(QCommandLineParser& parser)
@@ -28,6 +34,7 @@ void Describe(QCommandLineParser& parser)
     parser.setApplicationDescription(QStringLiteral(
         "Controls the two-channel audio processor over USB. Without a command the window opens.\n\n"
         "Commands, run without a window:\n"
+        "  list          lists the attached units: path, serial number, product, version\n"
         "  info          tells whether the unit is found, and its preset names\n"
         "  export FILE   writes the unit's current settings to FILE\n"
         "  import FILE   sends the current settings of FILE to the unit\n"
@@ -35,11 +42,17 @@ void Describe(QCommandLineParser& parser)
         "  restore FILE  writes the 20 presets of FILE into the unit\n\n"
         "Exit codes: 0 done, 1 bad arguments, 2 no unit found, 3 no permission to open the unit,\n"
         "4 the unit does not answer or was disconnected, 5 the file cannot be read or written,\n"
-        "6 another program has the unit."));
+        "6 another program has the unit. With several units attached, a command needs --device."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(QCommandLineOption(kDemo, QStringLiteral("Use the built-in simulated unit instead of USB.")));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, export, import, backup or restore"),
+    parser.addOption(QCommandLineOption(
+        kDemoUnits, QStringLiteral("Like --demo, with N simulated units (1 to 8) told apart by serial number."),
+        QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(kDevice, QStringLiteral("The unit to use, by its serial number or path (see list)."),
+                                        QStringLiteral("UNIT")));
+    parser.addOption(QCommandLineOption(kJson, QStringLiteral("list: print the units as a JSON array.")));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, info, export, import, backup or restore"),
                                  QStringLiteral("[command [FILE]]"));
 }
 
@@ -74,6 +87,31 @@ void ReadPositionals(const QStringList& positionals, CommandLineOptions& options
         options.file = positionals[1];
 }
 
+bool ReadDemoUnits(const QString& text, CommandLineOptions& options)
+{
+    bool number = false;
+    const int units = text.toInt(&number);
+    if (!number || units < 1 || units > kMaxDemoUnits) {
+        options.error = QStringLiteral("--demo-units takes a number from 1 to %1, not %2").arg(kMaxDemoUnits).arg(text);
+        return false;
+    }
+    options.demoUnits = units;
+    return true;
+}
+
+// --json is list's; list shows every unit, so --device has nothing to choose.
+void CheckOptionsFitTheCommand(const QCommandLineParser& parser, CommandLineOptions& options)
+{
+    if (options.json && options.command != QuendaCommand::List)
+        options.error = QStringLiteral("--json belongs to list");
+    else if (parser.isSet(kDevice) && options.command == QuendaCommand::List)
+        options.error = QStringLiteral("list shows every unit: --device has nothing to choose");
+    else if (parser.isSet(kDevice) && options.device.isEmpty())
+        options.error = QStringLiteral("--device needs a serial number or path");
+    if (!options.error.isEmpty())
+        options.command = QuendaCommand::Window;
+}
+
 }  // namespace
 
 CommandLineOptions ParseOptions(const QStringList& arguments)
@@ -88,8 +126,14 @@ CommandLineOptions ParseOptions(const QStringList& arguments)
     // the parser lists --help-all beside --help; both show this program's help
     options.help = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
     options.version = parser.isSet(QStringLiteral("version"));
-    options.demo = parser.isSet(kDemo);
+    options.demo = parser.isSet(kDemo) || parser.isSet(kDemoUnits);
+    if (parser.isSet(kDemoUnits) && !ReadDemoUnits(parser.value(kDemoUnits), options))
+        return options;
+    options.device = parser.value(kDevice);
+    options.json = parser.isSet(kJson);
     ReadPositionals(parser.positionalArguments(), options);
+    if (options.error.isEmpty())
+        CheckOptionsFitTheCommand(parser, options);
     return options;
 }
 

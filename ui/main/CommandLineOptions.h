@@ -1,18 +1,22 @@
 // The program's command line: the window (optionally over the demo's
 // simulated unit), or one command run without a window:
-//   quenda [--demo]
-//   quenda [--demo] info | export FILE | import FILE | backup FILE | restore FILE
+//   quenda [--demo | --demo-units N] [--device UNIT]
+//   quenda [--demo] list [--json]
+//   quenda [--demo] [--device UNIT] info | export FILE | import FILE | backup FILE | restore FILE
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-enum class QuendaCommand { Window, Info, Export, Import, Backup, Restore };
+enum class QuendaCommand { Window, List, Info, Export, Import, Backup, Restore };
 
 struct CommandLineOptions {
     QuendaCommand command = QuendaCommand::Window;
     QString file;
+    QString device;   // the unit's serial number or path; empty: the only one attached
+    bool json = false;
     bool demo = false;
+    int demoUnits = 1;   // --demo-units N: the demo presents N units
     bool help = false;
     bool version = false;
     QString error;   // why the arguments were refused; empty when they were not

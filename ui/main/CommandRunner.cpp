@@ -5,6 +5,9 @@
 #include "ui/common/UnitAdapter.h"
 
 #include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimer>
 
 namespace {
@@ -21,6 +24,38 @@ QString Hex4(int value)
     return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0'));
 }
 
+QString Utf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// "/dev/hidraw3  serial QD-0001  Audio Processor  version 0200"
+QString UnitLine(const HidInterfaceInfo& unit)
+{
+    return QStringLiteral("%1  serial %2  %3  version %4")
+        .arg(Utf8(unit.path), unit.serial.empty() ? QStringLiteral("(none)") : Utf8(unit.serial),
+             Utf8(unit.productText), Hex4(unit.version));
+}
+
+QString UnitLines(const std::vector<HidInterfaceInfo>& units)
+{
+    if (units.empty())
+        return QStringLiteral("\n  (no unit is attached)");
+    QString lines;
+    for (const HidInterfaceInfo& unit : units)
+        lines += QStringLiteral("\n  ") + UnitLine(unit);
+    return lines;
+}
+
+// The fields scripts read; docs/command-line-json.md keeps them.
+QJsonObject UnitObject(const HidInterfaceInfo& unit)
+{
+    return {{QStringLiteral("path"), Utf8(unit.path)},
+            {QStringLiteral("serial"), Utf8(unit.serial)},
+            {QStringLiteral("product"), Utf8(unit.productText)},
+            {QStringLiteral("version"), Hex4(unit.version)}};
+}
+
 }  // namespace
 
 CCommandRunner::CCommandRunner(CUnitAdapter& unit, const CommandLineOptions& options, QTextStream& out,
@@ -35,7 +70,13 @@ CCommandRunner::CCommandRunner(CUnitAdapter& unit, const CommandLineOptions& opt
 
 void CCommandRunner::Start()
 {
+    if (m_options.command == QuendaCommand::List) {
+        PrintUnits();
+        return;
+    }
     if (ReadsFile(m_options.command) && !ReadFile())
+        return;
+    if (!ChooseUnit())
         return;
     if (!Connect()) {
         const CHidLink& link = m_unit.Unit().Link();
@@ -51,6 +92,62 @@ void CCommandRunner::Start()
             Fail(kExitNoUnit, QStringLiteral("no unit found (USB %1:%2 version %3)")
                                   .arg(Hex4(kUnitVendorId), Hex4(kUnitProductId), Hex4(kUnitVersion)));
     }
+}
+
+bool CCommandRunner::ListUnits(std::vector<HidInterfaceInfo>& units)
+{
+    try {
+        units = m_unit.Unit().Link().AttachedUnits();
+        return true;
+    } catch (const std::bad_alloc&) {
+        Fail(kExitNoUnit, QStringLiteral("listing the HID devices ran out of memory"));
+        return false;
+    }
+}
+
+void CCommandRunner::PrintUnits()
+{
+    std::vector<HidInterfaceInfo> units;
+    if (!ListUnits(units))
+        return;
+    if (m_options.json) {
+        QJsonArray array;
+        for (const HidInterfaceInfo& unit : units)
+            array.append(UnitObject(unit));
+        m_out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    } else {
+        for (const HidInterfaceInfo& unit : units)
+            m_out << UnitLine(unit) << '\n';
+    }
+    m_out.flush();
+    Done(QString());
+}
+
+// With several units attached a command is told which one; a unit asked for
+// that is not attached is refused. Both name the units there are.
+bool CCommandRunner::ChooseUnit()
+{
+    std::vector<HidInterfaceInfo> units;
+    if (!ListUnits(units))
+        return false;
+    const std::string wanted = m_options.device.toStdString();
+    if (wanted.empty()) {
+        if (units.size() <= 1)
+            return true;
+        Fail(kExitUsage, QStringLiteral("%1 units are attached; choose one with --device SERIAL|PATH:%2")
+                             .arg(units.size())
+                             .arg(UnitLines(units)));
+        return false;
+    }
+    const auto unit = std::find_if(units.begin(), units.end(),
+                                   [&](const HidInterfaceInfo& info) { return IsKnownAs(info, wanted); });
+    if (unit == units.end()) {
+        Fail(kExitUsage, QStringLiteral("no attached unit has the serial number or path %1; attached units:%2")
+                             .arg(m_options.device, UnitLines(units)));
+        return false;
+    }
+    m_unit.Unit().Link().ChooseUnit(UnitKey(*unit));
+    return true;
 }
 
 // The whole file is checked before anything is sent.
@@ -121,6 +218,7 @@ void CCommandRunner::RunCommand()
     case QuendaCommand::Backup: m_transfer.StartBackup(); break;
     case QuendaCommand::Import: m_transfer.StartImport(*m_file.current); break;
     case QuendaCommand::Restore: m_transfer.StartRestore(m_file); break;
+    case QuendaCommand::List:
     case QuendaCommand::Window: break;
     }
 }

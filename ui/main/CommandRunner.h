@@ -1,6 +1,7 @@
 // One command of the command line, run without a window over the real link
-// and scheduler: connect (read the setup, recall the current memory), then
-// info, export, import, backup or restore. Progress and the one-line reason
+// and scheduler: list the attached units, or choose one, connect (read the
+// setup, recall the current memory), then info, export, import, backup or
+// restore. Progress and the one-line reason
 // of a failure go to the error stream, info's answer to the output stream.
 #pragma once
 
@@ -46,6 +47,9 @@ public:
     int Run();
 
 private:
+    bool ListUnits(std::vector<HidInterfaceInfo>& units);
+    void PrintUnits();
+    bool ChooseUnit();
     bool ReadFile();
     bool Connect();
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);

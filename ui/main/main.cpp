@@ -33,7 +33,7 @@ int RunHeadless(int& argc, char** argv, const CommandLineOptions& options)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options));
+    const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options), options.demoUnits);
     CUnitAdapter unit(*backend);
     KeepOthersOff(unit, options);
     CCommandRunner runner(unit, options, out, err);
@@ -55,9 +55,10 @@ int Answer(const CommandLineOptions& options)
 int RunWindow(int& argc, char** argv, const CommandLineOptions& options)
 {
     QApplication app(argc, argv);
-    const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options));
+    const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options), options.demoUnits);
     CUnitAdapter unit(*backend);
     KeepOthersOff(unit, options);
+    unit.Unit().Link().ChooseUnit(options.device.toStdString());
     CMainWindow window(unit);
     window.exec();
     return kExitDone;
