@@ -2,16 +2,19 @@
 // simulated unit), or one command run without a window:
 //   quenda [--demo]
 //   quenda [--demo] info | export FILE | import FILE | backup FILE | restore FILE
+//   quenda [--demo] [--section NAME] filters-import A|B FILE | filters-export A|B FILE
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-enum class QuendaCommand { Window, Info, Export, Import, Backup, Restore };
+enum class QuendaCommand { Window, Info, Export, Import, Backup, Restore, FiltersImport, FiltersExport };
 
 struct CommandLineOptions {
     QuendaCommand command = QuendaCommand::Window;
     QString file;
+    int channel = 0;     // the filter commands': 0 = CH A, 1 = CH B
+    QString section;     // the channel a filter file's "Channel:" lines name to import; empty: none chosen
     bool demo = false;
     bool help = false;
     bool version = false;
