@@ -638,7 +638,8 @@ TEST_F(CommandLine, TheProgramImportsAndExportsFiltersAgainstTheDemoUnit)
     EXPECT_TRUE(imported.out.empty());
 
     const QString out = File("demo.txt");
-    const Ran exported = RunProgram({QStringLiteral("--demo"), QStringLiteral("filters-export"), QStringLiteral("A"), out});
+    const Ran exported =
+        RunProgram({QStringLiteral("--demo"), QStringLiteral("filters-export"), QStringLiteral("A"), out});
     EXPECT_EQ(exported.exit, 0);
     EXPECT_EQ(exported.err, "quenda: wrote the filters of CH A to " + out.toStdString() + "\n");
     EXPECT_EQ(ReadText(out), FilterTextOf(ChannelBandsOf(DefaultChannelBlock()), DefaultChannelBlock().gain.Get()));
@@ -681,8 +682,8 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
     RefusalCase{{QStringLiteral("--section"), QStringLiteral("L"), QStringLiteral("filters-export"),
                  QStringLiteral("A"), QStringLiteral("eq.txt")},
                 1, "quenda: --section belongs to filters-import"},
-    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("filters-import"), QStringLiteral("A"), QStringLiteral("/")}, 5,
-                "quenda: /: not a regular file"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("filters-import"), QStringLiteral("A"), QStringLiteral("/")},
+                5, "quenda: /: not a regular file"},
     RefusalCase{{QStringLiteral("--demo"), QStringLiteral("filters-export"), QStringLiteral("B"),
                  QStringLiteral("/nonexistent/eq.txt")},
                 5, "quenda: /nonexistent/eq.txt: cannot write the file: No such file or directory"}));

@@ -115,7 +115,8 @@ bool CCommandRunner::ChooseSection()
     }
     m_section = FindFilterSection(m_filters, wanted);
     if (m_section < 0) {
-        Fail(kExitUsage, QStringLiteral("%1 has no channel %2 (it has %3)").arg(file, wanted, FilterSectionNames(m_filters)));
+        Fail(kExitUsage,
+             QStringLiteral("%1 has no channel %2 (it has %3)").arg(file, wanted, FilterSectionNames(m_filters)));
         return false;
     }
     return true;
