@@ -36,6 +36,56 @@ QString KindText(FilterNoteKind kind)
     return QString();
 }
 
+QString Number(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+QString Signed(double value, int decimals)
+{
+    return (value >= 0.0 ? QStringLiteral("+") : QString()) + Number(value, decimals);
+}
+
+QString Limits(FilterReason reason)
+{
+    switch (reason) {
+    case FilterReason::LineTooLong: return Words::tr("line longer than %1 characters").arg(kMaxFilterLineLength);
+    case FilterReason::TooManySections: return Words::tr("more than %1 channel names").arg(kMaxFilterSections);
+    default: return QString();
+    }
+}
+
+// The reason of a note in the interface language (FilterNoteText's English texts, translated).
+QString ReasonText(const FilterNote& note)
+{
+    const QString detail = QString::fromStdString(note.detail);
+    switch (note.reason) {
+    case FilterReason::LineTooLong:
+    case FilterReason::TooManySections: return Limits(note.reason);
+    case FilterReason::NotUnderstood: return Words::tr("not a filter, preamp or channel line");
+    case FilterReason::CommandNotImported: return Words::tr("%1 lines are not imported").arg(detail);
+    case FilterReason::UnsupportedType: return Words::tr("%1 is not a peaking or shelf filter").arg(detail);
+    case FilterReason::UnexpectedWord: return Words::tr("unexpected \"%1\"").arg(detail);
+    case FilterReason::MissingFrequency: return Words::tr("no frequency (Fc) given");
+    case FilterReason::MissingGain: return Words::tr("no gain given");
+    case FilterReason::MissingWidth: return Words::tr("no Q or BW given");
+    case FilterReason::BadNumber: return Words::tr("\"%1\" is not a number").arg(detail);
+    case FilterReason::FrequencyOutOfRange: return Words::tr("Fc %1 Hz is outside 0..24000 Hz").arg(detail);
+    case FilterReason::GainOutOfRange: return Words::tr("gain %1 dB is outside -60..60 dB").arg(detail);
+    case FilterReason::WidthOutOfRange: return Words::tr("%1 is outside Q 0..100 and BW 0..10 octaves").arg(detail);
+    case FilterReason::SlopeOutOfRange: return Words::tr("slope %1 dB is outside 0..48 dB per octave").arg(detail);
+    case FilterReason::SlopeTooSteep: return Words::tr("a slope of %1 dB overshoots at this gain").arg(detail);
+    case FilterReason::PreampOutOfRange: return Words::tr("preamp %1 dB is outside -100..100 dB").arg(detail);
+    case FilterReason::SwitchedOff: return Words::tr("switched off");
+    case FilterReason::BeyondBands: return Words::tr("beyond the unit's 12 bands");
+    case FilterReason::FrequencyLimited: return Words::tr("frequency limited to %1 Hz").arg(Number(note.value, 0));
+    case FilterReason::GainLimited: return Words::tr("gain limited to %1 dB").arg(Signed(note.value, 1));
+    case FilterReason::WidthLimited: return Words::tr("width limited to %1 octaves").arg(Number(note.value, 2));
+    case FilterReason::PreampLimited: return Words::tr("preamp limited to %1 dB").arg(Signed(note.value, 0));
+    }
+    return QString();
+}
+
 QString ChannelName(int channel)
 {
     return channel == 0 ? QStringLiteral("CH A") : QStringLiteral("CH B");
@@ -124,7 +174,7 @@ QString FilterNoteLine(const FilterNote& note)
 {
     return Words::tr("line %1: %2: %3")
         .arg(note.line)
-        .arg(KindText(note.kind), QString::fromStdString(FilterNoteText(note)));
+        .arg(KindText(note.kind), ReasonText(note));
 }
 
 QString FilterImportSummary(const FilterImport& import, int channel)
