@@ -45,15 +45,6 @@ BiquadSection ShelvingDesign(bool high, double w0, double A, double alpha)
     return s;
 }
 
-bool Applies(const FilterTextItem& item, const FilterText& text, int section)
-{
-    if (text.sections.empty())
-        return true;
-    if (section < 0 || section >= static_cast<int>(text.sections.size()))
-        return false;
-    return (item.sections >> section) & 1u;
-}
-
 FilterNote Adjusted(int line, FilterReason reason, double value)
 {
     return FilterNote{line, FilterNoteKind::Adjusted, reason, {}, value};
@@ -179,7 +170,7 @@ FilterImport ImportFilters(const FilterText& text, int section, const ChannelBan
     import.gainCode = gainCode;
     DescribedCurve described;
     for (const FilterTextItem& item : text.items) {
-        if (!Applies(item, text, section))
+        if (!AppliesToSection(text, item, section))
             continue;
         switch (item.kind) {
         case FilterTextItem::Kind::Note: import.notes.push_back(item.note); break;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -453,6 +454,22 @@ FilterText ParseFilterText(std::string_view text)
         text.remove_prefix(end + 1);
     }
     return reader.Take();
+}
+
+bool AppliesToSection(const FilterText& text, const FilterTextItem& item, int section)
+{
+    if (text.sections.empty())
+        return true;
+    if (section < 0 || section >= static_cast<int>(text.sections.size()))
+        return false;
+    return (item.sections >> section) & 1u;
+}
+
+bool HoldsFilters(const FilterText& text, int section)
+{
+    return std::any_of(text.items.begin(), text.items.end(), [&](const FilterTextItem& item) {
+        return item.kind != FilterTextItem::Kind::Note && AppliesToSection(text, item, section);
+    });
 }
 
 // RBJ: 1/Q = sqrt((A + 1/A) (1/S - 1) + 2).

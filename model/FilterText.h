@@ -99,6 +99,12 @@ struct FilterText {
 // Reads the whole text. Never fails: what cannot be read is a note on its line.
 FilterText ParseFilterText(std::string_view text);
 
+// Whether a line applies to a section (an index into text.sections); every line
+// does when the file names no sections.
+bool AppliesToSection(const FilterText& text, const FilterTextItem& item, int section);
+// Whether the section holds a filter or a preamp at all.
+bool HoldsFilters(const FilterText& text, int section);
+
 // RBJ shelf Q of a shelf slope S at a gain; 0 when that slope overshoots at that gain.
 double ShelfQOfSlope(double slope, double gainDb);
 // The shelf slope S an RBJ shelf of that Q has at that gain; a very large

@@ -279,6 +279,23 @@ TEST(FilterText, SectionsAreTheChannelsTheFileNames)
               (std::vector<std::string>{"1", "2", "C"}));
 }
 
+TEST(FilterText, ASectionHoldsItsOwnLinesAndThoseForAllChannels)
+{
+    const FilterText text = ParseFilterText("Preamp: -2 dB\nChannel: L\nFilter: ON PK Fc 100 Hz Gain 1 dB Q 1\n"
+                                            "Channel: R\nFilter: ON LP Fc 100 Hz\n");
+    ASSERT_EQ(text.items.size(), 3u);
+    const bool expected[3][2] = {{true, true}, {true, false}, {false, true}};   // preamp, PK, LP's note
+    for (int i = 0; i < 3; ++i) {
+        for (int s = 0; s < 2; ++s)
+            EXPECT_EQ(AppliesToSection(text, text.items[i], s), expected[i][s]) << "item " << i << " section " << s;
+    }
+    EXPECT_FALSE(AppliesToSection(text, text.items[0], 2)) << "no such section";
+    EXPECT_TRUE(HoldsFilters(text, 0));
+    EXPECT_TRUE(HoldsFilters(text, 1)) << "the preamp is for every channel";
+    EXPECT_FALSE(HoldsFilters(ParseFilterText("Channel: L\nFilter: ON PK Fc 100 Hz Gain 1 dB Q 1\nChannel: R\n"), 1));
+    EXPECT_FALSE(HoldsFilters(ParseFilterText("# nothing\nFilter: ON HP Fc 30 Hz\n"), 0));
+}
+
 TEST(FilterText, AUtf8ByteOrderMarkAndAMissingLastNewlineChangeNothing)
 {
     const std::string plain = "Filter: ON PK Fc 100 Hz Gain -3 dB Q 1.0";

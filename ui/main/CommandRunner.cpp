@@ -80,7 +80,7 @@ bool CCommandRunner::ReadFile()
     return true;
 }
 
-// The whole filter file is read, and the part to import chosen, before the unit is opened.
+// The whole filter file is read, and its section to import chosen, before the unit is opened.
 bool CCommandRunner::ReadFilters()
 {
     SettingsError error;
@@ -125,8 +125,7 @@ bool CCommandRunner::ChooseSection()
 void CCommandRunner::PrintFileNotes()
 {
     for (const FilterTextItem& item : m_filters.items) {
-        const bool applies = m_filters.sections.empty() || ((item.sections >> m_section) & 1u);
-        if (applies && item.kind == FilterTextItem::Kind::Note)
+        if (item.kind == FilterTextItem::Kind::Note && AppliesToSection(m_filters, item, m_section))
             m_err << "quenda: " << m_options.file << ": " << FilterNoteLine(item.note) << '\n';
     }
     m_err.flush();

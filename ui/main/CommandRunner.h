@@ -75,7 +75,7 @@ private:
     bool m_started = false;     // the connect button was pressed
     bool m_connected = false;   // the current memory has been read
     FilterText m_filters;       // filters-import's file
-    int m_section = -1;         // the part of it to import, when it names channels
+    int m_section = -1;         // its section to import, when it names channels
     bool m_sendingFilters = false;
     int m_stalledTicks = -1;    // ticks since the filters went unanswered; -1 while the unit answers
     int m_ticks = 0;

@@ -155,14 +155,6 @@ QString FilterSectionNames(const FilterText& text)
     return names.join(QStringLiteral(", "));
 }
 
-bool HoldsFilters(const FilterText& text, int section)
-{
-    return std::any_of(text.items.begin(), text.items.end(), [&](const FilterTextItem& item) {
-        const bool applies = text.sections.empty() || (section >= 0 && ((item.sections >> section) & 1u));
-        return applies && item.kind != FilterTextItem::Kind::Note;
-    });
-}
-
 ChannelBands ChannelBandsOf(const ChannelBlock& block)
 {
     ChannelBands bands{};

@@ -22,9 +22,6 @@ bool WriteFilterFile(const QString& fileName, const std::string& text, SettingsE
 int FindFilterSection(const FilterText& text, const QString& name);
 // "L, R".
 QString FilterSectionNames(const FilterText& text);
-// Whether the section (any, when the file names none) holds a filter or a preamp.
-bool HoldsFilters(const FilterText& text, int section);
-
 // The twelve bands of a channel block.
 ChannelBands ChannelBandsOf(const ChannelBlock& block);
 
