@@ -37,9 +37,9 @@ struct BiquadSection {
 
 double SectionDb(const BiquadSection& section, int i);
 // The section's magnitude in dB at any frequency, the section running at sampleRate
-// (the angle taken with the model's kTwoPi), and at an angle w in radians per sample.
+// (the angle taken with the model's kTwoPi), and at the angle whose cosine and sine are given.
 double SectionDbAt(const BiquadSection& section, double hz, double sampleRate);
-double SectionDbAtAngle(const BiquadSection& section, double w);
+double SectionDbAtAngle(const BiquadSection& section, double cosW, double sinW);
 // The sections behind the two responses below.
 BiquadSection PeakSection(double hz, double gainDb, double octaves);
 BiquadSection ShelfSection(int type, int option, double hz, double gainDb);

@@ -45,6 +45,41 @@ BiquadSection ShelvingDesign(bool high, double w0, double A, double alpha)
     return s;
 }
 
+struct PointAngles {
+    double cosW;
+    double sinW;
+};
+
+// cos and sin of each point of the difference grid, for the file's sections and the unit's.
+struct DifferenceAngles {
+    std::vector<PointAngles> file;
+    std::vector<PointAngles> unit;
+};
+
+const DifferenceAngles& GridAngles()
+{
+    static const DifferenceAngles angles = [] {
+        DifferenceAngles a;
+        for (int i = 0; i < kDifferencePoints; ++i) {
+            const double hz = DifferenceGridHz(i);
+            const double fileW = kExactTwoPi * hz / kFileSampleRate;
+            const double unitW = kTwoPi * hz / kSampleRate;   // as the model takes its angles
+            a.file.push_back({std::cos(fileW), std::sin(fileW)});
+            a.unit.push_back({std::cos(unitW), std::sin(unitW)});
+        }
+        return a;
+    }();
+    return angles;
+}
+
+double SumDb(const std::vector<BiquadSection>& sections, const PointAngles& at)
+{
+    double db = 0.0;
+    for (const BiquadSection& s : sections)
+        db += SectionDbAtAngle(s, at.cosW, at.sinW);
+    return db;
+}
+
 FilterNote Adjusted(int line, FilterReason reason, double value)
 {
     return FilterNote{line, FilterNoteKind::Adjusted, reason, {}, value};
@@ -115,19 +150,15 @@ double LargestOf(const DescribedCurve& file, const FilterImport& import, double&
         unitSections.push_back(BandSection(band));
     const double fileGain = file.preampDb.value_or(0.0);
     const double unitGain = file.preampDb ? ChannelGainDb(import.gainCode) : 0.0;
+    const DifferenceAngles& angles = GridAngles();
     double largest = -1.0;
     for (int i = 0; i < kDifferencePoints; ++i) {
-        const double hz = DifferenceGridHz(i);
-        double fileDb = fileGain;
-        for (const BiquadSection& s : fileSections)
-            fileDb += SectionDbAtAngle(s, kExactTwoPi * hz / kFileSampleRate);
-        double unitDb = unitGain;
-        for (const BiquadSection& s : unitSections)
-            unitDb += SectionDbAt(s, hz, kSampleRate);
+        const double fileDb = fileGain + SumDb(fileSections, angles.file[i]);
+        const double unitDb = unitGain + SumDb(unitSections, angles.unit[i]);
         const double difference = std::abs(fileDb - unitDb);
         if (difference > largest) {
             largest = difference;
-            atHz = hz;
+            atHz = DifferenceGridHz(i);
         }
     }
     return largest;

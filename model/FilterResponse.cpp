@@ -84,12 +84,13 @@ double SectionDb(const BiquadSection& section, int i)
 
 double SectionDbAt(const BiquadSection& section, double hz, double sampleRate)
 {
-    return SectionDbAtAngle(section, hz * kTwoPi / sampleRate);
+    const double w = hz * kTwoPi / sampleRate;
+    return MagnitudeDb(section, std::cos(w), std::sin(w));
 }
 
-double SectionDbAtAngle(const BiquadSection& section, double w)
+double SectionDbAtAngle(const BiquadSection& section, double cosW, double sinW)
 {
-    return MagnitudeDb(section, std::cos(w), std::sin(w));
+    return MagnitudeDb(section, cosW, sinW);
 }
 
 BiquadSection PeakSection(double hz, double gainDb, double octaves)
