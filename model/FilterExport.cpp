@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kFewestDecimals = 2;
 constexpr int kMostDecimals = 6;
+// A file's filters lie below half its sample rate; a shelf whose corner the unit puts higher is written here.
+constexpr double kHighestCornerHz = kMaxFileFreqHz - 1.0;
 
 std::string Fixed(double value, int decimals)
 {
@@ -60,14 +62,15 @@ std::string PeakLine(const BandParams& band)
            ShortestText(q, kFewestDecimals, WidthCodeOfQ);
 }
 
-// The unit draws a shelf of an unknown slope option as 6 dB/Oct.
+// The unit draws a shelf of an unknown slope option as 6 dB/Oct. A low shelf
+// set so high that its corner lies beyond the file's range comes back lower.
 std::string ShelfLine(const BandParams& band)
 {
     const int type = band.type;
     const int option = band.slope == kSlope12dBPerOct ? kSlope12dBPerOct : kSlope6dBPerOct;
     const double factor = ShelfCornerFactor(type, option);
     const double gainDb = BandGainDb(band);
-    const double corner = BandFreq(band) * factor;
+    const double corner = std::min(BandFreq(band) * factor, kHighestCornerHz);
     const auto freqCodeOf = [factor](double hz) { return std::lround(hz / factor); };
     const double q = ShelfQOfSlope(ShelfSlopeOf(option), gainDb);
     return std::string(type == FILTER_LOW_SHELF ? "LSC" : "HSC") + " Fc " + ShortestText(corner, 0, freqCodeOf) +

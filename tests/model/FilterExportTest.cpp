@@ -132,6 +132,18 @@ TEST(FilterExport, ImportGivesBackEveryGainWidthAndEdgeFrequency)
     }
 }
 
+TEST(FilterExport, AShelfCornerBeyondTheFilesRangeIsWrittenAtItsTop)
+{
+    ChannelBands bands = DefaultBands();
+    bands[0] = Band(15000, 150, 32, kSlope6dBPerOct, FILTER_LOW_SHELF);   // designed at 30 kHz
+    const std::string text = FilterTextOf(bands, 80);
+    EXPECT_EQ(text.substr(0, 65), "Preamp: 0.0 dB\nFilter 1: ON LSC Fc 23999 Hz Gain 3.0 dB Q 0.4981\n");
+    const FilterImport back = ImportFilters(ParseFilterText(text), 0, bands, 80);
+    EXPECT_TRUE(back.notes.empty());
+    EXPECT_EQ(back.bands[0].freqHz.Get(), 12000);
+    EXPECT_EQ(back.bands[0].slope, kSlope6dBPerOct);
+}
+
 // The program's band section at the 241 grid points is the response the graph draws.
 TEST(FilterExport, BandSectionIsTheModelsResponse)
 {
