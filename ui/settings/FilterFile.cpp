@@ -1,5 +1,6 @@
 #include "ui/settings/FilterFile.h"
 
+#include "ui/settings/SettingsFileFields.h"
 #include "ui/settings/SettingsFileReasons.h"
 
 #include <QCoreApplication>
@@ -86,11 +87,6 @@ QString ReasonText(const FilterNote& note)
     return QString();
 }
 
-QString ChannelName(int channel)
-{
-    return channel == 0 ? QStringLiteral("CH A") : QStringLiteral("CH B");
-}
-
 }  // namespace
 
 bool ReadFilterFile(const QString& fileName, FilterText& out, SettingsError& error)
@@ -171,7 +167,7 @@ QString FilterNoteLine(const FilterNote& note)
 
 QString FilterImportSummary(const FilterImport& import, int channel)
 {
-    QString text = Words::tr("took %1 of the file's filters into %2").arg(import.taken).arg(ChannelName(channel));
+    QString text = Words::tr("took %1 of the file's filters into %2").arg(import.taken).arg(settings_file::ChannelName(channel));
     if (import.taken < kBandCount - 1)
         text += Words::tr(", bands %1..%2 flat").arg(import.taken + 1).arg(kBandCount);
     else if (import.taken == kBandCount - 1)
