@@ -532,6 +532,56 @@ TEST_F(CommandLine, FiltersImportThenExportWritesTheBandsBack)
     EXPECT_EQ(a.gain.Get(), 76);
 }
 
+// The import ends only once the unit answered every group it sent.
+TEST_F(CommandLine, FiltersImportArrivesThroughDroppedAndDelayedReplies)
+{
+    const QString in = File("in.txt");
+    std::string text = "Preamp: -7 dB\n";
+    for (int n = 1; n <= kBandCount; ++n)
+        text += "Filter " + std::to_string(n) + ": ON PK Fc " + std::to_string(150 * n) + " Hz Gain 2.0 dB Q 2.0\n";
+    WriteText(in, text);
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    unit.SetFaults({.dropReply = 0.3, .delayReply = 0.3, .maxDelayTicks = 4});
+    const Ran run = RunOptions(sim, FilterOptions(QuendaCommand::FiltersImport, 0, in));
+    ASSERT_EQ(run.exit, kExitDone) << run.err;
+    const ChannelBlock a = unit.Current(0);
+    EXPECT_EQ(a.gain.Get(), 73);
+    for (int k = 0; k < kBandCount; ++k) {
+        EXPECT_EQ(a.bands[k].freqHz.Get(), 150 * (k + 1)) << "band " << k + 1;
+        EXPECT_EQ(a.bands[k].gainCode.Get(), 140) << "band " << k + 1;
+        EXPECT_EQ(a.bands[k].bwCode.Get(), 66) << "band " << k + 1;
+    }
+}
+
+TEST_F(CommandLine, AFilterImportTheUnitStopsAnsweringEndsTheCommand)
+{
+    const QString in = File("in.txt");
+    WriteText(in, "Filter 1: ON PK Fc 1000 Hz Gain 2.0 dB Q 2.0\n");
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    CUnitAdapter adapter(sim);
+    // silent once the current memory has come, before the runner sends the filters
+    QObject::connect(&adapter, &CUnitAdapter::commandFinished, [&unit](const CommandSlot& command, CommandOutcome) {
+        if (command.code == CMD_RECALL_PRESET)
+            unit.SetSilent(true);
+    });
+    CCommandRunner headless(adapter, FilterOptions(QuendaCommand::FiltersImport, 0, in), outStream, errStream);
+    headless.Start();
+    for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
+        Settle(sim, adapter);
+        headless.Tick();
+        sim.Tick();
+    }
+    ASSERT_TRUE(headless.IsFinished());
+    EXPECT_EQ(headless.ExitCode(), kExitNotAnswering);
+    EXPECT_EQ(err.toStdString(), "quenda: took 1 of the file's filters into CH A, bands 2..12 flat\n"
+                                 "quenda: largest difference from the file's curve: 0.69 dB at 1417 Hz\n"
+                                 "quenda: the unit does not answer\n");
+}
+
 TEST_F(CommandLine, AFilterFileThatCannotBeImportedLeavesTheUnitClosed)
 {
     const struct {
