@@ -40,6 +40,10 @@ double SectionDb(const BiquadSection& section, int i);
 // (the angle taken with the model's kTwoPi), and at the angle whose cosine and sine are given.
 double SectionDbAt(const BiquadSection& section, double hz, double sampleRate);
 double SectionDbAtAngle(const BiquadSection& section, double cosW, double sinW);
+// The RBJ cookbook's peaking and shelf sections at angle w0 (radians per
+// sample), amplitude A = 10^(dB / 40) and bandwidth term alpha.
+BiquadSection RbjPeakSection(double w0, double A, double alpha);
+BiquadSection RbjShelfSection(bool high, double w0, double A, double alpha);
 // The sections behind the two responses below.
 BiquadSection PeakSection(double hz, double gainDb, double octaves);
 BiquadSection ShelfSection(int type, int option, double hz, double gainDb);

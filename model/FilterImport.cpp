@@ -17,34 +17,6 @@ struct DescribedCurve {
     int preampLine = 0;                // the last of them
 };
 
-// RBJ cookbook, alpha from Q.
-BiquadSection PeakingDesign(double w0, double A, double alpha)
-{
-    const double a0 = 1.0 + alpha / A;
-    BiquadSection s;
-    s.b0 = (1.0 + alpha * A) / a0;
-    s.b1 = -2.0 * std::cos(w0) / a0;
-    s.b2 = (1.0 - alpha * A) / a0;
-    s.a1 = s.b1;
-    s.a2 = (1.0 - alpha / A) / a0;
-    return s;
-}
-
-BiquadSection ShelvingDesign(bool high, double w0, double A, double alpha)
-{
-    const double c = std::cos(w0);
-    const double beta = 2.0 * std::sqrt(A) * alpha;
-    const double sign = high ? -1.0 : 1.0;   // a high shelf mirrors the cos terms
-    const double a0 = (A + 1.0) + sign * (A - 1.0) * c + beta;
-    BiquadSection s;
-    s.a1 = -2.0 * sign * ((A - 1.0) + sign * (A + 1.0) * c) / a0;
-    s.a2 = ((A + 1.0) + sign * (A - 1.0) * c - beta) / a0;
-    s.b0 = A * ((A + 1.0) - sign * (A - 1.0) * c + beta) / a0;
-    s.b1 = 2.0 * sign * A * ((A - 1.0) - sign * (A + 1.0) * c) / a0;
-    s.b2 = A * ((A + 1.0) - sign * (A - 1.0) * c - beta) / a0;
-    return s;
-}
-
 struct PointAngles {
     double cosW;
     double sinW;
@@ -176,10 +148,10 @@ BiquadSection FileFilterSection(const TextFilter& filter)
 {
     const double w0 = kExactTwoPi * filter.hz / kFileSampleRate;
     const double A = std::pow(10.0, filter.gainDb / 40.0);
-    const double alpha = std::sin(w0) / (2.0 * filter.q);
+    const double alpha = std::sin(w0) / (2.0 * filter.q);   // alpha from Q
     if (filter.kind == TextFilterKind::Peak)
-        return PeakingDesign(w0, A, alpha);
-    return ShelvingDesign(filter.kind == TextFilterKind::HighShelf, w0, A, alpha);
+        return RbjPeakSection(w0, A, alpha);
+    return RbjShelfSection(filter.kind == TextFilterKind::HighShelf, w0, A, alpha);
 }
 
 double ChannelGainDb(int gainCode)

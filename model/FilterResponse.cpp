@@ -50,18 +50,8 @@ ShelfShape ShelfShapeOf(int type, int option)
 BiquadSection ShelfDesign(bool high, double w0, double gainDb, double S)
 {
     const double A = std::pow(10.0, gainDb / 40.0);
-    const double c0 = std::cos(w0);
     const double alpha = (std::sin(w0) / 2.0) * std::sqrt((A + 1.0 / A) * (1.0 / S - 1.0) + 2.0);
-    const double beta = 2.0 * std::sqrt(A) * alpha;
-    const double sign = high ? -1.0 : 1.0;   // a high shelf mirrors the cos terms
-    const double a0 = (A + 1.0) + sign * (A - 1.0) * c0 + beta;
-    BiquadSection s;
-    s.a1 = -2.0 * sign * ((A - 1.0) + sign * (A + 1.0) * c0) / a0;
-    s.a2 = ((A + 1.0) + sign * (A - 1.0) * c0 - beta) / a0;
-    s.b0 = A * ((A + 1.0) - sign * (A - 1.0) * c0 + beta) / a0;
-    s.b1 = 2.0 * sign * A * ((A - 1.0) - sign * (A + 1.0) * c0) / a0;
-    s.b2 = A * ((A + 1.0) - sign * (A - 1.0) * c0 - beta) / a0;
-    return s;
+    return RbjShelfSection(high, w0, A, alpha);
 }
 
 // |H| with numerator and denominator multiplied by e^jw, which leaves the magnitude unchanged.
@@ -101,6 +91,11 @@ BiquadSection PeakSection(double hz, double gainDb, double octaves)
     const double sn = std::sin(w0);
     // ln 2 here, not the ln 2 / 2 of the Q shown in the description
     const double alpha = sn * std::sinh(kLn2 * octaves * w0 / sn);
+    return RbjPeakSection(w0, A, alpha);
+}
+
+BiquadSection RbjPeakSection(double w0, double A, double alpha)
+{
     const double a0 = 1.0 + alpha / A;
     BiquadSection s;
     s.b0 = (1.0 + alpha * A) / a0;
@@ -108,6 +103,21 @@ BiquadSection PeakSection(double hz, double gainDb, double octaves)
     s.b2 = (1.0 - alpha * A) / a0;
     s.a1 = -2.0 * std::cos(w0) / a0;
     s.a2 = (1.0 - alpha / A) / a0;
+    return s;
+}
+
+BiquadSection RbjShelfSection(bool high, double w0, double A, double alpha)
+{
+    const double c0 = std::cos(w0);
+    const double beta = 2.0 * std::sqrt(A) * alpha;
+    const double sign = high ? -1.0 : 1.0;   // a high shelf mirrors the cos terms
+    const double a0 = (A + 1.0) + sign * (A - 1.0) * c0 + beta;
+    BiquadSection s;
+    s.a1 = -2.0 * sign * ((A - 1.0) + sign * (A + 1.0) * c0) / a0;
+    s.a2 = ((A + 1.0) + sign * (A - 1.0) * c0 - beta) / a0;
+    s.b0 = A * ((A + 1.0) - sign * (A - 1.0) * c0 + beta) / a0;
+    s.b1 = 2.0 * sign * A * ((A - 1.0) - sign * (A + 1.0) * c0) / a0;
+    s.b2 = A * ((A + 1.0) - sign * (A - 1.0) * c0 - beta) / a0;
     return s;
 }
 
