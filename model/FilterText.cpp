@@ -10,6 +10,8 @@
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::string_view kRewHeader = "Filter Settings file";
 constexpr double kDefaultShelfSlope = 1.0;       // a shelf the file gives no slope or Q
 constexpr double kSlopeDbPerS = 12.0;            // S = 1 is the steepest monotonic shelf, 12 dB/Oct
@@ -438,10 +440,30 @@ private:
     bool m_rew = false;
 };
 
+// Windows editors may save the text as UTF-16: a filter line is ASCII, so
+// every other character becomes '?', which no filter line holds.
+std::string FromUtf16(std::string_view text, bool bigEndian)
+{
+    std::string out;
+    out.reserve(text.size() / 2);
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(text[i]);
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        const unsigned char high = bigEndian ? first : second;
+        const unsigned char low = bigEndian ? second : first;
+        out.push_back(high == 0 && low < 0x80 ? static_cast<char>(low) : '?');
+    }
+    return out;
+}
+
 }  // namespace
 
 FilterText ParseFilterText(std::string_view text)
 {
+    if (text.starts_with(kUtf16LeBom) || text.starts_with(kUtf16BeBom)) {
+        const bool bigEndian = text.starts_with(kUtf16BeBom);
+        return ParseFilterText(FromUtf16(text.substr(kUtf16LeBom.size()), bigEndian));
+    }
     if (text.starts_with(kUtf8Bom))
         text.remove_prefix(kUtf8Bom.size());
     FilterTextReader reader;

@@ -1,7 +1,8 @@
 // Filter lists as text, the way Room EQ Wizard ("Filter Settings file"),
 // Equalizer APO (config.txt) and AutoEQ (ParametricEQ.txt) write them: read
 // line by line into peaking and shelf filters, preamps and the reasons a line
-// was not taken. Either '.' or ',' may be the decimal mark.
+// was not taken. Either '.' or ',' may be the decimal mark; the text may be
+// UTF-8 or, with its byte order mark, UTF-16.
 #pragma once
 
 #include <cstddef>

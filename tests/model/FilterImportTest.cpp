@@ -308,6 +308,37 @@ TEST(FilterText, AUtf8ByteOrderMarkAndAMissingLastNewlineChangeNothing)
     EXPECT_DOUBLE_EQ(text.items[0].filter.q, 1.0);
 }
 
+// The bytes of a UTF-16 text with its byte order mark.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+        const char high = static_cast<char>(c >> 8);
+        const char low = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+TEST(FilterText, Utf16WithItsByteOrderMarkReadsAsUtf8Does)
+{
+    const std::u16string text = u"Preamp: -2 dB\r\nFilter 1: ON PK Fc 100 Hz Gain -3 dB Q 1.0\r\n# Gr\u00FC\u00DFe\r\n";
+    for (bool bigEndian : {false, true}) {
+        const FilterText read = ParseFilterText(Utf16Bytes(text, bigEndian));
+        ASSERT_EQ(read.items.size(), 2u) << "big endian " << bigEndian;
+        EXPECT_EQ(read.items[0].kind, FilterTextItem::Kind::Preamp);
+        EXPECT_EQ(read.items[0].preampDb, -2.0);
+        EXPECT_EQ(read.items[1].line, 2);
+        EXPECT_DOUBLE_EQ(read.items[1].filter.hz, 100.0);
+        EXPECT_DOUBLE_EQ(read.items[1].filter.gainDb, -3.0);
+        EXPECT_DOUBLE_EQ(read.items[1].filter.q, 1.0);
+    }
+    const FilterText unreadable = ParseFilterText(Utf16Bytes(u"Filter: ON PK Fc 1\u00B700 Hz Gain 1 dB Q 1\n", false));
+    ASSERT_EQ(unreadable.items.size(), 1u);
+    EXPECT_EQ(unreadable.items[0].note.reason, FilterReason::BadNumber);
+    EXPECT_EQ(unreadable.items[0].note.detail, "1?00");
+}
+
 struct NoteTextCase {
     FilterNote note;
     const char* text;
