@@ -36,6 +36,24 @@ struct BiquadSection {
 };
 
 double SectionDb(const BiquadSection& section, int i);
+// The section's magnitude in dB at any frequency, the section running at sampleRate
+// (the angle taken with the model's kTwoPi), and at the angle whose cosine and sine are given.
+double SectionDbAt(const BiquadSection& section, double hz, double sampleRate);
+double SectionDbAtAngle(const BiquadSection& section, double cosW, double sinW);
+// The RBJ cookbook's peaking and shelf sections at angle w0 (radians per
+// sample), amplitude A = 10^(dB / 40) and bandwidth term alpha.
+BiquadSection RbjPeakSection(double w0, double A, double alpha);
+BiquadSection RbjShelfSection(bool high, double w0, double A, double alpha);
+// The sections behind the two responses below.
+BiquadSection PeakSection(double hz, double gainDb, double octaves);
+BiquadSection ShelfSection(int type, int option, double hz, double gainDb);
+// The section a band record stands for, with the limits CFilter draws it with:
+// flat at gain code 120, an unknown type as a peaking band, codes clamped to their ranges.
+BiquadSection BandSection(const BandParams& band);
+// Frequency factor k of a shelf: its section is designed at the band's frequency times k.
+double ShelfCornerFactor(int type, int option);
+// Shelf slope S of the RBJ shelf design behind a slope option (12 dB/Oct, else 6 dB/Oct).
+double ShelfSlopeOf(int option);
 // Peaking band; the centre is snapped to the nearest grid frequency.
 void ComputePeakResponse(double hz, double gainDb, double octaves, Response& out);
 // Low (type 1) or high (type 2) shelf at the frequency as stored; an option other

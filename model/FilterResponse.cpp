@@ -1,5 +1,6 @@
 #include "model/Filter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -46,11 +47,68 @@ ShelfShape ShelfShapeOf(int type, int option)
     return steep ? ShelfShape{1.2727272727, 1.05} : ShelfShape{2.0, 0.5};
 }
 
-BiquadSection ShelfSection(bool high, double w0, double gainDb, double S)
+BiquadSection ShelfDesign(bool high, double w0, double gainDb, double S)
 {
     const double A = std::pow(10.0, gainDb / 40.0);
-    const double c0 = std::cos(w0);
     const double alpha = (std::sin(w0) / 2.0) * std::sqrt((A + 1.0 / A) * (1.0 / S - 1.0) + 2.0);
+    return RbjShelfSection(high, w0, A, alpha);
+}
+
+// |H| with numerator and denominator multiplied by e^jw, which leaves the magnitude unchanged.
+double MagnitudeDb(const BiquadSection& section, double c, double s)
+{
+    const double nr = section.b0 * c + section.b1 + section.b2 * c;
+    const double ni = section.b0 * s - section.b2 * s;
+    const double dr = c + section.a1 + section.a2 * c;
+    const double di = s - section.a2 * s;
+    return 20.0 * std::log10(std::sqrt((nr * nr + ni * ni) / (dr * dr + di * di)));
+}
+
+}  // namespace
+
+double SectionDb(const BiquadSection& section, int i)
+{
+    const GridTrig& trig = GridAngles();
+    return MagnitudeDb(section, trig.cosW[i], trig.sinW[i]);
+}
+
+double SectionDbAt(const BiquadSection& section, double hz, double sampleRate)
+{
+    const double w = hz * kTwoPi / sampleRate;
+    return MagnitudeDb(section, std::cos(w), std::sin(w));
+}
+
+double SectionDbAtAngle(const BiquadSection& section, double cosW, double sinW)
+{
+    return MagnitudeDb(section, cosW, sinW);
+}
+
+BiquadSection PeakSection(double hz, double gainDb, double octaves)
+{
+    const double f0 = kFreqGrid[FreqToGridIndex(hz)];
+    const double w0 = f0 * kTwoPiOverRate;
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double sn = std::sin(w0);
+    // ln 2 here, not the ln 2 / 2 of the Q shown in the description
+    const double alpha = sn * std::sinh(kLn2 * octaves * w0 / sn);
+    return RbjPeakSection(w0, A, alpha);
+}
+
+BiquadSection RbjPeakSection(double w0, double A, double alpha)
+{
+    const double a0 = 1.0 + alpha / A;
+    BiquadSection s;
+    s.b0 = (1.0 + alpha * A) / a0;
+    s.b1 = -2.0 * std::cos(w0) / a0;
+    s.b2 = (1.0 - alpha * A) / a0;
+    s.a1 = -2.0 * std::cos(w0) / a0;
+    s.a2 = (1.0 - alpha / A) / a0;
+    return s;
+}
+
+BiquadSection RbjShelfSection(bool high, double w0, double A, double alpha)
+{
+    const double c0 = std::cos(w0);
     const double beta = 2.0 * std::sqrt(A) * alpha;
     const double sign = high ? -1.0 : 1.0;   // a high shelf mirrors the cos terms
     const double a0 = (A + 1.0) + sign * (A - 1.0) * c0 + beta;
@@ -63,44 +121,43 @@ BiquadSection ShelfSection(bool high, double w0, double gainDb, double S)
     return s;
 }
 
-}  // namespace
-
-double SectionDb(const BiquadSection& section, int i)
+BiquadSection ShelfSection(int type, int option, double hz, double gainDb)
 {
-    const GridTrig& trig = GridAngles();
-    const double c = trig.cosW[i];
-    const double s = trig.sinW[i];
-    const double nr = section.b0 * c + section.b1 + section.b2 * c;
-    const double ni = section.b0 * s - section.b2 * s;
-    const double dr = c + section.a1 + section.a2 * c;
-    const double di = s - section.a2 * s;
-    return 20.0 * std::log10(std::sqrt((nr * nr + ni * ni) / (dr * dr + di * di)));
+    const ShelfShape shape = ShelfShapeOf(type, option);
+    const double w0 = hz * kTwoPiOverRate * shape.k;
+    if (gainDb == 0.0)
+        return BiquadSection{};
+    return ShelfDesign(type == FILTER_HIGH_SHELF, w0, gainDb, shape.S);
+}
+
+double ShelfCornerFactor(int type, int option)
+{
+    return ShelfShapeOf(type, option).k;
+}
+
+double ShelfSlopeOf(int option)
+{
+    return ShelfShapeOf(FILTER_LOW_SHELF, option).S;
+}
+
+BiquadSection BandSection(const BandParams& band)
+{
+    const int gainCode = band.gainCode.Get();
+    if (gainCode == kFlatGainCode)
+        return BiquadSection{};
+    const double hz = std::clamp<int>(band.freqHz.Get(), kMinFreqHz, kMaxFreqHz);
+    const double gainDb = GainCodeToDb(std::clamp(gainCode, kMinGainCode, kMaxGainCode));
+    if (band.type == FILTER_LOW_SHELF || band.type == FILTER_HIGH_SHELF)
+        return ShelfSection(band.type, band.slope, hz, gainDb);
+    return PeakSection(hz, gainDb, BwCodeToOctaves(std::clamp<int>(band.bwCode.Get(), kMinBwCode, kMaxBwCode)));
 }
 
 void ComputePeakResponse(double hz, double gainDb, double octaves, Response& out)
 {
-    const double f0 = kFreqGrid[FreqToGridIndex(hz)];
-    const double w0 = f0 * kTwoPiOverRate;
-    const double A = std::pow(10.0, gainDb / 40.0);
-    const double sn = std::sin(w0);
-    // ln 2 here, not the ln 2 / 2 of the Q shown in the description
-    const double alpha = sn * std::sinh(kLn2 * octaves * w0 / sn);
-    const double a0 = 1.0 + alpha / A;
-    BiquadSection s;
-    s.b0 = (1.0 + alpha * A) / a0;
-    s.b1 = -2.0 * std::cos(w0) / a0;
-    s.b2 = (1.0 - alpha * A) / a0;
-    s.a1 = -2.0 * std::cos(w0) / a0;
-    s.a2 = (1.0 - alpha / A) / a0;
-    EvaluateSection(s, out);
+    EvaluateSection(PeakSection(hz, gainDb, octaves), out);
 }
 
 void ComputeShelfResponse(int type, int option, double hz, double gainDb, Response& out)
 {
-    const ShelfShape shape = ShelfShapeOf(type, option);
-    const double w0 = hz * kTwoPiOverRate * shape.k;
-    BiquadSection s;
-    if (gainDb != 0.0)
-        s = ShelfSection(type == FILTER_HIGH_SHELF, w0, gainDb, shape.S);
-    EvaluateSection(s, out);
+    EvaluateSection(ShelfSection(type, option, hz, gainDb), out);
 }

@@ -143,6 +143,11 @@ void CSettingsEdit::SetBand(int channel, int band, const BandParams& values)
     m_set.groups[channel] |= Bit(kGroupFirstBand + band);
 }
 
+void CSettingsEdit::ReplaceBand(int channel, int band, const BandParams& record)
+{
+    m_after.channels[channel].bands[band] = record;
+}
+
 void CSettingsEdit::SetBandGain(int channel, int band, std::int16_t code)
 {
     m_after.channels[channel].bands[band].gainCode.Set(code);

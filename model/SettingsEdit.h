@@ -55,6 +55,9 @@ public:
     const BandParams& Band(int channel, int band) const;
     // Frequency, gain and width of a band; the band's group goes to the unit.
     void SetBand(int channel, int band, const BandParams& values);
+    // Every code of a band, its type and slope too; its group goes to the unit
+    // only when its bytes change.
+    void ReplaceBand(int channel, int band, const BandParams& record);
     // The band gains directly, for actions that change several bands at once.
     void SetBandGain(int channel, int band, std::int16_t code);
     // All twelve bands go to the unit in one band write.

@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CFilterFiles</name>
+    <message>
+        <source>Export filters</source>
+        <translation>导出滤波器</translation>
+    </message>
+    <message>
+        <source>Import filters</source>
+        <translation>导入滤波器</translation>
+    </message>
+    <message>
+        <source>Filter text (*.txt);;All files (*)</source>
+        <translation>滤波器文本 (*.txt);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>The file has filters for several channels. Import those of:</source>
+        <translation>该文件含有多个声道的滤波器。导入以下声道的滤波器:</translation>
+    </message>
+    <message>
+        <source>… and %1 more lines</source>
+        <translation>…… 另有 %1 行</translation>
+    </message>
+    <message>
+        <source>The file cannot be imported: %1</source>
+        <translation>无法导入该文件:%1</translation>
+    </message>
+    <message>
+        <source>%1 holds no peaking or shelf filter and no preamp.</source>
+        <translation>%1 中没有峰值或搁架滤波器,也没有前级增益。</translation>
+    </message>
+    <message>
+        <source>The filters were written to %1</source>
+        <translation>滤波器已写入 %1</translation>
+    </message>
+    <message>
+        <source>The file cannot be written: %1</source>
+        <translation>无法写入该文件:%1</translation>
+    </message>
+</context>
+<context>
     <name>CMainWindow</name>
     <message>
         <source>CH A</source>
@@ -110,6 +149,14 @@
     <message>
         <source>Redo</source>
         <translation>重做</translation>
+    </message>
+    <message>
+        <source>Import filters…</source>
+        <translation>导入滤波器…</translation>
+    </message>
+    <message>
+        <source>Export filters…</source>
+        <translation>导出滤波器…</translation>
     </message>
 </context>
 <context>
@@ -257,6 +304,137 @@
     <message>
         <source>The file cannot be written: %1</source>
         <translation>无法写入该文件:%1</translation>
+    </message>
+</context>
+<context>
+    <name>FilterFile</name>
+    <message>
+        <source>%1 is larger than a filter file can be (at most %2)</source>
+        <translation>%1 超出了滤波器文件的大小上限(最多 %2)</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>拒绝</translation>
+    </message>
+    <message>
+        <source>left out</source>
+        <translation>未导入</translation>
+    </message>
+    <message>
+        <source>adjusted</source>
+        <translation>已调整</translation>
+    </message>
+    <message>
+        <source>line longer than %1 characters</source>
+        <translation>行长超过 %1 个字符</translation>
+    </message>
+    <message>
+        <source>more than %1 channel names</source>
+        <translation>声道名称超过 %1 个</translation>
+    </message>
+    <message>
+        <source>not a filter, preamp or channel line</source>
+        <translation>不是滤波器、前级增益或声道行</translation>
+    </message>
+    <message>
+        <source>%1 lines are not imported</source>
+        <translation>%1 行不会被导入</translation>
+    </message>
+    <message>
+        <source>%1 is not a peaking or shelf filter</source>
+        <translation>%1 不是峰值或搁架滤波器</translation>
+    </message>
+    <message>
+        <source>unexpected &quot;%1&quot;</source>
+        <translation>无法识别的&quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>no frequency (Fc) given</source>
+        <translation>未给出频率(Fc)</translation>
+    </message>
+    <message>
+        <source>no gain given</source>
+        <translation>未给出增益</translation>
+    </message>
+    <message>
+        <source>no Q or BW given</source>
+        <translation>未给出 Q 或 BW</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number</source>
+        <translation>&quot;%1&quot; 不是数字</translation>
+    </message>
+    <message>
+        <source>Fc %1 Hz is outside 0..24000 Hz</source>
+        <translation>Fc %1 Hz 超出 0..24000 Hz</translation>
+    </message>
+    <message>
+        <source>gain %1 dB is outside -60..60 dB</source>
+        <translation>增益 %1 dB 超出 -60..60 dB</translation>
+    </message>
+    <message>
+        <source>%1 is outside Q 0..100 and BW 0..10 octaves</source>
+        <translation>%1 超出 Q 0..100、BW 0..10 倍频程的范围</translation>
+    </message>
+    <message>
+        <source>slope %1 dB is outside 0..48 dB per octave</source>
+        <translation>斜率 %1 dB 超出每倍频程 0..48 dB</translation>
+    </message>
+    <message>
+        <source>a slope of %1 dB overshoots at this gain</source>
+        <translation>在此增益下 %1 dB 的斜率会产生过冲</translation>
+    </message>
+    <message>
+        <source>preamp %1 dB is outside -100..100 dB</source>
+        <translation>前级增益 %1 dB 超出 -100..100 dB</translation>
+    </message>
+    <message>
+        <source>switched off</source>
+        <translation>已关闭</translation>
+    </message>
+    <message>
+        <source>beyond the unit&apos;s 12 bands</source>
+        <translation>超出设备的 12 个频段</translation>
+    </message>
+    <message>
+        <source>frequency limited to %1 Hz</source>
+        <translation>频率限制为 %1 Hz</translation>
+    </message>
+    <message>
+        <source>gain limited to %1 dB</source>
+        <translation>增益限制为 %1 dB</translation>
+    </message>
+    <message>
+        <source>width limited to %1 octaves</source>
+        <translation>带宽限制为 %1 倍频程</translation>
+    </message>
+    <message>
+        <source>preamp limited to %1 dB</source>
+        <translation>前级增益限制为 %1 dB</translation>
+    </message>
+    <message>
+        <source>line %1: %2: %3</source>
+        <translation>第 %1 行:%2:%3</translation>
+    </message>
+    <message>
+        <source>took %1 of the file&apos;s filters into %2</source>
+        <translation>已将文件中的 %1 个滤波器导入 %2</translation>
+    </message>
+    <message>
+        <source>, bands %1..%2 flat</source>
+        <translation>,频段 %1..%2 为平直</translation>
+    </message>
+    <message>
+        <source>, band %1 flat</source>
+        <translation>,频段 %1 为平直</translation>
+    </message>
+    <message>
+        <source>, gain %1 dB</source>
+        <translation>,增益 %1 dB</translation>
+    </message>
+    <message>
+        <source>largest difference from the file&apos;s curve: %1 dB at %2 Hz</source>
+        <translation>与文件曲线的最大差异:%2 Hz 处 %1 dB</translation>
     </message>
 </context>
 <context>

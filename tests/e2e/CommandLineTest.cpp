@@ -7,6 +7,8 @@
 #include "ui/common/UnitLocks.h"
 #include "ui/OwnCommandLine.h"
 #include "ui/main/CommandRunner.h"
+#include "model/FilterExport.h"
+#include "ui/settings/FilterFile.h"
 #include "ui/settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -100,11 +102,13 @@ protected:
         CommandLineOptions options;
         options.command = command;
         options.file = file;
-        return RunOptions(sim, options, lockFolder);
+        return RunOptions(sim, options, nullptr, lockFolder);
     }
 
+    // The settings commands the unit answered are kept in answered when it is
+    // given; lockFolder: where the command claims the unit, none when empty.
     static Ran RunOptions(CSimulatedHidBackend& sim, const CommandLineOptions& options,
-                          const QString& lockFolder = QString())
+                          std::vector<CommandSlot>* answered = nullptr, const QString& lockFolder = QString())
     {
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
@@ -113,6 +117,15 @@ protected:
             CUnitAdapter unit(sim);
             if (!lockFolder.isEmpty())
                 unit.Unit().Link().ClaimUnitsThrough(std::make_unique<CUnitLocks>(lockFolder));
+            if (answered != nullptr) {
+                QObject::connect(&unit, &CUnitAdapter::commandFinished,
+                                 [answered](const CommandSlot& command, CommandOutcome outcome) {
+                                     const bool setting = command.code == CMD_SET_PARAM ||
+                                                          command.code == CMD_WRITE_BANDS;
+                                     if (setting && outcome == CommandOutcome::Answered)
+                                         answered->push_back(command);
+                                 });
+            }
             CCommandRunner headless(unit, options, outStream, errStream);
             headless.Start();
             for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
@@ -496,6 +509,247 @@ TEST_F(CommandLine, ALinkToASettingsFileIsFollowed)
     EXPECT_GT(sim.WritesStarted(0), 0);
 }
 
+// Filter files, written as the test's own small files.
+void WriteText(const QString& name, const std::string& text)
+{
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+std::string ReadText(const QString& name)
+{
+    QFile file(name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll().toStdString();
+}
+
+CommandLineOptions FilterOptions(QuendaCommand command, int channel, const QString& file,
+                                 const QString& section = QString())
+{
+    CommandLineOptions options;
+    options.command = command;
+    options.channel = channel;
+    options.file = file;
+    options.section = section;
+    return options;
+}
+
+CommandSlot SetGroup(int channel, int group)
+{
+    return {CMD_SET_PARAM, AREA_CHANNEL, 0, static_cast<std::uint8_t>(channel), static_cast<std::uint8_t>(group)};
+}
+
+CommandSlot WriteBands(int channel)
+{
+    return {CMD_WRITE_BANDS, AREA_CHANNEL, 0, static_cast<std::uint8_t>(channel), 0};
+}
+
+struct FilterImportCase {
+    const char* name;
+    int channel;
+    const char* section;
+    std::string text;
+    std::vector<CommandSlot> answered;   // the settings commands the import sent
+    std::string err;                     // FILE stands for the file's name
+};
+
+void PrintTo(const FilterImportCase& c, std::ostream* os) { *os << c.name; }
+
+std::string WithFileName(std::string text, const std::string& file)
+{
+    for (std::size_t at = text.find("FILE"); at != std::string::npos; at = text.find("FILE", at + file.size()))
+        text.replace(at, 4, file);
+    return text;
+}
+
+class FilterImportCommand : public CommandLine, public testing::WithParamInterface<FilterImportCase> {};
+
+// Only the groups whose bytes change go to the unit, through the settings path the window uses.
+TEST_P(FilterImportCommand, SendsOnlyWhatChangesAndReports)
+{
+    const FilterImportCase& c = GetParam();
+    const QString file = File("filters.txt");
+    WriteText(file, c.text);
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    const ChannelBlock otherBefore = unit.Current(1 - c.channel);
+    std::vector<CommandSlot> answered;
+    const Ran run = RunOptions(
+        sim, FilterOptions(QuendaCommand::FiltersImport, c.channel, file, QString::fromLatin1(c.section)), &answered);
+    EXPECT_EQ(run.exit, kExitDone);
+    EXPECT_EQ(run.err, WithFileName(c.err, file.toStdString()));
+    EXPECT_EQ(answered, c.answered);
+    EXPECT_TRUE(SameGroups(unit.Current(1 - c.channel), otherBefore)) << "the other channel is left alone";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FilterImportCommand, testing::Values(
+    FilterImportCase{"one band", 0, "",
+                     "Filter 1: ON PK Fc 40 Hz Gain -3.0 dB Q 4.3\n",
+                     {SetGroup(0, kGroupFirstBand)},
+                     "quenda: took 1 of the file's filters into CH A, bands 2..12 flat\n"
+                     "quenda: largest difference from the file's curve: 1.08 dB at 47 Hz\n"
+                     "quenda: sent the filters of FILE to CH A\n"},
+    FilterImportCase{"a preamp alone", 1, "",
+                     "Preamp: -6 dB\n",
+                     {SetGroup(1, kGroupGain)},
+                     "quenda: took 0 of the file's filters into CH B, bands 1..12 flat, gain -6 dB\n"
+                     "quenda: largest difference from the file's curve: 0.00 dB at 20 Hz\n"
+                     "quenda: sent the filters of FILE to CH B\n"},
+    FilterImportCase{"several bands and the gain", 1, "",
+                     "Preamp: -3.0 dB\n"
+                     "Filter 1: ON PK Fc 1000 Hz Gain -3.5 dB Q 1.41\n"
+                     "Filter 2: ON LSC Fc 127 Hz Gain 3.0 dB Q 0.7248\n"
+                     "Filter 3: ON LP Fc 16000 Hz\n",
+                     {SetGroup(1, kGroupGain), WriteBands(1)},
+                     "quenda: FILE: line 4: refused: LP is not a peaking or shelf filter\n"
+                     "quenda: took 2 of the file's filters into CH B, bands 3..12 flat, gain -3 dB\n"
+                     "quenda: largest difference from the file's curve: 1.25 dB at 1639 Hz\n"
+                     "quenda: sent the filters of FILE to CH B\n"},
+    FilterImportCase{"the channel's own bands", 0, "R",
+                     "Channel: L\n"
+                     "Filter: ON PK Fc 2000 Hz Gain 4 dB Q 2\n"
+                     "Channel: R\n"
+                     "Filter: ON PK Fc 40 Hz Gain 0 dB Q 3.89\n"
+                     "Filter: ON PK Fc 63 Hz Gain 0 dB Q 3.89\n",
+                     {},
+                     "quenda: took 2 of the file's filters into CH A, bands 3..12 flat\n"
+                     "quenda: largest difference from the file's curve: 0.00 dB at 20 Hz\n"
+                     "quenda: CH A already has the filters of FILE\n"}));
+
+TEST_F(CommandLine, FiltersImportThenExportWritesTheBandsBack)
+{
+    const QString in = File("in.txt");
+    WriteText(in, "Preamp: -4 dB\n"
+                  "Filter 1: ON LSC Fc 105 Hz Gain 6.2 dB Q 0.70\n"
+                  "Filter 2: ON PK Fc 160 Hz Gain -2.9 dB Q 0.49\n"
+                  "Filter 3: ON HSC Fc 10000 Hz Gain 3.1 dB Q 0.70\n");
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    ASSERT_EQ(RunOptions(sim, FilterOptions(QuendaCommand::FiltersImport, 1, in)).exit, kExitDone);
+    const ChannelBlock b = unit.Current(1);
+    EXPECT_EQ(b.gain.Get(), 76);
+    EXPECT_EQ(b.bands[0].freqHz.Get(), 83);
+    EXPECT_EQ(b.bands[0].gainCode.Get(), 182);
+    EXPECT_EQ(b.bands[0].type, FILTER_LOW_SHELF);
+    EXPECT_EQ(b.bands[0].slope, kSlope12dBPerOct);
+    EXPECT_EQ(b.bands[1].bwCode.Get(), 253);
+    EXPECT_EQ(b.bands[2].freqHz.Get(), 13000);
+
+    const QString out = File("out.txt");
+    const Ran exported = RunOptions(sim, FilterOptions(QuendaCommand::FiltersExport, 1, out));
+    EXPECT_EQ(exported.exit, kExitDone);
+    EXPECT_EQ(exported.err, "quenda: wrote the filters of CH B to " + out.toStdString() + "\n");
+    EXPECT_EQ(ReadText(out),
+              "Preamp: -4.0 dB\n"
+              "Filter 1: ON LSC Fc 106 Hz Gain 6.2 dB Q 0.7257\n"
+              "Filter 2: ON PK Fc 160 Hz Gain -2.9 dB Q 0.49\n"
+              "Filter 3: ON HSC Fc 10000 Hz Gain 3.1 dB Q 0.7249\n"
+              "Filter 4: ON PK Fc 160 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 5: ON PK Fc 250 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 6: ON PK Fc 400 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 7: ON PK Fc 630 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 8: ON PK Fc 1000 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 9: ON PK Fc 1600 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 10: ON PK Fc 2500 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 11: ON PK Fc 4000 Hz Gain 0.0 dB Q 3.89\n"
+              "Filter 12: ON PK Fc 6300 Hz Gain 0.0 dB Q 3.89\n");
+
+    // the written file brings the same codes into another unit's other channel
+    CSimulatedHidBackend fresh;
+    CSimulatedUnit& other = fresh.Unit(fresh.AddDevice(SimulatedDeviceSpec{}));
+    ASSERT_EQ(RunOptions(fresh, FilterOptions(QuendaCommand::FiltersImport, 0, out)).exit, kExitDone);
+    const ChannelBlock a = other.Current(0);
+    for (int k = 0; k < kBandCount; ++k)
+        EXPECT_EQ(std::memcmp(&a.bands[k], &b.bands[k], sizeof(BandParams)), 0) << "band " << k + 1;
+    EXPECT_EQ(a.gain.Get(), 76);
+}
+
+// The import ends only once the unit answered every group it sent.
+TEST_F(CommandLine, FiltersImportArrivesThroughDroppedAndDelayedReplies)
+{
+    const QString in = File("in.txt");
+    std::string text = "Preamp: -7 dB\n";
+    for (int n = 1; n <= kBandCount; ++n)
+        text += "Filter " + std::to_string(n) + ": ON PK Fc " + std::to_string(150 * n) + " Hz Gain 2.0 dB Q 2.0\n";
+    WriteText(in, text);
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    unit.SetFaults({.dropReply = 0.3, .delayReply = 0.3, .maxDelayTicks = 4});
+    const Ran run = RunOptions(sim, FilterOptions(QuendaCommand::FiltersImport, 0, in));
+    ASSERT_EQ(run.exit, kExitDone) << run.err;
+    const ChannelBlock a = unit.Current(0);
+    EXPECT_EQ(a.gain.Get(), 73);
+    for (int k = 0; k < kBandCount; ++k) {
+        EXPECT_EQ(a.bands[k].freqHz.Get(), 150 * (k + 1)) << "band " << k + 1;
+        EXPECT_EQ(a.bands[k].gainCode.Get(), 140) << "band " << k + 1;
+        EXPECT_EQ(a.bands[k].bwCode.Get(), 66) << "band " << k + 1;
+    }
+}
+
+TEST_F(CommandLine, AFilterImportTheUnitStopsAnsweringEndsTheCommand)
+{
+    const QString in = File("in.txt");
+    WriteText(in, "Filter 1: ON PK Fc 1000 Hz Gain 2.0 dB Q 2.0\n");
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    CUnitAdapter adapter(sim);
+    // silent once the current memory has come, before the runner sends the filters
+    QObject::connect(&adapter, &CUnitAdapter::commandFinished, [&unit](const CommandSlot& command, CommandOutcome) {
+        if (command.code == CMD_RECALL_PRESET)
+            unit.SetSilent(true);
+    });
+    CCommandRunner headless(adapter, FilterOptions(QuendaCommand::FiltersImport, 0, in), outStream, errStream);
+    headless.Start();
+    for (int tick = 0; tick < 5000 && !headless.IsFinished(); ++tick) {
+        Settle(sim, adapter);
+        headless.Tick();
+        sim.Tick();
+    }
+    ASSERT_TRUE(headless.IsFinished());
+    EXPECT_EQ(headless.ExitCode(), kExitNotAnswering);
+    EXPECT_EQ(err.toStdString(), "quenda: took 1 of the file's filters into CH A, bands 2..12 flat\n"
+                                 "quenda: largest difference from the file's curve: 0.69 dB at 1417 Hz\n"
+                                 "quenda: the unit does not answer\n");
+}
+
+TEST_F(CommandLine, AFilterFileThatCannotBeImportedLeavesTheUnitClosed)
+{
+    const struct {
+        std::string text;
+        const char* section;
+        int exit;
+        std::string err;   // FILE stands for the file's name
+    } cases[] = {
+        {"Filter: ON LP Fc 100 Hz\nFilter: ON HP Fc 30 Hz\n", "", kExitFile,
+         "quenda: FILE: line 1: refused: LP is not a peaking or shelf filter\n"
+         "quenda: FILE: line 2: refused: HP is not a peaking or shelf filter\n"
+         "quenda: FILE holds no peaking or shelf filter and no preamp\n"},
+        {"Channel: L\nFilter: ON PK Fc 100 Hz Gain 1 dB Q 1\nChannel: R\n", "", kExitUsage,
+         "quenda: FILE has filters for the channels L, R: choose one with --section\n"},
+        {"Channel: L\nFilter: ON PK Fc 100 Hz Gain 1 dB Q 1\n", "SUB", kExitUsage,
+         "quenda: FILE has no channel SUB (it has L)\n"},
+        {"Filter: ON PK Fc 100 Hz Gain 1 dB Q 1\n", "L", kExitUsage,
+         "quenda: FILE has no Channel: lines, so --section does not apply\n"},
+        {std::string(kMaxFilterTextBytes + 1, '#'), "", kExitFile,
+         "quenda: FILE: 1.0 MB is larger than a filter file can be (at most 1 MB)\n"},
+    };
+    for (const auto& c : cases) {
+        const QString file = File("filters.txt");
+        WriteText(file, c.text);
+        CSimulatedHidBackend sim;
+        sim.AddDevice(SimulatedDeviceSpec{});
+        const Ran run =
+            RunOptions(sim, FilterOptions(QuendaCommand::FiltersImport, 0, file, QString::fromLatin1(c.section)));
+        EXPECT_EQ(run.exit, c.exit) << c.err;
+        EXPECT_EQ(run.err, WithFileName(c.err, file.toStdString()));
+        EXPECT_EQ(sim.OpenHandles(0), 0) << c.err;
+        EXPECT_EQ(sim.WritesStarted(0), 0) << c.err;
+    }
+}
+
 // The real program, as a script runs it.
 Ran RunProgram(const QStringList& arguments)
 {
@@ -549,6 +803,32 @@ TEST_F(CommandLine, TheProgramRunsEveryCommandAgainstTheDemoUnit)
     EXPECT_EQ(noPresets.err, "quenda: " + currentName + " holds no presets\n");
 }
 
+// Each run of the program has a fresh demo unit, so the import and the export are checked apart.
+TEST_F(CommandLine, TheProgramImportsAndExportsFiltersAgainstTheDemoUnit)
+{
+    const QString in = File("apo.txt");
+    WriteText(in, "Preamp: -2 dB\n"
+                  "Channel: L\n"
+                  "Filter: ON PK Fc 3000 Hz Gain 2,5 dB BW Oct 1\n"
+                  "Channel: R\n"
+                  "Filter: ON AP Fc 500 Hz Q 0.7\n");
+    const Ran imported = RunProgram({QStringLiteral("--demo"), QStringLiteral("--section"), QStringLiteral("L"),
+                                     QStringLiteral("filters-import"), QStringLiteral("b"), in});
+    EXPECT_EQ(imported.exit, 0);
+    EXPECT_EQ(imported.err, "quenda: took 1 of the file's filters into CH B, bands 2..12 flat, gain -2 dB\n"
+                            "quenda: largest difference from the file's curve: 0.94 dB at 4900 Hz\n"
+                            "quenda: sent the filters of " + in.toStdString() + " to CH B\n");
+    EXPECT_TRUE(imported.out.empty());
+
+    const QString out = File("demo.txt");
+    const Ran exported =
+        RunProgram({QStringLiteral("--demo"), QStringLiteral("filters-export"), QStringLiteral("A"), out});
+    EXPECT_EQ(exported.exit, 0);
+    EXPECT_EQ(exported.err, "quenda: wrote the filters of CH A to " + out.toStdString() + "\n");
+    EXPECT_EQ(ReadText(out), FilterTextOf(ChannelBandsOf(DefaultChannelBlock()), DefaultChannelBlock().gain.Get()));
+    EXPECT_EQ(ReadText(out).substr(0, 60), "Preamp: 0.0 dB\nFilter 1: ON PK Fc 40 Hz Gain 0.0 dB Q 3.89\nF");
+}
+
 struct RefusalCase {
     QStringList arguments;
     int exit;
@@ -589,15 +869,31 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
                 "quenda: 3 units are attached; choose one with --device SERIAL|PATH:"},
     RefusalCase{{QStringLiteral("--demo-units"), QStringLiteral("2"), QStringLiteral("--device"),
                  QStringLiteral("QD-DEMO-7"), QStringLiteral("info")}, 1,
-                "quenda: no attached unit has the serial number or path QD-DEMO-7; attached units:"}));
+                "quenda: no attached unit has the serial number or path QD-DEMO-7; attached units:"},
+    RefusalCase{{QStringLiteral("filters-import"), QStringLiteral("A")}, 1,
+                "quenda: filters-import needs A or B and a FILE"},
+    RefusalCase{{QStringLiteral("filters-export"), QStringLiteral("C"), QStringLiteral("eq.txt")}, 1,
+                "quenda: the channel is A or B, not C"},
+    RefusalCase{{QStringLiteral("--section"), QStringLiteral("L"), QStringLiteral("filters-export"),
+                 QStringLiteral("A"), QStringLiteral("eq.txt")},
+                1, "quenda: --section belongs to filters-import"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("filters-import"), QStringLiteral("A"), QStringLiteral("/")},
+                5, "quenda: /: not a regular file"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("filters-export"), QStringLiteral("B"),
+                 QStringLiteral("/nonexistent/eq.txt")},
+                5, "quenda: /nonexistent/eq.txt: cannot write the file: No such file or directory"}));
 
 TEST(Program, HelpAndVersion)
 {
     const Ran help = RunProgram({QStringLiteral("--help")});
     EXPECT_EQ(help.exit, 0);
-    EXPECT_EQ(help.out.substr(0, 49), "Usage: quenda [options] [command [FILE]]\nControls");
+    EXPECT_EQ(help.out.substr(0, 55), "Usage: quenda [options] [command [A|B] [FILE]]\nControls");
     EXPECT_NE(help.out.find("  backup FILE   writes all 20 presets and the current settings to FILE\n"),
               std::string::npos);
+    EXPECT_NE(help.out.find("  filters-export A|B FILE\n"
+                            "                writes the EQ and gain of CH A or CH B to FILE as filter text\n"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("  --section <NAME>"), std::string::npos);
     // --help-all is listed by the help itself: it shows the help too, whatever follows it
     const Ran helpAll = RunProgram({QStringLiteral("--help-all"), QStringLiteral("info")});
     EXPECT_EQ(helpAll.exit, 0);

@@ -158,4 +158,21 @@ TEST(SettingsCapture, TakesTheImageWithoutTheNotchClearRequest)
     EXPECT_EQ(settings.restoreGains[1][5], 99);
 }
 
+TEST(SettingsEdit, AReplacedBandIsSentOnlyWhenItsBytesChange)
+{
+    CSettingsEdit edit(Defaults());
+    BandParams same = edit.Band(1, 2);
+    edit.ReplaceBand(1, 2, same);
+    BandParams shelf = edit.Band(1, 7);
+    shelf.type = 1;
+    shelf.slope = 1;
+    edit.ReplaceBand(1, 7, shelf);
+    const SettingsSends sends = edit.Sends();
+    EXPECT_EQ(sends.groups[0], 0);
+    EXPECT_EQ(sends.groups[1], Groups({kGroupFirstBand + 7}));
+    EXPECT_FALSE(sends.bandsAsOneWrite[1]);
+    EXPECT_EQ(edit.After().channels[1].bands[7].type, 1);
+    EXPECT_EQ(edit.After().channels[1].bands[7].slope, 1);
+}
+
 }  // namespace

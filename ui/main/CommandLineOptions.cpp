@@ -12,21 +12,25 @@ struct CommandName {
     const char* name;
     QuendaCommand command;
     bool needsFile;
+    bool needsChannel;   // A or B before the FILE
 };
 
 constexpr std::array kCommands = {
-    CommandName{"list", QuendaCommand::List, false},
-    CommandName{"info", QuendaCommand::Info, false},
-    CommandName{"export", QuendaCommand::Export, true},
-    CommandName{"import", QuendaCommand::Import, true},
-    CommandName{"backup", QuendaCommand::Backup, true},
-    CommandName{"restore", QuendaCommand::Restore, true},
+    CommandName{"list", QuendaCommand::List, false, false},
+    CommandName{"info", QuendaCommand::Info, false, false},
+    CommandName{"export", QuendaCommand::Export, true, false},
+    CommandName{"import", QuendaCommand::Import, true, false},
+    CommandName{"backup", QuendaCommand::Backup, true, false},
+    CommandName{"restore", QuendaCommand::Restore, true, false},
+    CommandName{"filters-import", QuendaCommand::FiltersImport, true, true},
+    CommandName{"filters-export", QuendaCommand::FiltersExport, true, true},
 };
 
 const QString kDemo = QStringLiteral("demo");
 const QString kDemoUnits = QStringLiteral("demo-units");
 const QString kDevice = QStringLiteral("device");
 const QString kJson = QStringLiteral("json");
+const QString kSection = QStringLiteral("section");
 
 // The one parser behind both the usage text and the reading of arguments.
 void Describe(QCommandLineParser& parser)
@@ -39,7 +43,12 @@ void Describe(QCommandLineParser& parser)
         "  export FILE   writes the unit's current settings to FILE\n"
         "  import FILE   sends the current settings of FILE to the unit\n"
         "  backup FILE   writes all 20 presets and the current settings to FILE\n"
-        "  restore FILE  writes the 20 presets of FILE into the unit\n\n"
+        "  restore FILE  writes the 20 presets of FILE into the unit\n"
+        "  filters-import A|B FILE\n"
+        "                sends the peaking and shelf filters of FILE (REW, Equalizer APO or\n"
+        "                AutoEQ text) to the EQ of CH A or CH B, its preamp to the channel's gain\n"
+        "  filters-export A|B FILE\n"
+        "                writes the EQ and gain of CH A or CH B to FILE as filter text\n\n"
         "Exit codes: 0 done, 1 bad arguments, 2 no unit found, 3 no permission to open the unit,\n"
         "4 the unit does not answer or was disconnected, 5 the file cannot be read or written,\n"
         "6 another program has the unit. With several units attached, a command needs --device."));
@@ -52,8 +61,13 @@ void Describe(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(kDevice, QStringLiteral("The unit to use, by its serial number or path (see list)."),
                                         QStringLiteral("UNIT")));
     parser.addOption(QCommandLineOption(kJson, QStringLiteral("list: print the units as a JSON array.")));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, info, export, import, backup or restore"),
-                                 QStringLiteral("[command [FILE]]"));
+    parser.addOption(QCommandLineOption(
+        kSection, QStringLiteral("The channel of a filter file with Channel: lines to import (filters-import)."),
+        QStringLiteral("NAME")));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("list, info, export, import, backup, restore, filters-import or filters-export"),
+        QStringLiteral("[command [A|B] [FILE]]"));
 }
 
 const CommandName* FindCommand(const QString& name)
@@ -62,6 +76,18 @@ const CommandName* FindCommand(const QString& name)
         if (name == QLatin1String(c.name))
             return &c;
     return nullptr;
+}
+
+// "A" or "B", as the window names the channels "CH A" and "CH B".
+bool ReadChannel(const QString& word, CommandLineOptions& options)
+{
+    const QString upper = word.toUpper();
+    if (upper != QLatin1String("A") && upper != QLatin1String("B")) {
+        options.error = QStringLiteral("the channel is A or B, not %1").arg(word);
+        return false;
+    }
+    options.channel = upper == QLatin1String("B") ? 1 : 0;
+    return true;
 }
 
 void ReadPositionals(const QStringList& positionals, CommandLineOptions& options)
@@ -73,18 +99,21 @@ void ReadPositionals(const QStringList& positionals, CommandLineOptions& options
         options.error = QStringLiteral("unknown command: %1").arg(positionals[0]);
         return;
     }
-    const qsizetype wanted = command->needsFile ? 2 : 1;
+    const qsizetype wanted = 1 + command->needsChannel + command->needsFile;
     if (positionals.size() < wanted) {
-        options.error = QStringLiteral("%1 needs a FILE").arg(positionals[0]);
+        options.error = command->needsChannel ? QStringLiteral("%1 needs A or B and a FILE").arg(positionals[0])
+                                              : QStringLiteral("%1 needs a FILE").arg(positionals[0]);
         return;
     }
     if (positionals.size() > wanted) {
         options.error = QStringLiteral("unexpected argument: %1").arg(positionals[wanted]);
         return;
     }
+    if (command->needsChannel && !ReadChannel(positionals[1], options))
+        return;
     options.command = command->command;
     if (command->needsFile)
-        options.file = positionals[1];
+        options.file = positionals[wanted - 1];
 }
 
 bool ReadDemoUnits(const QString& text, CommandLineOptions& options)
@@ -99,11 +128,14 @@ bool ReadDemoUnits(const QString& text, CommandLineOptions& options)
     return true;
 }
 
-// --json is list's; list shows every unit, so --device has nothing to choose.
+// --json is list's, --section filters-import's; list shows every unit, so
+// --device has nothing to choose.
 void CheckOptionsFitTheCommand(const QCommandLineParser& parser, CommandLineOptions& options)
 {
     if (options.json && options.command != QuendaCommand::List)
         options.error = QStringLiteral("--json belongs to list");
+    else if (parser.isSet(kSection) && options.command != QuendaCommand::FiltersImport)
+        options.error = QStringLiteral("--section belongs to filters-import");
     else if (parser.isSet(kDevice) && options.command == QuendaCommand::List)
         options.error = QStringLiteral("list shows every unit: --device has nothing to choose");
     else if (parser.isSet(kDevice) && options.device.isEmpty())
@@ -131,6 +163,7 @@ CommandLineOptions ParseOptions(const QStringList& arguments)
         return options;
     options.device = parser.value(kDevice);
     options.json = parser.isSet(kJson);
+    options.section = parser.value(kSection);
     ReadPositionals(parser.positionalArguments(), options);
     if (options.error.isEmpty())
         CheckOptionsFitTheCommand(parser, options);

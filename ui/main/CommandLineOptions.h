@@ -3,18 +3,21 @@
 //   quenda [--demo | --demo-units N] [--device UNIT]
 //   quenda [--demo] list [--json]
 //   quenda [--demo] [--device UNIT] info | export FILE | import FILE | backup FILE | restore FILE
+//   quenda [--demo] [--device UNIT] [--section NAME] filters-import A|B FILE | filters-export A|B FILE
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-enum class QuendaCommand { Window, List, Info, Export, Import, Backup, Restore };
+enum class QuendaCommand { Window, List, Info, Export, Import, Backup, Restore, FiltersImport, FiltersExport };
 
 struct CommandLineOptions {
     QuendaCommand command = QuendaCommand::Window;
     QString file;
     QString device;   // the unit's serial number or path; empty: the only one attached
     bool json = false;
+    int channel = 0;     // the filter commands': 0 = CH A, 1 = CH B
+    QString section;     // the channel a filter file's "Channel:" lines name to import; empty: none chosen
     bool demo = false;
     int demoUnits = 1;   // --demo-units N: the demo presents N units
     bool help = false;

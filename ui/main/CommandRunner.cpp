@@ -1,8 +1,10 @@
 #include "ui/main/CommandRunner.h"
 
+#include "model/FilterExport.h"
 #include "ui/common/LinkTexts.h"
 #include "ui/common/PresetNameCodec.h"
 #include "ui/common/UnitAdapter.h"
+#include "ui/settings/FilterFile.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -56,6 +58,17 @@ QJsonObject UnitObject(const HidInterfaceInfo& unit)
             {QStringLiteral("version"), Hex4(unit.version)}};
 }
 
+QString ChannelName(int channel)
+{
+    return channel == 0 ? QStringLiteral("CH A") : QStringLiteral("CH B");
+}
+
+bool NothingPending(const CUnit& unit)
+{
+    CommandSlot pending[1];
+    return unit.Scheduler().Pending(pending, 1) == 0;
+}
+
 }  // namespace
 
 CCommandRunner::CCommandRunner(CUnitAdapter& unit, const CommandLineOptions& options, QTextStream& out,
@@ -75,6 +88,8 @@ void CCommandRunner::Start()
         return;
     }
     if (ReadsFile(m_options.command) && !ReadFile())
+        return;
+    if (m_options.command == QuendaCommand::FiltersImport && !ReadFilters())
         return;
     if (!ChooseUnit())
         return;
@@ -169,6 +184,57 @@ bool CCommandRunner::ReadFile()
     return true;
 }
 
+// The whole filter file is read, and its section to import chosen, before the unit is opened.
+bool CCommandRunner::ReadFilters()
+{
+    SettingsError error;
+    if (!ReadFilterFile(m_options.file, m_filters, error)) {
+        Fail(kExitFile, error.Text());
+        return false;
+    }
+    if (!ChooseSection())
+        return false;
+    if (!HoldsFilters(m_filters, m_section)) {
+        PrintFileNotes();
+        Fail(kExitFile, QStringLiteral("%1 holds no peaking or shelf filter and no preamp").arg(m_options.file));
+        return false;
+    }
+    return true;
+}
+
+bool CCommandRunner::ChooseSection()
+{
+    const QString& file = m_options.file;
+    const QString& wanted = m_options.section;
+    if (m_filters.sections.empty()) {
+        if (wanted.isEmpty())
+            return true;
+        Fail(kExitUsage, QStringLiteral("%1 has no Channel: lines, so --section does not apply").arg(file));
+        return false;
+    }
+    if (wanted.isEmpty()) {
+        Fail(kExitUsage, QStringLiteral("%1 has filters for the channels %2: choose one with --section")
+                             .arg(file, FilterSectionNames(m_filters)));
+        return false;
+    }
+    m_section = FindFilterSection(m_filters, wanted);
+    if (m_section < 0) {
+        Fail(kExitUsage,
+             QStringLiteral("%1 has no channel %2 (it has %3)").arg(file, wanted, FilterSectionNames(m_filters)));
+        return false;
+    }
+    return true;
+}
+
+void CCommandRunner::PrintFileNotes()
+{
+    for (const FilterTextItem& item : m_filters.items) {
+        if (item.kind == FilterTextItem::Kind::Note && AppliesToSection(m_filters, item, m_section))
+            m_err << "quenda: " << m_options.file << ": " << FilterNoteLine(item.note) << '\n';
+    }
+    m_err.flush();
+}
+
 bool CCommandRunner::Connect()
 {
     CUnit& unit = m_unit.Unit();
@@ -191,6 +257,8 @@ void CCommandRunner::Tick()
         return;
     m_unit.Unit().Tick();
     m_transfer.Tick();
+    if (m_sendingFilters && m_stalledTicks >= 0 && ++m_stalledTicks > CSettingsTransfer::kStalledTicks)
+        Fail(kExitNotAnswering, QStringLiteral("the unit does not answer"));
     if (!m_connected && ++m_ticks > kConnectTicks)
         Fail(kExitNotAnswering, QStringLiteral("the unit does not answer"));
 }
@@ -198,6 +266,10 @@ void CCommandRunner::Tick()
 // Connected once the current memory, recalled after the setup, has come.
 void CCommandRunner::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
 {
+    if (m_sendingFilters && !IsFinished()) {
+        OnFiltersAnswered(outcome);
+        return;
+    }
     if (m_connected || IsFinished() || !m_started)
         return;
     if (outcome != CommandOutcome::Answered) {
@@ -218,6 +290,8 @@ void CCommandRunner::RunCommand()
     case QuendaCommand::Backup: m_transfer.StartBackup(); break;
     case QuendaCommand::Import: m_transfer.StartImport(*m_file.current); break;
     case QuendaCommand::Restore: m_transfer.StartRestore(m_file); break;
+    case QuendaCommand::FiltersImport: SendFilters(); break;
+    case QuendaCommand::FiltersExport: ExportFilters(); break;
     case QuendaCommand::List:
     case QuendaCommand::Window: break;
     }
@@ -238,6 +312,57 @@ void CCommandRunner::ExportCurrent()
 {
     WriteFile(CaptureSettings(m_unit.Unit().Image(), QStringLiteral(QUENDA_VERSION), TheUnitIdentity()),
               QStringLiteral("wrote the current settings to %1"));
+}
+
+// The report first, then only the groups that change go out; done once the unit answered them all.
+void CCommandRunner::SendFilters()
+{
+    const int channel = m_options.channel;
+    CUnit& unit = m_unit.Unit();
+    const ChannelBlock block = unit.Image().Channel(channel);
+    const FilterImport import = ImportFilters(m_filters, m_section, ChannelBandsOf(block), block.gain.Get());
+    for (const FilterNote& note : import.notes)
+        m_err << "quenda: " << m_options.file << ": " << FilterNoteLine(note) << '\n';
+    m_err << "quenda: " << FilterImportSummary(import, channel) << '\n';
+    m_err << "quenda: " << FilterDifferenceLine(import) << '\n';
+    m_err.flush();
+    const CSettingsEdit edit = unit.Edit([&](CSettingsEdit& e) {
+        for (int k = 0; k < kBandCount; ++k)
+            e.ReplaceBand(channel, k, import.bands[k]);
+        if (e.Get(channel, ChannelField::Gain) != import.gainCode)
+            e.Set(channel, ChannelField::Gain, import.gainCode);
+    });
+    if (edit.Sends().Empty()) {
+        Done(QStringLiteral("%1 already has the filters of %2").arg(ChannelName(channel), m_options.file));
+        return;
+    }
+    m_sendingFilters = true;
+}
+
+// A round unanswered is tried again while the unit answers in time; a command given up is not.
+void CCommandRunner::OnFiltersAnswered(CommandOutcome outcome)
+{
+    if (outcome == CommandOutcome::NotAnswered) {
+        m_stalledTicks = 0;
+        return;
+    }
+    if (outcome != CommandOutcome::Answered) {
+        Fail(kExitNotAnswering, QStringLiteral("the unit does not answer"));
+        return;
+    }
+    m_stalledTicks = -1;
+    if (NothingPending(m_unit.Unit()))
+        Done(QStringLiteral("sent the filters of %1 to %2").arg(m_options.file, ChannelName(m_options.channel)));
+}
+
+void CCommandRunner::ExportFilters()
+{
+    const ChannelBlock block = m_unit.Unit().Image().Channel(m_options.channel);
+    SettingsError error;
+    if (WriteFilterFile(m_options.file, FilterTextOf(ChannelBandsOf(block), block.gain.Get()), error))
+        Done(QStringLiteral("wrote the filters of %1 to %2").arg(ChannelName(m_options.channel), m_options.file));
+    else
+        Fail(kExitFile, error.Text());
 }
 
 // done names the file with %1.

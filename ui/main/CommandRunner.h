@@ -1,10 +1,12 @@
 // One command of the command line, run without a window over the real link
 // and scheduler: list the attached units, or choose one, connect (read the
-// setup, recall the current memory), then info, export, import, backup or
-// restore. Progress and the one-line reason
-// of a failure go to the error stream, info's answer to the output stream.
+// setup, recall the current memory), then info, export, import, backup,
+// restore, filters-import or filters-export. Progress, an import's report and
+// the one-line reason of a failure go to the error stream, info's and list's
+// answers to the output stream.
 #pragma once
 
+#include "model/FilterText.h"
 #include "transport/HidLink.h"
 #include "ui/main/CommandLineOptions.h"
 #include "ui/settings/SettingsTransfer.h"
@@ -51,12 +53,18 @@ private:
     void PrintUnits();
     bool ChooseUnit();
     bool ReadFile();
+    bool ReadFilters();
+    bool ChooseSection();
+    void PrintFileNotes();
     bool Connect();
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
     void OnConnectionChanged(const ConnectionEvent& event);
     void RunCommand();
     void PrintInfo();
     void ExportCurrent();
+    void SendFilters();
+    void OnFiltersAnswered(CommandOutcome outcome);
+    void ExportFilters();
     void WriteFile(const SettingsFile& settings, const QString& done);
     void OnProgress(int preset);
     void OnTransferFinished(CSettingsTransfer::Result result);
@@ -71,6 +79,10 @@ private:
     SettingsFile m_file;
     bool m_started = false;     // the connect button was pressed
     bool m_connected = false;   // the current memory has been read
+    FilterText m_filters;       // filters-import's file
+    int m_section = -1;         // its section to import, when it names channels
+    bool m_sendingFilters = false;
+    int m_stalledTicks = -1;    // ticks since the filters went unanswered; -1 while the unit answers
     int m_ticks = 0;
     std::optional<int> m_exit;
 };

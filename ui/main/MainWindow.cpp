@@ -14,6 +14,7 @@
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/NumberEdit.h"
+#include "ui/settings/FilterFiles.h"
 #include "ui/settings/SettingsFiles.h"
 
 #include <QComboBox>
@@ -333,6 +334,7 @@ void CMainWindow::OnInitDialog()
     FillFixedLists();
     SetupLamps();
     m_settingsFiles = new CSettingsFiles(this, m_unit);
+    m_filterFiles = new CFilterFiles(this, m_unit);
     connect(&m_unit, &CUnitAdapter::settingsChanged, this, &CMainWindow::OnSettingsChanged);
     connect(&m_unit, &CUnitAdapter::commandFinished, this, &CMainWindow::OnCommandFinished);
     connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CMainWindow::OnConnectionChanged);
@@ -416,14 +418,32 @@ void CMainWindow::OnTimer()
     UpdateStatusText();
 }
 
+// Over a graph the menu begins with that channel's filter files.
 void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (!Graph(c)->geometry().contains(event->pos()))
+            continue;
+        menu.addAction(tr("Import filters…"), this, [this, c] { ImportFilters(c); });
+        menu.addAction(tr("Export filters…"), this, [this, c] { ExportFilters(c); });
+        menu.addSeparator();
+    }
     menu.addAction(m_undoAction);
     menu.addAction(m_redoAction);
     menu.addSeparator();
     menu.addAction(AboutMenuText(), this, &CMainWindow::ShowAboutBox);
     menu.exec(event->globalPos());
+}
+
+void CMainWindow::ImportFilters(int channel)
+{
+    AsOneStep([this, channel] { m_filterFiles->Import(channel); });
+}
+
+void CMainWindow::ExportFilters(int channel)
+{
+    m_filterFiles->Export(channel);
 }
 
 void CMainWindow::ShowAboutBox()

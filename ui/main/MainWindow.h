@@ -29,6 +29,7 @@ class CSkinnedButton;
 class CMeterLamp;
 class CGainFader;
 class CEqualizerGraph;
+class CFilterFiles;
 class CSettingsFiles;
 class CUnitAdapter;
 struct ControlSpec;
@@ -76,6 +77,9 @@ public:
 
     // The import and export buttons' settings files.
     CSettingsFiles& SettingsFiles() { return *m_settingsFiles; }
+    // A graph's "Import filters…" (one undo step) and "Export filters…".
+    void ImportFilters(int channel);
+    void ExportFilters(int channel);
 
     // The status line: what has not reached the unit yet, or why it cannot.
     void UpdateStatusText();
@@ -190,6 +194,7 @@ private:
     bool m_linkStarted = false;
     QLabel* m_statusText = nullptr;
     CSettingsFiles* m_settingsFiles = nullptr;
+    CFilterFiles* m_filterFiles = nullptr;
     QUndoStack m_undo;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;

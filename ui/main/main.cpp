@@ -1,6 +1,6 @@
 // The program. Without a command it runs the main window modally over the
 // unit's HID link, and ends with the window; a command (info, export, import,
-// backup, restore) runs without a window or a display. `--demo` puts the
+// backup, restore, filters-import, filters-export) runs without a window or a display. `--demo` puts the
 // built-in simulated unit where the USB devices would be.
 #include "transport/HidBackend.h"
 #include "ui/common/UnitAdapter.h"

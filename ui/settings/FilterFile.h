@@ -1,0 +1,33 @@
+// Filter text files (REW, Equalizer APO, AutoEQ) on disk, and the lines that
+// tell what an import of one did.
+#pragma once
+
+#include "model/FilterImport.h"
+#include "ui/settings/SettingsFile.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+constexpr qint64 kMaxFilterFileBytes = static_cast<qint64>(kMaxFilterTextBytes);
+
+// Reads and parses a file. Only a regular file (a link to one is followed) of
+// at most kMaxFilterFileBytes is read: anything else is refused before it is opened.
+bool ReadFilterFile(const QString& fileName, FilterText& out, SettingsError& error);
+// Writes the text through a temporary file that replaces fileName only when complete.
+bool WriteFilterFile(const QString& fileName, const std::string& text, SettingsError& error);
+
+// The section of that name (case does not matter), or -1.
+int FindFilterSection(const FilterText& text, const QString& name);
+// "L, R".
+QString FilterSectionNames(const FilterText& text);
+// The twelve bands of a channel block.
+ChannelBands ChannelBandsOf(const ChannelBlock& block);
+
+// "line 13: left out: switched off".
+QString FilterNoteLine(const FilterNote& note);
+// "took 4 of the file's filters into CH A, bands 5..12 flat, gain -6 dB".
+QString FilterImportSummary(const FilterImport& import, int channel);
+// "largest difference from the file's curve: 0.42 dB at 1234 Hz".
+QString FilterDifferenceLine(const FilterImport& import);
