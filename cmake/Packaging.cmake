@@ -32,7 +32,7 @@ set(quenda_doc ${CMAKE_INSTALL_DATADIR}/doc/quenda)
 string(TIMESTAMP quenda_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(cmake/debian/changelog.in ${quenda_packed}/changelog @ONLY)
 quenda_install_gzipped(${quenda_packed}/changelog ${quenda_doc})
-install(FILES cmake/debian/copyright docs/settings-file.md DESTINATION ${quenda_doc})
+install(FILES cmake/debian/copyright docs/settings-file.md docs/command-line-json.md DESTINATION ${quenda_doc})
 
 set(CPACK_PACKAGE_NAME quenda)
 set(CPACK_PACKAGE_VENDOR "Quenda developers")
@@ -46,9 +46,10 @@ response graph, gain and mute, compressor, noise gate, frequency shifter,
 notch filters, bypass switches), shows the level lamps, and loads, stores and
 names the unit's 20 presets, in English or Chinese.
 .
-The commands info, export, import, backup and restore do the same work with
-settings files and without a window, for scripts. A udev rule lets the user
-logged in at the seat open the unit.]])
+Commands do the same work without a window, for scripts: list and choose the
+attached units, info, recall, store, gain and mute, settings files (export,
+import, backup, restore) and REW / Equalizer APO / AutoEQ filter files. A udev
+rule lets the user logged in at the seat open the unit.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -1,8 +1,9 @@
 // Feeds arbitrary argument lists to the program's command-line reader: the
 // bytes split at NUL into arguments, the program's name first. Whatever comes,
 // the reader either refuses with a reason or names one command, a command
-// that reads or writes a file has one, --json goes with list only, and the
-// demo's unit count stays within what the demo can present.
+// that reads or writes a file has one, --json goes with list and info only,
+// a preset, gain or the demo's unit count stays within its range.
+#include "model/SettingFields.h"
 #include "transport/HidBackend.h"
 #include "ui/main/CommandLineOptions.h"
 
@@ -21,13 +22,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     const CommandLineOptions options = ParseOptions(arguments);
-    const bool needsFile = options.command != QuendaCommand::Window && options.command != QuendaCommand::Info &&
-                           options.command != QuendaCommand::List;
+    const QuendaCommand c = options.command;
+    const bool needsFile = c == QuendaCommand::Export || c == QuendaCommand::Import || c == QuendaCommand::Backup ||
+                           c == QuendaCommand::Restore || c == QuendaCommand::FiltersImport ||
+                           c == QuendaCommand::FiltersExport;
     if (options.error.isEmpty() && needsFile && options.file.isEmpty() && !arguments.contains(QString()))
         std::abort();
     if (!options.error.isEmpty() && options.command != QuendaCommand::Window)
         std::abort();
-    if (options.error.isEmpty() && options.json && options.command != QuendaCommand::List)
+    if (options.error.isEmpty() && options.json && c != QuendaCommand::List && c != QuendaCommand::Info)
+        std::abort();
+    if ((c == QuendaCommand::Recall || c == QuendaCommand::Store) && (options.preset < 1 || options.preset > 20))
+        std::abort();
+    if (c == QuendaCommand::Gain && (options.gainCode < 0 || options.gainCode > codecs::kGain.linear->codeMax))
         std::abort();
     if (options.demoUnits < 1 || options.demoUnits > kMaxDemoUnits)
         std::abort();

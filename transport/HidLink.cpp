@@ -112,13 +112,13 @@ const HidInterfaceInfo* CHidLink::PickUnit(const std::vector<HidInterfaceInfo>& 
     for (const HidInterfaceInfo& info : interfaces)
         if (IsUnit(info))
             units.push_back(&info);
-    const std::string& wanted = m_lost ? m_openKey : m_chosenKey;
+    const std::string wanted = m_lost ? UnitKey(m_openUnit) : m_chosenKey;
     if (wanted.empty())
         return units.empty() ? nullptr : units.front();
     for (const HidInterfaceInfo* unit : units)
         if (IsKnownAs(*unit, wanted))
             return unit;
-    const bool lostWithoutSerial = m_lost && m_chosenKey.empty() && !m_openSerial;
+    const bool lostWithoutSerial = m_lost && m_chosenKey.empty() && m_openUnit.serial.empty();
     if (lostWithoutSerial && units.size() == 1 && units.front()->serial.empty())
         return units.front();
     return nullptr;
@@ -139,8 +139,7 @@ bool CHidLink::ClaimAndOpen(const HidInterfaceInfo& info)
         }
     }
     if (OpenHandles(info.path)) {
-        m_openKey = UnitKey(info);
-        m_openSerial = !info.serial.empty();
+        m_openUnit = info;
         return true;
     }
     if (m_claims != nullptr)

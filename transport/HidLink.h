@@ -130,6 +130,8 @@ public:
     LinkProblem Problem() const { return m_problem; }
     // The interface the last search examined (owner's thread).
     const std::string& DevicePath() const { return m_devicePath; }
+    // The unit opened last, as the system lists it (owner's thread).
+    const HidInterfaceInfo& OpenUnit() const { return m_openUnit; }
     // The program that had the unit when the last search found it in use (owner's thread).
     const UnitHolder& Holder() const { return m_holder; }
     // Read and write handle both closed (nothing left open on the device).
@@ -167,8 +169,7 @@ private:
     LinkProblem m_problem = LinkProblem::None;
     std::unique_ptr<CUnitClaims> m_claims;
     std::string m_chosenKey;      // the unit the user chose, if any
-    std::string m_openKey;        // the unit opened last: a loss brings back only it
-    bool m_openSerial = false;    // ... and whether it is known by a serial number
+    HidInterfaceInfo m_openUnit;  // the unit opened last: a loss brings back only it
     UnitHolder m_holder;
     bool m_searchOutOfMemory = false;
     bool m_lost = false;          // connected until the unit went: an arrival reconnects

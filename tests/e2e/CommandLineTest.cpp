@@ -331,6 +331,101 @@ INSTANTIATE_TEST_SUITE_P(BySerialOrPath, CommandLineDevice, testing::Values(
     DeviceCase{"QD-0001", 0, "/dev/hidraw3"}, DeviceCase{"/dev/hidraw4", 1, "/dev/hidraw4"},
     DeviceCase{"QD-0003", 2, "/dev/hidraw5"}, DeviceCase{"/dev/hidraw5", 2, "/dev/hidraw5"}));
 
+// The commands scripts run, against a unit that drops and delays replies, or
+// leaves one kind of command unanswered.
+struct ScriptCase {
+    const char* name;
+    QuendaCommand command;
+    int channel;
+    int value;   // preset number, gain code or mute flag
+    SimulatedFaults faults;
+    int exit;
+    const char* lastLine;
+};
+
+void PrintTo(const ScriptCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ScriptCommand : public CommandLine, public testing::WithParamInterface<ScriptCase> {};
+
+constexpr SimulatedFaults kLossyUnit{.dropReply = 0.3, .delayReply = 0.3, .maxDelayTicks = 4};
+
+TEST_P(ScriptCommand, WaitsForTheUnitsAnswerAndEndsWithItsExitCode)
+{
+    const ScriptCase& c = GetParam();
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    UnitBlocks preset3 = unit.Preset(3);
+    preset3[0].gain.Set(41);
+    unit.SetPreset(3, preset3);
+    unit.SetFaults(c.faults);
+    CommandLineOptions options;
+    options.command = c.command;
+    options.channel = c.channel;
+    options.preset = c.value;
+    options.gainCode = c.value;
+    options.mute = c.value != 0;
+    const Ran run = RunOptions(sim, options);
+    EXPECT_EQ(run.exit, c.exit) << run.err;
+    ASSERT_FALSE(run.err.empty());
+    const std::string last = run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1);
+    EXPECT_EQ(last, std::string(c.lastLine) + "\n");
+    if (c.exit != kExitDone)
+        return;
+    switch (c.command) {
+    case QuendaCommand::Gain: EXPECT_EQ(unit.Current(c.channel).gain.Get(), c.value); break;
+    case QuendaCommand::Mute: EXPECT_EQ(unit.Current(c.channel).mute, c.value); break;
+    case QuendaCommand::Recall: EXPECT_EQ(unit.Current(0).gain.Get(), 41); break;
+    case QuendaCommand::Store:
+        EXPECT_TRUE(SameGroups(unit.Preset(c.value)[0], unit.Current(0)));
+        EXPECT_TRUE(SameGroups(unit.Preset(c.value)[1], unit.Current(1)));
+        break;
+    default: break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ScriptCommand, testing::Values(
+    ScriptCase{"GainThroughALossyLink", QuendaCommand::Gain, 0, 74, kLossyUnit, kExitDone,
+               "quenda: the gain of CH A is -6 dB now"},
+    ScriptCase{"MuteThroughALossyLink", QuendaCommand::Mute, 1, 1, kLossyUnit, kExitDone, "quenda: CH B is muted now"},
+    ScriptCase{"UnmuteAlreadySo", QuendaCommand::Mute, 0, 0, {}, kExitDone, "quenda: CH A is not muted already"},
+    ScriptCase{"RecallThroughALossyLink", QuendaCommand::Recall, 0, 3, kLossyUnit, kExitDone,
+               "quenda: loaded preset 3"},
+    ScriptCase{"StoreThroughALossyLink", QuendaCommand::Store, 0, 5, kLossyUnit, kExitDone, "quenda: saved preset 5"},
+    ScriptCase{"StoreNeverAnswered", QuendaCommand::Store, 0, 5, {.ignoredCode = CMD_STORE_PRESET},
+               kExitNotAnswering, "quenda: the unit did not answer: preset 5 was not saved"},
+    ScriptCase{"GainNeverAnswered", QuendaCommand::Gain, 1, 70, {.ignoredCode = CMD_SET_PARAM}, kExitNotAnswering,
+               "quenda: the unit does not answer"}),
+    [](const testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CommandLine, InfoAsJsonNamesTheUnitAndItsPresets)
+{
+    CSimulatedHidBackend sim;
+    SimulatedDeviceSpec spec;
+    spec.serial = "QD-0042";
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(spec));
+    unit.SetPresetName(7, "Hall");
+    CommandLineOptions options;
+    options.command = QuendaCommand::Info;
+    options.json = true;
+    const Ran run = RunOptions(sim, options);
+    ASSERT_EQ(run.exit, kExitDone) << run.err;
+    QJsonParseError error;
+    const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    EXPECT_EQ(info.keys(), (QStringList{"path", "presets", "product", "serial", "version"}));
+    EXPECT_EQ(info.value("path").toString(), "/dev/hidraw-sim0");
+    EXPECT_EQ(info.value("serial").toString(), "QD-0042");
+    EXPECT_EQ(info.value("product").toString(), "Audio Processor (simulated)");
+    EXPECT_EQ(info.value("version").toString(), "0200");
+    const QJsonArray presets = info.value("presets").toArray();
+    ASSERT_EQ(presets.size(), 20);
+    EXPECT_EQ(presets[6].toObject(), (QJsonObject{{"number", 7}, {"name", "Hall"}}));
+    EXPECT_EQ(presets[0].toObject().value("number").toInt(), 1);
+}
+
 // The window has the unit; a script's command waits for nothing and says who has it.
 TEST_F(CommandLine, AUnitAnotherProgramHasIsRefusedWithExitCodeSix)
 {
@@ -858,7 +953,20 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
     RefusalCase{{QStringLiteral("--demo"), QStringLiteral("import"), QStringLiteral("/nonexistent/quenda.json")}, 5,
                 "quenda: /nonexistent/quenda.json: cannot open the file: No such file or directory"},
     RefusalCase{{QStringLiteral("info")}, 2, "quenda: no unit found (USB 0483:5750 version 0200)"},
-    RefusalCase{{QStringLiteral("--json"), QStringLiteral("info")}, 1, "quenda: --json belongs to list"},
+    RefusalCase{{QStringLiteral("--json"), QStringLiteral("export"), QStringLiteral("x.json")}, 1,
+                "quenda: --json belongs to list and info"},
+    RefusalCase{{QStringLiteral("recall")}, 1, "quenda: recall needs a preset number"},
+    RefusalCase{{QStringLiteral("store"), QStringLiteral("0")}, 1, "quenda: a preset is a number from 1 to 20, not 0"},
+    RefusalCase{{QStringLiteral("gain"), QStringLiteral("A"), QStringLiteral("-6.5")}, 1,
+                "quenda: the gain is a whole number of dB from -80 to 10, not -6.5"},
+    RefusalCase{{QStringLiteral("gain"), QStringLiteral("B"), QStringLiteral("11")}, 1,
+                "quenda: the gain is a whole number of dB from -80 to 10, not 11"},
+    RefusalCase{{QStringLiteral("mute"), QStringLiteral("C"), QStringLiteral("on")}, 1,
+                "quenda: the channel is A or B, not C"},
+    RefusalCase{{QStringLiteral("mute"), QStringLiteral("A"), QStringLiteral("maybe")}, 1,
+                "quenda: mute is on or off, not maybe"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("gain"), QStringLiteral("A"), QStringLiteral("-6"),
+                 QStringLiteral("extra")}, 1, "quenda: unexpected argument: extra"},
     RefusalCase{{QStringLiteral("--demo"), QStringLiteral("--device"), QStringLiteral("x"), QStringLiteral("list")}, 1,
                 "quenda: list shows every unit: --device has nothing to choose"},
     RefusalCase{{QStringLiteral("--device="), QStringLiteral("info")}, 1,
@@ -887,7 +995,9 @@ TEST(Program, HelpAndVersion)
 {
     const Ran help = RunProgram({QStringLiteral("--help")});
     EXPECT_EQ(help.exit, 0);
-    EXPECT_EQ(help.out.substr(0, 55), "Usage: quenda [options] [command [A|B] [FILE]]\nControls");
+    EXPECT_EQ(help.out.substr(0, 71), "Usage: quenda [options] [command [A|B] [N|DB|on|off|FILE]]\nControls the");
+    EXPECT_NE(help.out.find("  gain A|B DB   sets the gain of CH A or CH B, in whole dB (-80 to 10)\n"), std::string::npos);
+    EXPECT_NE(help.out.find("6 another program has the unit."), std::string::npos);
     EXPECT_NE(help.out.find("  backup FILE   writes all 20 presets and the current settings to FILE\n"),
               std::string::npos);
     EXPECT_NE(help.out.find("  filters-export A|B FILE\n"

@@ -1,29 +1,81 @@
 #include "ui/main/CommandLineOptions.h"
 
+#include "model/SettingFields.h"
+#include "protocol/ParameterImage.h"
 #include "transport/HidBackend.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <array>
+#include <cmath>
 
 namespace {
+
+// The value a command takes after its channel: false with options.error set.
+using ValueReader = bool (*)(const QString& word, CommandLineOptions& options);
+
+bool ReadPreset(const QString& word, CommandLineOptions& options)
+{
+    bool number = false;
+    const int preset = word.toInt(&number);
+    if (!number || preset < 1 || preset > kUserPresetCount) {
+        options.error = QStringLiteral("a preset is a number from 1 to %1, not %2").arg(kUserPresetCount).arg(word);
+        return false;
+    }
+    options.preset = preset;
+    return true;
+}
+
+// The channel's gain goes in whole dB.
+bool ReadGain(const QString& word, CommandLineOptions& options)
+{
+    const Linear& gain = *codecs::kGain.linear;
+    bool number = false;
+    const double db = word.toDouble(&number);
+    if (!number || db != std::floor(db) || db < gain.MinValue() || db > gain.MaxValue()) {
+        options.error = QStringLiteral("the gain is a whole number of dB from %1 to %2, not %3")
+                            .arg(gain.MinValue())
+                            .arg(gain.MaxValue())
+                            .arg(word);
+        return false;
+    }
+    options.gainCode = gain.CodeOf(db);
+    return true;
+}
+
+bool ReadMute(const QString& word, CommandLineOptions& options)
+{
+    if (word != QLatin1String("on") && word != QLatin1String("off")) {
+        options.error = QStringLiteral("mute is on or off, not %1").arg(word);
+        return false;
+    }
+    options.mute = word == QLatin1String("on");
+    return true;
+}
 
 struct CommandName {
     const char* name;
     QuendaCommand command;
-    bool needsFile;
-    bool needsChannel;   // A or B before the FILE
+    bool needsChannel;       // A or B first
+    bool needsFile;          // a FILE last
+    ValueReader readValue;   // a value after the channel, if any
+    const char* arguments;   // what the command is missing when it has too few
 };
 
 constexpr std::array kCommands = {
-    CommandName{"list", QuendaCommand::List, false, false},
-    CommandName{"info", QuendaCommand::Info, false, false},
-    CommandName{"export", QuendaCommand::Export, true, false},
-    CommandName{"import", QuendaCommand::Import, true, false},
-    CommandName{"backup", QuendaCommand::Backup, true, false},
-    CommandName{"restore", QuendaCommand::Restore, true, false},
-    CommandName{"filters-import", QuendaCommand::FiltersImport, true, true},
-    CommandName{"filters-export", QuendaCommand::FiltersExport, true, true},
+    CommandName{"list", QuendaCommand::List, false, false, nullptr, ""},
+    CommandName{"info", QuendaCommand::Info, false, false, nullptr, ""},
+    CommandName{"export", QuendaCommand::Export, false, true, nullptr, "a FILE"},
+    CommandName{"import", QuendaCommand::Import, false, true, nullptr, "a FILE"},
+    CommandName{"backup", QuendaCommand::Backup, false, true, nullptr, "a FILE"},
+    CommandName{"restore", QuendaCommand::Restore, false, true, nullptr, "a FILE"},
+    CommandName{"filters-import", QuendaCommand::FiltersImport, true, true, nullptr, "A or B and a FILE"},
+    CommandName{"filters-export", QuendaCommand::FiltersExport, true, true, nullptr, "A or B and a FILE"},
+    CommandName{"recall", QuendaCommand::Recall, false, false, ReadPreset, "a preset number"},
+    CommandName{"store", QuendaCommand::Store, false, false, ReadPreset, "a preset number"},
+    CommandName{"gain", QuendaCommand::Gain, true, false, ReadGain, "A or B and a gain in dB"},
+    CommandName{"mute", QuendaCommand::Mute, true, false, ReadMute, "A or B and on or off"},
 };
 
 const QString kDemo = QStringLiteral("demo");
@@ -48,7 +100,13 @@ void Describe(QCommandLineParser& parser)
         "                sends the peaking and shelf filters of FILE (REW, Equalizer APO or\n"
         "                AutoEQ text) to the EQ of CH A or CH B, its preamp to the channel's gain\n"
         "  filters-export A|B FILE\n"
-        "                writes the EQ and gain of CH A or CH B to FILE as filter text\n\n"
+        "                writes the EQ and gain of CH A or CH B to FILE as filter text\n"
+        "  recall N      loads preset N (1 to 20) into the unit\n"
+        "  store N       saves the unit's current settings as preset N\n"
+        "  gain A|B DB   sets the gain of CH A or CH B, in whole dB (-80 to 10)\n"
+        "  mute A|B on|off\n"
+        "                mutes CH A or CH B, or lets it sound again\n"
+        "Each command waits for the unit's answer. --json makes list and info print JSON.\n\n"
         "Exit codes: 0 done, 1 bad arguments, 2 no unit found, 3 no permission to open the unit,\n"
         "4 the unit does not answer or was disconnected, 5 the file cannot be read or written,\n"
         "6 another program has the unit. With several units attached, a command needs --device."));
@@ -60,14 +118,15 @@ void Describe(QCommandLineParser& parser)
         QStringLiteral("N")));
     parser.addOption(QCommandLineOption(kDevice, QStringLiteral("The unit to use, by its serial number or path (see list)."),
                                         QStringLiteral("UNIT")));
-    parser.addOption(QCommandLineOption(kJson, QStringLiteral("list: print the units as a JSON array.")));
+    parser.addOption(QCommandLineOption(kJson, QStringLiteral("list and info: print JSON.")));
     parser.addOption(QCommandLineOption(
         kSection, QStringLiteral("The channel of a filter file with Channel: lines to import (filters-import)."),
         QStringLiteral("NAME")));
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("list, info, export, import, backup, restore, filters-import or filters-export"),
-        QStringLiteral("[command [A|B] [FILE]]"));
+        QStringLiteral("list, info, export, import, backup, restore, filters-import, filters-export, recall, "
+                       "store, gain or mute"),
+        QStringLiteral("[command [A|B] [N|DB|on|off|FILE]]"));
 }
 
 const CommandName* FindCommand(const QString& name)
@@ -99,10 +158,9 @@ void ReadPositionals(const QStringList& positionals, CommandLineOptions& options
         options.error = QStringLiteral("unknown command: %1").arg(positionals[0]);
         return;
     }
-    const qsizetype wanted = 1 + command->needsChannel + command->needsFile;
+    const qsizetype wanted = 1 + command->needsChannel + (command->readValue != nullptr) + command->needsFile;
     if (positionals.size() < wanted) {
-        options.error = command->needsChannel ? QStringLiteral("%1 needs A or B and a FILE").arg(positionals[0])
-                                              : QStringLiteral("%1 needs a FILE").arg(positionals[0]);
+        options.error = QStringLiteral("%1 needs %2").arg(positionals[0], QLatin1String(command->arguments));
         return;
     }
     if (positionals.size() > wanted) {
@@ -110,6 +168,8 @@ void ReadPositionals(const QStringList& positionals, CommandLineOptions& options
         return;
     }
     if (command->needsChannel && !ReadChannel(positionals[1], options))
+        return;
+    if (command->readValue != nullptr && !command->readValue(positionals[1 + command->needsChannel], options))
         return;
     options.command = command->command;
     if (command->needsFile)
@@ -128,12 +188,12 @@ bool ReadDemoUnits(const QString& text, CommandLineOptions& options)
     return true;
 }
 
-// --json is list's, --section filters-import's; list shows every unit, so
+// --json is list's and info's, --section filters-import's; list shows every unit, so
 // --device has nothing to choose.
 void CheckOptionsFitTheCommand(const QCommandLineParser& parser, CommandLineOptions& options)
 {
-    if (options.json && options.command != QuendaCommand::List)
-        options.error = QStringLiteral("--json belongs to list");
+    if (options.json && options.command != QuendaCommand::List && options.command != QuendaCommand::Info)
+        options.error = QStringLiteral("--json belongs to list and info");
     else if (parser.isSet(kSection) && options.command != QuendaCommand::FiltersImport)
         options.error = QStringLiteral("--section belongs to filters-import");
     else if (parser.isSet(kDevice) && options.command == QuendaCommand::List)
@@ -144,6 +204,36 @@ void CheckOptionsFitTheCommand(const QCommandLineParser& parser, CommandLineOpti
         options.command = QuendaCommand::Window;
 }
 
+// The parser would take "gain A -6" for options -6; a word that starts as a
+// negative number is kept aside as a placeholder no option can look like.
+constexpr char16_t kNegativePlaceholder = u'\u0001';
+
+QStringList HideNegativeNumbers(const QStringList& arguments, QStringList& negatives)
+{
+    static const QRegularExpression negativeNumber(QStringLiteral("^-[0-9.]"));
+    QStringList hidden;
+    for (const QString& argument : arguments) {
+        if (!hidden.isEmpty() && negativeNumber.match(argument).hasMatch()) {
+            hidden << QString(QChar(kNegativePlaceholder)) + QString::number(negatives.size());
+            negatives << argument;
+        } else {
+            hidden << argument;
+        }
+    }
+    return hidden;
+}
+
+QStringList ShowNegativeNumbers(QStringList positionals, const QStringList& negatives)
+{
+    for (QString& word : positionals) {
+        bool index = false;
+        const int n = word.startsWith(QChar(kNegativePlaceholder)) ? word.mid(1).toInt(&index) : -1;
+        if (index && n >= 0 && n < negatives.size())
+            word = negatives[n];
+    }
+    return positionals;
+}
+
 }  // namespace
 
 CommandLineOptions ParseOptions(const QStringList& arguments)
@@ -151,7 +241,8 @@ CommandLineOptions ParseOptions(const QStringList& arguments)
     QCommandLineParser parser;
     Describe(parser);
     CommandLineOptions options;
-    if (!parser.parse(arguments)) {
+    QStringList negatives;
+    if (!parser.parse(HideNegativeNumbers(arguments, negatives))) {
         options.error = parser.errorText();
         return options;
     }
@@ -159,12 +250,13 @@ CommandLineOptions ParseOptions(const QStringList& arguments)
     options.help = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
     options.version = parser.isSet(QStringLiteral("version"));
     options.demo = parser.isSet(kDemo) || parser.isSet(kDemoUnits);
-    if (parser.isSet(kDemoUnits) && !ReadDemoUnits(parser.value(kDemoUnits), options))
+    const auto value = [&](const QString& name) { return ShowNegativeNumbers({parser.value(name)}, negatives)[0]; };
+    if (parser.isSet(kDemoUnits) && !ReadDemoUnits(value(kDemoUnits), options))
         return options;
-    options.device = parser.value(kDevice);
+    options.device = value(kDevice);
     options.json = parser.isSet(kJson);
-    options.section = parser.value(kSection);
-    ReadPositionals(parser.positionalArguments(), options);
+    options.section = value(kSection);
+    ReadPositionals(ShowNegativeNumbers(parser.positionalArguments(), negatives), options);
     if (options.error.isEmpty())
         CheckOptionsFitTheCommand(parser, options);
     return options;

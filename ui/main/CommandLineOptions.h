@@ -4,18 +4,25 @@
 //   quenda [--demo] list [--json]
 //   quenda [--demo] [--device UNIT] info | export FILE | import FILE | backup FILE | restore FILE
 //   quenda [--demo] [--device UNIT] [--section NAME] filters-import A|B FILE | filters-export A|B FILE
+//   quenda [--demo] [--device UNIT] recall N | store N | gain A|B DB | mute A|B on|off
+//   quenda [--demo] [--device UNIT] info --json
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-enum class QuendaCommand { Window, List, Info, Export, Import, Backup, Restore, FiltersImport, FiltersExport };
+enum class QuendaCommand {
+    Window, List, Info, Export, Import, Backup, Restore, FiltersImport, FiltersExport, Recall, Store, Gain, Mute
+};
 
 struct CommandLineOptions {
     QuendaCommand command = QuendaCommand::Window;
     QString file;
     QString device;   // the unit's serial number or path; empty: the only one attached
     bool json = false;
+    int preset = 0;       // recall and store: 1..20
+    int gainCode = 0;     // gain: the channel gain's code
+    bool mute = false;    // mute: on
     int channel = 0;     // the filter commands': 0 = CH A, 1 = CH B
     QString section;     // the channel a filter file's "Channel:" lines name to import; empty: none chosen
     bool demo = false;

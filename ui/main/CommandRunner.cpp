@@ -257,7 +257,7 @@ void CCommandRunner::Tick()
         return;
     m_unit.Unit().Tick();
     m_transfer.Tick();
-    if (m_sendingFilters && m_stalledTicks >= 0 && ++m_stalledTicks > CSettingsTransfer::kStalledTicks)
+    if (m_sendingChanges && m_stalledTicks >= 0 && ++m_stalledTicks > CSettingsTransfer::kStalledTicks)
         Fail(kExitNotAnswering, QStringLiteral("the unit does not answer"));
     if (!m_connected && ++m_ticks > kConnectTicks)
         Fail(kExitNotAnswering, QStringLiteral("the unit does not answer"));
@@ -266,8 +266,12 @@ void CCommandRunner::Tick()
 // Connected once the current memory, recalled after the setup, has come.
 void CCommandRunner::OnCommandFinished(const CommandSlot& command, CommandOutcome outcome)
 {
-    if (m_sendingFilters && !IsFinished()) {
-        OnFiltersAnswered(outcome);
+    if (m_sendingChanges && !IsFinished()) {
+        OnChangesAnswered(outcome);
+        return;
+    }
+    if (m_presetCommand && !IsFinished()) {
+        OnPresetCommandFinished(command, outcome);
         return;
     }
     if (m_connected || IsFinished() || !m_started)
@@ -292,6 +296,10 @@ void CCommandRunner::RunCommand()
     case QuendaCommand::Restore: m_transfer.StartRestore(m_file); break;
     case QuendaCommand::FiltersImport: SendFilters(); break;
     case QuendaCommand::FiltersExport: ExportFilters(); break;
+    case QuendaCommand::Recall:
+    case QuendaCommand::Store: SendPresetCommand(); break;
+    case QuendaCommand::Gain:
+    case QuendaCommand::Mute: SetGainOrMute(); break;
     case QuendaCommand::List:
     case QuendaCommand::Window: break;
     }
@@ -299,11 +307,29 @@ void CCommandRunner::RunCommand()
 
 void CCommandRunner::PrintInfo()
 {
+    if (m_options.json) {
+        PrintInfoJson();
+        return;
+    }
     m_out << "unit found: USB " << Hex4(kUnitVendorId) << ':' << Hex4(kUnitProductId) << " version "
           << Hex4(kUnitVersion) << " at " << QString::fromStdString(m_unit.Unit().Link().DevicePath()) << '\n';
     m_out << "preset names:\n";
     for (int n = 1; n <= kUserPresetCount; ++n)
         m_out << QStringLiteral("%1  %2\n").arg(n, 2).arg(ReadPresetName(m_unit.Unit().Image(), n));
+    m_out.flush();
+    Done(QString());
+}
+
+// The unit's fields as list prints them, and its preset names.
+void CCommandRunner::PrintInfoJson()
+{
+    QJsonObject info = UnitObject(m_unit.Unit().Link().OpenUnit());
+    QJsonArray presets;
+    for (int n = 1; n <= kUserPresetCount; ++n)
+        presets.append(QJsonObject{{QStringLiteral("number"), n},
+                                   {QStringLiteral("name"), ReadPresetName(m_unit.Unit().Image(), n)}});
+    info.insert(QStringLiteral("presets"), presets);
+    m_out << QJsonDocument(info).toJson(QJsonDocument::Indented);
     m_out.flush();
     Done(QString());
 }
@@ -336,11 +362,18 @@ void CCommandRunner::SendFilters()
         Done(QStringLiteral("%1 already has the filters of %2").arg(ChannelName(channel), m_options.file));
         return;
     }
-    m_sendingFilters = true;
+    WaitForChanges(QStringLiteral("sent the filters of %1 to %2").arg(m_options.file, ChannelName(channel)));
+}
+
+// The changes are sent; the command is done once the unit has answered them all.
+void CCommandRunner::WaitForChanges(const QString& done)
+{
+    m_sendingChanges = true;
+    m_changesDone = done;
 }
 
 // A round unanswered is tried again while the unit answers in time; a command given up is not.
-void CCommandRunner::OnFiltersAnswered(CommandOutcome outcome)
+void CCommandRunner::OnChangesAnswered(CommandOutcome outcome)
 {
     if (outcome == CommandOutcome::NotAnswered) {
         m_stalledTicks = 0;
@@ -352,7 +385,55 @@ void CCommandRunner::OnFiltersAnswered(CommandOutcome outcome)
     }
     m_stalledTicks = -1;
     if (NothingPending(m_unit.Unit()))
-        Done(QStringLiteral("sent the filters of %1 to %2").arg(m_options.file, ChannelName(m_options.channel)));
+        Done(m_changesDone);
+}
+
+void CCommandRunner::SetGainOrMute()
+{
+    const int channel = m_options.channel;
+    const bool gain = m_options.command == QuendaCommand::Gain;
+    const ChannelField field = gain ? ChannelField::Gain : ChannelField::Mute;
+    const int code = gain ? m_options.gainCode : (m_options.mute ? 1 : 0);
+    const CSettingsEdit edit = m_unit.Unit().Edit([&](CSettingsEdit& e) {
+        if (e.Get(channel, field) != code)
+            e.Set(channel, field, code);
+    });
+    const QString what = gain ? QStringLiteral("the gain of %1 is %2 dB")
+                                    .arg(ChannelName(channel))
+                                    .arg(codecs::kGain.linear->Value(code))
+                              : QStringLiteral("%1 is %2").arg(ChannelName(channel),
+                                                              m_options.mute ? QStringLiteral("muted")
+                                                                             : QStringLiteral("not muted"));
+    if (edit.Sends().Empty())
+        Done(what + QStringLiteral(" already"));
+    else
+        WaitForChanges(what + QStringLiteral(" now"));
+}
+
+// A store or recall the unit leaves unanswered is given up, not sent again.
+void CCommandRunner::SendPresetCommand()
+{
+    CCommandScheduler& scheduler = m_unit.Unit().Scheduler();
+    const auto preset = static_cast<std::uint8_t>(m_options.preset);
+    if (m_options.command == QuendaCommand::Store)
+        scheduler.QueueStorePreset(preset);
+    else
+        scheduler.QueueRecallPreset(preset);
+    m_presetCommand = true;
+}
+
+void CCommandRunner::OnPresetCommandFinished(const CommandSlot& command, CommandOutcome outcome)
+{
+    const bool store = m_options.command == QuendaCommand::Store;
+    if (command.code != (store ? CMD_STORE_PRESET : CMD_RECALL_PRESET) || command.a2 != m_options.preset)
+        return;
+    if (outcome == CommandOutcome::Answered)
+        Done(QStringLiteral("%1 preset %2").arg(store ? QStringLiteral("saved") : QStringLiteral("loaded"))
+                 .arg(m_options.preset));
+    else if (outcome != CommandOutcome::NotAnswered)
+        Fail(kExitNotAnswering, QStringLiteral("the unit did not answer: preset %1 was not %2")
+                                    .arg(m_options.preset)
+                                    .arg(store ? QStringLiteral("saved") : QStringLiteral("loaded")));
 }
 
 void CCommandRunner::ExportFilters()

@@ -1,7 +1,7 @@
 // One command of the command line, run without a window over the real link
 // and scheduler: list the attached units, or choose one, connect (read the
 // setup, recall the current memory), then info, export, import, backup,
-// restore, filters-import or filters-export. Progress, an import's report and
+// restore, filters-import, filters-export, recall, store, gain or mute. Progress, an import's report and
 // the one-line reason of a failure go to the error stream, info's and list's
 // answers to the output stream.
 #pragma once
@@ -61,9 +61,14 @@ private:
     void OnConnectionChanged(const ConnectionEvent& event);
     void RunCommand();
     void PrintInfo();
+    void PrintInfoJson();
     void ExportCurrent();
     void SendFilters();
-    void OnFiltersAnswered(CommandOutcome outcome);
+    void WaitForChanges(const QString& done);
+    void OnChangesAnswered(CommandOutcome outcome);
+    void SetGainOrMute();
+    void SendPresetCommand();
+    void OnPresetCommandFinished(const CommandSlot& command, CommandOutcome outcome);
     void ExportFilters();
     void WriteFile(const SettingsFile& settings, const QString& done);
     void OnProgress(int preset);
@@ -81,8 +86,10 @@ private:
     bool m_connected = false;   // the current memory has been read
     FilterText m_filters;       // filters-import's file
     int m_section = -1;         // its section to import, when it names channels
-    bool m_sendingFilters = false;
-    int m_stalledTicks = -1;    // ticks since the filters went unanswered; -1 while the unit answers
+    bool m_sendingChanges = false;
+    int m_stalledTicks = -1;    // ticks since the changes went unanswered; -1 while the unit answers
+    QString m_changesDone;      // what the command says once the unit has its changes
+    bool m_presetCommand = false;   // the store or recall is sent
     int m_ticks = 0;
     std::optional<int> m_exit;
 };
