@@ -158,6 +158,22 @@
         <source>Export filters…</source>
         <translation>导出滤波器…</translation>
     </message>
+    <message>
+        <source>Name this unit…</source>
+        <translation>为此设备命名…</translation>
+    </message>
+    <message>
+        <source>Connect to:</source>
+        <translation>连接到:</translation>
+    </message>
+    <message>
+        <source>Name this unit</source>
+        <translation>为此设备命名</translation>
+    </message>
+    <message>
+        <source>Name of the unit %1:</source>
+        <translation>设备 %1 的名称:</translation>
+    </message>
 </context>
 <context>
     <name>CPresetDialog</name>

@@ -5,6 +5,7 @@
 
 #include "ui/common/UnitAdapter.h"
 #include "ui/common/UnitLocks.h"
+#include "ui/common/UnitNames.h"
 #include "ui/OwnCommandLine.h"
 #include "ui/main/CommandRunner.h"
 #include "model/FilterExport.h"
@@ -285,7 +286,7 @@ TEST_F(CommandLineUnits, ListShowsEveryUnitAsTextOrJson)
     ASSERT_EQ(units.size(), 3);
     // the field names scripts rely on
     EXPECT_EQ(units[1].toObject(), (QJsonObject{{"path", "/dev/hidraw4"}, {"serial", ""},
-                                                {"product", "Audio Processor"}, {"version", "0200"}}));
+                                                {"product", "Audio Processor"}, {"version", "0200"}, {"name", ""}}));
     EXPECT_EQ(units[2].toObject().value("serial").toString(), "QD-0003");
     for (int d = 0; d < 3; ++d)
         EXPECT_TRUE(m_sim.Written(d).empty()) << "list opens no unit";
@@ -295,7 +296,8 @@ TEST_F(CommandLineUnits, WithoutADeviceSeveralUnitsAreNamedAndNoneIsTouched)
 {
     const Ran info = Run(QuendaCommand::Info);
     EXPECT_EQ(info.exit, kExitUsage);
-    EXPECT_EQ(info.err, std::string("quenda: 3 units are attached; choose one with --device SERIAL|PATH:\n") + kListed);
+    EXPECT_EQ(info.err,
+              std::string("quenda: 3 units are attached; choose one with --device SERIAL|PATH|NAME:\n") + kListed);
     for (int d = 0; d < 3; ++d)
         EXPECT_EQ(m_sim.OpenHandles(d), 0);
 }
@@ -305,7 +307,26 @@ TEST_F(CommandLineUnits, AnUnknownDeviceIsRefusedWithTheUnitsThere)
     const Ran info = Run(QuendaCommand::Info, QStringLiteral("QD-0002"));
     EXPECT_EQ(info.exit, kExitUsage);
     EXPECT_EQ(info.err,
-              std::string("quenda: no attached unit has the serial number or path QD-0002; attached units:\n") + kListed);
+              std::string("quenda: no attached unit has the serial number, path or name QD-0002; attached units:\n") +
+                  kListed);
+}
+
+// A name the user gave a unit chooses it, and list shows it.
+TEST_F(CommandLineUnits, AUnitIsChosenByTheNameGivenToIt)
+{
+    CUnitNames names;
+    names.SetName("/dev/hidraw4", QStringLiteral("Bar"));
+    names.SetName("QD-0003", QStringLiteral("Hall"));
+    const Ran info = Run(QuendaCommand::Info, QStringLiteral("Hall"));
+    EXPECT_EQ(info.exit, kExitDone) << info.err;
+    EXPECT_EQ(info.out.substr(0, info.out.find('\n')), "unit found: USB 0483:5750 version 0200 at /dev/hidraw5");
+    const Ran list = Run(QuendaCommand::List);
+    EXPECT_EQ(list.out, "/dev/hidraw3  serial QD-0001  Audio Processor  version 0200\n"
+                        "/dev/hidraw4  serial (none)  Audio Processor  version 0200  name Bar\n"
+                        "/dev/hidraw5  serial QD-0003  Audio Processor  version 0200  name Hall\n");
+    names.SetName("/dev/hidraw4", QString());
+    names.SetName("QD-0003", QString());
+    EXPECT_TRUE(names.KeyNamed(QStringLiteral("Hall")).empty());
 }
 
 struct DeviceCase {
@@ -415,7 +436,7 @@ TEST_F(CommandLine, InfoAsJsonNamesTheUnitAndItsPresets)
     QJsonParseError error;
     const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError);
-    EXPECT_EQ(info.keys(), (QStringList{"path", "presets", "product", "serial", "version"}));
+    EXPECT_EQ(info.keys(), (QStringList{"name", "path", "presets", "product", "serial", "version"}));
     EXPECT_EQ(info.value("path").toString(), "/dev/hidraw-sim0");
     EXPECT_EQ(info.value("serial").toString(), "QD-0042");
     EXPECT_EQ(info.value("product").toString(), "Audio Processor (simulated)");
@@ -974,10 +995,10 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
     RefusalCase{{QStringLiteral("--demo-units"), QStringLiteral("9"), QStringLiteral("list")}, 1,
                 "quenda: --demo-units takes a number from 1 to 8, not 9"},
     RefusalCase{{QStringLiteral("--demo-units"), QStringLiteral("3"), QStringLiteral("info")}, 1,
-                "quenda: 3 units are attached; choose one with --device SERIAL|PATH:"},
+                "quenda: 3 units are attached; choose one with --device SERIAL|PATH|NAME:"},
     RefusalCase{{QStringLiteral("--demo-units"), QStringLiteral("2"), QStringLiteral("--device"),
                  QStringLiteral("QD-DEMO-7"), QStringLiteral("info")}, 1,
-                "quenda: no attached unit has the serial number or path QD-DEMO-7; attached units:"},
+                "quenda: no attached unit has the serial number, path or name QD-DEMO-7; attached units:"},
     RefusalCase{{QStringLiteral("filters-import"), QStringLiteral("A")}, 1,
                 "quenda: filters-import needs A or B and a FILE"},
     RefusalCase{{QStringLiteral("filters-export"), QStringLiteral("C"), QStringLiteral("eq.txt")}, 1,

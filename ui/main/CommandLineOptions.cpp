@@ -116,7 +116,7 @@ void Describe(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(
         kDemoUnits, QStringLiteral("Like --demo, with N simulated units (1 to 8) told apart by serial number."),
         QStringLiteral("N")));
-    parser.addOption(QCommandLineOption(kDevice, QStringLiteral("The unit to use, by its serial number or path (see list)."),
+    parser.addOption(QCommandLineOption(kDevice, QStringLiteral("The unit to use, by its serial number, path or name (see list)."),
                                         QStringLiteral("UNIT")));
     parser.addOption(QCommandLineOption(kJson, QStringLiteral("list and info: print JSON.")));
     parser.addOption(QCommandLineOption(

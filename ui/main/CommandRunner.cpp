@@ -4,6 +4,7 @@
 #include "ui/common/LinkTexts.h"
 #include "ui/common/PresetNameCodec.h"
 #include "ui/common/UnitAdapter.h"
+#include "ui/common/UnitNames.h"
 #include "ui/settings/FilterFile.h"
 
 #include <QEventLoop>
@@ -31,12 +32,13 @@ QString Utf8(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// "/dev/hidraw3  serial QD-0001  Audio Processor  version 0200"
+// "/dev/hidraw3  serial QD-0001  Audio Processor  version 0200  name Hall"
 QString UnitLine(const HidInterfaceInfo& unit)
 {
-    return QStringLiteral("%1  serial %2  %3  version %4")
+    const QString name = CUnitNames().Name(UnitKey(unit));
+    return QStringLiteral("%1  serial %2  %3  version %4%5")
         .arg(Utf8(unit.path), unit.serial.empty() ? QStringLiteral("(none)") : Utf8(unit.serial),
-             Utf8(unit.productText), Hex4(unit.version));
+             Utf8(unit.productText), Hex4(unit.version), name.isEmpty() ? QString() : QStringLiteral("  name ") + name);
 }
 
 QString UnitLines(const std::vector<HidInterfaceInfo>& units)
@@ -55,7 +57,21 @@ QJsonObject UnitObject(const HidInterfaceInfo& unit)
     return {{QStringLiteral("path"), Utf8(unit.path)},
             {QStringLiteral("serial"), Utf8(unit.serial)},
             {QStringLiteral("product"), Utf8(unit.productText)},
-            {QStringLiteral("version"), Hex4(unit.version)}};
+            {QStringLiteral("version"), Hex4(unit.version)},
+            {QStringLiteral("name"), CUnitNames().Name(UnitKey(unit))}};
+}
+
+// A unit by its serial number or path, else by the name the user gave it.
+const HidInterfaceInfo* FindUnit(const std::vector<HidInterfaceInfo>& units, const std::string& wanted)
+{
+    for (const HidInterfaceInfo& unit : units)
+        if (IsKnownAs(unit, wanted))
+            return &unit;
+    const std::string named = CUnitNames().KeyNamed(QString::fromStdString(wanted));
+    for (const HidInterfaceInfo& unit : units)
+        if (!named.empty() && IsKnownAs(unit, named))
+            return &unit;
+    return nullptr;
 }
 
 QString ChannelName(int channel)
@@ -149,15 +165,14 @@ bool CCommandRunner::ChooseUnit()
     if (wanted.empty()) {
         if (units.size() <= 1)
             return true;
-        Fail(kExitUsage, QStringLiteral("%1 units are attached; choose one with --device SERIAL|PATH:%2")
+        Fail(kExitUsage, QStringLiteral("%1 units are attached; choose one with --device SERIAL|PATH|NAME:%2")
                              .arg(units.size())
                              .arg(UnitLines(units)));
         return false;
     }
-    const auto unit = std::find_if(units.begin(), units.end(),
-                                   [&](const HidInterfaceInfo& info) { return IsKnownAs(info, wanted); });
-    if (unit == units.end()) {
-        Fail(kExitUsage, QStringLiteral("no attached unit has the serial number or path %1; attached units:%2")
+    const HidInterfaceInfo* unit = FindUnit(units, wanted);
+    if (unit == nullptr) {
+        Fail(kExitUsage, QStringLiteral("no attached unit has the serial number, path or name %1; attached units:%2")
                              .arg(m_options.device, UnitLines(units)));
         return false;
     }

@@ -261,7 +261,7 @@ void CMainWindow::ConnectButtons()
         ConnectButton(ids.notchClear, [this, c] { ClearNotches(c); }, true);
     }
     ConnectButton(kIdLanguage, [this] { ToggleLanguage(); }, true);
-    ConnectButton(kIdConnect, [this] { m_unit.Unit().ConnectButton(); }, false);
+    ConnectButton(kIdConnect, [this] { OnConnectClicked(); }, false);
     ConnectButton(kIdLoad, [this] { OpenLoadDialog(); }, false);
     ConnectButton(kIdSave, [this] { OpenSaveDialog(); }, false);
     ConnectButton(kIdImport, [this] { m_settingsFiles->Import(); }, false);
@@ -321,7 +321,7 @@ void CMainWindow::changeEvent(QEvent* event)
 
 void CMainWindow::OnInitDialog()
 {
-    setWindowTitle(QStringLiteral("V2.0.3"));
+    UpdateTitle();
     setWindowIcon(m_hIcon);
     setFocusPolicy(Qt::ClickFocus);
     move(0, 0);
@@ -432,6 +432,8 @@ void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(m_undoAction);
     menu.addAction(m_redoAction);
     menu.addSeparator();
+    QAction* name = menu.addAction(tr("Name this unit…"), this, &CMainWindow::NameThisUnit);
+    name->setEnabled(m_unit.Unit().IsConnected());
     menu.addAction(AboutMenuText(), this, &CMainWindow::ShowAboutBox);
     menu.exec(event->globalPos());
 }

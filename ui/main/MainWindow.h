@@ -81,6 +81,14 @@ public:
     void ImportFilters(int channel);
     void ExportFilters(int channel);
 
+    // Several units: the USB button offers the attached ones in a menu, unless
+    // the command line chose one. The title shows the unit's name.
+    void KeepToTheUnitChosen() { m_unitChosen = true; }
+    void OnConnectClicked();
+    // "Name this unit…": the name the connected unit is shown and chosen by.
+    void NameThisUnit();
+    void UpdateTitle();
+
     // The status line: what has not reached the unit yet, or why it cannot.
     void UpdateStatusText();
     StatusLine CurrentStatus() const;
@@ -180,6 +188,7 @@ private:
     void ApplyLanguageUndo();
     void FollowUnitLanguage();
     void ShowConnectButton();
+    std::string PickUnitFromMenu(const std::vector<HidInterfaceInfo>& units);
 
     // The link as the user sees it (MainWindowStatus.cpp).
     void ShowConnectFailure(const ConnectionEvent& event);
@@ -202,6 +211,7 @@ private:
     LinkProblem m_linkProblem = LinkProblem::None;
     bool m_wasConnected = false;
     bool m_reconnected = false;
+    bool m_unitChosen = false;   // on the command line: the USB button offers no menu
     StatusLine m_note{StatusKind::Connected};   // the last preset outcome until the next change, shown while nothing else is due
     LossCause m_lossCause = LossCause::Removed;  // of the warning due or shown
     int m_warningInTicks = 0;                    // until the lost warning shows; 0 when none is due

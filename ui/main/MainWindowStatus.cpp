@@ -1,5 +1,6 @@
-// The link as the user sees it: the connect button, its messages, the warning
-// that the unit went away, and the status line at the left of the top row:
+// The link as the user sees it: the connect button (with a menu of the units
+// when several are attached), its messages, the title naming the unit, the
+// warning that the unit went away, and the status line at the left of the top row:
 // whether the unit is reached, what has not reached it yet, and how the last
 // preset load or save ended.
 #include "ui/main/MainWindow.h"
@@ -7,14 +8,19 @@
 #include "ui/common/LinkTexts.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/UnitAdapter.h"
+#include "ui/common/UnitNames.h"
 #include "ui/controls/ControlId.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/settings/SettingsFiles.h"
 
 #include <QLabel>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 
 #include <cmath>
+#include <new>
 #include <utility>
 
 namespace {
@@ -78,7 +84,80 @@ void CMainWindow::OnConnectionChanged(const ConnectionEvent& event)
         break;
     }
     ShowConnectButton();
+    UpdateTitle();
     UpdateStatusText();
+}
+
+namespace {
+
+// "Hall (QD-0001)", "QD-0001", "/dev/hidraw4"
+QString UnitMenuText(const HidInterfaceInfo& unit)
+{
+    const QString known = QString::fromStdString(UnitKey(unit));
+    const QString name = CUnitNames().Name(UnitKey(unit));
+    return name.isEmpty() ? known : QStringLiteral("%1 (%2)").arg(name, known);
+}
+
+}  // namespace
+
+void CMainWindow::OnConnectClicked()
+{
+    CUnit& unit = m_unit.Unit();
+    if (!unit.IsConnected() && !m_unitChosen) {
+        std::vector<HidInterfaceInfo> units;
+        try {
+            units = unit.Link().AttachedUnits();
+        } catch (const std::bad_alloc&) {
+            units.clear();   // the connect below tells it
+        }
+        if (units.size() > 1) {
+            const std::string key = PickUnitFromMenu(units);
+            if (key.empty())
+                return;
+            unit.Link().ChooseUnit(key);
+        }
+    }
+    unit.ConnectButton();
+}
+
+std::string CMainWindow::PickUnitFromMenu(const std::vector<HidInterfaceInfo>& units)
+{
+    QMenu menu(this);
+    menu.addAction(tr("Connect to:"))->setEnabled(false);
+    for (const HidInterfaceInfo& unit : units)
+        menu.addAction(UnitMenuText(unit))->setData(QString::fromStdString(UnitKey(unit)));
+    const QWidget* button = Control(kIdConnect);
+    const QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, button->height())));
+    return chosen != nullptr ? chosen->data().toString().toStdString() : std::string();
+}
+
+void CMainWindow::NameThisUnit()
+{
+    if (!m_unit.Unit().IsConnected())
+        return;
+    const std::string key = UnitKey(m_unit.Unit().Link().OpenUnit());
+    CUnitNames names;
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, tr("Name this unit"),
+                                               tr("Name of the unit %1:").arg(QString::fromStdString(key)),
+                                               QLineEdit::Normal, names.Name(key), &ok);
+    if (!ok)
+        return;
+    names.SetName(key, name);
+    UpdateTitle();
+}
+
+// The version, and the connected unit's name when it has one.
+void CMainWindow::UpdateTitle()
+{
+    QString title = QStringLiteral("V2.0.3");
+    if (m_unit.Unit().IsConnected()) {
+        const QString name = CUnitNames().Name(UnitKey(m_unit.Unit().Link().OpenUnit()));
+        if (!name.isEmpty())
+            title += QStringLiteral(" — ") + name;
+    }
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 void CMainWindow::ShowConnectFailure(const ConnectionEvent& event)

@@ -5,6 +5,7 @@
 #include "transport/HidBackend.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/common/UnitLocks.h"
+#include "ui/common/UnitNames.h"
 #include "ui/main/CommandLineOptions.h"
 #include "ui/main/CommandRunner.h"
 #include "ui/main/MainWindow.h"
@@ -58,8 +59,12 @@ int RunWindow(int& argc, char** argv, const CommandLineOptions& options)
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options), options.demoUnits);
     CUnitAdapter unit(*backend);
     KeepOthersOff(unit, options);
-    unit.Unit().Link().ChooseUnit(options.device.toStdString());
     CMainWindow window(unit);
+    if (!options.device.isEmpty()) {
+        const std::string named = CUnitNames().KeyNamed(options.device);
+        unit.Unit().Link().ChooseUnit(named.empty() ? options.device.toStdString() : named);
+        window.KeepToTheUnitChosen();
+    }
     window.exec();
     return kExitDone;
 }
