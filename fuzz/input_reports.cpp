@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint8_t report[kInputReportSize];
     for (std::size_t offset = 0; offset < size; offset += kInputReportSize) {
         const std::size_t chunk = std::min(kInputReportSize, size - offset);
-        std::memset(report, 0, sizeof report);
         std::memcpy(report, data + offset, chunk);
+        std::memset(report + chunk, 0, sizeof report - chunk);
         unit.Replies().FeedInputReport(report);
         scheduler.Tick();
         scheduler.SendNext();

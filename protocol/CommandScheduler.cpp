@@ -482,7 +482,7 @@ void CCommandScheduler::Tick()
 
 void CCommandScheduler::SendNext()
 {
-    Entry frame;
+    Entry frame{};
     {
         Guard guard(*this);
         if (!CanSendHead())

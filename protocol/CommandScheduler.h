@@ -131,7 +131,9 @@ private:
         bool sealed = false;       // payload holds the bytes to send; later changes queue anew
         bool inFlight = false;
         std::uint16_t length = 0;
-        std::uint8_t payload[kBandsSize]{};
+        // No initializer of its own: Entry{} zeroes it, and the ring's {} zeroes
+        // all 128 in one go instead of one fill per entry.
+        std::uint8_t payload[kBandsSize];
     };
 
     // A frame sent whose reply has not come yet.
@@ -185,7 +187,7 @@ private:
     CProtocolEvents& m_events;
 
     mutable std::mutex m_mutex;
-    std::array<Entry, kPendingCapacity> m_ring;
+    std::array<Entry, kPendingCapacity> m_ring{};
     std::size_t m_head = 0;
     std::size_t m_count = 0;
     std::size_t m_unsealedFrom = 0;   // entries before it wait in front of a store, recall or setup

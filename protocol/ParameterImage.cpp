@@ -1,8 +1,5 @@
 #include "protocol/ParameterImage.h"
 
-#include <cstdio>
-#include <cstring>
-
 namespace {
 
 constexpr std::int16_t kDefaultBandFreqHz[kBandCount] = {40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300};
@@ -10,28 +7,39 @@ constexpr std::int16_t kDefaultBwCode = 32;
 constexpr std::int16_t kDefaultGain = 80;
 constexpr int kPaddedNameLength = 12;
 
-void SetPaddedName(char* record, const char* text)
+// text, then spaces to 12 characters, then zeros to the end of the record.
+constexpr void SetPaddedName(char* record, const char* text)
 {
-    std::memset(record, 0, kPresetRecordSize);
-    std::memset(record, ' ', kPaddedNameLength);
-    std::memcpy(record, text, std::strlen(text));
+    int i = 0;
+    for (; text[i] != '\0'; ++i)
+        record[i] = text[i];
+    for (; i < kPaddedNameLength; ++i)
+        record[i] = ' ';
+    for (; i < kPresetRecordSize; ++i)
+        record[i] = '\0';
 }
 
-}  // namespace
+static_assert(kPresetRecordCount <= 100, "record numbers are written with at most two digits");
 
-PresetNameTable InitialPresetNames()
+constexpr PresetNameTable MakeInitialPresetNames()
 {
     PresetNameTable table{};
     SetPaddedName(table.records[0], " Current");
     for (int r = 1; r < kPresetRecordCount; ++r) {
-        char text[kPresetRecordSize];
-        std::snprintf(text, sizeof text, " USER %d", r);
+        char text[] = " USER 00";
+        if (r < 10) {
+            text[6] = static_cast<char>('0' + r);
+            text[7] = '\0';
+        } else {
+            text[6] = static_cast<char>('0' + r / 10);
+            text[7] = static_cast<char>('0' + r % 10);
+        }
         SetPaddedName(table.records[r], text);
     }
     return table;
 }
 
-ChannelBlock DefaultChannelBlock()
+constexpr ChannelBlock MakeDefaultChannelBlock()
 {
     ChannelBlock block{};
     block.reserved0.Set(kDefaultGain);
@@ -46,6 +54,22 @@ ChannelBlock DefaultChannelBlock()
     for (NotchEntry& notch : block.notches)
         notch.freqHz.Set(kNoNotchFreqHz);
     return block;
+}
+
+// Built by the compiler: every new image starts from a copy of these.
+constexpr PresetNameTable kInitialPresetNames = MakeInitialPresetNames();
+constexpr ChannelBlock kDefaultChannelBlock = MakeDefaultChannelBlock();
+
+}  // namespace
+
+PresetNameTable InitialPresetNames()
+{
+    return kInitialPresetNames;
+}
+
+ChannelBlock DefaultChannelBlock()
+{
+    return kDefaultChannelBlock;
 }
 
 BandGainCodes BandGains(const ChannelBlock& block)

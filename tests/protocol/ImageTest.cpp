@@ -84,6 +84,21 @@ TEST_F(ImageDefaults, InitialPresetNamesArePaddedToTwelveThenZero)
     EXPECT_EQ(0, std::memcmp(Image().names.records[1], expected1, kPresetRecordSize));
 }
 
+TEST(InitialPresetNames, EveryRecordSpaceThenZeroPadded)
+{
+    const char* const expected[kPresetRecordCount] = {
+        " Current    ", " USER 1     ", " USER 2     ", " USER 3     ", " USER 4     ", " USER 5     ",
+        " USER 6     ", " USER 7     ", " USER 8     ", " USER 9     ", " USER 10    ", " USER 11    ",
+        " USER 12    ", " USER 13    ", " USER 14    ", " USER 15    ", " USER 16    ", " USER 17    ",
+        " USER 18    ", " USER 19    ", " USER 20    ", " USER 21    "};
+    const PresetNameTable names = InitialPresetNames();
+    for (int r = 0; r < kPresetRecordCount; ++r) {
+        char record[kPresetRecordSize] = {};
+        std::memcpy(record, expected[r], std::strlen(expected[r]));
+        EXPECT_EQ(0, std::memcmp(names.records[r], record, kPresetRecordSize)) << "record " << r;
+    }
+}
+
 TEST(Le16, SignedLittleEndianRoundTrip)
 {
     struct Case { std::int16_t value; std::uint8_t lo, hi; };
