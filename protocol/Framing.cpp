@@ -113,15 +113,11 @@ bool CFrameWriter::SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2,
     if (!m_sink.IsConnected())
         return false;
     WriteFrameHeader(m_staging, cmd, a1, a2, a3, a4, n);
-    std::uint8_t checksum = XorBytes(m_staging, kFrameHeaderSize);
+    const auto checksum = static_cast<std::uint8_t>(XorBytes(m_staging, kFrameHeaderSize) ^ XorBytes(payload, n));
+    const std::uint8_t tail[2] = {checksum, kEndByte};
     m_stagingPosition = kFrameHeaderSize;
     // A report that does not reach the device ends the frame: the unit never gets half of one.
-    for (std::uint16_t i = 0; i < n; ++i) {
-        checksum ^= payload[i];
-        if (!StageByte(payload[i]))
-            return false;
-    }
-    if (!StageByte(checksum) || !StageByte(kEndByte))
+    if (!StageBytes(payload, n) || !StageBytes(tail, sizeof tail))
         return false;
     if (m_stagingPosition == 0)
         return true;
@@ -136,9 +132,17 @@ bool CFrameWriter::FlushStaging()
     return m_sink.WriteReport(m_staging, m_waitLimit);
 }
 
-// Stages one byte; false when a full report could not be written.
-bool CFrameWriter::StageByte(std::uint8_t byte)
+// Stages bytes, writing each report as it fills; false when one could not be written.
+bool CFrameWriter::StageBytes(const std::uint8_t* bytes, std::size_t count)
 {
-    m_staging[m_stagingPosition++] = byte;
-    return m_stagingPosition < kReportSize || FlushStaging();
+    while (count > 0) {
+        const std::size_t take = std::min(count, kReportSize - m_stagingPosition);
+        std::memcpy(m_staging + m_stagingPosition, bytes, take);
+        m_stagingPosition += take;
+        bytes += take;
+        count -= take;
+        if (m_stagingPosition == kReportSize && !FlushStaging())
+            return false;
+    }
+    return true;
 }

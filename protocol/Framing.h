@@ -122,7 +122,7 @@ public:
                    std::uint16_t n, const std::uint8_t* payload);
 
 private:
-    bool StageByte(std::uint8_t byte);
+    bool StageBytes(const std::uint8_t* bytes, std::size_t count);
     bool FlushStaging();
 
     CReportSink& m_sink;

@@ -163,15 +163,19 @@ TEST_F(Framing, AReportThatDoesNotReachTheDeviceEndsTheFrame)
 {
     struct Case {
         const char* name;
+        std::uint16_t n;
         int failingReport;   // 1-based
         bool refused;        // refused at once, else the write completes with a failure
         int reportsWritten;
     };
     const Case cases[] = {
-        {"first report refused", 1, true, 0},
-        {"second report refused", 2, true, 1},
-        {"first report fails", 1, false, 1},
-        {"second report fails", 2, false, 2},
+        {"first report refused", 96, 1, true, 0},
+        {"second report refused", 96, 2, true, 1},
+        {"first report fails", 96, 1, false, 1},
+        {"second report fails", 96, 2, false, 2},
+        {"the payload's last byte ends the report, which fails", 52, 1, false, 1},
+        {"the payload's last byte ends the report, which is refused", 52, 1, true, 0},
+        {"the checksum ends the report, which fails", 51, 1, false, 1},
     };
     for (const Case& c : cases) {
         int writes = 0;
@@ -183,8 +187,8 @@ TEST_F(Framing, AReportThatDoesNotReachTheDeviceEndsTheFrame)
             ++written;
             return writes != c.failingReport;
         });
-        Bytes payload(96, 0x33);
-        EXPECT_FALSE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, 96, payload.data())) << c.name;
+        Bytes payload(c.n, 0x33);
+        EXPECT_FALSE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, c.n, payload.data())) << c.name;
         EXPECT_EQ(c.reportsWritten, written) << c.name;
         EXPECT_EQ(c.failingReport, writes) << c.name;
     }
