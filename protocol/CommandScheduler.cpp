@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -482,7 +483,8 @@ void CCommandScheduler::Tick()
 
 void CCommandScheduler::SendNext()
 {
-    Entry frame{};
+    // A copy, taken only when a frame goes out: a reply may end the entry while its frame is written.
+    std::optional<Entry> sending;
     {
         Guard guard(*this);
         if (!CanSendHead())
@@ -494,8 +496,9 @@ void CCommandScheduler::SendNext()
         m_sending = true;
         ForgetGivenUpFrames(ReplyClassOf(e.command), e.serial);
         AddOutstanding(e.command, e.serial);
-        frame = e;
+        sending.emplace(e);
     }
+    const Entry& frame = *sending;
     const CommandSlot& c = frame.command;
     const bool sent = m_writer.SendFrame(c.code, c.a1, c.a2, c.a3, c.a4, frame.length, frame.payload);
     Guard guard(*this);

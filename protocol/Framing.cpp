@@ -1,5 +1,6 @@
 #include "protocol/Framing.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -44,29 +45,51 @@ void ResetFrameReceiver(FrameReceiver& receiver)
 
 bool ReceiveFrameByte(FrameReceiver& receiver, std::uint8_t byte)
 {
-    if (!receiver.inFrame) {
-        if (byte != kSyncByte) {
-            receiver.position = 0;
-            return false;
+    return ReceiveFrameBytes(receiver, &byte, 1);
+}
+
+bool ReceiveFrameBytes(FrameReceiver& receiver, const std::uint8_t* bytes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!receiver.inFrame) {
+            // Three sync bytes in a row start a frame; any other byte starts the count again.
+            for (; i < count; ++i) {
+                if (bytes[i] != kSyncByte) {
+                    receiver.position = 0;
+                    continue;
+                }
+                receiver.buffer[receiver.position++] = kSyncByte;
+                if (receiver.position == kSyncCount) {
+                    receiver.inFrame = true;
+                    break;
+                }
+            }
+            continue;
         }
-        receiver.buffer[receiver.position++] = byte;
-        receiver.inFrame = receiver.position == kSyncCount;
-        return false;
+        receiver.buffer[receiver.position++] = bytes[i];
+        std::size_t position = static_cast<std::size_t>(receiver.position);
+        if (position < kFrameHeaderSize)
+            continue;
+        const std::size_t n = ReceivedPayloadLength(receiver);
+        if (n > kMaxPayload) {
+            ResetFrameReceiver(receiver);   // cannot be held: look for the next frame
+            continue;
+        }
+        const std::size_t end = n + kFrameOverhead;
+        if (position == end) {
+            receiver.checksum = receiver.buffer[n + kFrameHeaderSize];
+            receiver.endByte = receiver.buffer[n + kFrameHeaderSize + 1];
+            ResetFrameReceiver(receiver);
+            return true;
+        }
+        // The header is in: the bytes before the frame's last one need no look each.
+        const std::size_t take = std::min(end - 1 - position, count - 1 - i);
+        std::memcpy(receiver.buffer + position, bytes + i + 1, take);
+        position += take;
+        i += take;
+        receiver.position = static_cast<std::int16_t>(position);
     }
-    receiver.buffer[receiver.position++] = byte;
-    if (static_cast<std::size_t>(receiver.position) < kFrameHeaderSize)
-        return false;
-    const std::size_t n = ReceivedPayloadLength(receiver);
-    if (n > kMaxPayload) {
-        ResetFrameReceiver(receiver);   // cannot be held: look for the next frame
-        return false;
-    }
-    if (static_cast<std::size_t>(receiver.position) < n + kFrameOverhead)
-        return false;
-    receiver.checksum = receiver.buffer[n + kFrameHeaderSize];
-    receiver.endByte = receiver.buffer[n + kFrameHeaderSize + 1];
-    ResetFrameReceiver(receiver);
-    return true;
+    return false;
 }
 
 std::uint16_t ReceivedPayloadLength(const FrameReceiver& receiver)
@@ -90,15 +113,11 @@ bool CFrameWriter::SendFrame(std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2,
     if (!m_sink.IsConnected())
         return false;
     WriteFrameHeader(m_staging, cmd, a1, a2, a3, a4, n);
-    std::uint8_t checksum = XorBytes(m_staging, kFrameHeaderSize);
+    const auto checksum = static_cast<std::uint8_t>(XorBytes(m_staging, kFrameHeaderSize) ^ XorBytes(payload, n));
+    const std::uint8_t tail[2] = {checksum, kEndByte};
     m_stagingPosition = kFrameHeaderSize;
     // A report that does not reach the device ends the frame: the unit never gets half of one.
-    for (std::uint16_t i = 0; i < n; ++i) {
-        checksum ^= payload[i];
-        if (!StageByte(payload[i]))
-            return false;
-    }
-    if (!StageByte(checksum) || !StageByte(kEndByte))
+    if (!StageBytes(payload, n) || !StageBytes(tail, sizeof tail))
         return false;
     if (m_stagingPosition == 0)
         return true;
@@ -113,9 +132,17 @@ bool CFrameWriter::FlushStaging()
     return m_sink.WriteReport(m_staging, m_waitLimit);
 }
 
-// Stages one byte; false when a full report could not be written.
-bool CFrameWriter::StageByte(std::uint8_t byte)
+// Stages bytes, writing each report as it fills; false when one could not be written.
+bool CFrameWriter::StageBytes(const std::uint8_t* bytes, std::size_t count)
 {
-    m_staging[m_stagingPosition++] = byte;
-    return m_stagingPosition < kReportSize || FlushStaging();
+    while (count > 0) {
+        const std::size_t take = std::min(count, kReportSize - m_stagingPosition);
+        std::memcpy(m_staging + m_stagingPosition, bytes, take);
+        m_stagingPosition += take;
+        bytes += take;
+        count -= take;
+        if (m_stagingPosition == kReportSize && !FlushStaging())
+            return false;
+    }
+    return true;
 }

@@ -78,6 +78,12 @@ void ResetFrameReceiver(FrameReceiver& receiver);
 // Takes one byte; true when it completed a frame (valid or not).
 bool ReceiveFrameByte(FrameReceiver& receiver, std::uint8_t byte);
 
+// Takes count bytes as ReceiveFrameByte takes them one after the other, up to
+// the one that completes a frame (valid or not); true when one did, and the
+// bytes after it are not taken. Once a frame's header is in, the bytes before
+// its last one are copied in one go instead of one by one.
+bool ReceiveFrameBytes(FrameReceiver& receiver, const std::uint8_t* bytes, std::size_t count);
+
 // Payload length declared by the frame in the receive buffer.
 std::uint16_t ReceivedPayloadLength(const FrameReceiver& receiver);
 
@@ -116,7 +122,7 @@ public:
                    std::uint16_t n, const std::uint8_t* payload);
 
 private:
-    bool StageByte(std::uint8_t byte);
+    bool StageBytes(const std::uint8_t* bytes, std::size_t count);
     bool FlushStaging();
 
     CReportSink& m_sink;

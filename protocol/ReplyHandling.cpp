@@ -10,14 +10,9 @@ CReplyHandler::CReplyHandler(CParameterImage& image, CCommandScheduler& schedule
 
 void CReplyHandler::FeedInputReport(const std::uint8_t* report)
 {
-    const std::uint8_t* data = report + 1;   // skip the report ID
-    for (std::size_t i = 0; i < kReportSize; ++i) {
-        if (!ReceiveFrameByte(m_receiver, data[i]))
-            continue;
-        if (ReceivedFrameIsValid(m_receiver))
-            HandleReply();
-        return;   // the rest of a report that ended a frame is not looked at
-    }
+    // The report ID is skipped; the rest of a report that ended a frame is not looked at.
+    if (ReceiveFrameBytes(m_receiver, report + 1, kReportSize) && ReceivedFrameIsValid(m_receiver))
+        HandleReply();
 }
 
 void CReplyHandler::ResetReceiver()

@@ -1,6 +1,8 @@
 #include "ProtocolFixture.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <thread>
 
@@ -161,15 +163,19 @@ TEST_F(Framing, AReportThatDoesNotReachTheDeviceEndsTheFrame)
 {
     struct Case {
         const char* name;
+        std::uint16_t n;
         int failingReport;   // 1-based
         bool refused;        // refused at once, else the write completes with a failure
         int reportsWritten;
     };
     const Case cases[] = {
-        {"first report refused", 1, true, 0},
-        {"second report refused", 2, true, 1},
-        {"first report fails", 1, false, 1},
-        {"second report fails", 2, false, 2},
+        {"first report refused", 96, 1, true, 0},
+        {"second report refused", 96, 2, true, 1},
+        {"first report fails", 96, 1, false, 1},
+        {"second report fails", 96, 2, false, 2},
+        {"the payload's last byte ends the report, which fails", 52, 1, false, 1},
+        {"the payload's last byte ends the report, which is refused", 52, 1, true, 0},
+        {"the checksum ends the report, which fails", 51, 1, false, 1},
     };
     for (const Case& c : cases) {
         int writes = 0;
@@ -181,8 +187,8 @@ TEST_F(Framing, AReportThatDoesNotReachTheDeviceEndsTheFrame)
             ++written;
             return writes != c.failingReport;
         });
-        Bytes payload(96, 0x33);
-        EXPECT_FALSE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, 96, payload.data())) << c.name;
+        Bytes payload(c.n, 0x33);
+        EXPECT_FALSE(SendFrame(CMD_WRITE_BANDS, 4, 0, 0, 0, c.n, payload.data())) << c.name;
         EXPECT_EQ(c.reportsWritten, written) << c.name;
         EXPECT_EQ(c.failingReport, writes) << c.name;
     }
@@ -305,6 +311,107 @@ TEST_F(Framing, TruncatedFrameIsCompletedByWhatFollows)
     EXPECT_TRUE(m_refreshes.empty());
     Feed(CMD_POLL, 0, 0, {0x11, 0, 0, 0});
     EXPECT_EQ(0x11, Image().meterBytes[0].load());
+}
+
+// What a receiver completed from a stream cut into chunks, the rest of a chunk
+// that completed a frame left out: each frame's bytes, checksum and end byte,
+// then the bytes of the frame still open.
+struct Received {
+    std::vector<Bytes> frames;
+    Bytes open;
+    bool inFrame = false;
+    friend bool operator==(const Received&, const Received&) = default;
+};
+
+Bytes CompletedFrame(const FrameReceiver& receiver)
+{
+    Bytes frame(receiver.buffer, receiver.buffer + kFrameHeaderSize + ReceivedPayloadLength(receiver));
+    frame.push_back(receiver.checksum);
+    frame.push_back(receiver.endByte);
+    return frame;
+}
+
+Received ReceiveByteByByte(const Bytes& stream, std::size_t chunk)
+{
+    FrameReceiver receiver;
+    ResetFrameReceiver(receiver);
+    Received out;
+    for (std::size_t start = 0; start < stream.size(); start += chunk) {
+        for (std::size_t i = start; i < std::min(start + chunk, stream.size()); ++i) {
+            if (ReceiveFrameByte(receiver, stream[i])) {
+                out.frames.push_back(CompletedFrame(receiver));
+                break;
+            }
+        }
+    }
+    out.open.assign(receiver.buffer, receiver.buffer + receiver.position);
+    out.inFrame = receiver.inFrame;
+    return out;
+}
+
+Received ReceiveInChunks(const Bytes& stream, std::size_t chunk)
+{
+    FrameReceiver receiver;
+    ResetFrameReceiver(receiver);
+    Received out;
+    for (std::size_t start = 0; start < stream.size(); start += chunk) {
+        if (ReceiveFrameBytes(receiver, stream.data() + start, std::min(chunk, stream.size() - start)))
+            out.frames.push_back(CompletedFrame(receiver));
+    }
+    out.open.assign(receiver.buffer, receiver.buffer + receiver.position);
+    out.inFrame = receiver.inFrame;
+    return out;
+}
+
+Bytes FrameBytes(std::uint8_t code, std::size_t n, std::uint8_t fill)
+{
+    Bytes frame(FrameReportCount(n) * kReportSize);
+    const Bytes payload(n, fill);
+    frame.resize(EncodeFrame(code, 1, 2, 3, 4, payload.data(), static_cast<std::uint16_t>(n), frame.data()));
+    frame.resize(n + kFrameOverhead);
+    return frame;
+}
+
+// A chunk takes the bytes of a frame past its header in one go; what completes
+// is what single bytes complete, for every cut of the stream.
+TEST(FrameReceiver, ChunksCompleteWhatSingleBytesComplete)
+{
+    std::mt19937 random(20261211);
+    std::uniform_int_distribution<int> byte(0, 255);
+    Bytes noise(700);
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>(byte(random));
+    const Bytes sync = {0x5A, 0x5A, 0x5A};
+    const Bytes oversized = {0x5A, 0x5A, 0x5A, 0x00, 0x53, CMD_POLL, 0, 0, 0, 0, 0xFF, 0x04};
+    const Bytes recall = FrameBytes(CMD_RECALL_PRESET, kRecallReplySize, 0x55);
+    struct Case {
+        const char* name;
+        std::vector<Bytes> parts;
+        std::size_t frames;   // frames a chunk of 2000 bytes completes
+    };
+    const Case cases[] = {
+        {"empty payload", {FrameBytes(CMD_ACK, 0, 0)}, 1},
+        {"meters", {FrameBytes(CMD_POLL, 4, 0x41)}, 1},
+        {"recall between noise", {noise, FrameBytes(CMD_RECALL_PRESET, kRecallReplySize, 0x77), noise}, 1},
+        {"longest held", {FrameBytes(CMD_POLL, kMaxPayload, 0x3C)}, 1},
+        {"two frames back to back", {FrameBytes(CMD_ACK, 0, 0), FrameBytes(CMD_POLL, 48, 0x12)}, 1},
+        {"cut off", {Bytes(recall.begin(), recall.begin() + 200)}, 0},
+        {"oversized length, then a frame", {oversized, FrameBytes(CMD_POLL, 4, 0x50)}, 1},
+        {"broken sync runs, then a frame", {Bytes{0x5A, 0x5A, 0x00, 0x5A, 0x11}, FrameBytes(CMD_POLL, 8, 0x5A)}, 1},
+        {"a sync run taking noise as its header", {noise, sync, noise}, 0},
+    };
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const Case& c = cases[k];
+        Bytes stream;
+        for (const Bytes& part : c.parts)
+            stream.insert(stream.end(), part.begin(), part.end());
+        EXPECT_EQ(c.frames, ReceiveInChunks(stream, 2000).frames.size()) << c.name;
+        for (std::size_t chunk : {1, 2, 5, 12, 13, 63, 64, 348, 2000}) {
+            const Received single = ReceiveByteByByte(stream, chunk);
+            const Received chunks = ReceiveInChunks(stream, chunk);
+            EXPECT_TRUE(single == chunks) << c.name << ", chunks of " << chunk;
+        }
+    }
 }
 
 // Random, truncated and corrupted input: the receiver and the image stay in
