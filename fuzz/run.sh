@@ -8,13 +8,20 @@
 # ft: features), the inputs in its corpus folder at the start, the failing inputs found,
 # the share of a core it had (other work on the machine slows it) and the executions
 # per second of its own CPU time; exits 1 when a target found a failing input.
+# Names after the seconds run only those targets: fuzz/run.sh 600 input_reports
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
+shift $(( $# > 0 ? 1 : 0 ))
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=($(cd fuzz && ls *.cpp | sed 's/\.cpp$//'))
+for name in "${targets[@]}"; do
+    [ -f "fuzz/$name.cpp" ] || { echo "fuzz/run.sh: no target $name" >&2; exit 2; }
+done
 tools/install-deps.sh clang libclang-rt-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUENDA_FUZZ=ON -DQUENDA_SANITIZE=address,undefined -DQUENDA_BUILD_BENCH=OFF
-cmake --build build-fuzz -j2 --target $(cd fuzz && ls *.cpp | sed 's/^/fuzz_/; s/\.cpp$//')
+cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}"
 mkdir -p build-fuzz/crashes build-fuzz/logs
 
 # The value of field (cov:, ft:, exec/s:) on the last status line of a log.
@@ -33,8 +40,7 @@ children_cpu() {
 
 rows=()
 failed=0
-for source in fuzz/*.cpp; do
-    name=$(basename "$source" .cpp)
+for name in "${targets[@]}"; do
     work=build-fuzz/corpus-$name
     log=build-fuzz/logs/$name.log
     mkdir -p "$work"
