@@ -144,6 +144,7 @@ private:
     void BeginEditIfNone();
     void EndEdit();
     void ClearHistory();
+    void ShowUndoAvailable();
     void ChangeSettings(const CUnit::Action& action);
     void OnFaderMoved(int channel, bool dragEnded);
     void OnGraphBandChanged(int channel, int band);

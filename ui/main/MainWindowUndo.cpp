@@ -16,9 +16,16 @@ void CMainWindow::CreateUndoActions()
     m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_undoAction->setEnabled(false);
     m_redoAction->setEnabled(false);
-    connect(m_undoAction, &QAction::triggered, &m_undo, &QUndoStack::undo);
-    connect(m_redoAction, &QAction::triggered, &m_undo, &QUndoStack::redo);
-    connect(&m_undo, &QUndoStack::canUndoChanged, m_undoAction, &QAction::setEnabled);
+    // an action still open (a burst of keys on a graph) becomes a step of its own first
+    connect(m_undoAction, &QAction::triggered, this, [this] {
+        EndEdit();
+        m_undo.undo();
+    });
+    connect(m_redoAction, &QAction::triggered, this, [this] {
+        EndEdit();
+        m_undo.redo();
+    });
+    connect(&m_undo, &QUndoStack::canUndoChanged, this, &CMainWindow::ShowUndoAvailable);
     connect(&m_undo, &QUndoStack::canRedoChanged, m_redoAction, &QAction::setEnabled);
     addAction(m_undoAction);
     addAction(m_redoAction);
@@ -35,12 +42,14 @@ void CMainWindow::BeginEdit()
 {
     EndEdit();
     m_editBefore = m_unit.Unit().Settings();
+    ShowUndoAvailable();
 }
 
 void CMainWindow::BeginEditIfNone()
 {
     if (!m_editBefore)
         m_editBefore = m_unit.Unit().Settings();
+    ShowUndoAvailable();
 }
 
 void CMainWindow::EndEdit()
@@ -49,6 +58,7 @@ void CMainWindow::EndEdit()
         return;
     const UnitSettings before = *m_editBefore;
     m_editBefore.reset();
+    ShowUndoAvailable();
     const UnitSettings after = m_unit.Unit().Settings();
     if (SettingsDiffer(before, after))
         m_undo.push(new CSettingsUndoStep(m_unit.Unit(), before, after));
@@ -58,4 +68,11 @@ void CMainWindow::ClearHistory()
 {
     m_editBefore.reset();
     m_undo.clear();
+    ShowUndoAvailable();
+}
+
+// An action still open (a burst of keys) can be undone too: undo ends it first.
+void CMainWindow::ShowUndoAvailable()
+{
+    m_undoAction->setEnabled(m_undo.canUndo() || m_editBefore.has_value());
 }
