@@ -351,6 +351,7 @@ void CMainWindow::OnInitDialog()
     AttachSpins();
     FillFixedLists();
     SetupLamps();
+    SetupAccessibility();
     m_settingsFiles = new CSettingsFiles(this, m_unit);
     m_filterFiles = new CFilterFiles(this, m_unit);
     connect(&m_unit, &CUnitAdapter::settingsChanged, this, &CMainWindow::OnSettingsChanged);

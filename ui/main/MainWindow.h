@@ -187,6 +187,9 @@ private:
     void ApplyLanguageImages();
     void ApplyLanguageLabels();
     void ApplyLanguageUndo();
+    // What a screen reader calls the drawn controls and how it reads them (MainWindowAccessible.cpp).
+    void SetupAccessibility();
+    void ApplyAccessibleNames();
     void FollowUnitLanguage();
     void ShowConnectButton();
     std::string PickUnitFromMenu(const std::vector<HidInterfaceInfo>& units);
