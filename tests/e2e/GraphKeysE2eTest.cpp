@@ -25,33 +25,14 @@ BandCodes CodesOf(const BandParams& band)
     return {band.freqHz.Get(), band.gainCode.Get(), band.bwCode.Get()};
 }
 
-class GraphKeysOverLink : public WindowOverLinkTest {
+class GraphKeysOverLink : public ConnectedWindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowOverLinkTest::SetUp();
-        OpenWindow();
-        Connect();
-        ShowActive();
-    }
-
     // A key as the user types it: to whatever holds the focus.
     void Type(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QWidget* focused = QApplication::focusWidget();
         QTest::keyClick(focused ? focused : m_dlg.get(), Qt::Key(key), modifiers);
         Settle();
-    }
-
-    int FramesForGroup(int channel, int group) const
-    {
-        int frames = 0;
-        for (const OutputReport& r : m_backend.Written(0)) {
-            const std::uint8_t* frame = r.data() + 1;
-            frames += frame[0] == kSyncByte && frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
-                      frame[kFrameA3] == channel && frame[kFrameA4] == group;
-        }
-        return frames;
     }
 
     // Which graph holds the focus, -1 for none.
@@ -115,15 +96,15 @@ TEST_F(GraphKeysOverLink, EveryKeyEditReachesTheUnitAtOnce)
         {Qt::Key_PageDown, Qt::NoModifier, {193, 111, 41}},
         {Qt::Key_Home, Qt::NoModifier, {193, 120, 41}},
     };
-    int frames = FramesForGroup(1, group);
+    int frames = SetParamFramesForGroup(1, group);
     for (const Step& s : steps) {
         Type(s.key, s.modifiers);
         EXPECT_EQ(CodesOf(m_unit.Current(1).bands[band]), s.after) << "key " << s.key;
         EXPECT_EQ(CodesOf(Block(1).bands[band]), s.after);
-        EXPECT_EQ(FramesForGroup(1, group), ++frames) << "key " << s.key;
+        EXPECT_EQ(SetParamFramesForGroup(1, group), ++frames) << "key " << s.key;
     }
     Type(Qt::Key_Home);
-    EXPECT_EQ(FramesForGroup(1, group), frames) << "a key that changes nothing sends nothing";
+    EXPECT_EQ(SetParamFramesForGroup(1, group), frames) << "a key that changes nothing sends nothing";
     EXPECT_EQ(CodesOf(m_unit.Current(0).bands[band]), (BandCodes{250, 120, 32})) << "CH A is left alone";
 }
 

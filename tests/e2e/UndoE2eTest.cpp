@@ -19,27 +19,8 @@ namespace {
 
 constexpr int kThumbX = 40;   // over the fader's knob
 
-class Undo : public WindowOverLinkTest {
+class Undo : public ConnectedWindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowOverLinkTest::SetUp();
-        OpenWindow();
-        Connect();
-        ShowActive();
-    }
-
-    int SetParamFramesForGroup(int channel, int group) const
-    {
-        int frames = 0;
-        for (const OutputReport& r : m_backend.Written(0)) {
-            const std::uint8_t* frame = r.data() + 1;
-            frames += frame[0] == kSyncByte && frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
-                      frame[kFrameA3] == channel && frame[kFrameA4] == group;
-        }
-        return frames;
-    }
-
     void PressKeys(QKeySequence keys)
     {
         const QKeyCombination combination = keys[0];

@@ -1,6 +1,7 @@
 #include "ui/common/Accessibility.h"
 
-#include <QAccessible>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -22,4 +23,13 @@ void TellAccessibility(QAccessibleEvent& event)
 void SetAccessibilityHook(AccessibilityHook hook)
 {
     Hook() = std::move(hook);
+}
+
+void InstallAccessibleFactory(QAccessible::InterfaceFactory factory)
+{
+    static std::vector<QAccessible::InterfaceFactory> installed;
+    if (std::find(installed.begin(), installed.end(), factory) != installed.end())
+        return;
+    installed.push_back(factory);
+    QAccessible::installFactory(factory);
 }

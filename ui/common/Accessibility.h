@@ -2,9 +2,9 @@
 // tests can read what a screen reader would be told: the offscreen platform has no bridge to one.
 #pragma once
 
-#include <functional>
+#include <QAccessible>
 
-class QAccessibleEvent;
+#include <functional>
 
 using AccessibilityHook = std::function<void(const QAccessibleEvent& event)>;
 
@@ -13,3 +13,6 @@ void TellAccessibility(QAccessibleEvent& event);
 
 // Installs a hook that hears every event told; an empty hook removes it.
 void SetAccessibilityHook(AccessibilityHook hook);
+
+// Registers a factory of accessible interfaces with Qt, once however often it is called.
+void InstallAccessibleFactory(QAccessible::InterfaceFactory factory);

@@ -1,5 +1,7 @@
 #include "ui/controls/AccessibleControls.h"
 
+#include "ui/common/Accessibility.h"
+
 #include "ui/controls/GainFader.h"
 #include "ui/controls/MeterLamp.h"
 #include "ui/controls/SkinnedButton.h"
@@ -101,9 +103,5 @@ QAccessibleInterface* ControlInterface(const QString& className, QObject* object
 
 void InstallControlsAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&ControlInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessibleFactory(&ControlInterface);
 }

@@ -64,11 +64,7 @@ QString ShapeText(CFilter& band)
 
 void InstallGraphAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&GraphInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessibleFactory(&GraphInterface);
 }
 
 QString CEqualizerGraph::SpokenName() const
