@@ -60,8 +60,10 @@ void CMainWindow::ShowUnitSettings()
 
 void CMainWindow::OnSettingsChanged(const SettingsChange& change)
 {
-    if (change.cause == SettingsChange::Cause::Replaced)
+    if (change.cause == SettingsChange::Cause::Replaced) {
+        ForgetCompareOfAnotherUnit();
         ClearHistory();   // the unit's settings replace the window's
+    }
     if (change.ChangedGlobal(GlobalField::Language))
         FollowUnitLanguage();
     ShowSettings(change);
@@ -205,6 +207,7 @@ void CMainWindow::ApplyLanguage()
     ApplyLanguageLabels();
     ApplyLanguageUndo();
     ShowConnectButton();
+    ShowCompareButton();
     UpdateStatusText();
 }
 

@@ -9,17 +9,21 @@
 
 void CMainWindow::CreateUndoActions()
 {
-    m_undo.setUndoLimit(kUndoLimit);
+    for (QUndoStack& stack : m_undoStacks) {
+        stack.setUndoLimit(kUndoLimit);
+        m_undoGroup.addStack(&stack);
+    }
+    m_undoGroup.setActiveStack(&HistoryOf(CompareSide::A));
     m_undoAction = new QAction(this);
     m_undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
     m_redoAction = new QAction(this);
     m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_undoAction->setEnabled(false);
     m_redoAction->setEnabled(false);
-    connect(m_undoAction, &QAction::triggered, &m_undo, &QUndoStack::undo);
-    connect(m_redoAction, &QAction::triggered, &m_undo, &QUndoStack::redo);
-    connect(&m_undo, &QUndoStack::canUndoChanged, m_undoAction, &QAction::setEnabled);
-    connect(&m_undo, &QUndoStack::canRedoChanged, m_redoAction, &QAction::setEnabled);
+    connect(m_undoAction, &QAction::triggered, &m_undoGroup, &QUndoGroup::undo);
+    connect(m_redoAction, &QAction::triggered, &m_undoGroup, &QUndoGroup::redo);
+    connect(&m_undoGroup, &QUndoGroup::canUndoChanged, m_undoAction, &QAction::setEnabled);
+    connect(&m_undoGroup, &QUndoGroup::canRedoChanged, m_redoAction, &QAction::setEnabled);
     addAction(m_undoAction);
     addAction(m_redoAction);
 }
@@ -51,11 +55,11 @@ void CMainWindow::EndEdit()
     m_editBefore.reset();
     const UnitSettings after = m_unit.Unit().Settings();
     if (SettingsDiffer(before, after))
-        m_undo.push(new CSettingsUndoStep(m_unit.Unit(), before, after));
+        UndoStack().push(new CSettingsUndoStep(m_unit.Unit(), before, after));
 }
 
 void CMainWindow::ClearHistory()
 {
     m_editBefore.reset();
-    m_undo.clear();
+    UndoStack().clear();
 }
