@@ -1,10 +1,17 @@
 #include "model/SettingsCompare.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-UnitSettings WithItemsOf(UnitSettings sound, const UnitSettings& items)
+// A side's sound with what belongs to the unit as it is now: its own items and
+// the notch tables it keeps finding (whose first word travels in group 15).
+UnitSettings WithUnitsOwn(UnitSettings sound, const UnitSettings& now)
 {
-    sound.globals = items.globals;
+    sound.globals = now.globals;
+    for (int c = 0; c < kChannelCount; ++c)
+        std::copy(std::begin(now.channels[c].notches), std::end(now.channels[c].notches), sound.channels[c].notches);
     return sound;
 }
 
@@ -20,7 +27,7 @@ constexpr ChannelField kSoundFields[] = {
 
 UnitSettings CSettingsCompare::OtherOr(const UnitSettings& current) const
 {
-    return m_other ? WithItemsOf(*m_other, current) : current;
+    return m_other ? WithUnitsOwn(*m_other, current) : current;
 }
 
 UnitSettings CSettingsCompare::Switch(const UnitSettings& current)

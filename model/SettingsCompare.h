@@ -13,8 +13,8 @@ public:
     CompareSide Active() const { return m_active; }
 
     // The settings the unit takes to switch to the other side: the other
-    // side's channels and restore gains, the unit's own items (language,
-    // panel lock, channel link) kept as they are. The first switch finds the
+    // side's channels and restore gains; the unit's own items (language,
+    // panel lock, channel link) and its notch tables kept as they are. The first switch finds the
     // other side a copy of the active one. Keeps current as the side left.
     UnitSettings Switch(const UnitSettings& current);
 

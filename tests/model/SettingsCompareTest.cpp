@@ -54,15 +54,21 @@ TEST(SettingsCompare, TheFirstSwitchFindsBACopyOfAAndEachSwitchGivesTheSideLeftB
     EXPECT_EQ(compare.Active(), CompareSide::B);
 }
 
-// The language, panel lock and channel link are the unit's, not a side's.
-TEST(SettingsCompare, ASwitchKeepsTheUnitsOwnItems)
+// The language, panel lock and channel link are the unit's, not a side's, and
+// so are the notch tables it finds while it plays.
+TEST(SettingsCompare, ASwitchKeepsTheUnitsOwnItemsAndNotchTables)
 {
     CSettingsCompare compare;
     const UnitSettings a = WithLanguage(Defaults(), 0);
     compare.Switch(a);
-    const UnitSettings b = WithLanguage(With(a, 0, ChannelField::CompRatio, 3), 1);
+    UnitSettings b = WithLanguage(With(a, 0, ChannelField::CompRatio, 3), 1);
+    b.channels[1].notches[0].aux.Set(0x1234);
+    b.channels[0].notches[5].freqHz.Set(567);
     const UnitSettings next = compare.Switch(b);
     EXPECT_EQ(Language(next), 1);
+    EXPECT_EQ(next.channels[1].notches[0].aux.Get(), 0x1234);
+    EXPECT_EQ(next.channels[0].notches[5].freqHz.Get(), 567);
+    EXPECT_EQ(DifferenceSends(b, next).groups[1], 0) << "no group 15 for a notch the unit found";
     EXPECT_EQ(CSettingsEdit(next).Get(0, ChannelField::CompRatio), CSettingsEdit(a).Get(0, ChannelField::CompRatio));
 }
 

@@ -28,7 +28,7 @@ CompareSide OtherSide(CompareSide side)
 
 QString ChannelName(int channel)
 {
-    return channel == 0 ? QStringLiteral("CH A") : QStringLiteral("CH B");
+    return channel == 0 ? CMainWindow::tr("CH A") : CMainWindow::tr("CH B");
 }
 
 }  // namespace
