@@ -244,6 +244,26 @@ Home：0 dB
         <translation>设备 %1 的名称:</translation>
     </message>
     <message>
+        <source>A/B compare: the unit has %1. Click or press Ctrl+B to hear %2.</source>
+        <translation>A/B 比较：设备现在用 %1。单击或按 Ctrl+B 听 %2。</translation>
+    </message>
+    <message>
+        <source>Switch to %1</source>
+        <translation>切换到 %1</translation>
+    </message>
+    <message>
+        <source>Copy A to B</source>
+        <translation>把 A 复制到 B</translation>
+    </message>
+    <message>
+        <source>Copy B to A</source>
+        <translation>把 B 复制到 A</translation>
+    </message>
+    <message>
+        <source>Copy %1 to %2</source>
+        <translation>把 %1 复制到 %2</translation>
+    </message>
+    <message>
         <source>USB connection</source>
         <translation>USB 连接</translation>
     </message>

@@ -111,6 +111,32 @@ TEST_F(UnitMenu, AUnitChosenOnTheCommandLineConnectsWithoutAMenu)
     EXPECT_EQ(OpenUnit(), 1);
 }
 
+// A/B holds two settings of one unit: connected again it keeps them, another unit starts afresh.
+TEST_F(UnitMenu, AnotherUnitStartsTheComparisonAfresh)
+{
+    Open().show();
+    ClickAndChoose(1);
+    Tick(1);
+    m_dlg->SwitchCompareSide();
+    Click(kIdMute);
+    Settle();
+    ASSERT_EQ(m_dlg->UndoStack().count(), 1);
+
+    Click(kIdConnect);   // disconnect
+    ClickAndChoose(1);
+    Tick(1);
+    EXPECT_EQ(m_dlg->ActiveCompareSide(), CompareSide::B) << "the same unit";
+
+    Click(kIdConnect);
+    ClickAndChoose(3);
+    Tick(1);
+    ASSERT_EQ(OpenUnit(), 2);
+    EXPECT_EQ(m_dlg->ActiveCompareSide(), CompareSide::A);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 0);
+    m_dlg->SwitchCompareSide();
+    EXPECT_EQ(m_dlg->UndoStack().count(), 0) << "B's history of the other unit is gone";
+}
+
 TEST_F(UnitMenu, ANameGivenToTheUnitShowsInTheTitle)
 {
     Open().show();

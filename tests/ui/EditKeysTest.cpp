@@ -176,7 +176,7 @@ TEST_F(EditKeys, OtherCtrlLettersInAnEditAreDiscarded)
 {
     QLineEdit* edit = FocusedEdit(kIdGainEdit, "12.5");
     KeysReachingWindow window(m_dlg.get());
-    for (QKeyCombination keys : {Qt::CTRL | Qt::Key_B, Qt::CTRL | Qt::Key_K, Qt::CTRL | Qt::Key_U,
+    for (QKeyCombination keys : {Qt::CTRL | Qt::Key_J, Qt::CTRL | Qt::Key_K, Qt::CTRL | Qt::Key_U,
                                  Qt::CTRL | Qt::SHIFT | Qt::Key_A, Qt::CTRL | Qt::SHIFT | Qt::Key_V})
         Press(edit, keys);
     Press(edit, Qt::Key_F2);   // a key the edit has no use for goes on to the window

@@ -123,11 +123,35 @@ TEST_F(MainDlgStatus, SitsAtTheLeftOfTheTopRowAndStartsNotConnected)
     QLabel* line = qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(Shown(), "Not connected");
-    EXPECT_EQ(line->geometry(), QRect(14, 7, 330, 37));
-    EXPECT_LT(line->geometry().right(), m_dlg->Control(kIdImport)->geometry().left());
+    EXPECT_EQ(line->geometry(), QRect(14, 7, 264, 37));
+    EXPECT_LT(line->geometry().right(), m_dlg->Control(kIdCompare)->geometry().left());
     EXPECT_TRUE(line->wordWrap()) << "two lines hold the longest text";
     Click(kIdLanguage);
     EXPECT_EQ(Shown(), "未连接");
+}
+
+// The longest texts the line shows, in both languages, wrapped within its height.
+TEST_F(MainDlgStatus, TwoLinesHoldTheLongestTexts)
+{
+    Open().show();
+    const QLabel* line = qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText));
+    const CommandSlot band12{CMD_SET_PARAM, AREA_CHANNEL, 0, 1, 14};
+    const CommandSlot store20{CMD_STORE_PRESET, 0, 20, 0, 0};
+    const StatusLine longest[] = {
+        {StatusKind::NoPermission},           {StatusKind::InUse, 4194304},
+        {StatusKind::NotApplied, 99, band12}, {StatusKind::NotAnswering, 99},
+        {StatusKind::PresetFailed, 0, store20},
+    };
+    for (int language : {kEnglish, kChinese}) {
+        SetCurrentLanguage(language);
+        for (const StatusLine& status : longest) {
+            const QString text = StatusText(status);
+            const QRect needed = line->fontMetrics().boundingRect(QRect(0, 0, line->width(), 1000),
+                                                                  Qt::TextWordWrap, text);
+            EXPECT_LE(needed.height(), line->height()) << text.toStdString();
+            EXPECT_LE(needed.width(), line->width()) << text.toStdString();
+        }
+    }
 }
 
 TEST_F(MainDlgStatus, AUnitThisUserMayNotOpenIsToldUntilAConnectWorks)

@@ -155,7 +155,7 @@ TEST(MainWindowControls, GivesEveryControlOneIdAndFitsTheVisibleOnesInTheWindow)
         right = std::max(right, item.x + item.cx);
         bottom = std::max(bottom, item.y + cy);
     }
-    EXPECT_EQ(ids.size(), 91u);
+    EXPECT_EQ(ids.size(), 92u);
     EXPECT_EQ(right, 682);    // the connect button
     EXPECT_EQ(bottom, 417);   // the CH B group boxes
     ASSERT_NE(FindControlSpec(kIdCompEdit + 2), nullptr);   // CH A's compressor release

@@ -93,6 +93,23 @@ Drawing LabelledFace(const QString& label, const Palette& colours)
     };
 }
 
+// "A | B" with the side the unit has in the face's text colour, the other faint.
+Drawing CompareFace(bool bActive, const Palette& colours)
+{
+    return [bActive, colours](QPainter& p, QSize size) {
+        DrawFace(p, size, colours);
+        const qreal half = size.width() / 2.0;
+        p.setPen(QPen(colours.border, 1.0));
+        p.drawLine(QPointF(half, 7), QPointF(half, size.height() - 7));
+        p.setFont(FittingFont(QStringLiteral("A"), 15.0, half));
+        const QColor faint = colours.border.lighter(125);
+        p.setPen(bActive ? faint : colours.text);
+        p.drawText(QRectF(0, 0, half, size.height()), Qt::AlignCenter, QStringLiteral("A"));
+        p.setPen(bActive ? colours.text : faint);
+        p.drawText(QRectF(half, 0, half, size.height()), Qt::AlignCenter, QStringLiteral("B"));
+    };
+}
+
 void DrawUsbSymbol(QPainter& p, const QColor& colour)
 {
     p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -301,6 +318,10 @@ std::vector<Bitmap> AllBitmaps()
     };
     for (const Label& face : switches)
         all.push_back({face.id, wide, LabelledFace(QString::fromUtf8(face.text), face.blue ? kBlueFace : kWhiteFace)});
+    all.push_back({200, small, CompareFace(false, kWhiteFace)});
+    all.push_back({201, small, CompareFace(false, kBlueFace)});
+    all.push_back({202, small, CompareFace(true, kWhiteFace)});
+    all.push_back({203, small, CompareFace(true, kBlueFace)});
     const QColor red(0xFF, 0x4A, 0x3D), green(0x46, 0xF0, 0x5A), yellow(0xFF, 0xD8, 0x2E);
     const QSize lamp(21, 13);
     all.push_back({177, lamp, Lamp(red.lighter(130), red.darker(135))});

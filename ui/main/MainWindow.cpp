@@ -346,6 +346,7 @@ void CMainWindow::OnInitDialog()
     resize(kWindowWidth, kWindowHeight);
     SetCurrentLanguage(SystemLanguage());
     CreateUndoActions();
+    CreateCompareAction();
     SetupGraphs();
     SetupFaders();
     AttachSpins();
@@ -450,6 +451,8 @@ void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
     }
     menu.addAction(m_undoAction);
     menu.addAction(m_redoAction);
+    menu.addSeparator();
+    AddCompareEntries(menu);
     menu.addSeparator();
     QAction* name = menu.addAction(tr("Name this unit…"), this, &CMainWindow::NameThisUnit);
     name->setEnabled(m_unit.Unit().IsConnected());

@@ -3,6 +3,7 @@
 // edits of the unit's settings, and says what has not reached the unit yet.
 #pragma once
 
+#include "model/SettingsCompare.h"
 #include "model/SettingsEdit.h"
 #include "transport/Unit.h"
 #include "ui/main/StatusLine.h"
@@ -14,6 +15,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
+#include <QUndoGroup>
 #include <QUndoStack>
 
 #include <array>
@@ -22,6 +24,7 @@
 #include <optional>
 
 class QAction;
+class QMenu;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -71,7 +74,8 @@ public:
     void ShowAboutBox();
 
     // Undo and redo of the user's changes: Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y.
-    QUndoStack& UndoStack() { return m_undo; }
+    // Each side of the A/B compare has its own history; this is the active one's.
+    QUndoStack& UndoStack() { return *m_undoGroup.activeStack(); }
     QAction* UndoAction() const { return m_undoAction; }
     QAction* RedoAction() const { return m_redoAction; }
 
@@ -80,6 +84,16 @@ public:
     // A graph's "Import filters…" (one undo step) and "Export filters…".
     void ImportFilters(int channel);
     void ExportFilters(int channel);
+
+    // A/B compare (the A/B button, Ctrl+B): two complete settings of the unit,
+    // the switch sending only the groups in which they differ.
+    void SwitchCompareSide();
+    CompareSide ActiveCompareSide() const { return m_compare.Active(); }
+    // "Copy A to B" and "Copy B to A"; copying into the side the unit has is one undo step.
+    void CopyCompareSide(CompareSide from);
+    QAction* CompareAction() const { return m_compareAction; }
+    // "Copy CH A to CH B" and back: one undo step, only the difference sent.
+    void CopyChannel(int from);
 
     // Several units: the USB button offers the attached ones in a menu, unless
     // the command line chose one. The title shows the unit's name.
@@ -124,6 +138,7 @@ private:
     void SetupLamps();
     void CreateStatusText();
     void CreateUndoActions();
+    void CreateCompareAction();
 
     // What the unit reports (MainWindow.cpp, MainWindowStatus.cpp).
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
@@ -146,6 +161,7 @@ private:
     void ClearHistory();
     void ShowUndoAvailable();
     void ChangeSettings(const CUnit::Action& action);
+    void ForgetPresetNote();
     void OnFaderMoved(int channel, bool dragEnded);
     void OnGraphBandChanged(int channel, int band);
     void StepGain(int channel, int step);
@@ -192,6 +208,11 @@ private:
     void ApplyAccessibleNames();
     void FollowUnitLanguage();
     void ShowConnectButton();
+    void ShowCompareButton();
+    void EndEditBeforeCompare();
+    void AddCompareEntries(QMenu& menu);
+    void ForgetCompareOfAnotherUnit();
+    QUndoStack& HistoryOf(CompareSide side) { return m_undoStacks[side == CompareSide::A ? 0 : 1]; }
     std::string PickUnitFromMenu(const std::vector<HidInterfaceInfo>& units);
 
     // The link as the user sees it (MainWindowStatus.cpp).
@@ -208,7 +229,11 @@ private:
     QLabel* m_statusText = nullptr;
     CSettingsFiles* m_settingsFiles = nullptr;
     CFilterFiles* m_filterFiles = nullptr;
-    QUndoStack m_undo;
+    std::array<QUndoStack, 2> m_undoStacks;   // A's and B's
+    QUndoGroup m_undoGroup;
+    CSettingsCompare m_compare;
+    std::string m_compareUnit;   // the unit whose settings the sides hold
+    QAction* m_compareAction = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
     std::optional<UnitSettings> m_editBefore;

@@ -56,9 +56,15 @@ int Stepped(int code, int step, int top)
 // change going out, then "Connected".
 void CMainWindow::ChangeSettings(const CUnit::Action& action)
 {
+    ForgetPresetNote();
+    m_unit.Unit().Edit(action);
+}
+
+// A preset's outcome stays on the status line until the user's next change.
+void CMainWindow::ForgetPresetNote()
+{
     if (m_note.kind == StatusKind::PresetDone || m_note.kind == StatusKind::PresetFailed)
         m_note = {StatusKind::Connected};
-    m_unit.Unit().Edit(action);
 }
 
 void CMainWindow::StepGain(int channel, int step)

@@ -29,6 +29,8 @@ constexpr std::array kItems = {
                 QT_TRANSLATE_NOOP("CMainWindow", "Import settings from a file")},
     ControlSpec{1053, K::SkinButton, "", 247, 4, 37, 19, 0,
                 QT_TRANSLATE_NOOP("CMainWindow", "Export settings to a file")},
+    // A/B compare sits at the end of the status line, before import.
+    ControlSpec{1112, K::SkinButton, "", 165, 4, 37, 19, 0},
     ControlSpec{1054, K::SkinButton, "", 702, 42, 37, 19, kItemHidden},
     ControlSpec{1076, K::SkinButton, "", 474, 42, 48, 19, 0},
     ControlSpec{1077, K::SkinButton, "", 474, 66, 48, 19, 0},

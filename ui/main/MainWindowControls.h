@@ -58,6 +58,7 @@ constexpr int kIdShiftA = 1086;
 constexpr int kIdShiftB = 1102;
 constexpr int kIdPanelLock = 1108;
 constexpr int kIdChannelLink = 1110;
+constexpr int kIdCompare = 1112;        // A/B compare
 constexpr int kIdGraph = 2050;          // + c
 constexpr int kIdCompSpin = 2092;       // + 4c + field
 constexpr int kIdGainSpin = 2100;       // + c

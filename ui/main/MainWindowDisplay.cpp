@@ -62,8 +62,10 @@ void CMainWindow::ShowUnitSettings()
 
 void CMainWindow::OnSettingsChanged(const SettingsChange& change)
 {
-    if (change.cause == SettingsChange::Cause::Replaced)
+    if (change.cause == SettingsChange::Cause::Replaced) {
+        ForgetCompareOfAnotherUnit();
         ClearHistory();   // the unit's settings replace the window's
+    }
     if (change.ChangedGlobal(GlobalField::Language))
         FollowUnitLanguage();
     ShowSettings(change);
@@ -208,6 +210,7 @@ void CMainWindow::ApplyLanguage()
     ApplyLanguageUndo();
     ApplyAccessibleNames();
     ShowConnectButton();
+    ShowCompareButton();
     UpdateStatusText();
 }
 

@@ -27,7 +27,7 @@ namespace {
 
 // Dialog units: the empty left part of the top row, up to the import button;
 // two lines, so that the longest text fits.
-constexpr int kStatusX = 8, kStatusY = 4, kStatusWidth = 194, kStatusHeight = 22;
+constexpr int kStatusX = 8, kStatusY = 4, kStatusWidth = 155, kStatusHeight = 22;
 
 int Pixels(int dialogUnits)
 {

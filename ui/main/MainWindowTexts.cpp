@@ -100,6 +100,11 @@ int MuteImage(bool muted)
     return muted ? 139 : 140;
 }
 
+int CompareImage(bool bActive, bool pressed)
+{
+    return (bActive ? 202 : 200) + (pressed ? 1 : 0);
+}
+
 QString RangeMessage()
 {
     return WindowWords::OutOfRange();

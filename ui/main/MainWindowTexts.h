@@ -35,6 +35,8 @@ std::span<const LanguageButton> LanguageButtons();
 int NotchBypassImage(int language, bool on);
 int PeqBypassImage(int language, bool on);
 int MuteImage(bool muted);
+// The A/B button: the side the unit has, pressed or not.
+int CompareImage(bool bActive, bool pressed);
 
 constexpr int kConnectImageOff = 147;
 constexpr int kConnectImageOn = 148;

@@ -9,7 +9,11 @@
 
 void CMainWindow::CreateUndoActions()
 {
-    m_undo.setUndoLimit(kUndoLimit);
+    for (QUndoStack& stack : m_undoStacks) {
+        stack.setUndoLimit(kUndoLimit);
+        m_undoGroup.addStack(&stack);
+    }
+    m_undoGroup.setActiveStack(&HistoryOf(CompareSide::A));
     m_undoAction = new QAction(this);
     m_undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
     m_redoAction = new QAction(this);
@@ -19,14 +23,14 @@ void CMainWindow::CreateUndoActions()
     // an action still open (a burst of keys on a graph) becomes a step of its own first
     connect(m_undoAction, &QAction::triggered, this, [this] {
         EndEdit();
-        m_undo.undo();
+        m_undoGroup.undo();
     });
     connect(m_redoAction, &QAction::triggered, this, [this] {
         EndEdit();
-        m_undo.redo();
+        m_undoGroup.redo();
     });
-    connect(&m_undo, &QUndoStack::canUndoChanged, this, &CMainWindow::ShowUndoAvailable);
-    connect(&m_undo, &QUndoStack::canRedoChanged, m_redoAction, &QAction::setEnabled);
+    connect(&m_undoGroup, &QUndoGroup::canUndoChanged, this, &CMainWindow::ShowUndoAvailable);
+    connect(&m_undoGroup, &QUndoGroup::canRedoChanged, m_redoAction, &QAction::setEnabled);
     addAction(m_undoAction);
     addAction(m_redoAction);
 }
@@ -61,18 +65,18 @@ void CMainWindow::EndEdit()
     ShowUndoAvailable();
     const UnitSettings after = m_unit.Unit().Settings();
     if (SettingsDiffer(before, after))
-        m_undo.push(new CSettingsUndoStep(m_unit.Unit(), before, after));
+        UndoStack().push(new CSettingsUndoStep(m_unit.Unit(), before, after));
 }
 
 void CMainWindow::ClearHistory()
 {
     m_editBefore.reset();
-    m_undo.clear();
+    UndoStack().clear();
     ShowUndoAvailable();
 }
 
 // An action still open (a burst of keys) can be undone too: undo ends it first.
 void CMainWindow::ShowUndoAvailable()
 {
-    m_undoAction->setEnabled(m_undo.canUndo() || m_editBefore.has_value());
+    m_undoAction->setEnabled(m_undoGroup.canUndo() || m_editBefore.has_value());
 }
