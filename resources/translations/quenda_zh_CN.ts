@@ -339,6 +339,10 @@ Home：0 dB
         <source>CH B overload lamp</source>
         <translation>通道 B 过载灯</translation>
     </message>
+    <message>
+        <source>A/B compare</source>
+        <translation>A/B 比较</translation>
+    </message>
 </context>
 <context>
     <name>CMeterLamp</name>

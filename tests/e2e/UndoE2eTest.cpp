@@ -164,6 +164,21 @@ TEST_F(KeyUndo, AnUndoDuringABurstTakesBackTheKeysSoFar)
     EXPECT_EQ(m_unit.Current(0).bands[kBand].gainCode.Get(), kFlatGainCode - 1);
 }
 
+// Ctrl+B in the middle of a burst: the keys so far are a step of side A, and B starts without it.
+TEST_F(KeyUndo, AnAbSwitchEndsTheBurstOnItsOwnSide)
+{
+    Type(Qt::Key_Up);
+    Type(Qt::Key_B, Qt::ControlModifier);
+    ASSERT_EQ(m_dlg->ActiveCompareSide(), CompareSide::B);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 0);
+    Type(Qt::Key_Up);
+    m_dlg->Graph(0)->EndKeyBurst();
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1) << "B's own key step";
+    Type(Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1) << "A's key step";
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].gainCode.Get(), kFlatGainCode + 1);
+}
+
 TEST_F(Undo, AFaderDragFromPressToReleaseIsOneStep)
 {
     DragFader(0, 30);

@@ -182,6 +182,7 @@ TEST_F(ControlsSpoken, EveryDrawnControlHasItsNameInBothLanguages)
         {kIdImport, "Import settings from a file", "从文件导入设置"},
         {kIdExport, "Export settings to a file", "将设置导出到文件"},
         {kIdLanguage, "Switch the language", "切换语言"},
+        {kIdCompare, "A/B compare", "A/B 比较"},
         {kIdMute, "CH A mute", "通道 A 静音"},
         {kIdMute + 1, "CH B mute", "通道 B 静音"},
         {kIdFader, "CH A gain", "通道 A 增益"},

@@ -23,6 +23,7 @@ constexpr SpokenName kSpokenNames[] = {
     {kIdImport, QT_TRANSLATE_NOOP("CMainWindow", "Import settings from a file")},
     {kIdExport, QT_TRANSLATE_NOOP("CMainWindow", "Export settings to a file")},
     {kIdLanguage, QT_TRANSLATE_NOOP("CMainWindow", "Switch the language")},
+    {kIdCompare, QT_TRANSLATE_NOOP("CMainWindow", "A/B compare")},
     {kIdMute, QT_TRANSLATE_NOOP("CMainWindow", "CH A mute")},
     {kIdMute + 1, QT_TRANSLATE_NOOP("CMainWindow", "CH B mute")},
     {kIdFader, QT_TRANSLATE_NOOP("CMainWindow", "CH A gain")},
