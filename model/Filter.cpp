@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -14,6 +15,11 @@ constexpr int kTextHalfWidth = 100;
 constexpr int kTextBelowTop = 35;
 constexpr int kTextBelowBottom = 85;
 constexpr int kTextAboveSpan = 50;
+
+bool SameRecord(const BandParams& a, const BandParams& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 }  // namespace
 
@@ -254,11 +260,7 @@ bool CFilter::Move(PlotPoint pt)
         return false;
     const int x = std::clamp(pt.x - m_dragOffset.x - kPlotInsetX, 0, m_plotW);
     const int y = std::clamp(pt.y - m_dragOffset.y - kPlotInsetY, 0, m_plotH);
-    m_pBand->freqHz.Set(static_cast<std::int16_t>(PlotXToFreq(x, m_plotW)));
-    m_gainDb = std::clamp(PlotYToGain(y, m_plotH), -kMaxGainDb, kMaxGainDb);
-    m_bFlat = m_gainDb == 0.0;
-    m_pBand->gainCode.Set(static_cast<std::int16_t>(GainCode()));
-    Recompute(true);
+    PlaceCentre(PlotXToFreq(x, m_plotW), PlotYToGain(y, m_plotH));
     return true;
 }
 
@@ -269,9 +271,30 @@ bool CFilter::MoveWidth(PlotPoint pt, WidthHandle handle)
     const double fp = PlotXToFreq(pt.x - kPlotInsetX, m_plotW);
     const double f = BandFreqHz();
     const double ratio = handle == WidthHandle::Left ? f / fp : fp / f;
-    const double b = std::clamp(std::log10(ratio) / std::log10(2.0), kMinBwOct, kMaxBwOct);
-    m_bwOct = b;
-    m_pBand->bwCode.Set(static_cast<std::int16_t>(OctavesToBwCode(b)));
-    Recompute(true);
+    SetWidthOctaves(std::log10(ratio) / std::log10(2.0));
     return true;
+}
+
+bool CFilter::PlaceCentre(int hz, double gainDb)
+{
+    if (m_pBand == nullptr)
+        return false;
+    const BandParams before = *m_pBand;
+    m_pBand->freqHz.Set(static_cast<std::int16_t>(std::clamp(hz, kMinFreqHz, kMaxFreqHz)));
+    m_gainDb = std::clamp(gainDb, -kMaxGainDb, kMaxGainDb);
+    m_bFlat = m_gainDb == 0.0;
+    m_pBand->gainCode.Set(static_cast<std::int16_t>(GainCode()));
+    Recompute(true);
+    return !SameRecord(before, *m_pBand);
+}
+
+bool CFilter::SetWidthOctaves(double octaves)
+{
+    if (m_pBand == nullptr)
+        return false;
+    const BandParams before = *m_pBand;
+    m_bwOct = std::clamp(octaves, kMinBwOct, kMaxBwOct);
+    m_pBand->bwCode.Set(static_cast<std::int16_t>(OctavesToBwCode(m_bwOct)));
+    Recompute(true);
+    return !SameRecord(before, *m_pBand);
 }

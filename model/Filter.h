@@ -99,6 +99,12 @@ public:
     // The octaves between the centre frequency and the pointer's, seen from the dragged handle.
     bool MoveWidth(PlotPoint pt, WidthHandle handle);
 
+    // The limits of every edit, drag or key: the centre within kMinFreqHz..kMaxFreqHz and
+    // -kMaxGainDb..kMaxGainDb, the width within kMinBwOct..kMaxBwOct. Each returns whether
+    // the record changed.
+    bool PlaceCentre(int hz, double gainDb);
+    bool SetWidthOctaves(double octaves);
+
     const Response& GetResponse() const { return m_response; }
     // Point 0 and point 242 lie on the 0 dB line at the plot's edges, 1..241 on the response.
     const std::array<PlotPoint, kGridSize + 2>& Polygon() const { return m_poly; }

@@ -39,6 +39,19 @@ std::array<double, kGridSize> BuildFreqGrid()
 
 int DecadePixels(int w) { return w / 3; }
 
+int WholeHz(double gridHz) { return static_cast<int>(std::lround(gridHz)); }
+
+// The nearest grid entry above (or below) hz in whole hertz, or hz when there is none.
+int NeighbourGridHz(int hz, bool up)
+{
+    if (up) {
+        const auto above = std::find_if(kFreqGrid.begin(), kFreqGrid.end(), [hz](double f) { return WholeHz(f) > hz; });
+        return above == kFreqGrid.end() ? hz : WholeHz(*above);
+    }
+    const auto below = std::find_if(kFreqGrid.rbegin(), kFreqGrid.rend(), [hz](double f) { return WholeHz(f) < hz; });
+    return below == kFreqGrid.rend() ? hz : WholeHz(*below);
+}
+
 }  // namespace
 
 const std::array<double, kGridSize> kFreqGrid = BuildFreqGrid();
@@ -53,6 +66,13 @@ int FreqToGridIndex(double hz)
         return 0;
     // equal distances go to the higher index
     return (hz - kFreqGrid[i - 1]) < (kFreqGrid[i] - hz) ? i - 1 : i;
+}
+
+int StepGridHz(int hz, int steps)
+{
+    for (int i = 0; i < std::abs(steps); ++i)
+        hz = NeighbourGridHz(hz, steps > 0);
+    return hz;
 }
 
 double BwCodeToOctaves(int code) { return code * 0.01 + 0.05; }

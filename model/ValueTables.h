@@ -59,6 +59,10 @@ struct PlotRect {
 };
 
 int FreqToGridIndex(double hz);
+// The frequency steps grid entries above hz (below it for negative steps), in whole hertz as
+// a band record holds it: entries that round to the same hertz count once. The walk stops at
+// the grid's end.
+int StepGridHz(int hz, int steps);
 double BwCodeToOctaves(int code);
 int OctavesToBwCode(double oct);
 double OctavesToQ(double oct);

@@ -2,6 +2,75 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CEqualizerGraph</name>
+    <message>
+        <source>%1 kHz</source>
+        <translation>%1 kHz</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>low shelf, %1 dB per octave</source>
+        <translation>低搁架，每倍频程 %1 dB</translation>
+    </message>
+    <message>
+        <source>high shelf, %1 dB per octave</source>
+        <translation>高搁架，每倍频程 %1 dB</translation>
+    </message>
+    <message>
+        <source>%1 octaves</source>
+        <translation>%1 倍频程</translation>
+    </message>
+    <message>
+        <source>CH A equalizer</source>
+        <translation>通道 A 均衡器</translation>
+    </message>
+    <message>
+        <source>CH B equalizer</source>
+        <translation>通道 B 均衡器</translation>
+    </message>
+    <message>
+        <source>no band selected</source>
+        <translation>未选中频段</translation>
+    </message>
+    <message>
+        <source>CH A</source>
+        <translation>通道 A</translation>
+    </message>
+    <message>
+        <source>CH B</source>
+        <translation>通道 B</translation>
+    </message>
+    <message>
+        <source>%1 band %2, %3, %4, %5</source>
+        <translation>%1 频段 %2，%3，%4，%5</translation>
+    </message>
+    <message>
+        <source>Drag a band&apos;s number, or use the keys:
+Tab, Shift+Tab: next, previous band
+1 to 9, 0, -, =: bands 1 to 12
+Left, Right: frequency
+Up, Down: gain
+Page Up, Page Down: wider, narrower
+Home: 0 dB
+with Shift: ten steps at a time</source>
+        <translation>拖动频段的编号，或使用按键：
+Tab、Shift+Tab：下一个、上一个频段
+1 至 9、0、-、=：频段 1 至 12
+左、右：频率
+上、下：增益
+Page Up、Page Down：加宽、变窄
+Home：0 dB
+按住 Shift：每次十步</translation>
+    </message>
+</context>
+<context>
     <name>CFilterFiles</name>
     <message>
         <source>Export filters</source>
@@ -194,6 +263,97 @@
         <source>Copy %1 to %2</source>
         <translation>把 %1 复制到 %2</translation>
     </message>
+    <message>
+        <source>USB connection</source>
+        <translation>USB 连接</translation>
+    </message>
+    <message>
+        <source>Load a preset</source>
+        <translation>调用预设</translation>
+    </message>
+    <message>
+        <source>Save a preset</source>
+        <translation>保存预设</translation>
+    </message>
+    <message>
+        <source>Switch the language</source>
+        <translation>切换语言</translation>
+    </message>
+    <message>
+        <source>CH A mute</source>
+        <translation>通道 A 静音</translation>
+    </message>
+    <message>
+        <source>CH B mute</source>
+        <translation>通道 B 静音</translation>
+    </message>
+    <message>
+        <source>CH A gain</source>
+        <translation>通道 A 增益</translation>
+    </message>
+    <message>
+        <source>CH B gain</source>
+        <translation>通道 B 增益</translation>
+    </message>
+    <message>
+        <source>CH A PEQ bypass</source>
+        <translation>通道 A PEQ 旁通</translation>
+    </message>
+    <message>
+        <source>CH B PEQ bypass</source>
+        <translation>通道 B PEQ 旁通</translation>
+    </message>
+    <message>
+        <source>CH A notch bypass</source>
+        <translation>通道 A 陷波旁通</translation>
+    </message>
+    <message>
+        <source>CH B notch bypass</source>
+        <translation>通道 B 陷波旁通</translation>
+    </message>
+    <message>
+        <source>CH A notch clear</source>
+        <translation>通道 A 清除陷波</translation>
+    </message>
+    <message>
+        <source>CH B notch clear</source>
+        <translation>通道 B 清除陷波</translation>
+    </message>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>CH A level lamp %1</source>
+        <translation>通道 A 电平灯 %1</translation>
+    </message>
+    <message>
+        <source>CH B level lamp %1</source>
+        <translation>通道 B 电平灯 %1</translation>
+    </message>
+    <message>
+        <source>CH A overload lamp</source>
+        <translation>通道 A 过载灯</translation>
+    </message>
+    <message>
+        <source>CH B overload lamp</source>
+        <translation>通道 B 过载灯</translation>
+    </message>
+    <message>
+        <source>A/B compare</source>
+        <translation>A/B 比较</translation>
+    </message>
+</context>
+<context>
+    <name>CMeterLamp</name>
+    <message>
+        <source>lit</source>
+        <translation>亮</translation>
+    </message>
+    <message>
+        <source>dark</source>
+        <translation>暗</translation>
+    </message>
 </context>
 <context>
     <name>CPresetDialog</name>
@@ -340,6 +500,17 @@
     <message>
         <source>The file cannot be written: %1</source>
         <translation>无法写入该文件:%1</translation>
+    </message>
+</context>
+<context>
+    <name>CSkinnedButton</name>
+    <message>
+        <source>on</source>
+        <translation>开</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>关</translation>
     </message>
 </context>
 <context>

@@ -20,16 +20,8 @@ namespace {
 
 using FrameHead = std::array<int, 4>;   // code, area, channel, group
 
-class Compare : public WindowOverLinkTest {
+class Compare : public ConnectedWindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowOverLinkTest::SetUp();
-        OpenWindow();
-        Connect();
-        ShowActive();
-    }
-
     void TearDown() override
     {
         SetCurrentLanguage(kEnglish);

@@ -19,27 +19,8 @@ namespace {
 
 constexpr int kThumbX = 40;   // over the fader's knob
 
-class Undo : public WindowOverLinkTest {
+class Undo : public ConnectedWindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowOverLinkTest::SetUp();
-        OpenWindow();
-        Connect();
-        ShowActive();
-    }
-
-    int SetParamFramesForGroup(int channel, int group) const
-    {
-        int frames = 0;
-        for (const OutputReport& r : m_backend.Written(0)) {
-            const std::uint8_t* frame = r.data() + 1;
-            frames += frame[0] == kSyncByte && frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
-                      frame[kFrameA3] == channel && frame[kFrameA4] == group;
-        }
-        return frames;
-    }
-
     void PressKeys(QKeySequence keys)
     {
         const QKeyCombination combination = keys[0];
@@ -110,6 +91,92 @@ TEST_F(Undo, AGraphDragIsOneStepTheUnitFollows)
     EXPECT_EQ(Block(1).bands[6].gainCode.Get(), dragged.gainCode.Get());
     EXPECT_EQ(m_unit.Current(1).bands[6].gainCode.Get(), dragged.gainCode.Get());
     EXPECT_EQ(m_unit.Current(1).bands[6].freqHz.Get(), dragged.freqHz.Get());
+}
+
+// Keys typed on the graph that holds the focus, Ctrl+Z among them.
+class KeyUndo : public Undo {
+protected:
+    void SetUp() override
+    {
+        Undo::SetUp();
+        m_dlg->Graph(0)->setFocus();
+        Type(Qt::Key_8);
+    }
+
+    void Type(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(m_dlg->Graph(0), Qt::Key(key), modifiers);
+        Settle();
+    }
+
+    static constexpr int kBand = 7;   // band 8, 1000 Hz
+    static constexpr int kGroup = kGroupFirstBand + kBand;
+};
+
+TEST_F(KeyUndo, ABurstOfKeysIsOneStepTheUnitFollows)
+{
+    const BandParams before = Block(0).bands[kBand];
+    for (int i = 0; i < 3; ++i)
+        Type(Qt::Key_Right);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 0) << "the burst is still open";
+    m_dlg->Graph(0)->EndKeyBurst();
+    ASSERT_EQ(m_dlg->UndoStack().count(), 1);
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].freqHz.Get(), 1090);
+
+    const int frames = SetParamFramesForGroup(0, kGroup);
+    UndoStep();
+    EXPECT_EQ(Block(0).bands[kBand].freqHz.Get(), before.freqHz.Get());
+    EXPECT_EQ(Unit().Equalizers().Table(0).bands[kBand].freqHz.Get(), before.freqHz.Get()) << "the graph shows it";
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].freqHz.Get(), before.freqHz.Get());
+    EXPECT_EQ(SetParamFramesForGroup(0, kGroup), frames + 1) << "one frame for the band's group";
+
+    RedoStep();
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].freqHz.Get(), 1090);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1);
+}
+
+TEST_F(KeyUndo, AnotherBandBeginsAnotherStep)
+{
+    Type(Qt::Key_Up);
+    Type(Qt::Key_3);
+    Type(Qt::Key_Up);
+    Type(Qt::Key_Up);
+    m_dlg->Graph(0)->EndKeyBurst();
+    ASSERT_EQ(m_dlg->UndoStack().count(), 2);
+    UndoStep();
+    EXPECT_EQ(m_unit.Current(0).bands[2].gainCode.Get(), kFlatGainCode);
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].gainCode.Get(), kFlatGainCode + 1) << "the earlier step stays";
+}
+
+// Ctrl+Z in the middle of a burst: the keys so far are one step, and that step is undone.
+TEST_F(KeyUndo, AnUndoDuringABurstTakesBackTheKeysSoFar)
+{
+    Type(Qt::Key_Up);
+    Type(Qt::Key_Up);
+    ASSERT_TRUE(m_dlg->UndoAction()->isEnabled()) << "the open burst is there to undo";
+    Type(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1);
+    EXPECT_EQ(m_dlg->UndoStack().index(), 0);
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].gainCode.Get(), kFlatGainCode);
+    Type(Qt::Key_Down);
+    m_dlg->Graph(0)->EndKeyBurst();
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1) << "the next key is a new step";
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].gainCode.Get(), kFlatGainCode - 1);
+}
+
+// Ctrl+B in the middle of a burst: the keys so far are a step of side A, and B starts without it.
+TEST_F(KeyUndo, AnAbSwitchEndsTheBurstOnItsOwnSide)
+{
+    Type(Qt::Key_Up);
+    Type(Qt::Key_B, Qt::ControlModifier);
+    ASSERT_EQ(m_dlg->ActiveCompareSide(), CompareSide::B);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 0);
+    Type(Qt::Key_Up);
+    m_dlg->Graph(0)->EndKeyBurst();
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1) << "B's own key step";
+    Type(Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(m_dlg->UndoStack().count(), 1) << "A's key step";
+    EXPECT_EQ(m_unit.Current(0).bands[kBand].gainCode.Get(), kFlatGainCode + 1);
 }
 
 TEST_F(Undo, AFaderDragFromPressToReleaseIsOneStep)

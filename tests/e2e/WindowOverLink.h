@@ -20,5 +20,29 @@ protected:
 
     QString StatusShown() const { return qobject_cast<QLabel*>(m_dlg->Control(kIdStatusText))->text(); }
 
+    // The set-parameter frames the unit was sent for one group of a channel.
+    int SetParamFramesForGroup(int channel, int group) const
+    {
+        int frames = 0;
+        for (const OutputReport& r : m_backend.Written(0)) {
+            const std::uint8_t* frame = r.data() + 1;
+            frames += frame[0] == kSyncByte && frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
+                      frame[kFrameA3] == channel && frame[kFrameA4] == group;
+        }
+        return frames;
+    }
+
     CSimulatedUnit& m_unit = AddUnitDevice();
+};
+
+// The window shown, active and connected before each test.
+class ConnectedWindowTest : public WindowOverLinkTest {
+protected:
+    void SetUp() override
+    {
+        WindowOverLinkTest::SetUp();
+        OpenWindow();
+        Connect();
+        ShowActive();
+    }
 };

@@ -174,6 +174,65 @@ TEST_F(BandFixture, MoveWidthIsLimitedToThreeOctavesAndToOneTwentieth)
     }
 }
 
+// The limits every edit meets, the ones a drag meets at the plot's edges.
+TEST_F(BandFixture, PlaceCentreLimitsFrequencyAndGainAsADragDoes)
+{
+    const struct {
+        int hz;
+        double gainDb;
+        int freqHz;
+        int gainCode;
+        bool changed;
+    } cases[] = {
+        {1200, 3.0, 1200, 150, true},
+        {10, 13.0, 20, 240, true},
+        {30000, -20.0, 20000, 0, true},
+        {1000, 6.0, 1000, 180, false},
+        {1000, 0.0, 1000, 120, true},
+        {1000, GainCodeToDb(181), 1000, 181, true},
+        {1000, GainCodeToDb(119), 1000, 119, true},
+    };
+    for (const auto& c : cases) {
+        Bind(MakeBand(1000, 180, 32));
+        EXPECT_EQ(c.changed, band.PlaceCentre(c.hz, c.gainDb)) << c.hz << " Hz " << c.gainDb << " dB";
+        EXPECT_EQ(c.freqHz, rec.freqHz.Get()) << c.hz << " Hz";
+        EXPECT_EQ(c.gainCode, rec.gainCode.Get()) << c.gainDb << " dB";
+        EXPECT_EQ(c.gainCode == kFlatGainCode, band.IsFlat());
+        EXPECT_EQ(32, rec.bwCode.Get());
+    }
+}
+
+TEST_F(BandFixture, EveryGainCodeIsOneStepFromItsNeighbours)
+{
+    Bind(MakeBand(1000, 0, 32));
+    for (int code = 1; code <= kMaxGainCode; ++code) {
+        EXPECT_TRUE(band.PlaceCentre(1000, GainCodeToDb(band.GainCode() + 1)));
+        ASSERT_EQ(code, rec.gainCode.Get());
+    }
+    EXPECT_FALSE(band.PlaceCentre(1000, GainCodeToDb(band.GainCode() + 1)));
+    EXPECT_EQ(kMaxGainCode, rec.gainCode.Get());
+}
+
+TEST_F(BandFixture, SetWidthOctavesLimitsTheWidthAsADragDoes)
+{
+    const struct {
+        double octaves;
+        int bwCode;
+        bool changed;
+    } cases[] = {
+        {BwCodeToOctaves(33), 33, true}, {BwCodeToOctaves(31), 31, true}, {BwCodeToOctaves(32), 32, false},
+        {5.0, 295, true},                {0.01, 0, true},                 {BwCodeToOctaves(296), 295, true},
+        {BwCodeToOctaves(-1), 0, true},
+    };
+    for (const auto& c : cases) {
+        Bind(MakeBand(1000, 180, 32));
+        EXPECT_EQ(c.changed, band.SetWidthOctaves(c.octaves)) << c.octaves;
+        EXPECT_EQ(c.bwCode, rec.bwCode.Get()) << c.octaves;
+        EXPECT_EQ(1000, rec.freqHz.Get());
+        EXPECT_EQ(180, rec.gainCode.Get());
+    }
+}
+
 TEST_F(BandFixture, UnknownTypeIsDrawnAsAPeakingBandAndKeepsItsCode)
 {
     Bind(MakeBand(1000, 180, 32, 0, 7));

@@ -49,6 +49,24 @@ TEST(Conversions, FreqToGridIndexTiesGoToTheHigherIndex)
         EXPECT_EQ(c.index, FreqToGridIndex(c.hz)) << c.hz << " Hz";
 }
 
+TEST(Conversions, StepGridHzWalksTheGridInWholeHertz)
+{
+    const struct {
+        int hz;
+        int steps;
+        int stepped;
+    } cases[] = {
+        {1000, 1, 1030},   {1000, -1, 972},    {1010, 1, 1030},   {1010, -1, 1000},   // off the grid: the next entry
+        {1000, 10, 1335},  {1000, -10, 749},   {1000, 0, 1000},
+        {20, 1, 21},       {21, 1, 22},        {22, 1, 23},       {23, 1, 24},        // 20.3, 22.1 and 23.4 Hz round onto neighbours
+        {24, -1, 23},      {23, -1, 22},       {20, 10, 30},
+        {20, -1, 20},      {20, -10, 20},      {20000, 1, 20000}, {19585, 1, 20000},  // the grid's ends
+        {19000, 10, 20000}, {25000, 1, 25000}, {25000, -1, 20000}, {5, 1, 20},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.stepped, StepGridHz(c.hz, c.steps)) << c.hz << " Hz, " << c.steps << " steps";
+}
+
 TEST(Conversions, OctavesToBwCodeStaysAtOrBelowTheOctavesGiven)
 {
     const struct {

@@ -249,6 +249,15 @@ TEST_F(MainDlg, TabDoesNotMoveTheFocus)
     EXPECT_TRUE(dlg.Edit(CompEdit(0, kThreshold))->hasFocus());
 }
 
+// The keyboard starts on the graphs, the only controls Tab reaches; no band is picked yet.
+TEST_F(MainDlg, TheWindowOpensWithTheFocusOnChannelAsGraph)
+{
+    CMainWindow& dlg = Open();
+    ShowActive();
+    EXPECT_TRUE(dlg.Graph(0)->hasFocus());
+    EXPECT_EQ(dlg.Graph(0)->SelectedBand(), nullptr);
+}
+
 // The field of a channel block that an edit or a spin stores into.
 enum class Field { Gain, Threshold, Attack, Release, Ratio };
 

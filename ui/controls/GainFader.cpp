@@ -1,5 +1,6 @@
 #include "ui/controls/GainFader.h"
 
+#include "ui/controls/AccessibleControls.h"
 #include "ui/controls/ResourceImage.h"
 
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -72,6 +74,7 @@ constexpr int kPageStep = 20;
 
 CGainFader::CGainFader(QWidget* parent) : QAbstractSlider(parent)
 {
+    InstallControlsAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setOrientation(Qt::Vertical);
     setRange(0, 100);
@@ -309,6 +312,25 @@ void CGainFader::focusOutEvent(QFocusEvent* event)
 {
     QAbstractSlider::focusOutEvent(event);
     update();
+}
+
+CGainFader::Reading CGainFader::ReadingAt(int invertedPos) const
+{
+    if (m_readingOf)
+        return m_readingOf(invertedPos);
+    return {static_cast<double>(invertedPos), QString::number(invertedPos)};
+}
+
+void CGainFader::MoveToReading(double value)
+{
+    int nearest = minimum();
+    for (int pos = minimum(); pos <= maximum(); ++pos) {
+        const double off = std::abs(ReadingAt(maximum() - pos).value - value);
+        if (off < std::abs(ReadingAt(maximum() - nearest).value - value))
+            nearest = pos;
+    }
+    SetPos(nearest);
+    emit faderMoved(this->value());
 }
 
 QSize CGainFader::sizeHint() const

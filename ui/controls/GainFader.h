@@ -8,8 +8,10 @@
 #include <QBasicTimer>
 #include <QImage>
 #include <QRect>
+#include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class CGainFader : public QAbstractSlider {
     Q_OBJECT
@@ -36,6 +38,18 @@ public:
     int GetPos() const { return value(); }
     void SetInvertedPos(int value) { setValue(maximum() - value); }
     int GetInvertedPos() const { return maximum() - value(); }
+
+    // What an inverted position means to the user, for assistive technology: the gain in dB
+    // and its text, say. Without a reading the position is its own value.
+    struct Reading {
+        double value = 0.0;
+        QString text;
+    };
+    using ReadingOf = std::function<Reading(int invertedPos)>;
+    void SetReadingOf(ReadingOf readingOf) { m_readingOf = std::move(readingOf); }
+    Reading ReadingAt(int invertedPos) const;
+    // Moves the knob to the position whose reading is nearest value, and reports it as a key does.
+    void MoveToReading(double value);
 
     // y of the thumb's centre for a position, and back.
     int PosToPixel(int pos) const;
@@ -110,4 +124,5 @@ private:
     // The control's last drawn pixels: each paint starts from them, as the window's own pixels.
     QImage m_buffer;
     QBasicTimer m_movingTimer;
+    ReadingOf m_readingOf;
 };

@@ -1,7 +1,10 @@
 #include "ui/controls/MeterLamp.h"
 
+#include "ui/common/Accessibility.h"
+#include "ui/controls/AccessibleControls.h"
 #include "ui/controls/ResourceImage.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 namespace {
@@ -10,6 +13,7 @@ constexpr QSize kDefaultLampSize(21, 13);
 
 CMeterLamp::CMeterLamp(QWidget* parent) : QAbstractButton(parent)
 {
+    InstallControlsAccessibility();
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -29,6 +33,13 @@ void CMeterLamp::SetLit(bool lit)
         return;
     m_bLit = lit;
     FitAndRedraw();
+    QAccessibleValueChangeEvent event(this, SpokenState());
+    TellAccessibility(event);
+}
+
+QString CMeterLamp::SpokenState() const
+{
+    return m_bLit ? tr("lit") : tr("dark");
 }
 
 QSize CMeterLamp::sizeHint() const

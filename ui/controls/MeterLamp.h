@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QImage>
+#include <QString>
 
 class CMeterLamp : public QAbstractButton {
     Q_OBJECT
@@ -14,6 +15,8 @@ public:
     void SetLampImages(int litId, int darkId);
     void SetLit(bool lit);
     bool IsLit() const { return m_bLit; }
+    // "lit" or "dark", as a screen reader says it.
+    QString SpokenState() const;
 
     QSize sizeHint() const override;
 

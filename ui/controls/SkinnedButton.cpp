@@ -1,5 +1,6 @@
 #include "ui/controls/SkinnedButton.h"
 
+#include "ui/controls/AccessibleControls.h"
 #include "ui/controls/ResourceImage.h"
 
 #include <QMouseEvent>
@@ -11,6 +12,7 @@ constexpr QSize kDefaultFaceSize(60, 30);
 
 CSkinnedButton::CSkinnedButton(QWidget* parent) : QAbstractButton(parent)
 {
+    InstallControlsAccessibility();
     m_hHandCursor = LoadResourceCursor(kHandCursorId, kHandHotX, kHandHotY, &m_hasHandCursor);
     if (m_hasHandCursor)
         setCursor(m_hHandCursor);
@@ -29,6 +31,13 @@ void CSkinnedButton::SetImages(int normalId, int downId, int overId)
     m_imgOver = LoadResourceImage(overId);
     m_imgDisabled = m_imgNormal;
     update();
+}
+
+QString CSkinnedButton::SpokenState() const
+{
+    if (!isCheckable())
+        return QString();
+    return isChecked() ? tr("on") : tr("off");
 }
 
 QSize CSkinnedButton::sizeHint() const

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QCursor>
 #include <QImage>
+#include <QString>
 
 #include <array>
 
@@ -23,6 +24,8 @@ public:
     bool IsOver() const { return m_bOver; }
     bool IsPressed() const { return m_bPressed; }
     bool HasHandCursor() const { return m_hasHandCursor; }
+    // A switch (a checkable button) says "on" or "off" to a screen reader; a push button nothing.
+    QString SpokenState() const;
     QSize sizeHint() const override;
 
 protected:
@@ -33,6 +36,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // A switch shows the state the window sets: a click does not flip it.
+    void nextCheckState() override {}
 
 private:
     const QImage& FaceToDraw() const;

@@ -1,6 +1,7 @@
 #include "ui/graph/EqualizerGraph.h"
 
 #include "model/ChannelEqualizer.h"
+#include "ui/graph/EqualizerGraphAccessible.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -17,8 +18,10 @@ CEqualizerGraph::CEqualizerGraph(QWidget* parent)
     : QWidget(parent), m_hDragCursor(Qt::SizeAllCursor)
 {
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    ShowKeysHelp();
+    InstallGraphAccessibility();
 }
 
 CEqualizerGraph::~CEqualizerGraph() = default;
@@ -60,6 +63,7 @@ void CEqualizerGraph::Redraw()
 void CEqualizerGraph::ReportChange()
 {
     emit bandChanged(m_nChannel, m_nSelIndex);
+    TellSelectedBand();
 }
 
 void CEqualizerGraph::resizeEvent(QResizeEvent* event)
@@ -75,4 +79,6 @@ void CEqualizerGraph::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), Frame());
     DrawPlot(painter);
+    if (hasFocus())
+        DrawFocusFrame(painter);
 }

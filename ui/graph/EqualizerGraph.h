@@ -4,6 +4,7 @@
 
 #include "model/ValueTables.h"
 
+#include <QBasicTimer>
 #include <QCursor>
 #include <QImage>
 #include <QWidget>
@@ -53,10 +54,20 @@ public:
     BandHandle HoveredHandle() const { return m_hovered; }
     BandHandle DraggedHandle() const { return m_dragged; }
 
+    // Keyboard (EqualizerGraphKeys.cpp): the keys pick and edit bands. Key edits of one band
+    // with no pause longer than kKeyBurstMs form a burst, which ends as a drag does.
+    static constexpr int kKeyBurstMs = 500;
+    // Ends the open burst at once, as its timer would; nothing without one.
+    void EndKeyBurst();
+    bool IsKeyBurstOpen() const { return m_keyBurstOpen; }
+    // What a screen reader says of the graph and of its selected band (EqualizerGraphAccessible.cpp).
+    QString SpokenName() const;
+    QString SpokenBand() const;
+
 signals:
-    // A drag step changed band (0..11) of the channel; its record holds the new values.
+    // A drag step or a key changed band (0..11) of the channel; its record holds the new values.
     void bandChanged(int channel, int band);
-    // A drag ended: the window makes the whole drag one step of its undo history.
+    // A drag or a burst of keys ended: the window makes it one step of its undo history.
     void dragFinished(int channel, int band);
 
 protected:
@@ -65,6 +76,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Interaction (EqualizerGraphMouse.cpp).
@@ -77,6 +94,14 @@ private:
     bool IsDragging() const;
     void ReportChange();
     void UpdateCursor();
+
+    // Keyboard (EqualizerGraphKeys.cpp).
+    void PickBand(int index);
+    bool EditSelectedBand(int key, int steps);
+    void OnKeyEdit();
+    void DrawFocusFrame(QPainter& painter) const;
+    void ShowKeysHelp();
+    void TellSelectedBand();
 
     // Drawing (EqualizerGraphDraw.cpp).
     QSize DeviceSize() const;
@@ -104,4 +129,8 @@ private:
 
     QImage m_frame;         // the control outside the plot: its frame and labels
     QImage m_gridOverlay;   // the plot's grid on a transparent plot-sized image
+
+    // Keyboard.
+    QBasicTimer m_keyBurst;
+    bool m_keyBurstOpen = false;
 };

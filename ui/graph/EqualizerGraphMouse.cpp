@@ -44,6 +44,7 @@ void CEqualizerGraph::mousePressEvent(QMouseEvent* event)
         return;
     }
     setFocus(Qt::MouseFocusReason);
+    EndKeyBurst();   // a press is another action: the keys' step ends before it
     if (m_bActive)
         OnButtonPress(ToPlotPoint(event->position()));
     UpdateCursor();

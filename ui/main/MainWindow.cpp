@@ -98,7 +98,12 @@ CMainWindow::CMainWindow(CUnitAdapter& unit, QWidget* parent)
     OnInitDialog();
 }
 
-CMainWindow::~CMainWindow() = default;
+// The window hides while its members are still there: a graph that loses the focus as it goes
+// still ends its burst of keys into the undo history.
+CMainWindow::~CMainWindow()
+{
+    hide();
+}
 
 QWidget* CMainWindow::Control(int id) const
 {
@@ -284,8 +289,10 @@ bool CMainWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (IsEnterOrEscape(key->key()))
             setFocus(Qt::OtherFocusReason);
+        if (qobject_cast<CEqualizerGraph*>(watched))
+            return false;   // every key of a graph is its own, Tab too
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            return true;
+            return watched != this;
         return IsCharacterRejected(watched, key);
     }
     // An edit's own context menu leaves the focus where it is.
@@ -297,9 +304,20 @@ bool CMainWindow::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool CMainWindow::focusNextPrevChild(bool)
+// Tab reaches only the graphs: from the window into one, from one graph to the other. Every
+// other control keeps the focus, as the window always had it.
+bool CMainWindow::focusNextPrevChild(bool next)
 {
-    return false;
+    int from = -1;
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (Graph(c)->hasFocus())
+            from = c;
+    }
+    if (from < 0 && focusWidget() != nullptr && focusWidget() != this)
+        return false;
+    const int to = from < 0 ? (next ? 0 : kChannelCount - 1) : (from + (next ? 1 : kChannelCount - 1)) % kChannelCount;
+    Graph(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void CMainWindow::keyPressEvent(QKeyEvent* event)
@@ -334,6 +352,7 @@ void CMainWindow::OnInitDialog()
     AttachSpins();
     FillFixedLists();
     SetupLamps();
+    SetupAccessibility();
     m_settingsFiles = new CSettingsFiles(this, m_unit);
     m_filterFiles = new CFilterFiles(this, m_unit);
     connect(&m_unit, &CUnitAdapter::settingsChanged, this, &CMainWindow::OnSettingsChanged);

@@ -159,6 +159,7 @@ private:
     void BeginEditIfNone();
     void EndEdit();
     void ClearHistory();
+    void ShowUndoAvailable();
     void ChangeSettings(const CUnit::Action& action);
     void ForgetPresetNote();
     void OnFaderMoved(int channel, bool dragEnded);
@@ -202,6 +203,9 @@ private:
     void ApplyLanguageImages();
     void ApplyLanguageLabels();
     void ApplyLanguageUndo();
+    // What a screen reader calls the drawn controls and how it reads them (MainWindowAccessible.cpp).
+    void SetupAccessibility();
+    void ApplyAccessibleNames();
     void FollowUnitLanguage();
     void ShowConnectButton();
     void ShowCompareButton();

@@ -23,9 +23,11 @@ namespace {
 constexpr ChannelField kCompFields[kCompFieldCount] = {ChannelField::CompThreshold, ChannelField::CompAttack,
                                                        ChannelField::CompRelease, ChannelField::CompRatio};
 
-void SetSameImages(CSkinnedButton* button, int image)
+// A switch shows its state in one face, and says it to a screen reader.
+void ShowSwitch(CSkinnedButton* button, int image, bool on)
 {
     button->SetImages(image, image, image);
+    button->setChecked(on);
 }
 
 // The parametric band records the equalizer would take from the block differ from the ones it holds.
@@ -113,20 +115,20 @@ void CMainWindow::ShowCompressorField(int channel, ChannelField field)
 void CMainWindow::ShowMuteButton(int channel)
 {
     const bool muted = m_unit.Unit().Image().Channel(channel).mute != 0;
-    SetSameImages(SkinButton(kChannelControls[channel].mute), MuteImage(muted));
+    ShowSwitch(SkinButton(kChannelControls[channel].mute), MuteImage(muted), muted);
 }
 
 void CMainWindow::ShowNotchBypassButton(int channel)
 {
     const bool on = m_unit.Unit().Image().Channel(channel).notchBypass != 0;
-    SetSameImages(SkinButton(kChannelControls[channel].notchBypass), NotchBypassImage(CurrentLanguage(), on));
+    ShowSwitch(SkinButton(kChannelControls[channel].notchBypass), NotchBypassImage(CurrentLanguage(), on), on);
 }
 
 // The PEQ bypass is engaged while all 12 band gains of the channel are 0 dB.
 void CMainWindow::ShowPeqBypassButton(int channel)
 {
     const bool flat = AllBandsFlat(m_unit.Unit().Image().Channel(channel));
-    SetSameImages(SkinButton(kChannelControls[channel].peqBypass), PeqBypassImage(CurrentLanguage(), flat));
+    ShowSwitch(SkinButton(kChannelControls[channel].peqBypass), PeqBypassImage(CurrentLanguage(), flat), flat);
 }
 
 void CMainWindow::ShowChannelLists(int channel)
@@ -206,6 +208,7 @@ void CMainWindow::ApplyLanguage()
     ApplyLanguageImages();
     ApplyLanguageLabels();
     ApplyLanguageUndo();
+    ApplyAccessibleNames();
     ShowConnectButton();
     ShowCompareButton();
     UpdateStatusText();
@@ -244,7 +247,8 @@ void CMainWindow::ApplyLanguageLabels()
 
 void CMainWindow::ShowConnectButton()
 {
-    SetSameImages(SkinButton(kIdConnect), m_unit.Unit().IsConnected() ? kConnectImageOn : kConnectImageOff);
+    const bool connected = m_unit.Unit().IsConnected();
+    ShowSwitch(SkinButton(kIdConnect), connected ? kConnectImageOn : kConnectImageOff, connected);
 }
 
 void CMainWindow::OnMeterLamps(int channel, const MeterLamps& lamps)

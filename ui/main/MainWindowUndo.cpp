@@ -20,9 +20,16 @@ void CMainWindow::CreateUndoActions()
     m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_undoAction->setEnabled(false);
     m_redoAction->setEnabled(false);
-    connect(m_undoAction, &QAction::triggered, &m_undoGroup, &QUndoGroup::undo);
-    connect(m_redoAction, &QAction::triggered, &m_undoGroup, &QUndoGroup::redo);
-    connect(&m_undoGroup, &QUndoGroup::canUndoChanged, m_undoAction, &QAction::setEnabled);
+    // an action still open (a burst of keys on a graph) becomes a step of its own first
+    connect(m_undoAction, &QAction::triggered, this, [this] {
+        EndEdit();
+        m_undoGroup.undo();
+    });
+    connect(m_redoAction, &QAction::triggered, this, [this] {
+        EndEdit();
+        m_undoGroup.redo();
+    });
+    connect(&m_undoGroup, &QUndoGroup::canUndoChanged, this, &CMainWindow::ShowUndoAvailable);
     connect(&m_undoGroup, &QUndoGroup::canRedoChanged, m_redoAction, &QAction::setEnabled);
     addAction(m_undoAction);
     addAction(m_redoAction);
@@ -39,12 +46,14 @@ void CMainWindow::BeginEdit()
 {
     EndEdit();
     m_editBefore = m_unit.Unit().Settings();
+    ShowUndoAvailable();
 }
 
 void CMainWindow::BeginEditIfNone()
 {
     if (!m_editBefore)
         m_editBefore = m_unit.Unit().Settings();
+    ShowUndoAvailable();
 }
 
 void CMainWindow::EndEdit()
@@ -53,6 +62,7 @@ void CMainWindow::EndEdit()
         return;
     const UnitSettings before = *m_editBefore;
     m_editBefore.reset();
+    ShowUndoAvailable();
     const UnitSettings after = m_unit.Unit().Settings();
     if (SettingsDiffer(before, after))
         UndoStack().push(new CSettingsUndoStep(m_unit.Unit(), before, after));
@@ -62,4 +72,11 @@ void CMainWindow::ClearHistory()
 {
     m_editBefore.reset();
     UndoStack().clear();
+    ShowUndoAvailable();
+}
+
+// An action still open (a burst of keys) can be undone too: undo ends it first.
+void CMainWindow::ShowUndoAvailable()
+{
+    m_undoAction->setEnabled(m_undoGroup.canUndo() || m_editBefore.has_value());
 }
