@@ -2,6 +2,7 @@
 // and drags the twelve parametric bands.
 #pragma once
 
+#include "model/Measurement.h"
 #include "model/ValueTables.h"
 
 #include <QCursor>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 class CFilter;
 class CChannelEqualizer;
@@ -104,4 +106,27 @@ private:
 
     QImage m_frame;         // the control outside the plot: its frame and labels
     QImage m_gridOverlay;   // the plot's grid on a transparent plot-sized image
+
+    // A measured response shown with the result the channel's equalizer gives it
+    // (EqualizerGraphMeasurement.cpp); showing one changes nothing in the unit.
+public:
+    void ShowMeasurement(std::vector<MeasurementPoint> points);
+    void HideMeasurement();
+    bool HasMeasurement() const { return !m_measured.empty(); }
+    // Per plot column in dB, NaN where the measurement does not reach: the measurement
+    // (resampled once per plot width), and the measurement plus the equalizer's curve.
+    const std::vector<double>& MeasuredColumns();
+    std::vector<double> PredictedColumns();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void DrawMeasurement(QPainter& painter);
+    void DrawColumns(QPainter& painter, const std::vector<double>& columns) const;
+    void DrawMeasurementLegend(QPainter& painter) const;
+
+    std::vector<MeasurementPoint> m_measured;
+    std::vector<double> m_measuredColumns;
+    int m_measuredWidth = -1;   // of the plot m_measuredColumns is for
 };
