@@ -15,6 +15,8 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -115,26 +117,32 @@ TEST_F(MeasurementE2e, ShowingAndHidingChangeNothingInTheUnit)
 
 TEST_F(MeasurementE2e, WhatTheFileHadToSayIsToldInTheWindowsLanguage)
 {
-    const std::string remarkable = "Freq SPL\n20 10\nnoise\n50 12\n50 13\nhum\n100 20\n";
-    const QString file = Pick("remarks.txt", remarkable);
-    m_dlg->ShowMeasurement(0);
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].caption, "Show measurement");
-    EXPECT_EQ(m_messages[0].text, file + " is shown on CH A.\n"
-                                         "2 lines without a point skipped\n"
-                                         "1 point at a frequency given before left out\n"
-                                         "no point between 200 Hz and 2 kHz: the average of all points is at 0 dB");
-    EXPECT_TRUE(GraphOf(0).HasMeasurement());
-
-    Click(kIdLanguage);
-    m_messages.clear();
-    m_dlg->ShowMeasurement(1);
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].caption, "显示测量曲线");
-    EXPECT_EQ(m_messages[0].text, file + " 已显示在 CH B 上。\n"
-                                         "跳过了 2 行没有数据点的内容\n"
-                                         "略去了 1 个频率重复的数据点\n"
-                                         "200 Hz 至 2 kHz 之间没有数据点:以全部数据点的平均值为 0 dB");
+    const QString file = Pick("remarks.txt", "Freq SPL\n20 10\nnoise\n50 12\n50 13\nhum\n100 20\n");
+    const struct {
+        int channel;
+        QString caption;
+        QString text;
+    } told[] = {
+        {0, QStringLiteral("Show measurement"),
+         file + " is shown on CH A.\n"
+                "2 lines without a point skipped\n"
+                "1 point at a frequency given before left out\n"
+                "no point between 200 Hz and 2 kHz: the average of all points is at 0 dB"},
+        {1, QStringLiteral("显示测量曲线"),
+         file + " 已显示在 CH B 上。\n"
+                "跳过了 2 行没有数据点的内容\n"
+                "略去了 1 个频率重复的数据点\n"
+                "200 Hz 至 2 kHz 之间没有数据点:以全部数据点的平均值为 0 dB"},
+    };
+    for (const auto& [channel, caption, text] : told) {
+        m_messages.clear();
+        m_dlg->ShowMeasurement(channel);
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0].caption, caption);
+        EXPECT_EQ(m_messages[0].text, text);
+        EXPECT_TRUE(GraphOf(channel).HasMeasurement());
+        Click(kIdLanguage);
+    }
 }
 
 TEST_F(MeasurementE2e, ACancelledDialogChangesNothing)
@@ -173,18 +181,14 @@ TEST_F(MeasurementE2e, WhatCannotBeShownIsToldWhyAndTheGraphKeepsWhatItShowed)
     const QString many = Pick("many.txt", PointLines(100'001));
     const QString few = Pick("few.txt", "* one point in range\n10 70\n1000 80\n25000 60\n");
     const QString missing = m_dir.filePath(QStringLiteral("missing.txt"));
-    const struct {
-        QString file;
-        QString reason;
-    } picked[] = {
-        {pipe, QStringLiteral("not a regular file")},
-        {QStringLiteral("/dev/zero"), QStringLiteral("not a regular file")},
-        {m_dir.path(), QStringLiteral("not a regular file")},
+    std::vector<std::pair<QString, QString>> picked{
         {huge, QStringLiteral("8.0 MiB is larger than a measurement file can be (at most 8 MiB)")},
         {many, QStringLiteral("holds more than 100000 points, the most a measurement may have")},
         {few, QStringLiteral("holds fewer than 2 points between 20 Hz and 20 kHz")},
         {missing, QStringLiteral("cannot open the file: No such file or directory")},
     };
+    for (const QString& notRegular : {pipe, QStringLiteral("/dev/zero"), m_dir.path()})
+        picked.emplace_back(notRegular, QStringLiteral("not a regular file"));
     for (const auto& [file, reason] : picked) {
         m_fileName = file;
         m_messages.clear();
