@@ -44,8 +44,9 @@ void CheckPoints(const Measurement& m)
                                     [](const MeasurementPoint& p) { return InBand(p, kLevelBandLowHz, kLevelBandHighHz); });
     if (inBand == m.levelledOverAll)
         std::abort();
-    const double average = inBand ? LogAverageDb(points, kLevelBandLowHz, kLevelBandHighHz)
-                                  : LogAverageDb(points, points.front().hz, points.back().hz);
+    const CMeasurementCurve curve(points);
+    const double average = inBand ? curve.AverageDb(kLevelBandLowHz, kLevelBandHighHz)
+                                  : curve.AverageDb(points.front().hz, points.back().hz);
     if (!(std::abs(average) <= kLevelTolerance * (1.0 + std::abs(m.offsetDb))))
         std::abort();
 }
@@ -55,7 +56,7 @@ void CheckColumns(const Measurement& m)
     const auto [low, high] = std::minmax_element(m.points.begin(), m.points.end(),
                                                  [](const MeasurementPoint& a, const MeasurementPoint& b) { return a.db < b.db; });
     const double slack = kLevelTolerance * (1.0 + std::abs(low->db) + std::abs(high->db));
-    const std::vector<double> columns = MeasurementColumns(m.points, kPlotWidth);
+    const std::vector<double> columns = CMeasurementCurve(m.points).Columns(kPlotWidth);
     if (columns.size() != static_cast<std::size_t>(kPlotWidth))
         std::abort();
     for (double level : columns) {

@@ -9,71 +9,61 @@ namespace {
 
 constexpr double kNoLevel = std::numeric_limits<double>::quiet_NaN();
 
-// A point with its frequency as log10(Hz), the axis the averages run along.
-struct LogPoint {
-    double u = 0.0;
-    double db = 0.0;
-};
-
-std::vector<LogPoint> OnLogAxis(std::span<const MeasurementPoint> points)
-{
-    std::vector<LogPoint> out(points.size());
-    std::transform(points.begin(), points.end(), out.begin(),
-                   [](const MeasurementPoint& p) { return LogPoint{std::log10(p.hz), p.db}; });
-    return out;
-}
-
-double LevelBetween(const LogPoint& a, const LogPoint& b, double u)
-{
-    return a.db + (b.db - a.db) * (u - a.u) / (b.u - a.u);
-}
-
-// The average of the straight pieces between the points over [a, b], which lies within
-// the points' span; at a single frequency when b is a.
-double AverageOver(const std::vector<LogPoint>& points, double a, double b)
-{
-    auto i = std::upper_bound(points.begin(), points.end(), a, [](double u, const LogPoint& p) { return u < p.u; });
-    if (i != points.begin())
-        --i;
-    if (b <= a)
-        return i + 1 == points.end() ? i->db : LevelBetween(*i, *(i + 1), a);
-    double area = 0.0;
-    for (; i + 1 != points.end() && i->u < b; ++i) {
-        const double from = std::max(a, i->u);
-        const double to = std::min(b, (i + 1)->u);
-        if (to > from)
-            area += (to - from) * (LevelBetween(*i, *(i + 1), from) + LevelBetween(*i, *(i + 1), to)) / 2.0;
-    }
-    return area / (b - a);
-}
-
-// The average over [a, b] clipped to the points' span; NaN where they do not meet.
-double ClippedAverage(const std::vector<LogPoint>& points, double a, double b)
-{
-    if (points.empty())
-        return kNoLevel;
-    a = std::max(a, points.front().u);
-    b = std::min(b, points.back().u);
-    return a <= b ? AverageOver(points, a, b) : kNoLevel;
-}
-
 }  // namespace
 
-double LogAverageDb(std::span<const MeasurementPoint> points, double loHz, double hiHz)
+CMeasurementCurve::CMeasurementCurve(std::span<const MeasurementPoint> points) : m_points(points.size())
 {
-    return ClippedAverage(OnLogAxis(points), std::log10(loHz), std::log10(hiHz));
+    std::transform(points.begin(), points.end(), m_points.begin(),
+                   [](const MeasurementPoint& p) { return LogPoint{std::log10(p.hz), p.db}; });
 }
 
-std::vector<double> MeasurementColumns(std::span<const MeasurementPoint> points, int plotWidth)
+double CMeasurementCurve::AverageDb(double loHz, double hiHz) const
 {
-    const std::vector<LogPoint> logPoints = OnLogAxis(points);
+    return ClippedAverage(std::log10(loHz), std::log10(hiHz));
+}
+
+std::vector<double> CMeasurementCurve::Columns(int plotWidth) const
+{
     std::vector<double> columns(static_cast<std::size_t>(std::max(plotWidth, 0)));
     for (int x = 0; x < plotWidth; ++x) {
         const double a = std::log10(PlotXToFreqF(x - 0.5, plotWidth));
         const double b = std::log10(PlotXToFreqF(x + 0.5, plotWidth));
-        columns[x] = ClippedAverage(logPoints, a, b);
+        columns[x] = ClippedAverage(a, b);
     }
     return columns;
+}
+
+// The average over [a, b] (log10 Hz) clipped to the points' span; NaN where they do not meet.
+double CMeasurementCurve::ClippedAverage(double a, double b) const
+{
+    if (m_points.empty())
+        return kNoLevel;
+    a = std::max(a, m_points.front().u);
+    b = std::min(b, m_points.back().u);
+    return a <= b ? AverageOver(a, b) : kNoLevel;
+}
+
+// The average of the straight pieces over [a, b], which lies within the points' span; at a
+// single frequency when b is a.
+double CMeasurementCurve::AverageOver(double a, double b) const
+{
+    const auto levelBetween = [](const LogPoint& p, const LogPoint& q, double u) {
+        return p.db + (q.db - p.db) * (u - p.u) / (q.u - p.u);
+    };
+    auto i = std::upper_bound(m_points.begin(), m_points.end(), a,
+                              [](double u, const LogPoint& p) { return u < p.u; });
+    if (i != m_points.begin())
+        --i;
+    if (b <= a)
+        return i + 1 == m_points.end() ? i->db : levelBetween(*i, *(i + 1), a);
+    double area = 0.0;
+    for (; i + 1 != m_points.end() && i->u < b; ++i) {
+        const double from = std::max(a, i->u);
+        const double to = std::min(b, (i + 1)->u);
+        if (to > from)
+            area += (to - from) * (levelBetween(*i, *(i + 1), from) + levelBetween(*i, *(i + 1), to)) / 2.0;
+    }
+    return area / (b - a);
 }
 
 std::vector<double> GridColumns(const std::array<double, kGridSize>& response, int plotWidth)

@@ -64,15 +64,32 @@ struct Measurement {
 // error says why a text is no measurement.
 Measurement ParseMeasurementText(std::string_view text);
 
-// The average level between loHz and hiHz over log frequency, of the curve that runs
-// straight (in dB over log frequency) from point to point and ends at the first and
-// the last point; NaN where the points do not reach.
-double LogAverageDb(std::span<const MeasurementPoint> points, double loHz, double hiHz);
+// A measurement's curve: straight (in dB over log frequency) from point to point, and
+// ending at the first and the last point. Its points are put on the log axis once, so
+// that the curve is resampled for every plot width without doing that again.
+class CMeasurementCurve {
+public:
+    explicit CMeasurementCurve(std::span<const MeasurementPoint> points = {});
 
-// Per pixel column of a plot plotWidth wide, the measurement's average over the
-// column (column x is centred on the frequency at x, as the equalizer's curve points
-// are), NaN where the measurement does not reach.
-std::vector<double> MeasurementColumns(std::span<const MeasurementPoint> points, int plotWidth);
+    bool IsEmpty() const { return m_points.empty(); }
+    // The average level between loHz and hiHz over log frequency; NaN where the points
+    // do not reach.
+    double AverageDb(double loHz, double hiHz) const;
+    // Per pixel column of a plot plotWidth wide, the average over the column (column x
+    // is centred on the frequency at x, as the equalizer's curve points are), NaN where
+    // the points do not reach.
+    std::vector<double> Columns(int plotWidth) const;
+
+private:
+    struct LogPoint {
+        double u = 0.0;   // log10(Hz)
+        double db = 0.0;
+    };
+    double AverageOver(double a, double b) const;
+    double ClippedAverage(double a, double b) const;
+
+    std::vector<LogPoint> m_points;
+};
 
 // Per pixel column, a response on the frequency grid, straight between grid
 // frequencies over log frequency and held beyond the grid's ends.

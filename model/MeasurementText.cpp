@@ -148,8 +148,9 @@ private:
             return p.hz >= kLevelBandLowHz && p.hz <= kLevelBandHighHz;
         });
         m.levelledOverAll = !inBand;
-        const double average = inBand ? LogAverageDb(m.points, kLevelBandLowHz, kLevelBandHighHz)
-                                      : LogAverageDb(m.points, m.points.front().hz, m.points.back().hz);
+        const CMeasurementCurve curve(m.points);
+        const double average = inBand ? curve.AverageDb(kLevelBandLowHz, kLevelBandHighHz)
+                                      : curve.AverageDb(m.points.front().hz, m.points.back().hz);
         m.offsetDb = -average;
         for (MeasurementPoint& p : m.points)
             p.db += m.offsetDb;

@@ -144,17 +144,19 @@ TEST(MeasurementLevel, AverageOverTheLevelBandIsZero)
         sum += m.points[i - 1].db + (m.points[i].db - m.points[i - 1].db) * (u - u0) / (u1 - u0);
     }
     EXPECT_NEAR(sum / kSteps, 0.0, 1e-6);
-    EXPECT_NEAR(LogAverageDb(m.points, kLevelBandLowHz, kLevelBandHighHz), 0.0, kExact);
+    EXPECT_NEAR(CMeasurementCurve(m.points).AverageDb(kLevelBandLowHz, kLevelBandHighHz), 0.0, kExact);
     EXPECT_LT(m.offsetDb, -80.0);
 }
 
 TEST(MeasurementLevel, AverageOutsideThePointsIsNoNumber)
 {
     const std::vector<MeasurementPoint> points{{100, 1}, {1000, 3}};
-    EXPECT_TRUE(std::isnan(LogAverageDb(points, 20, 50)));
-    EXPECT_NEAR(LogAverageDb(points, 20, 1000), 2.0, kExact) << "only where the points reach";
-    EXPECT_NEAR(LogAverageDb(points, 1000, 5000), 3.0, kExact) << "the last point alone";
-    EXPECT_TRUE(std::isnan(LogAverageDb({}, 20, 50)));
+    const CMeasurementCurve curve(points);
+    EXPECT_TRUE(std::isnan(curve.AverageDb(20, 50)));
+    EXPECT_NEAR(curve.AverageDb(20, 1000), 2.0, kExact) << "only where the points reach";
+    EXPECT_NEAR(curve.AverageDb(1000, 5000), 3.0, kExact) << "the last point alone";
+    EXPECT_TRUE(std::isnan(CMeasurementCurve().AverageDb(20, 50)));
+    EXPECT_TRUE(CMeasurementCurve().IsEmpty());
 }
 
 constexpr int kPlotWidth = 727;   // the main window's graph: 242 pixels a decade
@@ -167,7 +169,7 @@ TEST(MeasurementColumns, OnePerPixelAtTheColumnsFrequency)
     for (double hz = 100; hz <= 10'000; hz *= 1.25)
         points.push_back({hz, 10.0 * std::log10(hz / 100.0)});
     points.push_back({10'000, 20});
-    const std::vector<double> columns = MeasurementColumns(points, kPlotWidth);
+    const std::vector<double> columns = CMeasurementCurve(points).Columns(kPlotWidth);
     ASSERT_EQ(columns.size(), static_cast<std::size_t>(kPlotWidth));
     const int first = FreqToPlotX(100, kPlotWidth);    // 169
     const int last = FreqToPlotX(10'000, kPlotWidth);  // 653
@@ -191,7 +193,7 @@ TEST(MeasurementColumns, ManyPointsInAColumnAreAveraged)
     std::vector<MeasurementPoint> points;
     for (int i = 0; i <= 100'000; ++i)
         points.push_back({20.0 * std::pow(1000.0, i / 100'000.0), i % 2 == 0 ? 3.0 : -1.0});
-    const std::vector<double> columns = MeasurementColumns(points, kPlotWidth);
+    const std::vector<double> columns = CMeasurementCurve(points).Columns(kPlotWidth);
     for (int x = 1; x < kPlotWidth - 1; ++x)
         ASSERT_NEAR(columns[x], 1.0, 0.05) << "column " << x;
 }

@@ -132,7 +132,7 @@ TEST_F(GraphMeasurement, HidingRemovesBothLinesAndTheLegend)
 // Where the measurement does not reach, nothing is drawn; a new width resamples it.
 TEST_F(GraphMeasurement, OnlyWhereThePointsReachAndForEveryWidth)
 {
-    Graph().ShowMeasurement({{100, 2}, {10000, 2}});
+    Graph().ShowMeasurement(std::vector<MeasurementPoint>{{100, 2}, {10000, 2}});
     const std::vector<double>& measured = Graph().MeasuredColumns();
     EXPECT_TRUE(std::isnan(measured[168]));
     EXPECT_EQ(measured[170], 2.0);

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class CFilter;
@@ -110,9 +111,9 @@ private:
     // A measured response shown with the result the channel's equalizer gives it
     // (EqualizerGraphMeasurement.cpp); showing one changes nothing in the unit.
 public:
-    void ShowMeasurement(std::vector<MeasurementPoint> points);
+    void ShowMeasurement(std::span<const MeasurementPoint> points);
     void HideMeasurement();
-    bool HasMeasurement() const { return !m_measured.empty(); }
+    bool HasMeasurement() const { return !m_measured.IsEmpty(); }
     // Per plot column in dB, NaN where the measurement does not reach: the measurement
     // (resampled once per plot width), and the measurement plus the equalizer's curve.
     const std::vector<double>& MeasuredColumns();
@@ -123,10 +124,12 @@ protected:
 
 private:
     void DrawMeasurement(QPainter& painter);
-    void DrawColumns(QPainter& painter, const std::vector<double>& columns) const;
+    const QImage& MeasuredOverlay();
+    void DrawColumns(QPainter& painter, const std::vector<double>& columns, QPointF origin) const;
     void DrawMeasurementLegend(QPainter& painter) const;
 
-    std::vector<MeasurementPoint> m_measured;
+    CMeasurementCurve m_measured;
     std::vector<double> m_measuredColumns;
     int m_measuredWidth = -1;   // of the plot m_measuredColumns is for
+    QImage m_measuredOverlay;   // the measurement's line on a transparent plot-sized image
 };

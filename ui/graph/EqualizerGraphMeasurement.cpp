@@ -24,36 +24,94 @@ constexpr int kLegendInset = 6;      // from the plot's left and bottom edges
 constexpr int kLegendPadding = 4;
 constexpr int kLegendSwatch = 16;    // the length of a line's sample
 
+// A point that far from a straight line through its neighbours is left out.
+constexpr double kStraightTolerance = 0.2;   // pixels
+constexpr std::size_t kMaxStraightSpan = 32;   // columns one line may stand for
+
 QPen CurvePen(const QColor& colour, qreal width)
 {
     return QPen(colour, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
 }
 
+// Whether the line from run[from] to run[to] passes within the tolerance of every point between.
+bool IsStraight(const std::vector<QPointF>& run, std::size_t from, std::size_t to)
+{
+    const QPointF a = run[from];
+    const QPointF b = run[to];
+    for (std::size_t i = from + 1; i < to; ++i) {
+        const double t = (run[i].x() - a.x()) / (b.x() - a.x());
+        if (std::abs(a.y() + (b.y() - a.y()) * t - run[i].y()) > kStraightTolerance)
+            return false;
+    }
+    return true;
+}
+
+// The stroker spends most of a line's time on its joins: a run of columns keeps only the
+// points where it bends.
+std::vector<QPointF> BendsOf(const std::vector<QPointF>& run)
+{
+    std::vector<QPointF> bends;
+    if (run.empty())
+        return bends;
+    bends.push_back(run.front());
+    std::size_t from = 0;
+    for (std::size_t to = 2; to < run.size(); ++to) {
+        if (to - from > kMaxStraightSpan || !IsStraight(run, from, to)) {
+            from = to - 1;
+            bends.push_back(run[from]);
+        }
+    }
+    if (run.size() > 1)
+        bends.push_back(run.back());
+    return bends;
+}
+
 }  // namespace
 
-void CEqualizerGraph::ShowMeasurement(std::vector<MeasurementPoint> points)
+void CEqualizerGraph::ShowMeasurement(std::span<const MeasurementPoint> points)
 {
-    m_measured = std::move(points);
+    m_measured = CMeasurementCurve(points);
     m_measuredWidth = -1;
     Redraw();
 }
 
 void CEqualizerGraph::HideMeasurement()
 {
-    m_measured.clear();
+    m_measured = CMeasurementCurve();
     m_measuredColumns.clear();
+    m_measuredOverlay = QImage();
     m_measuredWidth = -1;
     Redraw();
 }
 
+// The columns and the line drawn from them follow the plot's width.
 const std::vector<double>& CEqualizerGraph::MeasuredColumns()
 {
     const int width = m_rcPlot.Width();
     if (m_measuredWidth != width) {
-        m_measuredColumns = MeasurementColumns(m_measured, width);
+        m_measuredColumns = m_measured.Columns(width);
+        m_measuredOverlay = QImage();
         m_measuredWidth = width;
     }
     return m_measuredColumns;
+}
+
+// The measurement does not change with the bands: its line is drawn once per width.
+const QImage& CEqualizerGraph::MeasuredOverlay()
+{
+    const std::vector<double>& columns = MeasuredColumns();
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = QSize(m_rcPlot.Width(), m_rcPlot.Height()) * ratio;
+    if (!m_measuredOverlay.isNull() && m_measuredOverlay.size() == size)
+        return m_measuredOverlay;
+    m_measuredOverlay = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    m_measuredOverlay.setDevicePixelRatio(ratio);
+    m_measuredOverlay.fill(Qt::transparent);
+    QPainter painter(&m_measuredOverlay);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(CurvePen(kMeasuredColour, kMeasuredPenWidth));
+    DrawColumns(painter, columns, QPointF(0.5, kPlotInsetY - m_rcPlot.top + 0.5));
+    return m_measuredOverlay;
 }
 
 std::vector<double> CEqualizerGraph::PredictedColumns()
@@ -79,31 +137,30 @@ void CEqualizerGraph::DrawMeasurement(QPainter& painter)
 {
     if (!HasMeasurement())
         return;
+    painter.drawImage(QPoint(m_rcPlot.left, m_rcPlot.top), MeasuredOverlay());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(QRect(m_rcPlot.left, m_rcPlot.top, m_rcPlot.Width(), m_rcPlot.Height()), Qt::ReplaceClip);
-    // as the curve points do, a column's value addresses the centre of its pixel
-    painter.translate(0.5, 0.5);
-    painter.setPen(CurvePen(kMeasuredColour, kMeasuredPenWidth));
-    DrawColumns(painter, MeasuredColumns());
     painter.setPen(CurvePen(kPredictedColour, kPredictedPenWidth));
-    DrawColumns(painter, PredictedColumns());
+    DrawColumns(painter, PredictedColumns(), QPointF(m_rcPlot.left + 0.5, kPlotInsetY + 0.5));
     painter.restore();
     DrawMeasurementLegend(painter);
 }
 
-// Each run of columns the measurement reaches is one line.
-void CEqualizerGraph::DrawColumns(QPainter& painter, const std::vector<double>& columns) const
+// Each run of columns the measurement reaches is one line; column x at 0 dB is drawn at
+// origin + (x, GainToPlotY(0)). As the curve points do, the origin addresses pixel centres.
+void CEqualizerGraph::DrawColumns(QPainter& painter, const std::vector<double>& columns, QPointF origin) const
 {
     std::vector<QPointF> run;
     run.reserve(columns.size());
     const int h = m_rcPlot.Height();
     for (std::size_t x = 0; x <= columns.size(); ++x) {
         if (x < columns.size() && !std::isnan(columns[x])) {
-            run.emplace_back(static_cast<double>(x) + kPlotInsetX, GainToPlotY(columns[x], h) + kPlotInsetY);
+            run.push_back(origin + QPointF(static_cast<double>(x), GainToPlotY(columns[x], h)));
             continue;
         }
-        DrawPolylineInPieces(painter, run.data(), static_cast<int>(run.size()));
+        const std::vector<QPointF> bends = BendsOf(run);
+        DrawPolylineInPieces(painter, bends.data(), static_cast<int>(bends.size()));
         run.clear();
     }
 }

@@ -31,7 +31,7 @@ void CMainWindow::ShowMeasurement(int channel)
         ShowMessageBox(this, tr("The measurement cannot be shown: %1").arg(error.Text()), tr("Show measurement"));
         return;
     }
-    Graph(channel)->ShowMeasurement(std::move(measurement.points));
+    Graph(channel)->ShowMeasurement(measurement.points);
     const QStringList notes = MeasurementNotes(measurement);
     if (notes.isEmpty())
         return;
