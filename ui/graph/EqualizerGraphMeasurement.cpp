@@ -1,6 +1,7 @@
 // A measured response on the graph, and beside it the result the channel's
 // equalizer gives it: one value per pixel column of the plot, the measurement
-// resampled once per plot width and the equalizer's curve added on every redraw.
+// resampled and drawn once per plot width, the equalizer's curve added to it on
+// every redraw.
 #include "ui/graph/EqualizerGraph.h"
 
 #include "model/ChannelEqualizer.h"
@@ -24,7 +25,7 @@ constexpr int kLegendInset = 6;      // from the plot's left and bottom edges
 constexpr int kLegendPadding = 4;
 constexpr int kLegendSwatch = 16;    // the length of a line's sample
 
-// A point that far from a straight line through its neighbours is left out.
+// A point this close to the straight line between the points kept around it is left out.
 constexpr double kStraightTolerance = 0.2;   // pixels
 constexpr std::size_t kMaxStraightSpan = 32;   // columns one line may stand for
 
