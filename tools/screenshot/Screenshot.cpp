@@ -1,10 +1,12 @@
 // Runs the program against a simulated unit with some settings made, connects
-// as a user would, lets it run for a few seconds and saves the window as a PNG.
-//   quenda_screenshot OUT.png [english|chinese]
+// as a user would, lets it run for a few seconds and saves the window as a PNG;
+// with a measurement file, CH A's graph shows it as "Show measurement…" does.
+//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT]
 #include "transport/HidBackendSimulated.h"
 #include "ui/controls/ControlId.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/main/MainWindow.h"
+#include "ui/settings/MeasurementFile.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int kConnectAfterMs = 300;
 constexpr int kLanguageAfterMs = 1200;
+constexpr int kMeasurementAfterMs = 1500;
 constexpr int kShotAfterMs = 4000;
 
 // A unit someone has been working on: a few bands boosted and cut, some gain and compression.
@@ -53,11 +56,12 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUT.png [english|chinese]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUT.png [english|chinese] [MEASUREMENT]\n", argv[0]);
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const bool chinese = argc > 2 && QString::fromLatin1(argv[2]) == QStringLiteral("chinese");
+    const QString measurement = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
     CSimulatedHidBackend backend;
     PrepareUnit(backend.Unit(backend.AddDevice(SimulatedDeviceSpec{})));
@@ -69,6 +73,10 @@ int main(int argc, char** argv)
     QTimer::singleShot(kConnectAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1048); });
     if (chinese)
         QTimer::singleShot(kLanguageAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1055); });
+    if (!measurement.isEmpty()) {
+        SetMeasurementFileHook([measurement] { return measurement; });
+        QTimer::singleShot(kMeasurementAfterMs, &dlg, [&dlg] { dlg.ShowMeasurement(0); });
+    }
     int result = 0;
     QTimer::singleShot(kShotAfterMs, &dlg, [&] {
         result = dlg.grab().save(out) ? 0 : 1;
