@@ -180,7 +180,7 @@ TEST(MeasurementColumns, OnePerPixelAtTheColumnsFrequency)
         if (x < first || x > last) {
             EXPECT_TRUE(std::isnan(columns[x])) << "column " << x;
         } else {
-            // the edge columns hold the part of the line the points reach
+            // the edge columns hold only the stretch of the line the points reach
             const double tolerance = x == first || x == last ? 0.05 : 1e-9;
             EXPECT_NEAR(columns[x], 10.0 * std::log10(hz / 100.0), tolerance) << "column " << x;
         }
