@@ -1,6 +1,8 @@
 // Painting the equalizer graph of the main window's size, and one band drag
-// step (move, recompute, paint) as the mouse delivers it.
+// step (move, recompute, paint) as the mouse delivers it; both also with a
+// measurement of 100,000 points and its predicted result shown.
 #include "model/ChannelEqualizer.h"
+#include "model/Measurement.h"
 #include "ui/graph/EqualizerGraph.h"
 
 #include <QApplication>
@@ -9,12 +11,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
 constexpr int kGraphWidth = 772;    // 454 x 168 dialog units in the main window
 constexpr int kGraphHeight = 286;
+constexpr int kMeasurementPoints = 100'000;
 
 // Made on first use and never destroyed: Qt's own statics are gone by the time a static
 // QApplication would be.
@@ -43,6 +48,19 @@ struct GraphBench {
         graph->resize(kGraphWidth, kGraphHeight);
         graph->Attach(model.Channel(0), 0);
         target = QImage(graph->size(), QImage::Format_ARGB32_Premultiplied);
+    }
+
+    // A room's response from 20 Hz to 20 kHz: a slope, modes and ripple.
+    void ShowMeasurement()
+    {
+        std::vector<MeasurementPoint> points(kMeasurementPoints);
+        for (int i = 0; i < kMeasurementPoints; ++i) {
+            const double octaves = 10.0 * i / (kMeasurementPoints - 1);
+            points[i] = {20.0 * std::exp2(octaves), 6.0 - 1.2 * octaves + 4.0 * std::sin(octaves * 7.0) +
+                                                        0.5 * std::sin(i * 0.7)};
+        }
+        graph->ShowMeasurement(points);
+        Paint();   // the resampling, once per layout
     }
 
     // What the window system does on the update the graph asked for.
@@ -89,10 +107,18 @@ void BM_RedrawSelected(benchmark::State& state)
 }
 BENCHMARK(BM_RedrawSelected)->Unit(benchmark::kMicrosecond);
 
-// One pointer move of a centre drag: the band moves, its response is recomputed, the plot redrawn.
-void BM_DragStep(benchmark::State& state)
+void BM_RedrawWithMeasurement(benchmark::State& state)
 {
     GraphBench bench;
+    bench.ShowMeasurement();
+    for (auto _ : state)
+        bench.Paint();
+}
+BENCHMARK(BM_RedrawWithMeasurement)->Unit(benchmark::kMicrosecond);
+
+// One pointer move of a centre drag: the band moves, its response is recomputed, the plot redrawn.
+void DragSteps(benchmark::State& state, GraphBench& bench)
+{
     const PlotPoint centre = bench.model.Channel(0).GetAt(7).HandleRect().Centre();
     SendMove(*bench.graph, centre, Qt::NoButton);
     SendPress(*bench.graph, centre);
@@ -103,12 +129,26 @@ void BM_DragStep(benchmark::State& state)
         bench.Paint();
     }
 }
-BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
 
-// What a resize costs once: the equalizer is laid out again, the frame, labels and grid redrawn.
-void BM_LayoutAndRedraw(benchmark::State& state)
+void BM_DragStep(benchmark::State& state)
 {
     GraphBench bench;
+    DragSteps(state, bench);
+}
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
+// The predicted result follows the band on every step.
+void BM_DragStepWithMeasurement(benchmark::State& state)
+{
+    GraphBench bench;
+    bench.ShowMeasurement();
+    DragSteps(state, bench);
+}
+BENCHMARK(BM_DragStepWithMeasurement)->Unit(benchmark::kMicrosecond);
+
+// What a resize costs once: the equalizer is laid out again, the frame, labels and grid redrawn.
+void LayoutsAndRedraws(benchmark::State& state, GraphBench& bench)
+{
     int extra = 0;
     for (auto _ : state) {
         extra ^= 1;
@@ -117,6 +157,21 @@ void BM_LayoutAndRedraw(benchmark::State& state)
         bench.Paint();
     }
 }
+
+void BM_LayoutAndRedraw(benchmark::State& state)
+{
+    GraphBench bench;
+    LayoutsAndRedraws(state, bench);
+}
 BENCHMARK(BM_LayoutAndRedraw)->Unit(benchmark::kMicrosecond);
+
+// A new layout resamples the measurement to the new columns.
+void BM_LayoutAndRedrawWithMeasurement(benchmark::State& state)
+{
+    GraphBench bench;
+    bench.ShowMeasurement();
+    LayoutsAndRedraws(state, bench);
+}
+BENCHMARK(BM_LayoutAndRedrawWithMeasurement)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

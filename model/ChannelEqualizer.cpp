@@ -67,6 +67,18 @@ void CChannelEqualizer::ComputeCurves()
     }
 }
 
+Response CChannelEqualizer::ParametricResponse() const
+{
+    Response sum{};
+    const int last = std::min(kLastParametricBand, GetSize() - 1);
+    for (int f = 0; f <= last; ++f) {
+        const Response& response = m_filters[f]->GetResponse();
+        for (int i = 0; i < kGridSize; ++i)
+            sum[i] += response[i];
+    }
+    return sum;
+}
+
 CFilter& CChannelEqualizer::HighPass()
 {
     assert(GetSize() >= 2);

@@ -49,6 +49,9 @@ public:
     void SetPlotRect(const PlotRect& plot);
     // Sums the stored responses into the two curves; evaluates no filter.
     void ComputeCurves();
+    // The first curve in dB: the twelve parametric bands, what the unit's equalizer does
+    // to the sound (the notch bands are the feedback suppressor's, which follows the room).
+    Response ParametricResponse() const;
 
     CFilter& HighPass();
     CFilter& LowPass();

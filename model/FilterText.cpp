@@ -1,5 +1,7 @@
 #include "model/FilterText.h"
 
+#include "model/TextLines.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -9,9 +11,6 @@
 
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
-constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::string_view kRewHeader = "Filter Settings file";
 constexpr double kDefaultShelfSlope = 1.0;       // a shelf the file gives no slope or Q
 constexpr double kSlopeDbPerS = 12.0;            // S = 1 is the steepest monotonic shelf, 12 dB/Oct
@@ -32,17 +31,6 @@ std::string Upper(std::string_view s)
             c = static_cast<char>(c - 'a' + 'A');
     }
     return out;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 std::vector<std::string_view> Words(std::string_view s)
@@ -440,41 +428,16 @@ private:
     bool m_rew = false;
 };
 
-// Windows editors may save the text as UTF-16: a filter line is ASCII, so
-// every other character becomes '?', which no filter line holds.
-std::string FromUtf16(std::string_view text, bool bigEndian)
-{
-    std::string out;
-    out.reserve(text.size() / 2);
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(text[i]);
-        const auto second = static_cast<unsigned char>(text[i + 1]);
-        const unsigned char high = bigEndian ? first : second;
-        const unsigned char low = bigEndian ? second : first;
-        out.push_back(high == 0 && low < 0x80 ? static_cast<char>(low) : '?');
-    }
-    return out;
-}
-
 }  // namespace
 
 FilterText ParseFilterText(std::string_view text)
 {
-    if (text.starts_with(kUtf16LeBom) || text.starts_with(kUtf16BeBom)) {
-        const bool bigEndian = text.starts_with(kUtf16BeBom);
-        return ParseFilterText(FromUtf16(text.substr(kUtf16LeBom.size()), bigEndian));
-    }
-    if (text.starts_with(kUtf8Bom))
-        text.remove_prefix(kUtf8Bom.size());
+    std::string converted;
     FilterTextReader reader;
-    int number = 0;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        reader.ReadLine(text.substr(0, end), ++number);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
+    ForEachLine(AsciiText(text, converted), [&reader](std::string_view line, int number) {
+        reader.ReadLine(line, number);
+        return true;
+    });
     return reader.Take();
 }
 

@@ -91,6 +91,12 @@ int FreqToPlotX(double hz, int w) { return TruncPixel(std::log10(hz / 20.0) * De
 
 float FreqToPlotXf(double hz, int w) { return static_cast<float>(std::log10(hz / 20.0) * DecadePixels(w)); }
 
+double PlotXToFreqF(double x, int w)
+{
+    const int decade = DecadePixels(w);
+    return decade > 0 ? kMinFreqHz * std::pow(10.0, x / decade) : kMinFreqHz;
+}
+
 int PlotXToFreq(int x, int w)
 {
     const int decade = DecadePixels(w);

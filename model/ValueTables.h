@@ -72,6 +72,8 @@ int DbToGainCode(double db);
 // Plot mappings over a plot of w x h pixels, origin at the plot's top-left corner.
 int FreqToPlotX(double hz, int w);
 float FreqToPlotXf(double hz, int w);
+// The frequency at a fractional x, beyond the plot's edges too (20 Hz for a plot without width).
+double PlotXToFreqF(double x, int w);
 int PlotXToFreq(int x, int w);
 float GainToPlotY(double db, int h);
 double PlotYToGain(int y, int h);

@@ -2,6 +2,23 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>MeasurementFile</name>
+    <message numerus="yes">
+        <source>%n line(s) without a point skipped</source>
+        <translation>
+            <numerusform>%n line without a point skipped</numerusform>
+            <numerusform>%n lines without a point skipped</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n point(s) at a frequency given before left out</source>
+        <translation>
+            <numerusform>%n point at a frequency given before left out</numerusform>
+            <numerusform>%n points at a frequency given before left out</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>StatusLine</name>
     <message numerus="yes">
         <source>%1 and %n other change(s) were not applied</source>

@@ -69,6 +69,14 @@ Page Up、Page Down：加宽、变窄
 Home：0 dB
 按住 Shift：每次十步</translation>
     </message>
+    <message>
+        <source>Measured</source>
+        <translation>实测</translation>
+    </message>
+    <message>
+        <source>Predicted</source>
+        <translation>预测</translation>
+    </message>
 </context>
 <context>
     <name>CFilterFiles</name>
@@ -342,6 +350,26 @@ Home：0 dB
     <message>
         <source>A/B compare</source>
         <translation>A/B 比较</translation>
+    </message>
+    <message>
+        <source>Show measurement…</source>
+        <translation>显示测量曲线…</translation>
+    </message>
+    <message>
+        <source>Hide measurement</source>
+        <translation>隐藏测量曲线</translation>
+    </message>
+    <message>
+        <source>The measurement cannot be shown: %1</source>
+        <translation>无法显示该测量曲线:%1</translation>
+    </message>
+    <message>
+        <source>Show measurement</source>
+        <translation>显示测量曲线</translation>
+    </message>
+    <message>
+        <source>%1 is shown on %2.</source>
+        <translation>%1 已显示在 %2 上。</translation>
     </message>
 </context>
 <context>
@@ -697,6 +725,45 @@ then unplug the unit and plug it in again.</source>
     <message>
         <source>process %1 (%2)</source>
         <translation>进程 %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>MeasurementFile</name>
+    <message>
+        <source>holds more than %1 points, the most a measurement may have</source>
+        <translation>数据点多于 %1 个,超出了测量曲线的上限</translation>
+    </message>
+    <message>
+        <source>holds fewer than %1 points between %2 Hz and %3 kHz</source>
+        <translation>%2 Hz 至 %3 kHz 之间的数据点少于 %1 个</translation>
+    </message>
+    <message>
+        <source>%1 is larger than a measurement file can be (at most %2)</source>
+        <translation>%1 超出了测量文件的大小上限(最多 %2)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line(s) without a point skipped</source>
+        <translation>
+            <numerusform>跳过了 %n 行没有数据点的内容</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n point(s) at a frequency given before left out</source>
+        <translation>
+            <numerusform>略去了 %n 个频率重复的数据点</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>no point between %1 Hz and %2 kHz: the average of all points is at 0 dB</source>
+        <translation>%1 Hz 至 %2 kHz 之间没有数据点:以全部数据点的平均值为 0 dB</translation>
+    </message>
+    <message>
+        <source>Show measurement</source>
+        <translation>显示测量曲线</translation>
+    </message>
+    <message>
+        <source>Measurements (*.txt *.frd *.csv);;All files (*)</source>
+        <translation>测量曲线 (*.txt *.frd *.csv);;所有文件 (*)</translation>
     </message>
 </context>
 <context>

@@ -9,12 +9,8 @@
 #include "ui/settings/FilterFile.h"
 #include "ui/settings/FilterFiles.h"
 
-#include <QAction>
-#include <QContextMenuEvent>
 #include <QFile>
-#include <QMenu>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstring>
 #include <string>
@@ -59,31 +55,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text.data(), static_cast<qint64>(text.size()));
     }
-
-    // The context menu at a point of the window: its entries, and the one named triggered.
-    QStringList MenuAt(QPoint at, const QString& trigger = QString())
-    {
-        QStringList shown;
-        QTimer::singleShot(0, [&shown, trigger] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            QAction* picked = nullptr;
-            for (QAction* action : menu->actions()) {
-                shown << action->text();
-                if (!trigger.isEmpty() && action->text() == trigger)
-                    picked = action;
-            }
-            menu->close();
-            if (picked)
-                picked->trigger();
-        });
-        QContextMenuEvent context(QContextMenuEvent::Mouse, at, m_dlg->mapToGlobal(at));
-        QApplication::sendEvent(m_dlg.get(), &context);
-        return shown;
-    }
-
-    QPoint GraphCentre(int channel) const { return m_dlg->Control(kIdGraph + channel)->geometry().center(); }
 
     bool SameGroups(const ChannelBlock& a, const ChannelBlock& b) const
     {

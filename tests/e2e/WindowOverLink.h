@@ -7,7 +7,11 @@
 
 #include "ui/main/MainWindowControls.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QTimer>
 
 class WindowOverLinkTest : public MainWindowFixture {
 protected:
@@ -31,6 +35,31 @@ protected:
         }
         return frames;
     }
+
+    // The context menu at a point of the window: its entries, and the one named triggered.
+    QStringList MenuAt(QPoint at, const QString& trigger = QString())
+    {
+        QStringList shown;
+        QTimer::singleShot(0, [&shown, trigger] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            QAction* picked = nullptr;
+            for (QAction* action : menu->actions()) {
+                shown << action->text();
+                if (!trigger.isEmpty() && action->text() == trigger)
+                    picked = action;
+            }
+            menu->close();
+            if (picked)
+                picked->trigger();
+        });
+        QContextMenuEvent context(QContextMenuEvent::Mouse, at, m_dlg->mapToGlobal(at));
+        QApplication::sendEvent(m_dlg.get(), &context);
+        return shown;
+    }
+
+    QPoint GraphCentre(int channel) const { return m_dlg->Control(kIdGraph + channel)->geometry().center(); }
 
     CSimulatedUnit& m_unit = AddUnitDevice();
 };

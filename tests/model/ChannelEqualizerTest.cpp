@@ -175,6 +175,23 @@ TEST_F(Equalizers, NotchShapesOnlyTheSecondCurve)
     EXPECT_EQ(60, m_model.Table(1).bands[16].gainCode.Get());
 }
 
+// The response a measurement is corrected by is the first curve in dB; a notch is not in it.
+TEST_F(Equalizers, ParametricResponseIsTheFirstCurveInDb)
+{
+    SetImageBand(0, 2, 200, 60);
+    SetImageBand(0, 9, 5000, 200);
+    SetImageNotch(0, 1, 1000);
+    ReloadEqualizers();
+    CChannelEqualizer& eq = m_model.Channel(0);
+    eq.ComputeCurves();
+    const Response response = eq.ParametricResponse();
+    for (int i = 0; i < kGridSize; ++i)
+        ASSERT_EQ(GainToPlotY(response[i], 300) + 10.0f, eq.CurveA()[i].y) << "grid point " << i;
+    EXPECT_NEAR(response[FreqToGridIndex(200)], -6.0, 0.01);
+    EXPECT_NEAR(response[FreqToGridIndex(5000)], 8.0, 0.01);
+    EXPECT_NEAR(response[kGridIndex1000Hz], 0.0, 0.05) << "the notch at 1000 Hz is the second curve's";
+}
+
 TEST_F(Equalizers, ReloadKeepsFiltersNumbersAndColours)
 {
     CChannelEqualizer& eq = m_model.Channel(0);

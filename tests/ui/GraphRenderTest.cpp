@@ -25,16 +25,6 @@ bool IsBlack(QRgb c) { return (c & 0xFFFFFF) == 0; }
 bool IsCurveRed(QRgb c) { return qRed(c) >= 128 && qRed(c) - qGreen(c) >= 100 && qRed(c) - qBlue(c) >= 100; }
 bool IsCurveGreen(QRgb c) { return qGreen(c) >= 128 && qGreen(c) - qRed(c) >= 100 && qGreen(c) - qBlue(c) >= 100; }
 
-// Whether a pixel of column x within rows from .. to passes the test.
-template <class Test>
-bool ColumnShows(const QImage& image, int x, int from, int to, Test test)
-{
-    for (int y = from; y <= to; ++y)
-        if (test(image.pixel(x, y)))
-            return true;
-    return false;
-}
-
 std::string Hex(QRgb c)
 {
     return QString::number(c & 0xFFFFFF, 16).rightJustified(6, QLatin1Char('0')).toStdString();

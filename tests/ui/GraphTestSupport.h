@@ -26,6 +26,16 @@ namespace graphtest {
 constexpr int kGraphWidth = 772;    // 454 x 168 dialog units in the main window
 constexpr int kGraphHeight = 286;
 
+// Whether a pixel of column x within rows from .. to passes the test.
+template <class Test>
+bool ColumnShows(const QImage& image, int x, int from, int to, Test test)
+{
+    for (int y = from; y <= to; ++y)
+        if (test(image.pixel(x, y)))
+            return true;
+    return false;
+}
+
 enum class GraphSignal { BandChanged, DragFinished };
 
 struct Posted {

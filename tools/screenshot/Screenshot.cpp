@@ -1,10 +1,13 @@
 // Runs the program against a simulated unit with some settings made, connects
-// as a user would, lets it run for a few seconds and saves the window as a PNG.
-//   quenda_screenshot OUT.png [english|chinese]
+// as a user would, lets it run for a few seconds and saves the window as a PNG;
+// with a measurement file, CH A's bands are set against it and its graph shows
+// it as "Show measurement…" does.
+//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT]
 #include "transport/HidBackendSimulated.h"
 #include "ui/controls/ControlId.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/main/MainWindow.h"
+#include "ui/settings/MeasurementFile.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,6 +19,7 @@ namespace {
 
 constexpr int kConnectAfterMs = 300;
 constexpr int kLanguageAfterMs = 1200;
+constexpr int kMeasurementAfterMs = 1500;
 constexpr int kShotAfterMs = 4000;
 
 // A unit someone has been working on: a few bands boosted and cut, some gain and compression.
@@ -41,6 +45,33 @@ void PrepareUnit(CSimulatedUnit& unit)
     }
 }
 
+// CH A's bands as someone tuning a room sets them against its measurement: the two lowest
+// modes cut, the dip after them lifted a little, the midrange and treble evened out.
+void PrepareCorrection(CSimulatedUnit& unit)
+{
+    struct Band {
+        int hz;
+        int gainCode;
+        int bwCode;
+        int type;
+    };
+    constexpr Band kBands[kBandCount] = {
+        {42, 40, 25, 0},     {68, 60, 25, 0},    {110, 150, 45, 0},  {180, 80, 55, 0},
+        {320, 150, 95, 0},   {630, 120, 32, 0},  {1000, 120, 32, 0}, {1600, 120, 32, 0},
+        {2600, 95, 95, 0},   {5200, 150, 95, 0}, {8000, 150, 0, 2},  {16000, 120, 32, 0},
+    };
+    ChannelBlock block = unit.Current(0);
+    for (int k = 0; k < kBandCount; ++k) {
+        BandParams& band = block.bands[k];
+        band.freqHz.Set(static_cast<std::int16_t>(kBands[k].hz));
+        band.gainCode.Set(static_cast<std::int16_t>(kBands[k].gainCode));
+        band.bwCode.Set(static_cast<std::int16_t>(kBands[k].bwCode));
+        band.type = static_cast<std::uint8_t>(kBands[k].type);
+        band.slope = 0;
+    }
+    unit.SetCurrent(0, block);
+}
+
 void ClickControl(CMainWindow& dlg, int id)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(dlg.Control(id)))
@@ -53,14 +84,18 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUT.png [english|chinese]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUT.png [english|chinese] [MEASUREMENT]\n", argv[0]);
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const bool chinese = argc > 2 && QString::fromLatin1(argv[2]) == QStringLiteral("chinese");
+    const QString measurement = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
     CSimulatedHidBackend backend;
-    PrepareUnit(backend.Unit(backend.AddDevice(SimulatedDeviceSpec{})));
+    CSimulatedUnit& simulated = backend.Unit(backend.AddDevice(SimulatedDeviceSpec{}));
+    PrepareUnit(simulated);
+    if (!measurement.isEmpty())
+        PrepareCorrection(simulated);
     backend.StartClock();
     CUnitAdapter unit(backend);
     CMainWindow dlg(unit);
@@ -69,6 +104,10 @@ int main(int argc, char** argv)
     QTimer::singleShot(kConnectAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1048); });
     if (chinese)
         QTimer::singleShot(kLanguageAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1055); });
+    if (!measurement.isEmpty()) {
+        SetMeasurementFileHook([measurement] { return measurement; });
+        QTimer::singleShot(kMeasurementAfterMs, &dlg, [&dlg] { dlg.ShowMeasurement(0); });
+    }
     int result = 0;
     QTimer::singleShot(kShotAfterMs, &dlg, [&] {
         result = dlg.grab().save(out) ? 0 : 1;

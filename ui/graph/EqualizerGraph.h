@@ -2,6 +2,7 @@
 // and drags the twelve parametric bands.
 #pragma once
 
+#include "model/Measurement.h"
 #include "model/ValueTables.h"
 
 #include <QBasicTimer>
@@ -10,6 +11,8 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 class CFilter;
 class CChannelEqualizer;
@@ -133,4 +136,26 @@ private:
     // Keyboard.
     QBasicTimer m_keyBurst;
     bool m_keyBurstOpen = false;
+
+    // A measured response shown with the result the channel's equalizer gives it
+    // (EqualizerGraphMeasurement.cpp); showing one changes nothing in the unit.
+public:
+    void ShowMeasurement(std::span<const MeasurementPoint> points);
+    void HideMeasurement();
+    bool HasMeasurement() const { return !m_measured.IsEmpty(); }
+    // Per plot column in dB, NaN where the measurement does not reach: the measurement
+    // (resampled once per plot width), and the measurement plus the equalizer's curve.
+    const std::vector<double>& MeasuredColumns();
+    std::vector<double> PredictedColumns();
+
+private:
+    void DrawMeasurement(QPainter& painter);
+    const QImage& MeasuredOverlay();
+    void DrawColumns(QPainter& painter, const std::vector<double>& columns, QPointF origin) const;
+    void DrawMeasurementLegend(QPainter& painter) const;
+
+    CMeasurementCurve m_measured;
+    std::vector<double> m_measuredColumns;
+    int m_measuredWidth = -1;   // of the plot m_measuredColumns is for
+    QImage m_measuredOverlay;   // the measurement's line on a transparent plot-sized image
 };

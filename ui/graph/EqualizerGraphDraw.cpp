@@ -1,6 +1,7 @@
 #include "ui/graph/EqualizerGraph.h"
 
 #include "model/ChannelEqualizer.h"
+#include "ui/graph/EqualizerGraphPainting.h"
 
 #include <QFont>
 #include <QPainter>
@@ -60,14 +61,6 @@ QColor FromRgb(std::uint32_t rgb)
     return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
-QFont GraphFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(kLabelFontPixels);
-    return font;
-}
-
 void DrawTextAt(QPainter& painter, int x, int y, const char* text)
 {
     painter.drawText(QRect(x, y, kTextBoxSize, kTextBoxSize), Qt::AlignLeft | Qt::AlignTop,
@@ -86,22 +79,33 @@ int BandLabelAlignment(CFilter& band, const PlotRect& plot)
     return Qt::AlignHCenter;
 }
 
-// The anti-aliasing rasterizer slows down with the square of the cells on one scanline, so
-// a long flat curve goes out in short pieces; neighbours share a segment, so every joint is
-// drawn as a join of one of them.
 void DrawCurve(QPainter& painter, const std::array<PlotPointF, kGridSize>& curve, std::uint32_t argb)
 {
     std::array<QPointF, kGridSize> points;
     for (int i = 0; i < kGridSize; ++i)
         points[i] = QPointF(curve[i].x, curve[i].y);
     painter.setPen(QPen(QColor::fromRgba(argb), kCurvePenWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-    for (int first = 0; first < kGridSize - 1; first += kCurvePieceSegments - 1) {
-        const int count = std::min(kCurvePieceSegments, kGridSize - 1 - first) + 1;
-        painter.drawPolyline(points.data() + first, count);
-    }
+    DrawPolylineInPieces(painter, points.data(), kGridSize);
 }
 
 }  // namespace
+
+QFont GraphFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(kLabelFontPixels);
+    return font;
+}
+
+// The anti-aliasing rasterizer slows down with the square of the cells on one scanline, so
+// a long flat curve goes out in short pieces; neighbours share a segment, so every joint is
+// drawn as a join of one of them.
+void DrawPolylineInPieces(QPainter& painter, const QPointF* points, int count)
+{
+    for (int first = 0; first < count - 1; first += kCurvePieceSegments - 1)
+        painter.drawPolyline(points + first, std::min(kCurvePieceSegments, count - 1 - first) + 1);
+}
 
 QSize CEqualizerGraph::DeviceSize() const
 {
@@ -169,6 +173,7 @@ void CEqualizerGraph::DrawPlot(QPainter& painter)
     if (m_pEq != nullptr) {
         m_pEq->ComputeCurves();
         DrawCurves(painter, *m_pEq);
+        DrawMeasurement(painter);
         painter.setFont(GraphFont());
         painter.setBackgroundMode(Qt::TransparentMode);
         DrawBandLabels(painter, *m_pEq);

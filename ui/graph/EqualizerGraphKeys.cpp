@@ -127,10 +127,14 @@ void CEqualizerGraph::timerEvent(QTimerEvent* event)
         QWidget::timerEvent(event);
 }
 
+// The keys' tooltip and the measurement's legend speak the interface's language.
 void CEqualizerGraph::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         ShowKeysHelp();
+        if (HasMeasurement())
+            Redraw();
+    }
     QWidget::changeEvent(event);
 }
 

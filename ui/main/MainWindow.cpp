@@ -442,9 +442,11 @@ void CMainWindow::OnTimer()
 void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    int graph = -1;
     for (int c = 0; c < kChannelCount; ++c) {
         if (!Graph(c)->geometry().contains(event->pos()))
             continue;
+        graph = c;
         menu.addAction(tr("Import filters…"), this, [this, c] { ImportFilters(c); });
         menu.addAction(tr("Export filters…"), this, [this, c] { ExportFilters(c); });
         menu.addSeparator();
@@ -452,6 +454,8 @@ void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(m_undoAction);
     menu.addAction(m_redoAction);
     menu.addSeparator();
+    if (graph >= 0)
+        AddMeasurementActions(menu, graph);
     AddCompareEntries(menu);
     menu.addSeparator();
     QAction* name = menu.addAction(tr("Name this unit…"), this, &CMainWindow::NameThisUnit);

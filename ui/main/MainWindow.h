@@ -95,6 +95,10 @@ public:
     // "Copy CH A to CH B" and back: one undo step, only the difference sent.
     void CopyChannel(int from);
 
+    // A graph's "Show measurement…" and "Hide measurement" (MainWindowMeasurement.cpp).
+    void ShowMeasurement(int channel);
+    void HideMeasurement(int channel);
+
     // Several units: the USB button offers the attached ones in a menu, unless
     // the command line chose one. The title shows the unit's name.
     void KeepToTheUnitChosen() { m_unitChosen = true; }
@@ -214,6 +218,9 @@ private:
     void ForgetCompareOfAnotherUnit();
     QUndoStack& HistoryOf(CompareSide side) { return m_undoStacks[side == CompareSide::A ? 0 : 1]; }
     std::string PickUnitFromMenu(const std::vector<HidInterfaceInfo>& units);
+
+    // The graph's measurement entries of the context menu (MainWindowMeasurement.cpp).
+    void AddMeasurementActions(QMenu& menu, int channel);
 
     // The link as the user sees it (MainWindowStatus.cpp).
     void ShowConnectFailure(const ConnectionEvent& event);

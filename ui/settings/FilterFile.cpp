@@ -1,11 +1,10 @@
 #include "ui/settings/FilterFile.h"
 
+#include "ui/settings/BoundedFile.h"
 #include "ui/settings/SettingsFileFields.h"
 #include "ui/settings/SettingsFileReasons.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
 
@@ -91,30 +90,10 @@ QString ReasonText(const FilterNote& note)
 
 bool ReadFilterFile(const QString& fileName, FilterText& out, SettingsError& error)
 {
-    const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile()) {
-        error = settings_file::NotRegularFile(fileName);
+    QByteArray bytes;
+    const auto tooLarge = [&fileName](qint64 size) { return TooLarge(fileName, size); };
+    if (!ReadBoundedFile(fileName, kMaxFilterFileBytes, tooLarge, bytes, error))
         return false;
-    }
-    if (info.size() > kMaxFilterFileBytes) {
-        error = TooLarge(fileName, info.size());
-        return false;
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = settings_file::CannotOpen(fileName, file.errorString());
-        return false;
-    }
-    // a file that grew since it was looked at is still read no further than the bound
-    const QByteArray bytes = file.read(kMaxFilterFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        error = settings_file::CannotOpen(fileName, file.errorString());
-        return false;
-    }
-    if (bytes.size() > kMaxFilterFileBytes) {
-        error = TooLarge(fileName, bytes.size());
-        return false;
-    }
     out = ParseFilterText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     return true;
 }

@@ -1,0 +1,12 @@
+// What the graph's drawing files share.
+#pragma once
+
+#include <QFont>
+
+class QPainter;
+class QPointF;
+
+// The small sans-serif font of the graph's labels.
+QFont GraphFont();
+// An anti-aliased polyline through count points with the painter's pen, drawn fast.
+void DrawPolylineInPieces(QPainter& painter, const QPointF* points, int count);
