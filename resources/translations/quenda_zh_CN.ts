@@ -371,6 +371,22 @@ Home：0 dB
         <source>%1 is shown on %2.</source>
         <translation>%1 已显示在 %2 上。</translation>
     </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>断开连接</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Load a preset…</source>
+        <translation>调用预设…</translation>
+    </message>
+    <message>
+        <source>Save a preset…</source>
+        <translation>保存预设…</translation>
+    </message>
 </context>
 <context>
     <name>CMeterLamp</name>

@@ -86,6 +86,26 @@ TEST_F(EndToEnd, BeforeConnectingTheDefaultsShowAndNothingIsSent)
     EXPECT_TRUE(ShowsImage(kIdConnect, 147));
 }
 
+// With the keyboard alone: the window opens with the focus on a graph, whose
+// menu key offers what the USB, Load and Save buttons do.
+TEST_F(EndToEnd, TheMenuKeyReachesConnectLoadAndSave)
+{
+    OpenWindow();
+    ShowActive();
+    ASSERT_EQ(QApplication::focusWidget(), m_dlg->Graph(0));
+    const QStringList before = MenuByKey(QStringLiteral("Connect"));
+    const qsizetype connect = before.indexOf(QStringLiteral("Connect"));
+    ASSERT_GE(connect, 0) << before.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(before.mid(connect, 3), (QStringList{"Connect", "Load a preset…", "Save a preset…"}));
+    EXPECT_EQ(before.first(), "Import filters…") << "the graph's own entries first";
+    Settle();
+    Tick(1);
+    EXPECT_TRUE(Unit().IsConnected());
+    EXPECT_TRUE(MenuByKey().contains(QStringLiteral("Disconnect")));
+    Click(kIdLanguage);
+    EXPECT_TRUE(MenuByKey().contains(QStringLiteral("断开连接")));
+}
+
 TEST_F(EndToEnd, ConnectShowsTheUnitStateAndItsStoredLanguage)
 {
     PreloadUnit(UnitState, 1);

@@ -39,6 +39,19 @@ protected:
     // The context menu at a point of the window: its entries, and the one named triggered.
     QStringList MenuAt(QPoint at, const QString& trigger = QString())
     {
+        return MenuOf(m_dlg.get(), QContextMenuEvent::Mouse, at, trigger);
+    }
+
+    // The context menu the menu key opens over the window's widget with the focus.
+    QStringList MenuByKey(const QString& trigger = QString())
+    {
+        QWidget* focused = m_dlg->focusWidget();
+        return focused ? MenuOf(focused, QContextMenuEvent::Keyboard, focused->rect().center(), trigger)
+                       : QStringList();
+    }
+
+    QStringList MenuOf(QWidget* target, QContextMenuEvent::Reason reason, QPoint at, const QString& trigger)
+    {
         QStringList shown;
         QTimer::singleShot(0, [&shown, trigger] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -54,8 +67,8 @@ protected:
             if (picked)
                 picked->trigger();
         });
-        QContextMenuEvent context(QContextMenuEvent::Mouse, at, m_dlg->mapToGlobal(at));
-        QApplication::sendEvent(m_dlg.get(), &context);
+        QContextMenuEvent context(reason, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &context);
         return shown;
     }
 

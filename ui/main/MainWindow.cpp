@@ -458,10 +458,20 @@ void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
         AddMeasurementActions(menu, graph);
     AddCompareEntries(menu);
     menu.addSeparator();
+    AddUnitEntries(menu);
     QAction* name = menu.addAction(tr("Name this unit…"), this, &CMainWindow::NameThisUnit);
     name->setEnabled(m_unit.Unit().IsConnected());
     menu.addAction(AboutMenuText(), this, &CMainWindow::ShowAboutBox);
     menu.exec(event->globalPos());
+}
+
+// The USB, Load and Save buttons' actions, for the keyboard: the menu key opens this menu.
+void CMainWindow::AddUnitEntries(QMenu& menu)
+{
+    menu.addAction(m_unit.Unit().IsConnected() ? tr("Disconnect") : tr("Connect"), this,
+                   &CMainWindow::OnConnectClicked);
+    menu.addAction(tr("Load a preset…"), this, &CMainWindow::OpenLoadDialog);
+    menu.addAction(tr("Save a preset…"), this, &CMainWindow::OpenSaveDialog);
 }
 
 void CMainWindow::ImportFilters(int channel)

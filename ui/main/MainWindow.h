@@ -215,6 +215,7 @@ private:
     void ShowCompareButton();
     void EndEditBeforeCompare();
     void AddCompareEntries(QMenu& menu);
+    void AddUnitEntries(QMenu& menu);
     void ForgetCompareOfAnotherUnit();
     QUndoStack& HistoryOf(CompareSide side) { return m_undoStacks[side == CompareSide::A ? 0 : 1]; }
     std::string PickUnitFromMenu(const std::vector<HidInterfaceInfo>& units);
