@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>ButtonFace</name>
+    <message>
+        <source>Load</source>
+        <translation>调用</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>导入</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Notch Bypass</source>
+        <translation>陷波旁路</translation>
+    </message>
+    <message>
+        <source>Notch Clear</source>
+        <translation>陷波清除</translation>
+    </message>
+    <message>
+        <source>PEQ Bypass</source>
+        <translation>均衡旁路</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+</context>
+<context>
     <name>CEqualizerGraph</name>
     <message>
         <source>%1 kHz</source>

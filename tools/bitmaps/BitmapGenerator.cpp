@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <cmath>
 #include <cstdio>
@@ -108,6 +109,12 @@ Drawing CompareFace(bool bActive, const Palette& colours)
         p.setPen(bActive ? colours.text : faint);
         p.drawText(QRectF(half, 0, half, size.height()), Qt::AlignCenter, QStringLiteral("B"));
     };
+}
+
+// A face's word, in Chinese from the program's translations.
+QString FaceText(const char* english, bool chinese)
+{
+    return chinese ? QCoreApplication::translate("ButtonFace", english) : QString::fromLatin1(english);
 }
 
 void DrawUsbSymbol(QPainter& p, const QColor& colour)
@@ -295,29 +302,53 @@ std::vector<Bitmap> AllBitmaps()
         {147, {38, 22}, ConnectFace(QColor(0x80, 0x86, 0x8F))},
         {148, {38, 22}, ConnectFace(QColor(0xD8, 0x22, 0x22))},
     };
+    // The faces' words in English; a Chinese face takes the word's translation.
     struct Label {
         int id;
         const char* text;
+        bool chinese;
         bool blue;
     };
     const Label faces[] = {
-        {155, "Load", false},    {156, "Load", true},     {157, "Save", false},    {158, "Save", true},
-        {159, "调用", false},    {160, "调用", true},     {161, "保存", false},    {162, "保存", true},
-        {163, "导出", false},    {164, "导出", true},     {165, "导入", false},    {166, "导入", true},
-        {167, "Import", false},  {168, "Import", true},   {169, "Export", true},   {170, "Export", false},
-        {171, "English", false}, {172, "中文", false},    {173, "Setting", false}, {174, "设置", false},
-        {175, "设置", true},     {176, "Setting", true},
+        {155, QT_TRANSLATE_NOOP("ButtonFace", "Load"), false, false},
+        {156, "Load", false, true},
+        {157, QT_TRANSLATE_NOOP("ButtonFace", "Save"), false, false},
+        {158, "Save", false, true},
+        {159, "Load", true, false},
+        {160, "Load", true, true},
+        {161, "Save", true, false},
+        {162, "Save", true, true},
+        {163, QT_TRANSLATE_NOOP("ButtonFace", "Export"), true, false},
+        {164, "Export", true, true},
+        {165, QT_TRANSLATE_NOOP("ButtonFace", "Import"), true, false},
+        {166, "Import", true, true},
+        {167, "Import", false, false},
+        {168, "Import", false, true},
+        {169, "Export", false, true},
+        {170, "Export", false, false},
+        {171, "English", false, false},
+        {172, QT_TRANSLATE_NOOP("ButtonFace", "Chinese"), true, false},   // the language in its own words
+        {173, QT_TRANSLATE_NOOP("ButtonFace", "Setting"), false, false},
+        {174, "Setting", true, false},
+        {175, "Setting", true, true},
+        {176, "Setting", false, true},
     };
     for (const Label& face : faces)
-        all.push_back({face.id, small, LabelledFace(QString::fromUtf8(face.text), face.blue ? kBlueFace : kWhiteFace)});
+        all.push_back({face.id, small, LabelledFace(FaceText(face.text, face.chinese), face.blue ? kBlueFace : kWhiteFace)});
     const Label switches[] = {
-        {186, "陷波旁路", false},     {187, "陷波旁路", true},     {188, "陷波清除", false},
-        {190, "均衡旁路", false},     {191, "均衡旁路", true},     {193, "Notch Bypass", false},
-        {194, "Notch Bypass", true}, {195, "Notch Clear", false}, {197, "PEQ Bypass", false},
-        {198, "PEQ Bypass", true},
+        {186, QT_TRANSLATE_NOOP("ButtonFace", "Notch Bypass"), true, false},
+        {187, "Notch Bypass", true, true},
+        {188, QT_TRANSLATE_NOOP("ButtonFace", "Notch Clear"), true, false},
+        {190, QT_TRANSLATE_NOOP("ButtonFace", "PEQ Bypass"), true, false},
+        {191, "PEQ Bypass", true, true},
+        {193, "Notch Bypass", false, false},
+        {194, "Notch Bypass", false, true},
+        {195, "Notch Clear", false, false},
+        {197, "PEQ Bypass", false, false},
+        {198, "PEQ Bypass", false, true},
     };
     for (const Label& face : switches)
-        all.push_back({face.id, wide, LabelledFace(QString::fromUtf8(face.text), face.blue ? kBlueFace : kWhiteFace)});
+        all.push_back({face.id, wide, LabelledFace(FaceText(face.text, face.chinese), face.blue ? kBlueFace : kWhiteFace)});
     all.push_back({200, small, CompareFace(false, kWhiteFace)});
     all.push_back({201, small, CompareFace(false, kBlueFace)});
     all.push_back({202, small, CompareFace(true, kWhiteFace)});
@@ -394,6 +425,11 @@ int main(int argc, char** argv)
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY [CONTACT_SHEET.png]\n", argv[0]);
         return 2;
+    }
+    QTranslator chinese;
+    if (!chinese.load(QStringLiteral(":/i18n/quenda_zh_CN.qm")) || !QCoreApplication::installTranslator(&chinese)) {
+        std::fprintf(stderr, "cannot load the Chinese translations\n");
+        return 1;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const std::vector<Bitmap> all = AllBitmaps();
