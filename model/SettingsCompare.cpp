@@ -34,7 +34,7 @@ UnitSettings CSettingsCompare::Switch(const UnitSettings& current)
 {
     const UnitSettings next = OtherOr(current);
     m_other = current;
-    m_active = m_active == CompareSide::A ? CompareSide::B : CompareSide::A;
+    m_active = OtherSide(m_active);
     return next;
 }
 

@@ -8,6 +8,11 @@
 
 enum class CompareSide { A, B };
 
+constexpr CompareSide OtherSide(CompareSide side)
+{
+    return side == CompareSide::A ? CompareSide::B : CompareSide::A;
+}
+
 class CSettingsCompare {
 public:
     CompareSide Active() const { return m_active; }

@@ -79,14 +79,6 @@
         <translation>未选中频段</translation>
     </message>
     <message>
-        <source>CH A</source>
-        <translation>通道 A</translation>
-    </message>
-    <message>
-        <source>CH B</source>
-        <translation>通道 B</translation>
-    </message>
-    <message>
         <source>%1 band %2, %3, %4, %5</source>
         <translation>%1 频段 %2，%3，%4，%5</translation>
     </message>
@@ -597,6 +589,13 @@ Home：0 dB
     </message>
 </context>
 <context>
+    <name>Channel</name>
+    <message>
+        <source>CH %1</source>
+        <translation>通道 %1</translation>
+    </message>
+</context>
+<context>
     <name>FilterFile</name>
     <message>
         <source>%1 is larger than a filter file can be (at most %2)</source>
@@ -957,10 +956,6 @@ then unplug the unit and plug it in again.</source>
 </context>
 <context>
     <name>StatusLine</name>
-    <message>
-        <source>CH %1</source>
-        <translation>通道 %1</translation>
-    </message>
     <message>
         <source>%1 of %2</source>
         <translation>%2 的%1</translation>

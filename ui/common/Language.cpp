@@ -63,3 +63,8 @@ void SetCurrentLanguage(int language)
     g_language = language != 0 ? kChinese : kEnglish;
     InstallTranslator(g_language);
 }
+
+QString ShownChannelName(int channel)
+{
+    return QCoreApplication::translate("Channel", "CH %1").arg(channel == 0 ? QLatin1Char('A') : QLatin1Char('B'));
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QLocale>
+#include <QString>
 
 constexpr int kEnglish = 0;
 constexpr int kChinese = 1;
@@ -23,3 +24,6 @@ int CurrentLanguage();
 // Any non-zero value is Chinese. Installs the language's translator into the
 // application (English has one too: it holds the plural forms).
 void SetCurrentLanguage(int language);
+
+// "CH A" or "CH B" in the interface language.
+QString ShownChannelName(int channel);

@@ -2,6 +2,7 @@
 
 #include "model/ChannelEqualizer.h"
 #include "ui/common/Accessibility.h"
+#include "ui/common/Language.h"
 #include "ui/graph/EqualizerGraph.h"
 
 #include <QAccessibleWidget>
@@ -77,9 +78,8 @@ QString CEqualizerGraph::SpokenBand() const
     if (m_pSelBand == nullptr || m_pSelBand->Band() == nullptr)
         return tr("no band selected");
     CFilter& band = *m_pSelBand;
-    const QString channel = m_nChannel == 0 ? tr("CH A") : tr("CH B");
     return tr("%1 band %2, %3, %4, %5")
-        .arg(channel, QString::number(m_nSelIndex + 1), FrequencyText(band.CurrentFreq()), GainText(band.GainCode()),
+        .arg(ShownChannelName(m_nChannel), QString::number(m_nSelIndex + 1), FrequencyText(band.CurrentFreq()), GainText(band.GainCode()),
              ShapeText(band));
 }
 

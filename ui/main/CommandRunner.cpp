@@ -6,6 +6,7 @@
 #include "ui/common/UnitAdapter.h"
 #include "ui/common/UnitNames.h"
 #include "ui/settings/FilterFile.h"
+#include "ui/settings/SettingsFileFields.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -72,11 +73,6 @@ const HidInterfaceInfo* FindUnit(const std::vector<HidInterfaceInfo>& units, con
         if (!named.empty() && IsKnownAs(unit, named))
             return &unit;
     return nullptr;
-}
-
-QString ChannelName(int channel)
-{
-    return channel == 0 ? QStringLiteral("CH A") : QStringLiteral("CH B");
 }
 
 bool NothingPending(const CUnit& unit)
@@ -374,10 +370,10 @@ void CCommandRunner::SendFilters()
             e.Set(channel, ChannelField::Gain, import.gainCode);
     });
     if (edit.Sends().Empty()) {
-        Done(QStringLiteral("%1 already has the filters of %2").arg(ChannelName(channel), m_options.file));
+        Done(QStringLiteral("%1 already has the filters of %2").arg(settings_file::ChannelName(channel), m_options.file));
         return;
     }
-    WaitForChanges(QStringLiteral("sent the filters of %1 to %2").arg(m_options.file, ChannelName(channel)));
+    WaitForChanges(QStringLiteral("sent the filters of %1 to %2").arg(m_options.file, settings_file::ChannelName(channel)));
 }
 
 // The changes are sent; the command is done once the unit has answered them all.
@@ -414,9 +410,9 @@ void CCommandRunner::SetGainOrMute()
             e.Set(channel, field, code);
     });
     const QString what = gain ? QStringLiteral("the gain of %1 is %2 dB")
-                                    .arg(ChannelName(channel))
+                                    .arg(settings_file::ChannelName(channel))
                                     .arg(codecs::kGain.linear->Value(code))
-                              : QStringLiteral("%1 is %2").arg(ChannelName(channel),
+                              : QStringLiteral("%1 is %2").arg(settings_file::ChannelName(channel),
                                                               m_options.mute ? QStringLiteral("muted")
                                                                              : QStringLiteral("not muted"));
     if (edit.Sends().Empty())
@@ -456,7 +452,7 @@ void CCommandRunner::ExportFilters()
     const ChannelBlock block = m_unit.Unit().Image().Channel(m_options.channel);
     SettingsError error;
     if (WriteFilterFile(m_options.file, FilterTextOf(ChannelBandsOf(block), block.gain.Get()), error))
-        Done(QStringLiteral("wrote the filters of %1 to %2").arg(ChannelName(m_options.channel), m_options.file));
+        Done(QStringLiteral("wrote the filters of %1 to %2").arg(settings_file::ChannelName(m_options.channel), m_options.file));
     else
         Fail(kExitFile, error.Text());
 }

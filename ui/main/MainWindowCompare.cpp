@@ -5,6 +5,7 @@
 #include "ui/main/MainWindow.h"
 
 #include "transport/HidBackend.h"
+#include "ui/common/Language.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/controls/SkinnedButton.h"
 #include "ui/main/MainWindowControls.h"
@@ -19,16 +20,6 @@ namespace {
 QString SideName(CompareSide side)
 {
     return side == CompareSide::A ? QStringLiteral("A") : QStringLiteral("B");
-}
-
-CompareSide OtherSide(CompareSide side)
-{
-    return side == CompareSide::A ? CompareSide::B : CompareSide::A;
-}
-
-QString ChannelName(int channel)
-{
-    return channel == 0 ? CMainWindow::tr("CH A") : CMainWindow::tr("CH B");
 }
 
 }  // namespace
@@ -98,7 +89,7 @@ void CMainWindow::AddCompareEntries(QMenu& menu)
     menu.addAction(tr("Copy B to A"), this, [this] { CopyCompareSide(CompareSide::B); });
     menu.addSeparator();
     for (int c = 0; c < kChannelCount; ++c) {
-        menu.addAction(tr("Copy %1 to %2").arg(ChannelName(c), ChannelName(1 - c)), this,
+        menu.addAction(tr("Copy %1 to %2").arg(ShownChannelName(c), ShownChannelName(1 - c)), this,
                        [this, c] { CopyChannel(c); });
     }
 }

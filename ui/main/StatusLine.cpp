@@ -1,6 +1,7 @@
 #include "ui/main/StatusLine.h"
 
 #include "protocol/Framing.h"
+#include "ui/common/Language.h"
 #include "ui/presets/PresetDialog.h"
 
 #include <QCoreApplication>
@@ -11,15 +12,10 @@ class StatusWords {
     Q_DECLARE_TR_FUNCTIONS(StatusLine)
 
 public:
-    static QString ChannelName(int channel)
-    {
-        return tr("CH %1").arg(channel == 0 ? QStringLiteral("A") : QStringLiteral("B"));
-    }
-
     // "<what> of CH A": the translation puts the channel where its language wants it.
     static QString OfChannel(int channel, const QString& what)
     {
-        return tr("%1 of %2").arg(what, ChannelName(channel));
+        return tr("%1 of %2").arg(what, ShownChannelName(channel));
     }
 
     static QString ChannelGroupName(int channel, int group)
