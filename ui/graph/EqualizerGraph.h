@@ -99,6 +99,7 @@ private:
     void UpdateCursor();
 
     // Keyboard (EqualizerGraphKeys.cpp).
+    int LastPickableBand() const;
     void PickBand(int index);
     bool EditSelectedBand(int key, int steps);
     void OnKeyEdit();

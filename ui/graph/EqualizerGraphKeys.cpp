@@ -91,7 +91,7 @@ void CEqualizerGraph::keyPressEvent(QKeyEvent* event)
 bool CEqualizerGraph::focusNextPrevChild(bool next)
 {
     if (m_bActive && hasFocus()) {
-        const int last = std::min(kLastParametricBand, m_pEq->GetSize() - 1);
+        const int last = LastPickableBand();
         const int to = m_pSelBand == nullptr ? (next ? 0 : last) : m_nSelIndex + (next ? 1 : -1);
         if (to >= 0 && to <= last) {
             PickBand(to);
@@ -108,7 +108,7 @@ void CEqualizerGraph::focusInEvent(QFocusEvent* event)
     if (m_bActive && event->reason() == Qt::TabFocusReason)
         PickBand(0);
     else if (m_bActive && event->reason() == Qt::BacktabFocusReason)
-        PickBand(std::min(kLastParametricBand, m_pEq->GetSize() - 1));
+        PickBand(LastPickableBand());
     update();
 }
 
@@ -147,11 +147,16 @@ void CEqualizerGraph::EndKeyBurst()
     emit dragFinished(m_nChannel, m_nSelIndex);
 }
 
+// The keys pick among the parametric bands the equalizer holds.
+int CEqualizerGraph::LastPickableBand() const
+{
+    return std::min(kLastParametricBand, m_pEq->GetSize() - 1);
+}
+
 // Another band ends the burst of the one before; the pointer hovers none of the new band's handles.
 void CEqualizerGraph::PickBand(int index)
 {
-    const int last = std::min(kLastParametricBand, m_pEq->GetSize() - 1);
-    if (index > last)
+    if (index > LastPickableBand())
         return;
     if (m_pSelBand != &m_pEq->GetAt(index))
         EndKeyBurst();

@@ -107,7 +107,7 @@ void CEqualizerGraph::HoverHandle(BandHandle handle, PlotPoint p)
 // A pick happens only while nothing is dragged, so the new band starts with its centre hovered.
 bool CEqualizerGraph::PickBandAt(PlotPoint p)
 {
-    const int last = std::min(kLastParametricBand, m_pEq->GetSize() - 1);
+    const int last = LastPickableBand();
     for (int i = 0; i <= last; ++i) {
         CFilter& band = m_pEq->GetAt(i);
         if (!band.HandleRect().Contains(p))
