@@ -52,15 +52,9 @@ void CChannelEqualizer::SetPlotRect(const PlotRect& plot)
 
 void CChannelEqualizer::ComputeCurves()
 {
-    std::array<double, kGridSize> sumA{};
-    std::array<double, kGridSize> sumB{};
-    const int count = GetSize();
-    for (int f = 0; f < count; ++f) {
-        auto& sum = f <= kLastParametricBand ? sumA : sumB;
-        const Response& response = m_filters[f]->GetResponse();
-        for (int i = 0; i < kGridSize; ++i)
-            sum[i] += response[i];
-    }
+    const int lastParametric = std::min(kLastParametricBand, GetSize() - 1);
+    const Response sumA = SumOfResponses(0, lastParametric);
+    const Response sumB = SumOfResponses(lastParametric + 1, GetSize() - 1);
     for (int i = 0; i < kGridSize; ++i) {
         m_curveA[i].y = static_cast<float>(GainToPlotY(sumA[i], m_plotH) + static_cast<double>(kPlotInsetY));
         m_curveB[i].y = static_cast<float>(GainToPlotY(sumB[i], m_plotH) + static_cast<double>(kPlotInsetY));
@@ -69,9 +63,14 @@ void CChannelEqualizer::ComputeCurves()
 
 Response CChannelEqualizer::ParametricResponse() const
 {
+    return SumOfResponses(0, std::min(kLastParametricBand, GetSize() - 1));
+}
+
+// The stored responses of filters first..last summed, in dB.
+Response CChannelEqualizer::SumOfResponses(int first, int last) const
+{
     Response sum{};
-    const int last = std::min(kLastParametricBand, GetSize() - 1);
-    for (int f = 0; f <= last; ++f) {
+    for (int f = first; f <= last; ++f) {
         const Response& response = m_filters[f]->GetResponse();
         for (int i = 0; i < kGridSize; ++i)
             sum[i] += response[i];

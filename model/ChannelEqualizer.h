@@ -74,6 +74,8 @@ public:
     void SetCurve2Colour(std::uint32_t argb) { m_argbCurveB = argb; }
 
 private:
+    Response SumOfResponses(int first, int last) const;
+
     std::vector<std::unique_ptr<CFilter>> m_filters;
     std::array<PlotPointF, kGridSize> m_curveA{};
     std::array<PlotPointF, kGridSize> m_curveB{};
