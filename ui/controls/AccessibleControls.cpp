@@ -1,7 +1,6 @@
 #include "ui/controls/AccessibleControls.h"
 
 #include "ui/common/Accessibility.h"
-
 #include "ui/controls/GainFader.h"
 #include "ui/controls/MeterLamp.h"
 #include "ui/controls/SkinnedButton.h"
