@@ -2,6 +2,7 @@
 // step per user action, the image and the unit following every undo and redo,
 // the history cleared when the unit's state replaces the window's.
 #include "WindowOverLink.h"
+#include "ui/common/UndoStep.h"
 
 #include "ui/controls/SpinButton.h"
 

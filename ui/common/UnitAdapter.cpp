@@ -1,17 +1,21 @@
 #include "ui/common/UnitAdapter.h"
 
 #include "ui/common/Logging.h"
+#include "ui/common/UnitActions.h"
 
 #include <QMetaObject>
 
 CUnitAdapter::CUnitAdapter(CHidBackend& backend, QObject* parent, int readSliceMs)
-    : QObject(parent), m_unit(std::make_unique<CUnit>(backend, static_cast<CUnitObserver&>(*this), readSliceMs))
+    : QObject(parent), m_unit(std::make_unique<CUnit>(backend, static_cast<CUnitObserver&>(*this), readSliceMs)),
+      m_actions(std::make_unique<CUnitActions>(*this))
 {
 }
 
-// The unit's threads stop before the adapter they report to goes.
+// The histories' steps name the unit: they go first. The unit's threads stop
+// before the adapter they report to goes.
 CUnitAdapter::~CUnitAdapter()
 {
+    m_actions.reset();
     m_unit.reset();
 }
 

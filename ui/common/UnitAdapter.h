@@ -1,7 +1,7 @@
 // A unit as the Qt program uses it: it owns the unit and turns what the unit
 // reports (from any thread) into Qt signals on the thread the adapter lives in.
-// The window, the preset dialogs, the settings transfers and the command
-// runner are handed the adapter and listen to its signals.
+// The window, the preset dialogs, the settings transfers, the command runner
+// and the remote server are handed the adapter and listen to its signals.
 #pragma once
 
 #include "transport/Unit.h"
@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <memory>
+
+class CUnitActions;
 
 class CUnitAdapter : public QObject, private CUnitObserver {
     Q_OBJECT
@@ -21,6 +23,9 @@ public:
 
     CUnit& Unit() { return *m_unit; }
     const CUnit& Unit() const { return *m_unit; }
+    // What users do to the unit, with its undo histories and A/B compare: one
+    // for the window and every remote client of the unit.
+    CUnitActions& Actions() { return *m_actions; }
 
     // What the link's threads left, told now: replies to show, device changes,
     // the next command sent and the outcomes. Runs by itself whenever something
@@ -46,4 +51,5 @@ private:
 
     std::atomic<bool> m_posted{false};
     std::unique_ptr<CUnit> m_unit;
+    std::unique_ptr<CUnitActions> m_actions;
 };

@@ -6,8 +6,8 @@
 #include "model/SettingsCompare.h"
 #include "model/SettingsEdit.h"
 #include "transport/Unit.h"
+#include "ui/common/UnitActions.h"
 #include "ui/main/StatusLine.h"
-#include "ui/main/UndoStep.h"
 
 #include <QBasicTimer>
 #include <QDialog>
@@ -15,7 +15,6 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
-#include <QUndoGroup>
 #include <QUndoStack>
 
 #include <array>
@@ -75,7 +74,7 @@ public:
 
     // Undo and redo of the user's changes: Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y.
     // Each side of the A/B compare has its own history; this is the active one's.
-    QUndoStack& UndoStack() { return *m_undoGroup.activeStack(); }
+    QUndoStack& UndoStack() { return Actions().ActiveHistory(); }
     QAction* UndoAction() const { return m_undoAction; }
     QAction* RedoAction() const { return m_redoAction; }
 
@@ -88,7 +87,7 @@ public:
     // A/B compare (the A/B button, Ctrl+B): two complete settings of the unit,
     // the switch sending only the groups in which they differ.
     void SwitchCompareSide();
-    CompareSide ActiveCompareSide() const { return m_compare.Active(); }
+    CompareSide ActiveCompareSide() const { return Actions().ActiveSide(); }
     // "Copy A to B" and "Copy B to A"; copying into the side the unit has is one undo step.
     void CopyCompareSide(CompareSide from);
     QAction* CompareAction() const { return m_compareAction; }
@@ -150,20 +149,16 @@ private:
     void OnMeterLamps(int channel, const MeterLamps& lamps);
 
     // The user's actions (MainWindowBindings.cpp). Each is one step of the
-    // undo history: the settings before it, and after it once it ended (a drag
-    // ends at the release).
+    // unit's undo history: the settings before it, and after it once it ended
+    // (a drag ends at the release).
+    CUnitActions& Actions() const;
     template <class Action>
     void AsOneStep(Action action)
     {
-        BeginEdit();
-        action();
-        EndEdit();
+        Actions().AsOneStep(action);
     }
-    void BeginEdit();
     void BeginEditIfNone();
     void EndEdit();
-    void ClearHistory();
-    void ShowUndoAvailable();
     void ChangeSettings(const CUnit::Action& action);
     void ForgetPresetNote();
     void OnFaderMoved(int channel, bool dragEnded);
@@ -213,11 +208,9 @@ private:
     void FollowUnitLanguage();
     void ShowConnectButton();
     void ShowCompareButton();
-    void EndEditBeforeCompare();
+    void CommitTypedText();
     void AddCompareEntries(QMenu& menu);
     void AddUnitEntries(QMenu& menu);
-    void ForgetCompareOfAnotherUnit();
-    QUndoStack& HistoryOf(CompareSide side) { return m_undoStacks[side == CompareSide::A ? 0 : 1]; }
     std::string PickUnitFromMenu(const std::vector<HidInterfaceInfo>& units);
 
     // The graph's measurement entries of the context menu (MainWindowMeasurement.cpp).
@@ -237,14 +230,9 @@ private:
     QLabel* m_statusText = nullptr;
     CSettingsFiles* m_settingsFiles = nullptr;
     CFilterFiles* m_filterFiles = nullptr;
-    std::array<QUndoStack, 2> m_undoStacks;   // A's and B's
-    QUndoGroup m_undoGroup;
-    CSettingsCompare m_compare;
-    std::string m_compareUnit;   // the unit whose settings the sides hold
     QAction* m_compareAction = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
-    std::optional<UnitSettings> m_editBefore;
     LinkProblem m_linkProblem = LinkProblem::None;
     bool m_wasConnected = false;
     bool m_reconnected = false;

@@ -52,15 +52,15 @@ int Stepped(int code, int step, int top)
 
 }  // namespace
 
-// The user has moved on from the last preset load or save: the line shows the
-// change going out, then "Connected".
+// The change goes out as part of the action open; the user has moved on from
+// the last preset load or save (CUnitActions::edited).
 void CMainWindow::ChangeSettings(const CUnit::Action& action)
 {
-    ForgetPresetNote();
-    m_unit.Unit().Edit(action);
+    Actions().Edit(action);
 }
 
-// A preset's outcome stays on the status line until the user's next change.
+// A preset's outcome stays on the status line until the user's next change,
+// made here or by a remote client.
 void CMainWindow::ForgetPresetNote()
 {
     if (m_note.kind == StatusKind::PresetDone || m_note.kind == StatusKind::PresetFailed)

@@ -1,10 +1,8 @@
-// The window's A/B compare and channel copy. The side the unit has is the
-// unit's settings as they are; the other side is kept, with its own undo
-// history, until the user switches to it. A preset load or a settings file
-// replaces the side the unit has; another unit starts both sides afresh.
+// The window's A/B compare and channel copy: the button, Ctrl+B and the menu's
+// entries act on the unit's compare (ui/common/UnitActions.h); the button shows
+// the side the unit has.
 #include "ui/main/MainWindow.h"
 
-#include "transport/HidBackend.h"
 #include "ui/common/Language.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/controls/SkinnedButton.h"
@@ -31,54 +29,41 @@ void CMainWindow::CreateCompareAction()
     connect(m_compareAction, &QAction::triggered, this, &CMainWindow::SwitchCompareSide);
     addAction(m_compareAction);
     connect(SkinButton(kIdCompare), &QAbstractButton::clicked, this, &CMainWindow::SwitchCompareSide);
+    connect(&Actions(), &CUnitActions::sideAboutToChange, this, &CMainWindow::CommitTypedText);
+    connect(&Actions(), &CUnitActions::activeSideChanged, this, &CMainWindow::ShowCompareButton);
 }
 
-// What is being typed, dragged or keyed ends in the side it began in.
-void CMainWindow::EndEditBeforeCompare()
+// What is being typed ends in the side it began in.
+void CMainWindow::CommitTypedText()
 {
     const auto commit = m_editCommits.constFind(focusWidget());
     if (commit != m_editCommits.constEnd())
         AsOneStep(*commit);
-    EndEdit();
 }
 
 void CMainWindow::SwitchCompareSide()
 {
-    EndEditBeforeCompare();
-    ForgetPresetNote();
-    const UnitSettings current = m_unit.Unit().Settings();
-    const UnitSettings next = m_compare.Switch(current);
-    m_undoGroup.setActiveStack(&HistoryOf(m_compare.Active()));
-    m_unit.Unit().StepTo(next, current);
-    ShowCompareButton();
+    Actions().SwitchSide();
 }
 
 void CMainWindow::CopyCompareSide(CompareSide from)
 {
-    EndEditBeforeCompare();
-    const UnitSettings current = m_unit.Unit().Settings();
-    const std::optional<UnitSettings> taken = m_compare.CopyFrom(from, current);
-    if (!taken) {
-        HistoryOf(OtherSide(from)).clear();   // its steps were made on settings it no longer holds
-        return;
-    }
-    ForgetPresetNote();
-    AsOneStep([&] { m_unit.Unit().StepTo(*taken, current); });
+    Actions().CopySide(from);
 }
 
 void CMainWindow::CopyChannel(int from)
 {
-    AsOneStep([&] { ChangeSettings([&](CSettingsEdit& edit) { CopyChannelSound(edit, from, 1 - from); }); });
+    Actions().CopyChannel(from);
 }
 
 void CMainWindow::ShowCompareButton()
 {
     CSkinnedButton* button = SkinButton(kIdCompare);
-    const bool bActive = m_compare.Active() == CompareSide::B;
+    const CompareSide active = Actions().ActiveSide();
+    const bool bActive = active == CompareSide::B;
     button->SetImages(CompareImage(bActive, false), CompareImage(bActive, true), CompareImage(bActive, false));
-    const QString active = SideName(m_compare.Active());
-    const QString other = SideName(OtherSide(m_compare.Active()));
-    button->setToolTip(tr("A/B compare: the unit has %1. Click or press Ctrl+B to hear %2.").arg(active, other));
+    const QString other = SideName(OtherSide(active));
+    button->setToolTip(tr("A/B compare: the unit has %1. Click or press Ctrl+B to hear %2.").arg(SideName(active), other));
     m_compareAction->setText(tr("Switch to %1").arg(other));
 }
 
@@ -92,17 +77,4 @@ void CMainWindow::AddCompareEntries(QMenu& menu)
         menu.addAction(tr("Copy %1 to %2").arg(ShownChannelName(c), ShownChannelName(1 - c)), this,
                        [this, c] { CopyChannel(c); });
     }
-}
-
-void CMainWindow::ForgetCompareOfAnotherUnit()
-{
-    const std::string unit = UnitKey(m_unit.Unit().Link().OpenUnit());
-    if (unit == m_compareUnit)
-        return;
-    m_compareUnit = unit;
-    m_compare.Reset();
-    for (QUndoStack& stack : m_undoStacks)
-        stack.clear();
-    m_undoGroup.setActiveStack(&HistoryOf(CompareSide::A));
-    ShowCompareButton();
 }

@@ -62,10 +62,6 @@ void CMainWindow::ShowUnitSettings()
 
 void CMainWindow::OnSettingsChanged(const SettingsChange& change)
 {
-    if (change.cause == SettingsChange::Cause::Replaced) {
-        ForgetCompareOfAnotherUnit();
-        ClearHistory();   // the unit's settings replace the window's
-    }
     if (change.ChangedGlobal(GlobalField::Language))
         FollowUnitLanguage();
     ShowSettings(change);

@@ -1,4 +1,4 @@
-#include "ui/main/UndoStep.h"
+#include "ui/common/UndoStep.h"
 
 #include "transport/Unit.h"
 

@@ -1,4 +1,4 @@
-// One step of the window's undo history: a unit's settings before and after
+// One step of a unit's undo history: a unit's settings before and after
 // one user action. Undoing writes the earlier bytes of the groups, items and
 // restore gains the action changed back into the unit's settings and sends
 // those groups, so that the unit follows; redoing does the same forwards.
@@ -10,7 +10,7 @@
 
 class CUnit;
 
-constexpr int kUndoLimit = 200;   // steps the window keeps
+constexpr int kUndoLimit = 200;   // steps each history keeps
 
 class CSettingsUndoStep : public QUndoCommand {
 public:
