@@ -52,9 +52,8 @@ void CChannelEqualizer::SetPlotRect(const PlotRect& plot)
 
 void CChannelEqualizer::ComputeCurves()
 {
-    const int lastParametric = std::min(kLastParametricBand, GetSize() - 1);
-    const Response sumA = SumOfResponses(0, lastParametric);
-    const Response sumB = SumOfResponses(lastParametric + 1, GetSize() - 1);
+    const Response sumA = ParametricResponse();
+    const Response sumB = NotchResponse();
     for (int i = 0; i < kGridSize; ++i) {
         m_curveA[i].y = static_cast<float>(GainToPlotY(sumA[i], m_plotH) + static_cast<double>(kPlotInsetY));
         m_curveB[i].y = static_cast<float>(GainToPlotY(sumB[i], m_plotH) + static_cast<double>(kPlotInsetY));
@@ -64,6 +63,11 @@ void CChannelEqualizer::ComputeCurves()
 Response CChannelEqualizer::ParametricResponse() const
 {
     return SumOfResponses(0, std::min(kLastParametricBand, GetSize() - 1));
+}
+
+Response CChannelEqualizer::NotchResponse() const
+{
+    return SumOfResponses(kLastParametricBand + 1, GetSize() - 1);
 }
 
 // The stored responses of filters first..last summed, in dB.

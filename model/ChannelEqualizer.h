@@ -52,6 +52,8 @@ public:
     // The first curve in dB: the twelve parametric bands, what the unit's equalizer does
     // to the sound (the notch bands are the feedback suppressor's, which follows the room).
     Response ParametricResponse() const;
+    // The second curve in dB: the notch bands and the pass filters.
+    Response NotchResponse() const;
 
     CFilter& HighPass();
     CFilter& LowPass();

@@ -163,6 +163,19 @@ BandGainCodes& CSettingsEdit::RestoreGains(int channel)
     return m_after.restoreGains[channel];
 }
 
+void CSettingsEdit::SetAll(const UnitSettings& settings)
+{
+    for (int c = 0; c < kChannelCount; ++c) {
+        std::memcpy(Record(c), BlockBytes(settings.channels[c]), kGroupCount * kGroupSize);
+        m_after.channels[c].notchClear = 0;
+        m_after.restoreGains[c] = settings.restoreGains[c];
+    }
+    for (int f = 0; f < kGlobalFieldCount; ++f) {
+        const auto field = static_cast<GlobalField>(f);
+        StoreCode(GlobalBytes(m_after.globals), Spec(field), GlobalItemCode(settings.globals, field));
+    }
+}
+
 void CSettingsEdit::EmptyNotches(int channel)
 {
     for (NotchEntry& notch : m_after.channels[channel].notches)

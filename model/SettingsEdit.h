@@ -65,6 +65,10 @@ public:
 
     BandGainCodes& RestoreGains(int channel);
 
+    // Every setting as given: the channels' groups, the global items and the
+    // restore gains; the live notch tables stay. What differs goes to the unit.
+    void SetAll(const UnitSettings& settings);
+
     // Every notch of the channel's table empty.
     void EmptyNotches(int channel);
     // Empties the table and asks the unit to clear its notches, with group 15.

@@ -2,7 +2,7 @@
 
 #include "protocol/Framing.h"
 #include "ui/common/Language.h"
-#include "ui/presets/PresetDialog.h"
+#include "ui/common/PresetTexts.h"
 
 #include <QCoreApplication>
 

@@ -2,6 +2,7 @@
 
 #include "ui/common/LinkTexts.h"
 #include "ui/common/MessageBox.h"
+#include "ui/common/PresetTexts.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/controls/ControlId.h"
 #include "ui/presets/PresetList.h"
@@ -17,20 +18,6 @@ constexpr int kDialogWidth = 440;
 constexpr int kDialogHeight = 460;
 
 }  // namespace
-
-QString PresetBusyText(bool store, int n)
-{
-    return (store ? CPresetDialog::tr("Saving preset %1…") : CPresetDialog::tr("Loading preset %1…")).arg(n);
-}
-
-QString PresetOutcomeText(bool store, int n, bool answered)
-{
-    if (answered)
-        return (store ? CPresetDialog::tr("Preset %1 saved") : CPresetDialog::tr("Preset %1 loaded")).arg(n);
-    return (store ? CPresetDialog::tr("The unit did not answer: preset %1 was not saved")
-                  : CPresetDialog::tr("The unit did not answer: preset %1 was not loaded"))
-        .arg(n);
-}
 
 CPresetDialog::CPresetDialog(QWidget* parent, CUnitAdapter& unit, const PresetDialogTexts& texts, std::uint8_t code)
     : QDialog(parent), m_unit(unit), m_texts(texts), m_code(code), m_pList(new CPresetList(this)),

@@ -20,12 +20,6 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDC_PRESET_BUSY = 1058;   // the line that says what the dialog waits for
 
-// "Loading preset 5…" / "Saving preset 5…".
-QString PresetBusyText(bool store, int n);
-// "Preset 5 loaded" / "Preset 5 saved", or "The unit did not answer: preset 5
-// was not loaded" / "... was not saved".
-QString PresetOutcomeText(bool store, int n, bool answered);
-
 // Every message box of the preset dialogs carries this caption.
 inline constexpr char kPresetMessageCaption[] = "Warning";
 

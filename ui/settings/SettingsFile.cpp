@@ -79,13 +79,6 @@ QJsonObject ChannelsObject(const ChannelPair& channels,
     return object;
 }
 
-QJsonObject CurrentObject(const CurrentSettings& current)
-{
-    QJsonObject object = ChannelsObject(current.channels, current.restoreGains);
-    WriteFields(GlobalFields(), reinterpret_cast<const std::uint8_t*>(&current.globals), object);
-    return object;
-}
-
 QJsonArray PresetsArray(const std::array<ChannelPair, kUserPresetCount>& presets,
                         const std::array<QString, kUserPresetCount>& names)
 {
@@ -101,6 +94,13 @@ QJsonArray PresetsArray(const std::array<ChannelPair, kUserPresetCount>& presets
 
 }  // namespace
 
+QJsonObject CurrentSettingsToJson(const CurrentSettings& current)
+{
+    QJsonObject object = ChannelsObject(current.channels, current.restoreGains);
+    WriteFields(GlobalFields(), reinterpret_cast<const std::uint8_t*>(&current.globals), object);
+    return object;
+}
+
 QByteArray SettingsToJson(const SettingsFile& settings)
 {
     QJsonObject root{
@@ -112,7 +112,7 @@ QByteArray SettingsToJson(const SettingsFile& settings)
         {QLatin1String(kPresetNamesKey), NamesArray(settings.presetNames)},
     };
     if (settings.current)
-        root.insert(QLatin1String(kCurrentKey), CurrentObject(*settings.current));
+        root.insert(QLatin1String(kCurrentKey), CurrentSettingsToJson(*settings.current));
     if (settings.presets)
         root.insert(QLatin1String(kPresetsKey), PresetsArray(*settings.presets, settings.presetNames));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 
 #include <array>
@@ -94,6 +95,14 @@ bool ReadSettingsFile(const QString& fileName, SettingsFile& out, SettingsError&
 // (16 bytes long) is kept as the name dialog would cut it.
 SettingsFile CaptureSettings(const CParameterImage& image, const QString& programVersion, const UnitIdentity& unit,
                              const QDateTime& writtenUtc = QDateTime());
+
+// The current settings of an image, as a settings file keeps them.
+CurrentSettings CaptureCurrentSettings(const CParameterImage& image);
+
+// The `current` object of a settings document alone, and reading one back with
+// every check of the file reader (paths begin with "current").
+QJsonObject CurrentSettingsToJson(const CurrentSettings& current);
+bool CurrentSettingsFromJson(const QJsonObject& current, CurrentSettings& out, SettingsError& error);
 
 // Checked settings as a unit's settings, starting from what it holds now.
 // Current settings: bytes 0..127 of both channel blocks (`notchClear` 0), the

@@ -91,11 +91,9 @@ ChannelPair KeptChannelBlocks(const ChannelBlock& chA, const ChannelBlock& chB)
     return kept;
 }
 
-SettingsFile CaptureSettings(const CParameterImage& image, const QString& programVersion, const UnitIdentity& unit,
-                             const QDateTime& writtenUtc)
+CurrentSettings CaptureCurrentSettings(const CParameterImage& image)
 {
     const UnitSettings now = ::CaptureSettings(image);
-    const PresetNameTable names = image.Names();
     CurrentSettings current;
     current.channels = KeptChannelBlocks(now.channels[0], now.channels[1]);
     for (int c = 0; c < kChannelCount; ++c) {
@@ -103,7 +101,14 @@ SettingsFile CaptureSettings(const CParameterImage& image, const QString& progra
             current.restoreGains[c] = now.restoreGains[c];
     }
     current.globals = KeptGlobals(now.globals);
+    return current;
+}
 
+SettingsFile CaptureSettings(const CParameterImage& image, const QString& programVersion, const UnitIdentity& unit,
+                             const QDateTime& writtenUtc)
+{
+    const CurrentSettings current = CaptureCurrentSettings(image);
+    const PresetNameTable names = image.Names();
     SettingsFile settings;
     settings.programVersion = programVersion;
     settings.unit = unit;

@@ -455,3 +455,12 @@ bool SettingsFromJson(const QByteArray& json, SettingsFile& out, SettingsError& 
     out = std::move(file);
     return true;
 }
+
+bool CurrentSettingsFromJson(const QJsonObject& current, CurrentSettings& out, SettingsError& error)
+{
+    std::optional<CurrentSettings> read;
+    if (!ReadCurrent(QJsonObject{{QLatin1String(kCurrentKey), current}}, read, error))
+        return false;
+    out = *read;
+    return true;
+}

@@ -1,0 +1,426 @@
+// The remote server over real sockets on 127.0.0.1, serving a simulated unit:
+// pairing and tokens, the refusals, the limits, the API's answers and the
+// frames its changes send.
+#include "RemoteFixture.h"
+
+#include "protocol/Framing.h"
+#include "remote/HttpConnection.h"
+
+namespace {
+
+QByteArray Json(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QByteArray PairBody(const QString& code, const QString& name = QStringLiteral("Phone"))
+{
+    return Json({{QStringLiteral("code"), code}, {QStringLiteral("name"), name}});
+}
+
+// The set-parameter frames of a channel group among the frames the device took.
+int GroupFrames(const std::vector<OutputReport>& frames, int channel, int group)
+{
+    int n = 0;
+    for (const OutputReport& r : frames) {
+        const std::uint8_t* frame = r.data() + 1;
+        n += frame[0] == kSyncByte && frame[kFrameCode] == CMD_SET_PARAM && frame[kFrameA1] == AREA_CHANNEL &&
+             frame[kFrameA3] == channel && frame[kFrameA4] == group;
+    }
+    return n;
+}
+
+class RemoteServer : public RemoteFixture {};
+
+TEST_F(RemoteServer, PairingWithTheCodeGivesATokenAndTheCookie)
+{
+    const PairingOffer offer = m_pairing->CurrentOffer();
+    ASSERT_EQ(offer.code.size(), 6);
+    RawClient client(Port());
+    const auto answer = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"},
+                                                    PairBody(offer.code, QStringLiteral("Kitchen tablet"))));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    const QByteArray token = answer->Json().value(QStringLiteral("token")).toString().toLatin1();
+    EXPECT_EQ(token.size(), 43);   // 256 bits in base64url
+    EXPECT_EQ(answer->Header("Set-Cookie"),
+              "quenda_token=" + token + "; Path=/; Max-Age=34560000; HttpOnly; SameSite=Strict");
+    ASSERT_EQ(m_pairing->Devices().size(), 1);
+    EXPECT_EQ(m_pairing->Devices()[0].name, QStringLiteral("Kitchen tablet"));
+    EXPECT_NE(m_pairing->Devices()[0].tokenHash, token);   // only the hash is kept
+    EXPECT_EQ(m_pairing->Devices()[0].tokenHash, TokenHash(token));
+    const auto units = Call("GET", "/api/v1/units", token);
+    ASSERT_TRUE(units);
+    EXPECT_EQ(units->status, 200);
+}
+
+TEST_F(RemoteServer, ThePairingLinksSecretPairsToo)
+{
+    const PairingOffer offer = m_pairing->CurrentOffer();
+    EXPECT_EQ(m_server->PairingLink(offer),
+              QStringLiteral("http://127.0.0.1:%1/#pair=%2").arg(Port()).arg(QString::fromLatin1(offer.secret)));
+    RawClient client(Port());
+    const auto answer = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"},
+                                                    PairBody(QString::fromLatin1(offer.secret))));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+}
+
+TEST_F(RemoteServer, AUsedOrExpiredCodeIsRefused)
+{
+    const PairingOffer used = m_pairing->CurrentOffer();
+    Pair();
+    RawClient again(Port());
+    auto answer = again.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"}, PairBody(used.code)));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 403);
+    EXPECT_EQ(answer->Json().value(QStringLiteral("error")).toString(), QStringLiteral("the pairing code is wrong, used or expired"));
+
+    const PairingOffer expiring = m_pairing->CurrentOffer();
+    m_clock.Advance(CRemotePairing::kOfferLifetimeMs);
+    RawClient late(Port());
+    answer = late.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"}, PairBody(expiring.code)));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 403);
+    EXPECT_EQ(m_pairing->Devices().size(), 1);
+}
+
+TEST_F(RemoteServer, FiveWrongCodesLockPairingForAMinute)
+{
+    const PairingOffer offer = m_pairing->CurrentOffer();
+    const QString wrong = offer.code == QStringLiteral("000000") ? QStringLiteral("111111") : QStringLiteral("000000");
+    RawClient client(Port());
+    for (int i = 1; i <= 5; ++i) {
+        const auto answer = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"}, PairBody(wrong)));
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, i < 5 ? 403 : 429) << i;
+    }
+    // locked: even the right code is refused, and the answer says for how long
+    auto answer = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"}, PairBody(offer.code)));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 429);
+    EXPECT_EQ(answer->Header("Retry-After"), "60");
+    EXPECT_EQ(answer->Json().value(QStringLiteral("error")).toString(),
+              QStringLiteral("pairing is locked for 60 s after 5 wrong codes"));
+    m_clock.Advance(CRemotePairing::kLockMs);
+    answer = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"}, PairBody(offer.code)));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+}
+
+TEST_F(RemoteServer, RequestsWithoutAKnownTokenAreRefused)
+{
+    const QByteArray token = Pair();
+    const QByteArray forgotten = Pair(QStringLiteral("Old phone"));
+    m_pairing->Forget(m_pairing->Devices()[1].id);
+    struct Case {
+        const char* what;
+        QList<QByteArray> headers;
+    };
+    const Case cases[] = {
+        {"no token", {}},
+        {"a wrong token", {"Authorization: Bearer " + QByteArray(43, 'A')}},
+        {"a forgotten token", {"Authorization: Bearer " + forgotten}},
+        {"a wrong cookie", {"Cookie: quenda_token=" + QByteArray(43, 'B')}},
+        {"a token as the wrong scheme", {"Authorization: Basic " + token}},
+    };
+    for (const Case& c : cases) {
+        RawClient client(Port());
+        const auto answer = client.Request(RequestBytes("GET", "/api/v1/units", c.headers));
+        ASSERT_TRUE(answer) << c.what;
+        EXPECT_EQ(answer->status, 401) << c.what;
+        EXPECT_EQ(answer->Header("WWW-Authenticate"), "Bearer") << c.what;
+        EXPECT_FALSE(answer->body.contains("units")) << c.what;
+    }
+    RawClient byCookie(Port());
+    const auto answer = byCookie.Request(RequestBytes("GET", "/api/v1/units", {"Cookie: other=1; quenda_token=" + token}));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+}
+
+TEST_F(RemoteServer, TheUnitsAreListedWithTheirIdentity)
+{
+    const auto answer = Call("GET", "/api/v1/units", Pair());
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    const QJsonArray units = answer->Json().value(QStringLiteral("units")).toArray();
+    ASSERT_EQ(units.size(), 1);
+    const QJsonObject unit = units[0].toObject();
+    EXPECT_EQ(unit.value(QStringLiteral("id")).toString(), QStringLiteral("QD-TEST-1"));
+    EXPECT_EQ(unit.value(QStringLiteral("serial")).toString(), QStringLiteral("QD-TEST-1"));
+    EXPECT_EQ(unit.value(QStringLiteral("path")).toString(), QStringLiteral("/dev/hidraw-sim0"));
+    EXPECT_EQ(unit.value(QStringLiteral("name")).toString(), QString());
+    EXPECT_EQ(unit.value(QStringLiteral("connected")).toBool(), true);
+    EXPECT_EQ(unit.value(QStringLiteral("language")).toString(), QStringLiteral("english"));
+}
+
+TEST_F(RemoteServer, AUnitsStateHoldsItsSettingsNamesAndCurves)
+{
+    ChannelBlock block = Block(0);
+    block.bands[2].gainCode.Set(150);   // band 3 of CH A at +3 dB
+    block.gain.Set(60);
+    m_backend.Unit(0).SetCurrent(0, block);
+    m_backend.Unit(0).SetPresetName(5, "Movie");
+    Unit().ConnectButton();
+    ConnectUnit();
+    const auto answer = Call("GET", UnitPath(), Pair());
+    ASSERT_TRUE(answer);
+    ASSERT_EQ(answer->status, 200);
+    const QJsonObject state = answer->Json();
+    EXPECT_EQ(state.value(QStringLiteral("presetNames")).toArray()[4].toString(), QStringLiteral("Movie"));
+    const QJsonObject chA = state.value(QStringLiteral("current"))[QStringLiteral("channels")][0].toObject();
+    EXPECT_EQ(chA.value(QStringLiteral("gainDb")).toDouble(), -20.0);
+    EXPECT_EQ(chA.value(QStringLiteral("bands"))[2][QStringLiteral("gainDb")].toDouble(), 3.0);
+    const QJsonObject curves = state.value(QStringLiteral("curves")).toObject();
+    EXPECT_EQ(curves.value(QStringLiteral("frequenciesHz")).toArray().size(), 241);
+    EXPECT_EQ(curves.value(QStringLiteral("frequenciesHz"))[136].toDouble(), 1000.0);
+    const QJsonObject curveA = curves.value(QStringLiteral("channels"))[0].toObject();
+    const QJsonArray equalizer = curveA.value(QStringLiteral("equalizerDb")).toArray();
+    ASSERT_EQ(equalizer.size(), 241);
+    // the curve peaks at band 3's own frequency, 100 Hz, with its gain
+    qsizetype peak = 0;
+    for (qsizetype i = 1; i < equalizer.size(); ++i) {
+        if (equalizer[i].toDouble() > equalizer[peak].toDouble())
+            peak = i;
+    }
+    EXPECT_NEAR(curves.value(QStringLiteral("frequenciesHz"))[peak].toDouble(), 100.0, 3.0);
+    EXPECT_NEAR(equalizer[peak].toDouble(), 3.0, 0.05);
+    const QJsonObject handle = curveA.value(QStringLiteral("handles"))[2].toObject();
+    EXPECT_EQ(handle.value(QStringLiteral("frequencyHz")).toInt(), 100);
+    EXPECT_EQ(handle.value(QStringLiteral("gainDb")).toDouble(), 3.0);
+    EXPECT_EQ(state.value(QStringLiteral("history"))[QStringLiteral("side")].toString(), QStringLiteral("A"));
+}
+
+TEST_F(RemoteServer, APatchOfOneGainSendsItsGroupOnceAndIsOneUndoStep)
+{
+    const QByteArray token = Pair();
+    const std::size_t before = Frames().size();
+    const auto answer = Call("PATCH", UnitPath() + "/settings", token,
+                             R"({"channels": [{"gainDb": -20}, {}]})");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    EXPECT_EQ(answer->Json().value(QStringLiteral("applied")).toBool(), true);
+    EXPECT_EQ(Block(0).gain.Get(), 60);
+    EXPECT_EQ(m_backend.Unit(0).Current(0).gain.Get(), 60);   // the unit has it: the answer waited for its ack
+    const std::vector<OutputReport> all = Frames();
+    const std::vector<OutputReport> frames(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+    EXPECT_EQ(GroupFrames(frames, 0, kGroupGain), 1);
+    EXPECT_EQ(GroupFrames(frames, 1, kGroupGain), 0);
+    EXPECT_EQ(m_adapter->Actions().ActiveHistory().count(), 1);
+    m_adapter->Actions().Undo();
+    EXPECT_EQ(Block(0).gain.Get(), 80);
+}
+
+TEST_F(RemoteServer, APatchOfOneBandChangesThatBandAlone)
+{
+    const ChannelBlock before = Block(1);
+    const auto answer = Call("PATCH", UnitPath() + "/settings", Pair(),
+                             R"({"channels": [{}, {"bands": [{}, {}, {"gainDb": 3}]}]})");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    ChannelBlock expected = before;
+    expected.bands[2].gainCode.Set(150);
+    EXPECT_EQ(std::memcmp(BlockBytes(Block(1)), BlockBytes(expected), kGroupCount * kGroupSize), 0);
+    EXPECT_EQ(m_backend.Unit(0).Current(1).bands[2].gainCode.Get(), 150);
+    EXPECT_EQ(Block(0).bands[2].gainCode.Get(), kFlatGainCode);
+}
+
+TEST_F(RemoteServer, BadBodiesAreRefusedNamingWhy)
+{
+    const QByteArray token = Pair();
+    struct Case {
+        QByteArray body;
+        QByteArray contentType;
+        int status;
+        const char* error;
+    };
+    const Case cases[] = {
+        {R"({"channels": [{"gainDb": 20}]})", "application/json", 422,
+         "current.channels[0].gainDb: 20 is outside -80..10"},
+        {R"({"channels": [{"loudness": 1}]})", "application/json", 422, "current.channels[0].loudness: unknown field"},
+        {R"({"channels": [{}, {"bands": [{}, {}, {"gainDb": 0.05}]}]})", "application/json", 422,
+         "current.channels[1].bands[2].gainDb: 0.05 is not a multiple of 0.1"},
+        {R"({"channels": [{"gainDb": -20})", "application/json", 400,
+         "malformed JSON: unterminated array at byte 29"},
+        {R"([1, 2])", "application/json", 400, "the body is not a JSON object"},
+        {R"({"channels": []})", "text/plain", 415, "the body must be application/json"},
+    };
+    for (const Case& c : cases) {
+        const auto answer = Call("PATCH", UnitPath() + "/settings", token, c.body, {"Content-Type: " + c.contentType});
+        ASSERT_TRUE(answer) << c.body.constData();
+        EXPECT_EQ(answer->status, c.status) << c.body.constData();
+        EXPECT_EQ(answer->Json().value(QStringLiteral("error")).toString().toStdString(), c.error) << c.body.constData();
+    }
+    EXPECT_EQ(Block(0).gain.Get(), 80);
+    EXPECT_EQ(m_adapter->Actions().ActiveHistory().count(), 0);
+}
+
+TEST_F(RemoteServer, OversizeHeadsAndBodiesAreRefusedBeforeTheyAreRead)
+{
+    const QByteArray token = Pair();
+    RawClient big(Port());
+    big.Send("GET /api/v1/units HTTP/1.1\r\nX-Filler: " + QByteArray(9000, 'x'));
+    auto answer = big.Read();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 431);
+    EXPECT_TRUE(big.WaitClosed());
+
+    RawClient huge(Port());
+    huge.Send("PATCH " + UnitPath() + "/settings HTTP/1.1\r\nAuthorization: Bearer " + token +
+              "\r\nContent-Type: application/json\r\nContent-Length: 65537\r\n\r\n{");
+    answer = huge.Read();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 413);
+    EXPECT_EQ(answer->Json().value(QStringLiteral("error")).toString(), QStringLiteral("the body is larger than 64 KiB"));
+    EXPECT_TRUE(huge.WaitClosed());
+}
+
+TEST_F(RemoteServer, The33rdConnectionIsTurnedAway)
+{
+    const QByteArray token = Pair();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->OpenConnections() == 0; }, kAnswerWaitMs));
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < CRemoteServer::kMaxConnections; ++i) {
+        clients.push_back(std::make_unique<RawClient>(Port()));
+        ASSERT_TRUE(clients.back()->IsConnected());
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->OpenConnections() == CRemoteServer::kMaxConnections; }, kAnswerWaitMs));
+    RawClient extra(Port());
+    const auto answer = extra.Read();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 503);
+    EXPECT_TRUE(extra.WaitClosed());
+    // one of them leaves: there is room again
+    clients.pop_back();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->OpenConnections() < CRemoteServer::kMaxConnections; }, kAnswerWaitMs));
+    const auto units = Call("GET", "/api/v1/units", token);
+    ASSERT_TRUE(units);
+    EXPECT_EQ(units->status, 200);
+}
+
+TEST_F(RemoteServer, AClientSendingAByteASecondIsCutOffAndTheUnitKeepsWorking)
+{
+    const QByteArray token = Pair();
+    RawClient slow(Port());
+    const QByteArray request = RequestBytes("GET", "/api/v1/units", {"Authorization: Bearer " + token});
+    for (int second = 0; second < 10; ++second) {
+        slow.Send(request.mid(second, 1));
+        QTest::qWait(20);   // the server takes the byte
+        // beside it, a change goes to the unit as ever
+        if (second == 5) {
+            const auto answer = Call("PATCH", UnitPath() + "/settings", token, R"({"channels": [{"mute": true}]})");
+            ASSERT_TRUE(answer);
+            EXPECT_EQ(answer->status, 200);
+            EXPECT_EQ(m_backend.Unit(0).Current(0).mute, 1);
+        }
+        m_clock.Advance(1000);
+        m_server->Housekeep();
+    }
+    const auto answer = slow.Read();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 408);
+    EXPECT_TRUE(slow.WaitClosed());
+}
+
+TEST_F(RemoteServer, AnIdleConnectionIsClosedAfterAMinute)
+{
+    const QByteArray token = Pair();
+    RawClient client(Port());
+    auto answer = client.Request(RequestBytes("GET", "/api/v1/units", {"Authorization: Bearer " + token}));
+    ASSERT_TRUE(answer);
+    m_clock.Advance(CHttpConnection::kIdleLimitMs - 1);
+    m_server->Housekeep();
+    answer = client.Request(RequestBytes("GET", "/api/v1/units", {"Authorization: Bearer " + token}));
+    ASSERT_TRUE(answer);   // kept alive: still open after 59.999 s
+    EXPECT_EQ(answer->status, 200);
+    m_clock.Advance(CHttpConnection::kIdleLimitMs);
+    m_server->Housekeep();
+    EXPECT_TRUE(client.WaitClosed());
+}
+
+TEST_F(RemoteServer, MoreThanFiftyRequestsASecondFromOneDeviceAreRefused)
+{
+    const QByteArray token = Pair();
+    const QByteArray other = Pair(QStringLiteral("Other"));
+    RawClient client(Port());
+    const QByteArray request = RequestBytes("GET", "/api/v1/units", {"Authorization: Bearer " + token});
+    for (int i = 0; i < CRemoteServer::kRequestsPerSecond; ++i) {
+        const auto answer = client.Request(request);
+        ASSERT_TRUE(answer);
+        ASSERT_EQ(answer->status, 200) << i;
+    }
+    auto answer = client.Request(request);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 429);
+    EXPECT_EQ(answer->Header("Retry-After"), "1");
+    // another device has its own allowance
+    answer = Call("GET", "/api/v1/units", other);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    m_clock.Advance(100);   // five more in a tenth of a second
+    answer = client.Request(request);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+}
+
+TEST_F(RemoteServer, ACrossOriginUpgradeIsForbidden)
+{
+    const QByteArray token = Pair();
+    RawClient client(Port());
+    const auto answer = client.Request(RequestBytes(
+        "GET", UnitPath() + "/events",
+        {"Upgrade: websocket", "Connection: Upgrade", "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==",
+         "Sec-WebSocket-Version: 13", "Origin: http://evil.example", "Cookie: quenda_token=" + token}));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 403);
+    EXPECT_TRUE(client.WaitClosed());
+    EXPECT_EQ(m_server->ConnectedDevices(), 0);
+}
+
+TEST_F(RemoteServer, AnUpgradeWithoutATokenIsUnauthorized)
+{
+    RawClient client(Port());
+    const auto answer = client.Request(RequestBytes(
+        "GET", UnitPath() + "/events",
+        {"Upgrade: websocket", "Connection: Upgrade", "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==",
+         "Sec-WebSocket-Version: 13", "Origin: http://127.0.0.1"}));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 401);
+    EXPECT_TRUE(client.WaitClosed());
+}
+
+TEST_F(RemoteServer, AnEventStreamStartsWithTheStateAndTellsChanges)
+{
+    const QByteArray token = Pair();
+    EventClient events(Port(), m_remoteUnit->Id(), token, QStringLiteral("http://127.0.0.1:%1").arg(Port()));
+    const auto state = events.WaitFor(QStringLiteral("state"));
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->value(QStringLiteral("current"))[QStringLiteral("channels")][0][QStringLiteral("gainDb")].toDouble(), 0.0);
+    EXPECT_EQ(m_server->ConnectedDevices(), 1);
+    // a change made as the window makes it
+    m_adapter->Actions().Change([](CSettingsEdit& edit) { edit.Set(1, ChannelField::Mute, 1); });
+    const auto change = events.WaitFor(QStringLiteral("change"));
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->value(QStringLiteral("cause")).toString(), QStringLiteral("edited"));
+    const QJsonArray channels = change->value(QStringLiteral("current"))[QStringLiteral("channels")].toArray();
+    ASSERT_EQ(channels.size(), 2);
+    EXPECT_EQ(channels[0].toObject(), QJsonObject());
+    EXPECT_EQ(channels[1].toObject(), (QJsonObject{{QStringLiteral("mute"), true}}));
+    EXPECT_EQ(change->value(QStringLiteral("history"))[QStringLiteral("canUndo")].toBool(), true);
+}
+
+TEST_F(RemoteServer, ForgettingADeviceEndsItsStreamAndItsRequests)
+{
+    const QByteArray token = Pair();
+    EventClient events(Port(), m_remoteUnit->Id(), token);
+    ASSERT_TRUE(events.WaitFor(QStringLiteral("state")));
+    m_pairing->Forget(m_pairing->Devices()[0].id);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.Socket().state() == QAbstractSocket::UnconnectedState; }, kAnswerWaitMs));
+    EXPECT_EQ(events.Socket().closeCode(), 4401);
+    EXPECT_EQ(events.Socket().closeReason(), QStringLiteral("this device was forgotten"));
+    const auto answer = Call("GET", "/api/v1/units", token);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 401);
+}
+
+}  // namespace
