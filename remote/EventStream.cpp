@@ -99,13 +99,13 @@ void CEventStream::CheckLimits()
 }
 
 // The client is told why; a client that does not answer the close is dropped by CheckLimits.
-void CEventStream::Close(int code, const QString& reason)
+void CEventStream::Close(QWebSocketProtocol::CloseCode code, const QString& reason)
 {
     if (m_done || m_closing || !m_socket)
         return;
     m_closing = true;
     m_closingSinceMs = m_clock.NowMs();
-    m_socket->close(static_cast<QWebSocketProtocol::CloseCode>(code), reason);
+    m_socket->close(code, reason);
 }
 
 void CEventStream::Finish()

@@ -44,7 +44,7 @@ public:
     qint64 QueuedBytes() const { return m_queued; }
 
     // Ends the stream with a WebSocket close code and reason.
-    void Close(int code, const QString& reason);
+    void Close(QWebSocketProtocol::CloseCode code, const QString& reason);
     // Drops a client that stayed behind too long or does not answer a close.
     void CheckLimits();
 

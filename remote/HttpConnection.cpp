@@ -32,6 +32,11 @@ bool CHttpConnection::IsSecure() const
     return ssl != nullptr && ssl->isEncrypted();
 }
 
+QString CHttpConnection::PeerName() const
+{
+    return m_socket ? QStringLiteral("%1:%2").arg(m_socket->peerAddress().toString()).arg(m_socket->peerPort()) : QString();
+}
+
 void CHttpConnection::ReadRequest()
 {
     if (m_state != State::Reading || !m_socket)

@@ -36,6 +36,8 @@ public:
     // Ends the connection when a limit is past.
     void CheckLimits();
     bool IsSecure() const;
+    // "192.168.1.20:50312", for the log.
+    QString PeerName() const;
 
 signals:
     // A whole request, body included.

@@ -1,5 +1,7 @@
 #include "remote/RemotePairing.h"
 
+#include "remote/RemoteLog.h"
+
 #include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -114,7 +116,10 @@ PairOutcome CRemotePairing::Pair(const QString& code, const QString& deviceName,
     if (LockedForMs() > 0)
         return PairOutcome::Locked;
     if (!Matches(code)) {
-        return NoteWrongCode() ? PairOutcome::Locked : PairOutcome::WrongCode;
+        if (!NoteWrongCode())
+            return PairOutcome::WrongCode;
+        qCWarning(lcRemote) << "pairing is locked for a minute after" << kWrongCodesBeforeLock << "wrong codes";
+        return PairOutcome::Locked;
     }
     const QString name = deviceName.trimmed();
     if (!IsDeviceName(name))
@@ -132,6 +137,7 @@ PairOutcome CRemotePairing::Pair(const QString& code, const QString& deviceName,
     m_devices.append({Base64Url(RandomBytes(kIdBytes)), name, TokenHash(token), now, now});
     m_lastUseSavedAtMs.append(m_clock.NowMs());
     Save();
+    qCInfo(lcRemote).noquote() << "paired" << name;
     emit devicesChanged();
     emit offerChanged(CurrentOffer());
     return PairOutcome::Paired;
@@ -173,6 +179,7 @@ void CRemotePairing::Forget(const QByteArray& id)
     for (qsizetype i = 0; i < m_devices.size(); ++i) {
         if (m_devices[i].id != id)
             continue;
+        qCInfo(lcRemote).noquote() << "forgot" << m_devices[i].name;
         m_devices.removeAt(i);
         m_lastUseSavedAtMs.removeAt(i);
         Save();
@@ -185,6 +192,7 @@ void CRemotePairing::Forget(const QByteArray& id)
 void CRemotePairing::ForgetAll()
 {
     const QList<PairedDevice> devices = std::exchange(m_devices, {});
+    qCInfo(lcRemote) << "forgot every device";
     m_lastUseSavedAtMs.clear();
     Save();
     emit devicesChanged();

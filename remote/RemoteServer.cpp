@@ -2,6 +2,7 @@
 
 #include "remote/EventStream.h"
 #include "remote/HttpConnection.h"
+#include "remote/RemoteLog.h"
 #include "remote/RemotePairing.h"
 #include "remote/RemoteUnit.h"
 
@@ -26,7 +27,8 @@ constexpr qint64 kMaxTlsFileBytes = 1024 * 1024;
 constexpr qint64 kTlsHandshakeMs = 10'000;
 // A device's request count is forgotten after this long without requests.
 constexpr qint64 kRateMemoryMs = 10'000;
-constexpr int kForgottenCloseCode = 4401;
+// The close code of a forgotten device's stream: the client reads the reason.
+constexpr auto kForgottenCloseCode = QWebSocketProtocol::CloseCodePolicyViolated;
 
 QString PeerKey(const QHostAddress& address, quint16 port)
 {
@@ -112,12 +114,14 @@ CRemoteServer::CRemoteServer(CRemotePairing& pairing, const CRemoteClock& clock,
     connect(&m_housekeeping, &QTimer::timeout, this, &CRemoteServer::Housekeep);
 }
 
-// The streams name the units: they go first.
+// The streams name the units: they go first, those that ended and wait for deletion too.
 CRemoteServer::~CRemoteServer()
 {
     Close();
-    qDeleteAll(std::exchange(m_streams, {}));
-    qDeleteAll(std::exchange(m_connections, {}));
+    m_streams.clear();
+    m_connections.clear();
+    qDeleteAll(findChildren<CEventStream*>(Qt::FindDirectChildrenOnly));
+    qDeleteAll(findChildren<CHttpConnection*>(Qt::FindDirectChildrenOnly));
 }
 
 CRemoteUnit& CRemoteServer::AddUnit(CUnitAdapter& unit, const HidInterfaceInfo& known)
@@ -148,6 +152,7 @@ bool CRemoteServer::Listen(const RemoteListen& listen, QString& error)
         return false;
     }
     m_housekeeping.start();
+    qCInfo(lcRemote).noquote() << "listening at" << BaseUrl() << "on" << m_tcp->serverAddress().toString();
     return true;
 }
 
@@ -240,12 +245,14 @@ std::optional<QByteArray> CRemoteServer::Authorize(CHttpConnection& connection, 
     byCookie = !bearer;
     const HttpHeaders challenge{{"WWW-Authenticate", "Bearer"}};
     if (token.isEmpty()) {
+        qCInfo(lcRemote).noquote() << "refused a request without a token from" << connection.PeerName();
         connection.RespondJson(401, {{QStringLiteral("error"), QStringLiteral("a token is needed: pair this device first")}},
                                challenge);
         return std::nullopt;
     }
     const std::optional<QByteArray> device = m_pairing.Authenticate(token);
     if (!device) {
+        qCInfo(lcRemote).noquote() << "refused a request with an unknown token from" << connection.PeerName();
         connection.RespondJson(
             401, {{QStringLiteral("error"), QStringLiteral("the token is not known: this device is not paired, or was forgotten")}},
             challenge);
@@ -339,12 +346,14 @@ void CRemoteServer::OnWebSocket()
         }
         const QByteArray device = upgrade->deviceId;
         auto* stream = new CEventStream(socket, *upgrade->unit, device, m_clock, [this, device] { return TakeRequest(device); }, this);
-        m_upgrades.erase(upgrade);
         m_streams.append(stream);
+        qCInfo(lcRemote).noquote() << m_pairing.DeviceName(device) << "follows" << upgrade->unit->Id();
         connect(stream, &CEventStream::finished, this, [this](CEventStream* s) {
+            qCInfo(lcRemote).noquote() << m_pairing.DeviceName(s->DeviceId()) << "stopped following" << s->Unit().Id();
             m_streams.removeOne(s);
             TellConnectedDevices();
         });
+        m_upgrades.erase(upgrade);
         TellConnectedDevices();
     }
 }

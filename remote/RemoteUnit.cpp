@@ -459,7 +459,7 @@ void CRemoteUnit::NamePreset(int n, const QString& name, const RemoteReply& repl
 {
     if (!FitsPresetName(name) || HoldsControlCharacter(name)) {
         reply(422, {{QStringLiteral("error"),
-                     QStringLiteral("a preset name is text GBK can hold, at most 15 GBK bytes, without control characters")},
+                     QStringLiteral("name: a preset name is text GBK can hold, at most 15 GBK bytes, without control characters")},
                     {QStringLiteral("field"), QStringLiteral("name")}});
         return;
     }

@@ -416,11 +416,201 @@ TEST_F(RemoteServer, ForgettingADeviceEndsItsStreamAndItsRequests)
     ASSERT_TRUE(events.WaitFor(QStringLiteral("state")));
     m_pairing->Forget(m_pairing->Devices()[0].id);
     ASSERT_TRUE(QTest::qWaitFor([&] { return events.Socket().state() == QAbstractSocket::UnconnectedState; }, kAnswerWaitMs));
-    EXPECT_EQ(events.Socket().closeCode(), 4401);
+    EXPECT_EQ(events.Socket().closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
     EXPECT_EQ(events.Socket().closeReason(), QStringLiteral("this device was forgotten"));
     const auto answer = Call("GET", "/api/v1/units", token);
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, 401);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RemoteServer, PresetsAreRecalledStoredAndNamedWithTheUnitsOutcome)
+{
+    const QByteArray token = Pair();
+    UnitBlocks preset{DefaultChannelBlock(), DefaultChannelBlock()};
+    preset[0].gain.Set(50);
+    m_backend.Unit(0).SetPreset(7, preset);
+    auto answer = Call("POST", UnitPath() + "/presets/7/recall", token);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    EXPECT_EQ(answer->Json(), (QJsonObject{{QStringLiteral("outcome"), QStringLiteral("done")},
+                                           {QStringLiteral("message"), QStringLiteral("Preset 7 loaded")}}));
+    EXPECT_EQ(Block(0).gain.Get(), 50);
+
+    answer = Call("POST", UnitPath() + "/presets/3/store", token);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    EXPECT_EQ(answer->Json().value(QStringLiteral("message")).toString(), QStringLiteral("Preset 3 saved"));
+    EXPECT_EQ(m_backend.Unit(0).Preset(3)[0].gain.Get(), 50);
+
+    answer = Call("PUT", UnitPath() + "/presets/3/name", token, R"({"name": "Movie"})");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    const UnitName name = m_backend.Unit(0).PresetName(3);
+    EXPECT_EQ(std::string(name.data(), 5), "Movie");
+    EXPECT_EQ(name[5], '\0');
+}
+
+TEST_F(RemoteServer, PresetRequestsOutsideTheirRangesAreRefused)
+{
+    const QByteArray token = Pair();
+    struct Case {
+        QByteArray method;
+        QByteArray path;
+        QByteArray body;
+        int status;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"POST", "/presets/21/recall", {}, 404, "presets are numbered 1 to 20"},
+        {"POST", "/presets/0/store", {}, 404, "presets are numbered 1 to 20"},
+        {"GET", "/presets/3/recall", {}, 405, "this path takes POST"},
+        {"PUT", "/presets/3/name", R"({"name": "ABCDEFGHIJKLMNOP"})", 422,
+         "name: a preset name is text GBK can hold, at most 15 GBK bytes, without control characters"},
+        {"PUT", "/presets/3/name", R"({"name": "A\u0007"})", 422,
+         "name: a preset name is text GBK can hold, at most 15 GBK bytes, without control characters"},
+        {"PUT", "/presets/3/name", R"({"title": "A"})", 422, "title: unknown field"},
+        {"PUT", "/presets/3/name", R"({"name": 5})", 422, "name: not a string"},
+    };
+    for (const Case& c : cases) {
+        const auto answer = Call(c.method, UnitPath() + c.path, token, c.body);
+        ASSERT_TRUE(answer) << c.path.constData();
+        EXPECT_EQ(answer->status, c.status) << c.path.constData();
+        EXPECT_EQ(answer->Json().value(QStringLiteral("error")).toString().toStdString(), c.error) << c.path.constData();
+    }
+    EXPECT_EQ(m_backend.Unit(0).CommandsReceived(CMD_RECALL_PRESET), 1u);   // the connect's recall alone
+}
+
+TEST_F(RemoteServer, UndoRedoAndTheCompareActOnTheUnitsHistories)
+{
+    const QByteArray token = Pair();
+    ASSERT_EQ(Call("PATCH", UnitPath() + "/settings", token, R"({"channels": [{"gainDb": -10}]})")->status, 200);
+    m_adapter->Actions().Change([](CSettingsEdit& edit) { edit.Set(0, ChannelField::Mute, 1); });   // as the window's button
+    auto answer = Call("POST", UnitPath() + "/undo", token);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    EXPECT_EQ(Block(0).mute, 0);
+    EXPECT_EQ(Block(0).gain.Get(), 70);
+    answer = Call("POST", UnitPath() + "/undo", token);
+    EXPECT_EQ(Block(0).gain.Get(), 80);
+    EXPECT_EQ(answer->Json().value(QStringLiteral("history")).toObject(),
+              (QJsonObject{{QStringLiteral("side"), QStringLiteral("A")},
+                           {QStringLiteral("canUndo"), false},
+                           {QStringLiteral("canRedo"), true}}));
+    answer = Call("POST", UnitPath() + "/redo", token);
+    EXPECT_EQ(Block(0).gain.Get(), 70);
+    answer = Call("POST", UnitPath() + "/compare/switch", token);
+    EXPECT_EQ(m_adapter->Actions().ActiveSide(), CompareSide::B);
+    EXPECT_EQ(answer->Json().value(QStringLiteral("history"))[QStringLiteral("side")].toString(), QStringLiteral("B"));
+}
+
+TEST_F(RemoteServer, ChangesWaitForAConnectedUnit)
+{
+    const QByteArray token = Pair();
+    Unit().ConnectButton();   // the user disconnects
+    Settle();
+    ASSERT_FALSE(Unit().IsConnected());
+    const auto answer = Call("PATCH", UnitPath() + "/settings", token, R"({"channels": [{"gainDb": -10}]})");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 409);
+    EXPECT_EQ(answer->Json().value(QStringLiteral("error")).toString(), QStringLiteral("the unit is not connected"));
+    EXPECT_EQ(Block(0).gain.Get(), 80);
+    EXPECT_EQ(Call("GET", UnitPath(), token)->Json().value(QStringLiteral("connected")).toBool(), false);
+}
+
+// The unit loses the change and is unplugged while the client waits.
+TEST_F(RemoteServer, APatchDuringAnUnplugIsAnsweredGatewayTimeoutAndNotApplied)
+{
+    const QByteArray token = Pair();
+    SimulatedFaults lost;
+    lost.dropCommand = 1.0;
+    m_backend.Unit(0).SetFaults(lost);
+    RawClient client(Port());
+    client.Send(RequestBytes("PATCH", UnitPath() + "/settings", {"Authorization: Bearer " + token, "Content-Type: application/json"},
+                             R"({"channels": [{"gainDb": -30}]})"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Block(0).gain.Get() == 50; }, kAnswerWaitMs));
+    m_backend.Unplug(0);
+    const auto answer = client.Read();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 504);
+    EXPECT_EQ(answer->Json(), (QJsonObject{{QStringLiteral("applied"), false},
+                                           {QStringLiteral("error"), QStringLiteral("the unit did not acknowledge the change")}}));
+    // plugged in again, the unit's own settings come back, as they do in the window
+    m_backend.Unit(0).SetFaults({});
+    m_backend.Plug(0);
+    for (int i = 0; i < 60 && (!Unit().IsConnected() || PendingCount() > 0); ++i) {
+        Unit().Tick();
+        m_backend.Tick();
+        Settle();
+    }
+    ASSERT_TRUE(Unit().IsConnected());
+    EXPECT_EQ(m_backend.Unit(0).Current(0).gain.Get(), 80);
+    EXPECT_EQ(Block(0).gain.Get(), 80);
+}
+
+TEST_F(RemoteServer, MetersGoOnlyToStreamsThatAskedForThem)
+{
+    const QByteArray token = Pair();
+    EventClient metered(Port(), m_remoteUnit->Id(), token);
+    EventClient plain(Port(), m_remoteUnit->Id(), token);
+    ASSERT_TRUE(metered.WaitFor(QStringLiteral("state")));
+    ASSERT_TRUE(plain.WaitFor(QStringLiteral("state")));
+    metered.Socket().sendTextMessage(QStringLiteral(R"({"meters": true})"));
+    QTest::qWait(20);   // the server takes the message
+    std::optional<QJsonObject> meters;
+    for (int i = 0; i < 100 && !meters; ++i) {
+        m_clock.Advance(CRemoteUnit::kMeterPeriodMs);
+        Unit().Tick();
+        m_backend.Tick();
+        Settle();
+        QCoreApplication::processEvents();
+        for (const QJsonObject& message : metered.messages) {
+            if (message.value(QStringLiteral("type")).toString() == QStringLiteral("meters"))
+                meters = message;
+        }
+    }
+    ASSERT_TRUE(meters);
+    const QJsonArray channels = meters->value(QStringLiteral("channels")).toArray();
+    ASSERT_EQ(channels.size(), 2);
+    for (const QJsonValue channel : channels) {
+        const QJsonArray lamps = channel[QStringLiteral("lamps")].toArray();
+        ASSERT_EQ(lamps.size(), 10);
+        int level = 0;
+        for (int j = 0; j < 9; ++j)
+            level = lamps[j].toBool() ? j + 1 : level;
+        EXPECT_EQ(channel[QStringLiteral("level")].toInt(), level);
+        EXPECT_EQ(channel[QStringLiteral("overload")].toBool(), lamps[9].toBool());
+    }
+    for (const QJsonObject& message : plain.messages)
+        EXPECT_NE(message.value(QStringLiteral("type")).toString(), QStringLiteral("meters"));
+}
+
+TEST_F(RemoteServer, AStreamRefusesMessagesItDoesNotKnow)
+{
+    EventClient events(Port(), m_remoteUnit->Id(), Pair());
+    ASSERT_TRUE(events.WaitFor(QStringLiteral("state")));
+    events.Socket().sendTextMessage(QStringLiteral(R"({"gain": 3})"));
+    const auto error = events.WaitFor(QStringLiteral("error"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->value(QStringLiteral("error")).toString(), QStringLiteral(R"(a message is {"meters": true} or {"meters": false})"));
+}
+
+TEST_F(RemoteServer, TheApiDescribesItselfInOpenApi)
+{
+    const auto answer = Call("GET", "/api/v1/openapi.json", Pair());
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    const QJsonObject api = answer->Json();
+    EXPECT_TRUE(api.value(QStringLiteral("openapi")).toString().startsWith(QStringLiteral("3.")));
+    const QJsonObject paths = api.value(QStringLiteral("paths")).toObject();
+    for (const char* path : {"/pair", "/units", "/units/{id}", "/units/{id}/settings", "/units/{id}/presets/{n}/recall",
+                             "/units/{id}/presets/{n}/store", "/units/{id}/presets/{n}/name", "/units/{id}/undo",
+                             "/units/{id}/redo", "/units/{id}/compare/switch", "/units/{id}/events", "/openapi.json"})
+        EXPECT_TRUE(paths.contains(QLatin1String(path))) << path;
+    EXPECT_EQ(Call("GET", "/api/v1/openapi.json", "not a token")->status, 401);
 }
 
 }  // namespace

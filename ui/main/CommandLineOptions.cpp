@@ -2,6 +2,7 @@
 
 #include "model/SettingFields.h"
 #include "protocol/ParameterImage.h"
+#include "remote/RemoteServer.h"
 #include "transport/HidBackend.h"
 
 #include <QCommandLineParser>
@@ -76,6 +77,8 @@ constexpr std::array kCommands = {
     CommandName{"store", QuendaCommand::Store, false, false, ReadPreset, "a preset number"},
     CommandName{"gain", QuendaCommand::Gain, true, false, ReadGain, "A or B and a gain in dB"},
     CommandName{"mute", QuendaCommand::Mute, true, false, ReadMute, "A or B and on or off"},
+    CommandName{"serve", QuendaCommand::Serve, false, false, nullptr, ""},
+    CommandName{"pair", QuendaCommand::Pair, false, false, nullptr, ""},
 };
 
 const QString kDemo = QStringLiteral("demo");
@@ -83,6 +86,9 @@ const QString kDemoUnits = QStringLiteral("demo-units");
 const QString kDevice = QStringLiteral("device");
 const QString kJson = QStringLiteral("json");
 const QString kSection = QStringLiteral("section");
+const QString kListen = QStringLiteral("listen");
+const QString kTlsCert = QStringLiteral("tls-cert");
+const QString kTlsKey = QStringLiteral("tls-key");
 
 // The one parser behind both the usage text and the reading of arguments.
 void Describe(QCommandLineParser& parser)
@@ -106,10 +112,14 @@ void Describe(QCommandLineParser& parser)
         "  gain A|B DB   sets the gain of CH A or CH B, in whole dB (-80 to 10)\n"
         "  mute A|B on|off\n"
         "                mutes CH A or CH B, or lets it sound again\n"
+        "  serve         serves the attached units (or those --device names) to paired phones,\n"
+        "                tablets and scripts over HTTP until stopped; prints the pairing link\n"
+        "  pair          prints a fresh pairing link and code of the running serve\n"
         "Each command waits for the unit's answer. --json makes list and info print JSON.\n\n"
         "Exit codes: 0 done, 1 bad arguments, 2 no unit found, 3 no permission to open the unit,\n"
         "4 the unit does not answer or was disconnected, 5 the file cannot be read or written,\n"
-        "6 another program has the unit. With several units attached, a command needs --device."));
+        "6 another program has the unit, 7 serve cannot listen or pair finds no serve.\n"
+        "With several units attached, a command needs --device."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(QCommandLineOption(kDemo, QStringLiteral("Use the built-in simulated unit instead of USB.")));
@@ -120,12 +130,19 @@ void Describe(QCommandLineParser& parser)
                                         QStringLiteral("UNIT")));
     parser.addOption(QCommandLineOption(kJson, QStringLiteral("list and info: print JSON.")));
     parser.addOption(QCommandLineOption(
+        kListen,
+        QStringLiteral("serve: the address and port to listen on (default 127.0.0.1:%1, this computer only; "
+                       "0.0.0.0:%1 lets the network in).").arg(kDefaultRemotePort),
+        QStringLiteral("ADDR:PORT")));
+    parser.addOption(QCommandLineOption(kTlsCert, QStringLiteral("serve: HTTPS with this PEM certificate."), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(kTlsKey, QStringLiteral("serve: the PEM key of the certificate."), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(
         kSection, QStringLiteral("The channel of a filter file with Channel: lines to import (filters-import)."),
         QStringLiteral("NAME")));
     parser.addPositionalArgument(
         QStringLiteral("command"),
         QStringLiteral("list, info, export, import, backup, restore, filters-import, filters-export, recall, "
-                       "store, gain or mute"),
+                       "store, gain, mute, serve or pair"),
         QStringLiteral("[command [A|B] [N|DB|on|off|FILE]]"));
 }
 
@@ -188,9 +205,48 @@ bool ReadDemoUnits(const QString& text, CommandLineOptions& options)
     return true;
 }
 
+// "127.0.0.1:8710", "0.0.0.0:8710", "[::1]:8710" or a port alone.
+bool ReadListen(const QString& text, CommandLineOptions& options)
+{
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    QString host = colon < 0 ? QStringLiteral("127.0.0.1") : text.first(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    bool number = false;
+    const int port = text.sliced(colon + 1).toInt(&number);
+    const QHostAddress address(host);
+    if (address.isNull() || !number || port < 1 || port > 65535) {
+        options.error = QStringLiteral("--listen takes ADDRESS:PORT, such as 127.0.0.1:%1 or 0.0.0.0:%1, not %2")
+                            .arg(kDefaultRemotePort)
+                            .arg(text);
+        return false;
+    }
+    options.listenAddress = address;
+    options.listenPort = static_cast<quint16>(port);
+    return true;
+}
+
+// The options only serve takes; several --device name several units there.
+void CheckServeOptions(const QCommandLineParser& parser, CommandLineOptions& options)
+{
+    const bool serve = options.command == QuendaCommand::Serve;
+    if (!serve && (parser.isSet(kListen) || parser.isSet(kTlsCert) || parser.isSet(kTlsKey)))
+        options.error = QStringLiteral("--listen, --tls-cert and --tls-key belong to serve");
+    else if (!serve && options.devices.size() > 1)
+        options.error = QStringLiteral("--device is given once, but to serve");
+    else if (serve && parser.isSet(kTlsCert) != parser.isSet(kTlsKey))
+        options.error = QStringLiteral("--tls-cert and --tls-key go together");
+    else if (serve && parser.isSet(kListen))
+        ReadListen(parser.value(kListen), options);
+    else if (options.command == QuendaCommand::Pair && (parser.isSet(kDevice) || options.demo))
+        options.error = QStringLiteral("pair asks the running serve: it takes no options");
+    options.tlsCertificate = parser.value(kTlsCert);
+    options.tlsKey = parser.value(kTlsKey);
+}
+
 // --json is list's and info's, --section filters-import's; list shows every unit, so
 // --device has nothing to choose.
-void CheckOptionsFitTheCommand(const QCommandLineParser& parser, CommandLineOptions& options)
+void CheckOtherOptions(const QCommandLineParser& parser, CommandLineOptions& options)
 {
     if (options.json && options.command != QuendaCommand::List && options.command != QuendaCommand::Info)
         options.error = QStringLiteral("--json belongs to list and info");
@@ -200,6 +256,13 @@ void CheckOptionsFitTheCommand(const QCommandLineParser& parser, CommandLineOpti
         options.error = QStringLiteral("list shows every unit: --device has nothing to choose");
     else if (parser.isSet(kDevice) && options.device.isEmpty())
         options.error = QStringLiteral("--device needs a serial number or path");
+}
+
+void CheckOptionsFitTheCommand(const QCommandLineParser& parser, CommandLineOptions& options)
+{
+    CheckServeOptions(parser, options);
+    if (options.error.isEmpty())
+        CheckOtherOptions(parser, options);
     if (!options.error.isEmpty())
         options.command = QuendaCommand::Window;
 }
@@ -254,6 +317,7 @@ CommandLineOptions ParseOptions(const QStringList& arguments)
     if (parser.isSet(kDemoUnits) && !ReadDemoUnits(value(kDemoUnits), options))
         return options;
     options.device = value(kDevice);
+    options.devices = ShowNegativeNumbers(parser.values(kDevice), negatives);
     options.json = parser.isSet(kJson);
     options.section = value(kSection);
     ReadPositionals(ShowNegativeNumbers(parser.positionalArguments(), negatives), options);

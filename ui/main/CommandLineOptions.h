@@ -6,19 +6,28 @@
 //   quenda [--demo] [--device UNIT] [--section NAME] filters-import A|B FILE | filters-export A|B FILE
 //   quenda [--demo] [--device UNIT] recall N | store N | gain A|B DB | mute A|B on|off
 //   quenda [--demo] [--device UNIT] info --json
+//   quenda [--demo] serve [--listen ADDR:PORT] [--device UNIT]... [--tls-cert FILE --tls-key FILE]
+//   quenda pair
 #pragma once
 
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 
 enum class QuendaCommand {
-    Window, List, Info, Export, Import, Backup, Restore, FiltersImport, FiltersExport, Recall, Store, Gain, Mute
+    Window, List, Info, Export, Import, Backup, Restore, FiltersImport, FiltersExport, Recall, Store, Gain, Mute,
+    Serve, Pair
 };
 
 struct CommandLineOptions {
     QuendaCommand command = QuendaCommand::Window;
     QString file;
     QString device;   // the unit's serial number or path; empty: the only one attached
+    QStringList devices;   // serve: every --device given; empty: all units attached
+    QHostAddress listenAddress{QHostAddress::LocalHost};   // serve: where it listens
+    quint16 listenPort = 0;      // serve: 0 = the remote server's own port
+    QString tlsCertificate;      // serve: HTTPS with this certificate and key
+    QString tlsKey;
     bool json = false;
     int preset = 0;       // recall and store: 1..20
     int gainCode = 0;     // gain: the channel gain's code

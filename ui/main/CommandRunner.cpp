@@ -312,6 +312,8 @@ void CCommandRunner::RunCommand()
     case QuendaCommand::Gain:
     case QuendaCommand::Mute: SetGainOrMute(); break;
     case QuendaCommand::List:
+    case QuendaCommand::Serve:   // run by main() themselves
+    case QuendaCommand::Pair:
     case QuendaCommand::Window: break;
     }
 }

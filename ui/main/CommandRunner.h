@@ -27,6 +27,7 @@ enum QuendaExit {
     kExitNotAnswering = 4,
     kExitFile = 5,
     kExitInUse = 6,   // another program has the unit
+    kExitCannotListen = 7,   // serve cannot listen; pair finds no serve
 };
 
 class CCommandRunner : public QObject {

@@ -1,7 +1,9 @@
 // The program. Without a command it runs the main window modally over the
 // unit's HID link, and ends with the window; a command (info, export, import,
-// backup, restore, filters-import, filters-export) runs without a window or a display. `--demo` puts the
-// built-in simulated unit where the USB devices would be.
+// backup, restore, filters-import, filters-export, ...) runs without a window
+// or a display, serve until it is stopped. `--demo` puts the built-in
+// simulated unit where the USB devices would be.
+#include "remote/PairingControl.h"
 #include "transport/HidBackend.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/common/UnitLocks.h"
@@ -9,8 +11,10 @@
 #include "ui/main/CommandLineOptions.h"
 #include "ui/main/CommandRunner.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/ServeCommand.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdio>
@@ -39,6 +43,33 @@ int RunHeadless(int& argc, char** argv, const CommandLineOptions& options)
     KeepOthersOff(unit, options);
     CCommandRunner runner(unit, options, out, err);
     return runner.Run();
+}
+
+// Serves until SIGTERM or SIGINT; logs go to the error stream.
+int RunServe(int& argc, char** argv, const CommandLineOptions& options)
+{
+    QCoreApplication app(argc, argv);
+    qSetMessagePattern(QStringLiteral("quenda serve: %{message}"));
+    QLoggingCategory::setFilterRules(QStringLiteral("quenda.remote.info=true"));
+    QTextStream err(stderr);
+    const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options), options.demoUnits);
+    CServeCommand serve(*backend, !options.demo, options, err);
+    return serve.Run();
+}
+
+// Asks the running serve for a fresh pairing offer and prints it.
+int RunPair(int& argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QByteArray answer;
+    QString text;
+    QString error;
+    if (!AskForPairing(answer, error) || !PairingInstructions(answer, text, error)) {
+        QTextStream(stderr) << "quenda: " << error << '\n';
+        return kExitCannotListen;
+    }
+    QTextStream(stdout) << text;
+    return kExitDone;
 }
 
 // Help, version and refused arguments are answered before any application exists.
@@ -82,6 +113,10 @@ int main(int argc, char** argv)
     const CommandLineOptions options = ParseOptions(arguments);
     if (!options.error.isEmpty() || options.help || options.version)
         return Answer(options);
+    if (options.command == QuendaCommand::Serve)
+        return RunServe(argc, argv, options);
+    if (options.command == QuendaCommand::Pair)
+        return RunPair(argc, argv);
     if (options.command != QuendaCommand::Window)
         return RunHeadless(argc, argv, options);
     return RunWindow(argc, argv, options);

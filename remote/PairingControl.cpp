@@ -1,0 +1,124 @@
+#include "remote/PairingControl.h"
+
+#include "remote/QrCode.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+constexpr char kRequest[] = "pair\n";
+constexpr qint64 kMaxRequestBytes = 16;
+constexpr qint64 kMaxAnswerBytes = 4096;
+constexpr int kWaitMs = 2000;
+
+}  // namespace
+
+CPairingControl::CPairingControl(Answer answer, QObject* parent) : QObject(parent), m_answer(std::move(answer))
+{
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    m_server.setMaxPendingConnections(4);
+    connect(&m_server, &QLocalServer::newConnection, this, &CPairingControl::OnConnection);
+}
+
+QString CPairingControl::SocketPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return QDir(folder).filePath(QStringLiteral("quenda-serve"));
+}
+
+// A socket left by a server that was killed is taken over; one that answers belongs to a running server.
+bool CPairingControl::Listen(QString& error)
+{
+    const QString path = SocketPath();
+    if (m_server.listen(path))
+        return true;
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(kWaitMs)) {
+        error = QStringLiteral("another quenda serve answers at %1: quenda pair reaches that one").arg(path);
+        return false;
+    }
+    QLocalServer::removeServer(path);
+    if (m_server.listen(path))
+        return true;
+    error = QStringLiteral("%1: %2").arg(path, m_server.errorString());
+    return false;
+}
+
+void CPairingControl::OnConnection()
+{
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // a client that says nothing is let go
+        QTimer::singleShot(kWaitMs, socket, &QLocalSocket::abort);
+        connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+            if (socket->bytesAvailable() > kMaxRequestBytes) {
+                socket->abort();
+                return;
+            }
+            if (!socket->canReadLine())
+                return;
+            if (socket->readLine(kMaxRequestBytes) == kRequest)
+                socket->write(m_answer() + '\n');
+            socket->disconnectFromServer();
+        });
+    }
+}
+
+bool AskForPairing(QByteArray& answer, QString& error)
+{
+    const QString path = CPairingControl::SocketPath();
+    QLocalSocket socket;
+    socket.setReadBufferSize(kMaxAnswerBytes);
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(kWaitMs)) {
+        error = QStringLiteral("no quenda serve answers at %1: %2").arg(path, socket.errorString());
+        return false;
+    }
+    socket.write(kRequest);
+    while (!socket.canReadLine() && socket.bytesAvailable() < kMaxAnswerBytes) {
+        if (!socket.waitForReadyRead(kWaitMs)) {
+            error = QStringLiteral("quenda serve did not answer at %1").arg(path);
+            return false;
+        }
+    }
+    answer = socket.readLine(kMaxAnswerBytes).trimmed();
+    return true;
+}
+
+QByteArray PairingAnswer(const QString& address, const QString& link, const QString& code, int validSeconds)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("address"), address},
+                                     {QStringLiteral("link"), link},
+                                     {QStringLiteral("code"), code},
+                                     {QStringLiteral("validSeconds"), validSeconds}})
+        .toJson(QJsonDocument::Compact);
+}
+
+bool PairingInstructions(const QByteArray& answer, QString& text, QString& error)
+{
+    const QJsonObject offer = QJsonDocument::fromJson(answer).object();
+    const QString address = offer.value(QStringLiteral("address")).toString();
+    const QString link = offer.value(QStringLiteral("link")).toString();
+    const QString code = offer.value(QStringLiteral("code")).toString();
+    const std::optional<QrCode> qr = EncodeQr(link.toUtf8());
+    if (address.isEmpty() || link.isEmpty() || code.isEmpty() || !qr) {
+        error = QStringLiteral("quenda serve gave no pairing offer");
+        return false;
+    }
+    const int minutes = offer.value(QStringLiteral("validSeconds")).toInt() / 60;
+    text = QStringLiteral("remote control at %1\n"
+                          "pair a device by opening this link (or scanning the code) within %2 minutes:\n%3\n%4"
+                          "or enter the code %5 on the page at %1\n")
+               .arg(address)
+               .arg(minutes)
+               .arg(link, QrForTerminal(*qr), code);
+    return true;
+}
