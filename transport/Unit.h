@@ -117,6 +117,7 @@ private:
     void ConnectionChanged(const ConnectionEvent& event) override;
 
     void Wake();
+    void ForgetNotches();
     void Queue(const SettingsSends& sends);
     void WriteSettings(const UnitSettings& to, const UnitSettings& from, bool notchTables);
 
