@@ -41,6 +41,29 @@
     </message>
 </context>
 <context>
+    <name>CAboutDialog</name>
+    <message>
+        <source>About Quenda</source>
+        <translation>关于 Quenda</translation>
+    </message>
+    <message>
+        <source>Quenda version %1</source>
+        <translation>Quenda %1 版</translation>
+    </message>
+    <message>
+        <source>Control program for a two-channel USB audio processor</source>
+        <translation>双通道 USB 音频处理器控制程序</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>&amp;About Quenda...</source>
+        <translation>关于 Quenda(&amp;A)...</translation>
+    </message>
+</context>
+<context>
     <name>CEqualizerGraph</name>
     <message>
         <source>%1 kHz</source>
