@@ -151,10 +151,6 @@ Home：0 dB
         <translation>该文件含有多个声道的滤波器。导入以下声道的滤波器:</translation>
     </message>
     <message>
-        <source>… and %1 more lines</source>
-        <translation>…… 另有 %1 行</translation>
-    </message>
-    <message>
         <source>The file cannot be imported: %1</source>
         <translation>无法导入该文件:%1</translation>
     </message>
@@ -747,6 +743,14 @@ Home：0 dB
     <message>
         <source>largest difference from the file&apos;s curve: %1 dB at %2 Hz</source>
         <translation>与文件曲线的最大差异:%2 Hz 处 %1 dB</translation>
+    </message>
+    <message>
+        <source>%1 filter lines are more than a filter file may have (at most %2)</source>
+        <translation>%1 行滤波器超出了滤波器文件的上限(最多 %2 行)</translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation>…… 另有 %1 行</translation>
     </message>
 </context>
 <context>

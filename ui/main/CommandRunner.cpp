@@ -239,10 +239,18 @@ bool CCommandRunner::ChooseSection()
 
 void CCommandRunner::PrintFileNotes()
 {
+    std::vector<FilterNote> notes;
     for (const FilterTextItem& item : m_filters.items) {
         if (item.kind == FilterTextItem::Kind::Note && AppliesToSection(m_filters, item, m_section))
-            m_err << "quenda: " << m_options.file << ": " << FilterNoteLine(item.note) << '\n';
+            notes.push_back(item.note);
     }
+    PrintNotes(notes);
+}
+
+void CCommandRunner::PrintNotes(const std::vector<FilterNote>& notes)
+{
+    for (const QString& line : FilterNoteLines(notes))
+        m_err << "quenda: " << m_options.file << ": " << line << '\n';
     m_err.flush();
 }
 
@@ -358,9 +366,8 @@ void CCommandRunner::SendFilters()
     CUnit& unit = m_unit.Unit();
     const ChannelBlock block = unit.Image().Channel(channel);
     const FilterImport import = ImportFilters(m_filters, m_section, ChannelBandsOf(block), block.gain.Get());
-    for (const FilterNote& note : import.notes)
-        m_err << "quenda: " << m_options.file << ": " << FilterNoteLine(note) << '\n';
-    m_err << "quenda: " << FilterImportSummary(import, channel) << '\n';
+    PrintNotes(import.notes);
+    m_err << "quenda: " << FilterImportSummary(import, settings_file::ChannelName(channel)) << '\n';
     m_err << "quenda: " << FilterDifferenceLine(import) << '\n';
     m_err.flush();
     const CSettingsEdit edit = unit.Edit([&](CSettingsEdit& e) {

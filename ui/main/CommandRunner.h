@@ -56,6 +56,7 @@ private:
     bool ReadFilters();
     bool ChooseSection();
     void PrintFileNotes();
+    void PrintNotes(const std::vector<FilterNote>& notes);
     bool Connect();
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
     void OnConnectionChanged(const ConnectionEvent& event);
