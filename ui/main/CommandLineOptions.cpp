@@ -106,7 +106,9 @@ void Describe(QCommandLineParser& parser)
         "  gain A|B DB   sets the gain of CH A or CH B, in whole dB (-80 to 10)\n"
         "  mute A|B on|off\n"
         "                mutes CH A or CH B, or lets it sound again\n"
-        "Each command waits for the unit's answer. --json makes list and info print JSON.\n\n"
+        "Each command waits for the unit's answer. --json makes list and info print JSON.\n"
+        "With --demo each command starts from a fresh simulated unit: what one command changed\n"
+        "is gone for the next.\n\n"
         "Exit codes: 0 done, 1 bad arguments, 2 no unit found, 3 no permission to open the unit,\n"
         "4 the unit does not answer or was disconnected, 5 the file cannot be read or written,\n"
         "6 another program has the unit. With several units attached, a command needs --device."));
@@ -268,6 +270,11 @@ QString UsageText()
     QCommandLineParser parser;
     Describe(parser);
     return parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("quenda"));
+}
+
+QString RefusalText(const QString& reason)
+{
+    return QStringLiteral("quenda: %1\nTry 'quenda --help'.\n").arg(reason);
 }
 
 QString VersionText()

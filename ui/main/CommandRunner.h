@@ -29,6 +29,10 @@ enum QuendaExit {
     kExitInUse = 6,   // another program has the unit
 };
 
+// "2 attached units have the name Hall; choose one with --device SERIAL|PATH:"
+// and the units, one a line.
+QString SharedNameText(const QString& name, const std::vector<HidInterfaceInfo>& units);
+
 class CCommandRunner : public QObject {
     Q_OBJECT
 public:
