@@ -101,6 +101,8 @@ void CUnit::DeliverEvents()
     }
     for (const DeviceChange& change : deviceChanges)
         m_link.OnDeviceChange(change.event, change.path);
+    if (!deviceChanges.empty())
+        m_observer.AttachedUnitsChanged();
     for (LinkNote note : notes)
         m_observer.LinkNoted(note);
     m_protocol.Scheduler().SendNext();

@@ -52,6 +52,8 @@ public:
     virtual void ConnectionChanged(const ConnectionEvent& event) = 0;
     virtual void LinkNoted(LinkNote note) = 0;
     virtual void MeterLampsShown(int channel, const MeterLamps& lamps) = 0;
+    // A device came or went: the units attached may be others now.
+    virtual void AttachedUnitsChanged() = 0;
 };
 
 class CUnit : private CProtocolEvents, private CLinkEvents {

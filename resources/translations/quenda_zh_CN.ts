@@ -294,14 +294,6 @@ Home：0 dB
         <translation>连接到:</translation>
     </message>
     <message>
-        <source>Name this unit</source>
-        <translation>为此设备命名</translation>
-    </message>
-    <message>
-        <source>Name of the unit %1:</source>
-        <translation>设备 %1 的名称:</translation>
-    </message>
-    <message>
         <source>A/B compare: the unit has %1. Click or press Ctrl+B to hear %2.</source>
         <translation>A/B 比较：设备现在用 %1。单击或按 Ctrl+B 听 %2。</translation>
     </message>
@@ -605,6 +597,21 @@ Home：0 dB
     <message>
         <source>off</source>
         <translation>关</translation>
+    </message>
+</context>
+<context>
+    <name>CUnitNameDialog</name>
+    <message>
+        <source>The unit %1 already has the name %2. Choose another name.</source>
+        <translation>设备 %1 已使用名称 %2，请另选一个名称。</translation>
+    </message>
+    <message>
+        <source>Name this unit</source>
+        <translation>为此设备命名</translation>
+    </message>
+    <message>
+        <source>Name of the unit %1:</source>
+        <translation>设备 %1 的名称:</translation>
     </message>
 </context>
 <context>
