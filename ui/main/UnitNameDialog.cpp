@@ -9,6 +9,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+constexpr int kWidthInCharacters = 44;   // the refusal in two lines at most
+
+}  // namespace
+
 CUnitNameDialog::CUnitNameDialog(const std::string& unitKey, QWidget* parent)
     : QDialog(parent),
       m_key(unitKey),
@@ -19,6 +25,7 @@ CUnitNameDialog::CUnitNameDialog(const std::string& unitKey, QWidget* parent)
 {
     m_prompt->setBuddy(m_edit);
     m_refusal->setWordWrap(true);
+    setMinimumWidth(fontMetrics().averageCharWidth() * kWidthInCharacters);
     m_refusal->setStyleSheet(QStringLiteral("color: #c00000"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_prompt);
@@ -52,12 +59,16 @@ QString CUnitNameDialog::Refusal() const
         .arg(QString::fromStdString(other), CUnitNames().Name(other));
 }
 
+// The refusal takes its room below the name while it is shown.
 void CUnitNameDialog::CheckName()
 {
     const QString refusal = Refusal();
     m_refusal->setText(refusal);
-    m_refusal->setVisible(!refusal.isEmpty());
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(refusal.isEmpty());
+    if (m_refusal->isHidden() == refusal.isEmpty())
+        return;
+    m_refusal->setHidden(refusal.isEmpty());
+    adjustSize();
 }
 
 void CUnitNameDialog::changeEvent(QEvent* event)
