@@ -340,6 +340,7 @@ private:
 
     void ReadFilter(std::string_view rest)
     {
+        ++m_text.filterLines;
         const FilterLine read = ReadFilterLine(rest);
         if (read.note)
             AddNote(*read.note);

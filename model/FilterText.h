@@ -25,6 +25,9 @@ constexpr double kMaxFileSlopeDb = 48.0;
 constexpr double kMaxFilePreampDb = 100.0;
 // Channel names a file's Channel lines may name; more are refused.
 constexpr int kMaxFilterSections = 32;
+// Filter lines a file may have: a real one has a few dozen at most, so a file
+// with more is no filter list and is refused whole.
+constexpr int kMaxFilterLines = 1000;
 
 enum class TextFilterKind { Peak, LowShelf, HighShelf };
 
@@ -95,6 +98,7 @@ struct FilterText {
     // The channel names the file's "Channel:" lines give, in order; empty when it names none.
     std::vector<std::string> sections;
     std::vector<FilterTextItem> items;
+    int filterLines = 0;   // "Filter" lines, taken or not
 };
 
 // Reads the whole text. Never fails: what cannot be read is a note on its line.

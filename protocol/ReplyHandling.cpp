@@ -137,3 +137,13 @@ void CMeterDisplay::Refresh()
         m_events.MeterLampsShown(c, lamps);
     }
 }
+
+void CMeterDisplay::Darken()
+{
+    for (std::atomic<std::uint8_t>& byte : m_image.meterBytes)
+        byte.store(0);
+    for (int c = 0; c < kChannelCount; ++c) {
+        m_shown[c] = 0;
+        m_events.MeterLampsShown(c, MeterLamps{});
+    }
+}

@@ -61,6 +61,9 @@ public:
     // One meter step per tick: take the meter bytes, let the shown level rise
     // at once or fall by 3, and show the lamps. The tick's thread only.
     void Refresh();
+    // Nothing is measured any more (the link is down): the meter bytes and the
+    // levels shown drop to zero and every lamp goes dark at once.
+    void Darken();
 
     std::uint8_t Shown(int channel) const { return m_shown[channel]; }
     void SetShown(int channel, std::uint8_t level) { m_shown[channel] = level; }

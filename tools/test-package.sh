@@ -48,6 +48,8 @@ depends=$(field Depends)
 for library in libqt6core6 libqt6gui6 libqt6widgets6 libhidapi-hidraw0; do
     grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends does not name $library: $depends"
 done
+[ "$(field Recommends)" = qt6-translations-l10n ] ||
+    fail "Recommends is '$(field Recommends)', not qt6-translations-l10n (Qt's Chinese button texts)"
 
 echo "== lintian"
 lint=$(lintian "$deb" 2>&1) || true

@@ -101,6 +101,8 @@ void CUnit::DeliverEvents()
     }
     for (const DeviceChange& change : deviceChanges)
         m_link.OnDeviceChange(change.event, change.path);
+    if (!deviceChanges.empty())
+        m_observer.AttachedUnitsChanged();
     for (LinkNote note : notes)
         m_observer.LinkNoted(note);
     m_protocol.Scheduler().SendNext();
@@ -285,10 +287,38 @@ void CUnit::Note(LinkNote note)
     Wake();
 }
 
-// Connecting reads the unit's settings, which then replace the image.
+// Connecting reads the unit's settings, which then replace the image. Without
+// the unit nothing is measured: its levels and the notches it found go.
 void CUnit::ConnectionChanged(const ConnectionEvent& event)
 {
-    if (event.kind == ConnectionEvent::Kind::Connected || event.kind == ConnectionEvent::Kind::Reconnected)
+    using Kind = ConnectionEvent::Kind;
+    if (event.kind == Kind::Connected || event.kind == Kind::Reconnected)
         m_protocol.Scheduler().QueueReadSetup();
+    if (event.kind == Kind::Disconnected || event.kind == Kind::Lost) {
+        m_protocol.Meters().Darken();
+        ForgetNotches();
+    }
     m_observer.ConnectionChanged(event);
+}
+
+// Every entry holds no notch until the unit reports its table again. Only the
+// frequencies change: notch 0's aux word travels in a settings group.
+void CUnit::ForgetNotches()
+{
+    SettingsChange change;
+    change.cause = SettingsChange::Cause::Reported;
+    {
+        CParameterImage& image = m_protocol.Image();
+        ImageLock lock(image.mutex);
+        for (int c = 0; c < kChannelCount; ++c) {
+            for (NotchEntry& notch : image.channels[c].notches) {
+                if (notch.freqHz.Get() > kNoNotchFreqHz) {
+                    notch.freqHz.Set(kNoNotchFreqHz);
+                    change.notchTables[c] = true;
+                }
+            }
+        }
+    }
+    if (change.notchTables[0] || change.notchTables[1])
+        m_observer.SettingsChanged(change);
 }

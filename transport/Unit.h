@@ -52,6 +52,8 @@ public:
     virtual void ConnectionChanged(const ConnectionEvent& event) = 0;
     virtual void LinkNoted(LinkNote note) = 0;
     virtual void MeterLampsShown(int channel, const MeterLamps& lamps) = 0;
+    // A device came or went: the units attached may be others now.
+    virtual void AttachedUnitsChanged() = 0;
 };
 
 class CUnit : private CProtocolEvents, private CLinkEvents {
@@ -117,6 +119,7 @@ private:
     void ConnectionChanged(const ConnectionEvent& event) override;
 
     void Wake();
+    void ForgetNotches();
     void Queue(const SettingsSends& sends);
     void WriteSettings(const UnitSettings& to, const UnitSettings& from, bool notchTables);
 

@@ -41,6 +41,29 @@
     </message>
 </context>
 <context>
+    <name>CAboutDialog</name>
+    <message>
+        <source>About Quenda</source>
+        <translation>关于 Quenda</translation>
+    </message>
+    <message>
+        <source>Quenda version %1</source>
+        <translation>Quenda %1 版</translation>
+    </message>
+    <message>
+        <source>Control program for a two-channel USB audio processor</source>
+        <translation>双通道 USB 音频处理器控制程序</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>&amp;About Quenda...</source>
+        <translation>关于 Quenda(&amp;A)...</translation>
+    </message>
+</context>
+<context>
     <name>CEqualizerGraph</name>
     <message>
         <source>%1 kHz</source>
@@ -126,10 +149,6 @@ Home：0 dB
     <message>
         <source>The file has filters for several channels. Import those of:</source>
         <translation>该文件含有多个声道的滤波器。导入以下声道的滤波器:</translation>
-    </message>
-    <message>
-        <source>… and %1 more lines</source>
-        <translation>…… 另有 %1 行</translation>
     </message>
     <message>
         <source>The file cannot be imported: %1</source>
@@ -273,14 +292,6 @@ Home：0 dB
     <message>
         <source>Connect to:</source>
         <translation>连接到:</translation>
-    </message>
-    <message>
-        <source>Name this unit</source>
-        <translation>为此设备命名</translation>
-    </message>
-    <message>
-        <source>Name of the unit %1:</source>
-        <translation>设备 %1 的名称:</translation>
     </message>
     <message>
         <source>A/B compare: the unit has %1. Click or press Ctrl+B to hear %2.</source>
@@ -589,6 +600,21 @@ Home：0 dB
     </message>
 </context>
 <context>
+    <name>CUnitNameDialog</name>
+    <message>
+        <source>The unit %1 already has the name %2. Choose another name.</source>
+        <translation>设备 %1 已使用名称 %2，请另选一个名称。</translation>
+    </message>
+    <message>
+        <source>Name this unit</source>
+        <translation>为此设备命名</translation>
+    </message>
+    <message>
+        <source>Name of the unit %1:</source>
+        <translation>设备 %1 的名称:</translation>
+    </message>
+</context>
+<context>
     <name>Channel</name>
     <message>
         <source>CH %1</source>
@@ -724,6 +750,14 @@ Home：0 dB
     <message>
         <source>largest difference from the file&apos;s curve: %1 dB at %2 Hz</source>
         <translation>与文件曲线的最大差异:%2 Hz 处 %1 dB</translation>
+    </message>
+    <message>
+        <source>%1 filter lines are more than a filter file may have (at most %2)</source>
+        <translation>%1 行滤波器超出了滤波器文件的上限(最多 %2 行)</translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation>…… 另有 %1 行</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 // The commands run without a window: in this process over simulated units
 // whose clocks the test drives (round trips, backups under faults, refusals),
 // and as the real program with --demo (each command's exit code and its line).
+#include "RunProgram.h"
 #include "WindowOverLink.h"
 
 #include "ui/common/UnitAdapter.h"
@@ -17,7 +18,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -33,12 +33,6 @@
 namespace {
 
 constexpr std::size_t kGroupBytes = kGroupCount * kGroupSize;   // what set-parameter commands carry
-
-struct Ran {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
 
 // A unit's settings that differ from the defaults in every kind of field; notch
 // bypass on, so that the unit grows no notch of its own while the test runs.
@@ -326,7 +320,34 @@ TEST_F(CommandLineUnits, AUnitIsChosenByTheNameGivenToIt)
                         "/dev/hidraw5  serial QD-0003  Audio Processor  version 0200  name Hall\n");
     names.SetName("/dev/hidraw4", QString());
     names.SetName("QD-0003", QString());
-    EXPECT_TRUE(names.KeyNamed(QStringLiteral("Hall")).empty());
+    EXPECT_TRUE(names.KeysNamed(QStringLiteral("Hall")).empty());
+}
+
+// Names kept from before a name had to be free of other units: a command does
+// not guess between the units that share one, but one of them unplugged leaves no doubt.
+TEST_F(CommandLineUnits, ANameTwoAttachedUnitsShareChoosesNeither)
+{
+    CUnitNames names;
+    names.SetName("QD-0001", QStringLiteral("Hall"));
+    names.SetName("/dev/hidraw4", QStringLiteral("Hall"));
+    names.SetName("QD-0009", QStringLiteral("Stage"));
+    names.SetName("QD-0003", QStringLiteral("Stage"));
+    const Ran shared = Run(QuendaCommand::Info, QStringLiteral("Hall"));
+    EXPECT_EQ(shared.exit, kExitUsage);
+    EXPECT_EQ(shared.err, "quenda: 2 attached units have the name Hall; choose one with --device SERIAL|PATH:\n"
+                          "  /dev/hidraw3  serial QD-0001  Audio Processor  version 0200  name Hall\n"
+                          "  /dev/hidraw4  serial (none)  Audio Processor  version 0200  name Hall\n");
+    EXPECT_TRUE(shared.out.empty());
+    for (int d = 0; d < 3; ++d)
+        EXPECT_EQ(m_sim.OpenHandles(d), 0) << "device " << d;
+    const Ran bySerial = Run(QuendaCommand::Info, QStringLiteral("QD-0001"));
+    EXPECT_EQ(bySerial.exit, kExitDone) << bySerial.err;
+    const Ran attachedOnce = Run(QuendaCommand::Info, QStringLiteral("Stage"));
+    EXPECT_EQ(attachedOnce.exit, kExitDone) << attachedOnce.err;
+    EXPECT_EQ(attachedOnce.out.substr(0, attachedOnce.out.find('\n')),
+              "unit found: USB 0483:5750 version 0200 at /dev/hidraw5");
+    for (const char* key : {"QD-0001", "/dev/hidraw4", "QD-0009", "QD-0003"})
+        names.SetName(key, QString());
 }
 
 struct DeviceCase {
@@ -866,20 +887,6 @@ TEST_F(CommandLine, AFilterFileThatCannotBeImportedLeavesTheUnitClosed)
     }
 }
 
-// The real program, as a script runs it.
-Ran RunProgram(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(QUENDA_EXECUTABLE), arguments);
-    Ran run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
-}
-
 TEST_F(CommandLine, TheProgramRunsEveryCommandAgainstTheDemoUnit)
 {
     const QString current = File("current.json");
@@ -1018,7 +1025,10 @@ TEST(Program, HelpAndVersion)
     EXPECT_EQ(help.exit, 0);
     EXPECT_EQ(help.out.substr(0, 71), "Usage: quenda [options] [command [A|B] [N|DB|on|off|FILE]]\nControls the");
     EXPECT_NE(help.out.find("  gain A|B DB   sets the gain of CH A or CH B, in whole dB (-80 to 10)\n"), std::string::npos);
-    EXPECT_NE(help.out.find("6 another program has the unit."), std::string::npos);
+    EXPECT_NE(help.out.find("6 another program has the unit, 7 serve cannot listen or pair finds no serve.\n"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("  pair          prints a fresh pairing link and code of the running serve\n"), std::string::npos);
+    EXPECT_NE(help.out.find("  --listen <ADDR:PORT>"), std::string::npos);
     EXPECT_NE(help.out.find("  backup FILE   writes all 20 presets and the current settings to FILE\n"),
               std::string::npos);
     EXPECT_NE(help.out.find("  filters-export A|B FILE\n"

@@ -5,6 +5,7 @@
 #include "WindowOverLink.h"
 
 #include "model/FilterExport.h"
+#include "ui/common/Language.h"
 #include "ui/graph/EqualizerGraph.h"
 #include "ui/settings/FilterFile.h"
 #include "ui/settings/FilterFiles.h"
@@ -43,6 +44,7 @@ protected:
     void TearDown() override
     {
         SetFilterPromptsHook({});
+        SetCurrentLanguage(kEnglish);
         WindowOverLinkTest::TearDown();
     }
 
@@ -129,9 +131,80 @@ TEST_F(FilterFilesE2e, TheReportSpeaksTheWindowsLanguage)
     m_dlg->ImportFilters(1);
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].caption, "导入滤波器");
-    EXPECT_EQ(m_messages[0].text, "已将文件中的 3 个滤波器导入 CH B,频段 4..12 为平直,增益 -5 dB\n"
+    EXPECT_EQ(m_messages[0].text, "已将文件中的 3 个滤波器导入 通道 B,频段 4..12 为平直,增益 -5 dB\n"
                                   "与文件曲线的最大差异:591 Hz 处 1.41 dB\n"
                                   "第 4 行:拒绝:LP 不是峰值或搁架滤波器");
+}
+
+struct LongReport {
+    int language;
+    const char* caption;
+    std::string text;   // FILE stands for the file's name
+};
+
+// A file of mostly other lines: ten of the lines not taken are named, then how
+// many more there are; what was adjusted is always told.
+TEST_F(FilterFilesE2e, ALongReportNamesTenLinesNotTakenAndCountsTheRest)
+{
+    std::string text;
+    for (int n = 1; n <= 25; ++n)
+        text += "noise " + std::to_string(n) + "\n";
+    text += "Filter: ON PK Fc 1000 Hz Gain 20 dB Q 1\n";
+    for (int n = 1; n <= 3; ++n)
+        text += "Filter: OFF PK Fc 500 Hz Gain 3 dB Q 1\n";
+    Write("noisy.txt", text);
+    std::string refusedEnglish;
+    std::string refusedChinese;
+    for (int line = 1; line <= 10; ++line) {
+        refusedEnglish += "line " + std::to_string(line) + ": refused: not a filter, preamp or channel line\n";
+        refusedChinese += "第 " + std::to_string(line) + " 行:拒绝:不是滤波器、前级增益或声道行\n";
+    }
+    const LongReport reports[] = {
+        {kEnglish, "Import filters",
+         "took 1 of the file's filters into CH A, bands 2..12 flat\n"
+         "largest difference from the file's curve: 8.00 dB at 1000 Hz\n" +
+             refusedEnglish +
+             "line 26: adjusted: gain limited to +12.0 dB\n"
+             "… and 18 more"},
+        {kChinese, "导入滤波器",
+         "已将文件中的 1 个滤波器导入 通道 A,频段 2..12 为平直\n"
+         "与文件曲线的最大差异:1000 Hz 处 8.00 dB\n" +
+             refusedChinese +
+             "第 26 行:已调整:增益限制为 +12.0 dB\n"
+             "…… 另有 18 行"},
+    };
+    for (const LongReport& report : reports) {
+        SetCurrentLanguage(report.language);
+        FollowLanguage();
+        m_messages.clear();
+        m_dlg->ImportFilters(0);
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0].caption, QString::fromUtf8(report.caption));
+        EXPECT_EQ(m_messages[0].text.toStdString(), report.text);
+    }
+}
+
+TEST_F(FilterFilesE2e, AFileOfMoreFilterLinesThanTheBoundIsRefusedInOneLine)
+{
+    std::string text;
+    for (int n = 0; n <= kMaxFilterLines; ++n)
+        text += "Filter: ON PK Fc 1000 Hz Gain 1 dB Q 1\n";
+    Write("huge.txt", text);
+    const ChannelBlock before = m_unit.Current(0);
+    for (const auto& [language, refusal] :
+         {std::pair{kEnglish, "The file cannot be imported: FILE: 1001 filter lines are more than a filter file may "
+                              "have (at most 1000)"},
+          std::pair{kChinese, "无法导入该文件:FILE：1001 行滤波器超出了滤波器文件的上限(最多 1000 行)"}}) {
+        SetCurrentLanguage(language);
+        FollowLanguage();
+        m_messages.clear();
+        m_dlg->ImportFilters(0);
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0].text, QString::fromUtf8(refusal).replace(QStringLiteral("FILE"), m_fileName));
+    }
+    Tick(3);
+    EXPECT_TRUE(SameGroups(m_unit.Current(0), before));
+    EXPECT_EQ(m_dlg->UndoStack().count(), 0);
 }
 
 TEST_F(FilterFilesE2e, ExportWritesTheChannelAsFilterText)

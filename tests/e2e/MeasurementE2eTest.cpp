@@ -129,7 +129,7 @@ TEST_F(MeasurementE2e, WhatTheFileHadToSayIsToldInTheWindowsLanguage)
                 "1 point at a frequency given before left out\n"
                 "no point between 200 Hz and 2 kHz: the average of all points is at 0 dB"},
         {1, QStringLiteral("显示测量曲线"),
-         file + " 已显示在 CH B 上。\n"
+         file + " 已显示在 通道 B 上。\n"
                 "跳过了 2 行没有数据点的内容\n"
                 "略去了 1 个频率重复的数据点\n"
                 "200 Hz 至 2 kHz 之间没有数据点:以全部数据点的平均值为 0 dB"},

@@ -5,9 +5,13 @@
 
 #include "ui/common/Language.h"
 #include "ui/common/UnitNames.h"
+#include "ui/main/UnitNameDialog.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -76,7 +80,7 @@ TEST_F(UnitMenu, TheUsbButtonOffersTheUnitsAndTheChoiceConnects)
     EXPECT_EQ(texts, (QStringList{"Connect to:", "Hall (QD-0001)", "/dev/hidraw4", "QD-0003"}));
     EXPECT_TRUE(Unit().IsConnected());
     EXPECT_EQ(OpenUnit(), 2);
-    EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3");
+    EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3 — QD-0003");
 
     Click(kIdConnect);   // disconnect
     ClickAndChoose(1);
@@ -146,7 +150,81 @@ TEST_F(UnitMenu, ANameGivenToTheUnitShowsInTheTitle)
     EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3 — Bar");
     m_names.SetName("QD-0003", QString());
     m_dlg->UpdateTitle();
+    EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3 — QD-0003") << "among several units, by its serial number";
+}
+
+struct TitleCase {
+    int menuEntry;
+    const char* title;
+};
+
+// With several units attached the title says which one is connected: by its
+// name, else its serial number, else its path.
+TEST_F(UnitMenu, WithSeveralUnitsTheTitleNamesTheConnectedOne)
+{
+    Open().show();
+    const TitleCase cases[] = {{1, "V2.0.3 — Hall"}, {2, "V2.0.3 — /dev/hidraw4"}, {3, "V2.0.3 — QD-0003"}};
+    for (const TitleCase& c : cases) {
+        ClickAndChoose(c.menuEntry);
+        EXPECT_EQ(m_dlg->windowTitle(), QString::fromUtf8(c.title)) << c.menuEntry;
+        Click(kIdConnect);   // disconnect
+        Settle();
+        EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3");
+    }
+}
+
+// Other units coming and going while one is connected change the title.
+TEST_F(UnitMenu, TheTitleFollowsOtherUnitsPluggedAndUnplugged)
+{
+    m_backend.Unplug(0);
+    m_backend.Unplug(2);
+    Open().show();
+    Click(kIdConnect);   // one unit: no menu
+    Settle();
+    ASSERT_EQ(OpenUnit(), 1);
+    EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3") << "one unit: the title stays as it was";
+    m_backend.Plug(2);
+    Settle();
+    EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3 — /dev/hidraw4");
+    m_backend.Unplug(2);
+    Settle();
     EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3");
+    m_names.SetName("/dev/hidraw4", QStringLiteral("Bar"));
+    m_dlg->UpdateTitle();
+    EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3 — Bar") << "a name shows with one unit too";
+    m_names.SetName("/dev/hidraw4", QString());
+}
+
+// "Name this unit…" refuses Hall, which QD-0001 has, in the window's language,
+// and takes a free name, which the title then shows.
+TEST_F(UnitMenu, NamingTheUnitRefusesAnotherUnitsName)
+{
+    Open().show();
+    ClickAndChoose(3);
+    for (const auto& [language, refusal] :
+         {std::pair{kEnglish, "The unit QD-0001 already has the name Hall. Choose another name."},
+          std::pair{kChinese, "设备 QD-0001 已使用名称 Hall，请另选一个名称。"}}) {
+        SetCurrentLanguage(language);
+        FollowLanguage();
+        QString shown;
+        bool okEnabled = true;
+        QTimer::singleShot(0, m_dlg.get(), [&] {
+            auto* dialog = qobject_cast<CUnitNameDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            QTest::keyClicks(dialog->NameEdit(), QStringLiteral("hall"));
+            shown = dialog->Refusal();
+            okEnabled = dialog->Buttons()->button(QDialogButtonBox::Ok)->isEnabled();
+            QTest::keyClick(dialog->NameEdit(), Qt::Key_Return);   // refused: the dialog stays
+            dialog->NameEdit()->setText(QStringLiteral("Stage"));
+            QTest::keyClick(dialog->NameEdit(), Qt::Key_Return);
+        });
+        m_dlg->NameThisUnit();
+        EXPECT_EQ(shown, QString::fromUtf8(refusal));
+        EXPECT_FALSE(okEnabled);
+        EXPECT_EQ(m_names.Name("QD-0003"), "Stage");
+        EXPECT_EQ(m_dlg->windowTitle(), "V2.0.3 — Stage");
+        m_names.SetName("QD-0003", QString());
+    }
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
 class WindowOverLinkTest : public MainWindowFixture {
 protected:
     CMainWindow& OpenWindow()
@@ -73,6 +76,19 @@ protected:
     }
 
     QPoint GraphCentre(int channel) const { return m_dlg->Control(kIdGraph + channel)->geometry().center(); }
+
+    // A failed read on the link's reader thread tells the window of the loss,
+    // with or without a watcher. Waits for that thread, at most two seconds.
+    void WaitUntilLost()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (Unit().IsConnected() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+            QCoreApplication::sendPostedEvents();
+            m_adapter->Deliver();
+        }
+        ASSERT_FALSE(Unit().IsConnected());
+    }
 
     CSimulatedUnit& m_unit = AddUnitDevice();
 };

@@ -294,6 +294,7 @@ TEST_F(Meters, RisingLevelIsShownAtOnce)
     EXPECT_EQ(40, Image().meterBytes[1].load());
 }
 
+// The display itself does not look at the link: the unit darkens it when it goes (below).
 TEST_F(Meters, LastLevelStaysWhileDisconnected)
 {
     m_sink.connected = false;
@@ -302,6 +303,27 @@ TEST_F(Meters, LastLevelStaysWhileDisconnected)
     RefreshMeters();
     EXPECT_EQ(30, MeterDisplay().Shown(0));
     EXPECT_EQ("####......", Lamps(0));
+}
+
+TEST_F(Meters, DarkenPutsOutEveryLampAtOnceAndForgetsTheLevels)
+{
+    Image().meterBytes[0].store(0x80 | 60);
+    Image().meterBytes[1].store(30);
+    RefreshMeters();
+    ASSERT_EQ("##########", Lamps(0));
+    ASSERT_EQ("####......", Lamps(1));
+    Image().meterBytes[0].store(0x80 | 60);   // a status reply that came after the tick
+    Image().meterBytes[3].store(9);
+    MeterDisplay().Darken();
+    EXPECT_EQ("..........", Lamps(0));
+    EXPECT_EQ("..........", Lamps(1));
+    for (int c = 0; c < kChannelCount; ++c)
+        EXPECT_EQ(0, MeterDisplay().Shown(c)) << c;
+    for (int b = 0; b < kMeterByteCount; ++b)
+        EXPECT_EQ(0, Image().meterBytes[b].load()) << b;
+    RefreshMeters();
+    EXPECT_EQ("..........", Lamps(0)) << "nothing falls from the last level";
+    EXPECT_EQ("..........", Lamps(1));
 }
 
 }  // namespace

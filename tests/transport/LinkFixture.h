@@ -80,6 +80,7 @@ public:
     void ConnectionChanged(const ConnectionEvent& event) override { events.push_back(event); }
     void LinkNoted(LinkNote note) override { notes.push_back(note); }
     void MeterLampsShown(int, const MeterLamps&) override {}
+    void AttachedUnitsChanged() override {}
 
     std::vector<std::string> Warnings()
     {

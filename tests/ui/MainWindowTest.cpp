@@ -12,8 +12,10 @@
 
 #include <cstring>
 
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -744,23 +746,85 @@ TEST_F(MainDlg, ConnectButtonConnectsTheUnit)
 
 namespace {
 
-TEST(AboutBox, ShowsTheProgramNameAndClosesWithOk)
+struct AboutTexts {
+    int language;
+    const char* entry;
+    const char* title;
+    const char* name;
+    const char* summary;
+    const char* ok;
+};
+
+// The Chinese texts are the box's first ones; the version is the program's one.
+TEST(AboutBox, SpeaksTheWindowsLanguageWithTheProgramsVersionAndClosesWithOk)
 {
+    const AboutTexts cases[] = {
+        {kEnglish, "&About Quenda...", "About Quenda", "Quenda version 2.0.3",
+         "Control program for a two-channel USB audio processor", "OK"},
+        {kChinese, "关于 Quenda(&A)...", "关于 Quenda", "Quenda 2.0.3 版", "双通道 USB 音频处理器控制程序", "确定"},
+    };
+    for (const AboutTexts& c : cases) {
+        SetCurrentLanguage(c.language);
+        CAboutDialog about;
+        EXPECT_EQ(AboutMenuText(), QString::fromUtf8(c.entry));
+        EXPECT_EQ(about.windowTitle(), QString::fromUtf8(c.title));
+        QStringList texts;
+        for (QLabel* label : about.findChildren<QLabel*>()) {
+            if (!label->text().isEmpty())
+                texts << label->text();
+        }
+        EXPECT_EQ(texts, (QStringList{QString::fromUtf8(c.name), QString::fromUtf8(c.summary)}));
+        auto* ok = qobject_cast<QPushButton*>(FindControl(&about, 1));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(ok->text(), QString::fromUtf8(c.ok));
+        EXPECT_TRUE(ok->isDefault());
+        about.show();
+        QTest::mouseClick(ok, Qt::LeftButton);
+        EXPECT_FALSE(about.isVisible());
+        EXPECT_EQ(about.result(), QDialog::Accepted);
+    }
+    SetCurrentLanguage(kEnglish);
+}
+
+TEST(AboutBox, FollowsALanguageSwitchWhileOpen)
+{
+    SetCurrentLanguage(kEnglish);
     CAboutDialog about;
+    SetCurrentLanguage(kChinese);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(about.windowTitle(), "关于 Quenda");
-    EXPECT_EQ(AboutMenuText(), "关于 Quenda(&A)...");
-    QStringList texts;
-    for (QLabel* label : about.findChildren<QLabel*>())
-        texts << label->text();
-    EXPECT_TRUE(texts.contains("Quenda 1.0 版"));
-    auto* ok = qobject_cast<QPushButton*>(FindControl(&about, 1));
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->text(), "确定");
-    EXPECT_TRUE(ok->isDefault());
-    about.show();
-    QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_FALSE(about.isVisible());
-    EXPECT_EQ(about.result(), QDialog::Accepted);
+    SetCurrentLanguage(kEnglish);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(about.windowTitle(), "About Quenda");
+}
+
+struct QtTexts {
+    int language;
+    const char* ok;
+    const char* cancel;
+    const char* lookIn;   // the file dialog's folder field
+};
+
+// Qt's own words: the standard buttons of every box and the file dialogs.
+TEST(QtOwnTexts, FollowTheWindowsLanguage)
+{
+    const QtTexts cases[] = {
+        {kEnglish, "OK", "Cancel", "Look in:"},
+        {kChinese, "确定", "取消", "查找范围："},
+    };
+    for (const QtTexts& c : cases) {
+        SetCurrentLanguage(c.language);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Import filters"), QStringLiteral("x"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QString::fromUtf8(c.ok));
+        EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QString::fromUtf8(c.cancel));
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        auto* lookIn = files.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+        ASSERT_NE(lookIn, nullptr);
+        EXPECT_EQ(lookIn->text(), QString::fromUtf8(c.lookIn));
+    }
+    SetCurrentLanguage(kEnglish);
 }
 
 }  // namespace

@@ -780,7 +780,7 @@ TEST_F(SettingsFileDisk, WritingIntoAMissingFolderFailsAndCreatesNothing)
     EXPECT_EQ(error.reason.toStdString(), "cannot write the file: No such file or directory");
     SetCurrentLanguage(kChinese);
     EXPECT_FALSE(WriteSettingsFile(fileName, BareSettings(), error));
-    EXPECT_EQ(error.reason.toStdString(), "无法写入文件：No such file or directory");
+    EXPECT_EQ(error.reason.toStdString(), "无法写入文件：此文件或目录不存在") << "the system's reason in Qt's Chinese";
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 

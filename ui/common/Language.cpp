@@ -1,6 +1,7 @@
 #include "ui/common/Language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <memory>
@@ -8,8 +9,10 @@
 namespace {
 
 int g_language = kEnglish;
-// The translator installed into the application; the application only borrows it.
+// The translators installed into the application (the program's own, and Qt's
+// for its standard buttons and dialogs); the application only borrows them.
 std::unique_ptr<QTranslator> g_translator;
+std::unique_ptr<QTranslator> g_qtTranslator;
 
 QString TranslationFile(int language)
 {
@@ -25,6 +28,26 @@ void InstallTranslator(int language)
         QCoreApplication::removeTranslator(g_translator.get());
     QCoreApplication::installTranslator(translator.get());
     g_translator = std::move(translator);
+}
+
+// Qt's own texts are English without a translator; Chinese ones come with the
+// system's Qt translations (Debian: qt6-translations-l10n).
+void InstallQtTranslator(int language)
+{
+    if (g_qtTranslator) {
+        QCoreApplication::removeTranslator(g_qtTranslator.get());
+        g_qtTranslator.reset();
+    }
+    if (language != kChinese)
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+        qWarning("Qt's Chinese texts are missing in %s: standard buttons stay English", qPrintable(folder));
+        return;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    g_qtTranslator = std::move(translator);
 }
 
 }  // namespace
@@ -61,6 +84,7 @@ int CurrentLanguage()
 void SetCurrentLanguage(int language)
 {
     g_language = language != 0 ? kChinese : kEnglish;
+    InstallQtTranslator(g_language);
     InstallTranslator(g_language);
 }
 

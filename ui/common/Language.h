@@ -22,7 +22,8 @@ int SystemLanguage();
 // 0 = English, 1 = Chinese.
 int CurrentLanguage();
 // Any non-zero value is Chinese. Installs the language's translator into the
-// application (English has one too: it holds the plural forms).
+// application (English has one too: it holds the plural forms), and for Chinese
+// Qt's own, so that standard buttons and file dialogs follow.
 void SetCurrentLanguage(int language);
 
 // "CH A" or "CH B" in the interface language.

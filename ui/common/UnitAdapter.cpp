@@ -69,3 +69,8 @@ void CUnitAdapter::MeterLampsShown(int channel, const MeterLamps& lamps)
 {
     emit meterLampsShown(channel, lamps);
 }
+
+void CUnitAdapter::AttachedUnitsChanged()
+{
+    emit attachedUnitsChanged();
+}

@@ -37,6 +37,7 @@ signals:
     void commandFinished(const CommandSlot& command, CommandOutcome outcome);
     void connectionChanged(const ConnectionEvent& event);
     void meterLampsShown(int channel, const MeterLamps& lamps);
+    void attachedUnitsChanged();
 
 private:
     void EventsWaiting() override;
@@ -46,6 +47,7 @@ private:
     void ConnectionChanged(const ConnectionEvent& event) override;
     void LinkNoted(LinkNote note) override;
     void MeterLampsShown(int channel, const MeterLamps& lamps) override;
+    void AttachedUnitsChanged() override;
 
     Q_INVOKABLE void DeliverPosted();
 

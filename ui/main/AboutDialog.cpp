@@ -3,8 +3,9 @@
 #include "ui/controls/ControlId.h"
 #include "ui/controls/ResourceImage.h"
 
-#include <QPixmap>
+#include <QEvent>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <cmath>
@@ -32,7 +33,6 @@ CAboutDialog::CAboutDialog(QWidget* parent)
                       QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(kFontPixels);
     setFont(font);
-    setWindowTitle(QStringLiteral("关于 Quenda"));
     setFixedSize(DialogRect(0, 0, 235, 55).size());
 
     auto* icon = new QLabel(this);
@@ -41,19 +41,39 @@ CAboutDialog::CAboutDialog(QWidget* parent)
                                                      Qt::SmoothTransformation));
     icon->setGeometry(QRect(DialogRect(11, 17, 0, 0).topLeft(), QSize(kIconPixels, kIconPixels)));
 
-    auto* name = new QLabel(QStringLiteral("Quenda 1.0 版"), this);
-    name->setGeometry(DialogRect(40, 10, 119, 8).adjusted(0, -2, 0, 2));
-    auto* version = new QLabel(QStringLiteral("V2.0.3"), this);
-    version->setGeometry(DialogRect(40, 25, 119, 8).adjusted(0, -2, 0, 2));
+    m_name = new QLabel(this);
+    m_name->setGeometry(DialogRect(40, 10, 134, 8).adjusted(0, -2, 0, 2));
+    // the second line may take two where the words are long
+    m_summary = new QLabel(this);
+    m_summary->setWordWrap(true);
+    m_summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_summary->setGeometry(DialogRect(40, 25, 134, 22).adjusted(0, -2, 0, 0));
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    SetControlId(ok, 1);
-    ok->setDefault(true);
-    ok->setGeometry(DialogRect(178, 7, 50, 14));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_ok = new QPushButton(this);
+    SetControlId(m_ok, 1);
+    m_ok->setDefault(true);
+    m_ok->setGeometry(DialogRect(178, 7, 50, 14));
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    ApplyLanguage();
+}
+
+void CAboutDialog::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ApplyLanguage();
+    QDialog::changeEvent(event);
+}
+
+// One version throughout: the title bar's, --version's and this box's.
+void CAboutDialog::ApplyLanguage()
+{
+    setWindowTitle(tr("About Quenda"));
+    m_name->setText(tr("Quenda version %1").arg(QStringLiteral(QUENDA_VERSION)));
+    m_summary->setText(tr("Control program for a two-channel USB audio processor"));
+    m_ok->setText(tr("OK"));
 }
 
 QString AboutMenuText()
 {
-    return QStringLiteral("关于 Quenda(&A)...");
+    return CAboutDialog::tr("&About Quenda...");
 }

@@ -115,7 +115,9 @@ void Describe(QCommandLineParser& parser)
         "  serve         serves the attached units (or those --device names) to paired phones,\n"
         "                tablets and scripts over HTTP until stopped; prints the pairing link\n"
         "  pair          prints a fresh pairing link and code of the running serve\n"
-        "Each command waits for the unit's answer. --json makes list and info print JSON.\n\n"
+        "Each command waits for the unit's answer. --json makes list and info print JSON.\n"
+        "With --demo each command starts from a fresh simulated unit: what one command changed\n"
+        "is gone for the next.\n\n"
         "Exit codes: 0 done, 1 bad arguments, 2 no unit found, 3 no permission to open the unit,\n"
         "4 the unit does not answer or was disconnected, 5 the file cannot be read or written,\n"
         "6 another program has the unit, 7 serve cannot listen or pair finds no serve.\n"
@@ -332,6 +334,11 @@ QString UsageText()
     QCommandLineParser parser;
     Describe(parser);
     return parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("quenda"));
+}
+
+QString RefusalText(const QString& reason)
+{
+    return QStringLiteral("quenda: %1\nTry 'quenda --help'.\n").arg(reason);
 }
 
 QString VersionText()

@@ -44,8 +44,11 @@ struct CommandLineOptions {
 // Reads the arguments, the program's name first. Never exits.
 CommandLineOptions ParseOptions(const QStringList& arguments);
 
-// The usage text --help prints, and every refusal after its reason.
+// The usage text --help prints.
 QString UsageText();
+
+// What a refused argument prints: its reason on one line, then where the usage is.
+QString RefusalText(const QString& reason);
 
 // "quenda 2.0.3"
 QString VersionText();

@@ -62,19 +62,6 @@ QJsonObject UnitObject(const HidInterfaceInfo& unit)
             {QStringLiteral("name"), CUnitNames().Name(UnitKey(unit))}};
 }
 
-// A unit by its serial number or path, else by the name the user gave it.
-const HidInterfaceInfo* FindUnit(const std::vector<HidInterfaceInfo>& units, const std::string& wanted)
-{
-    for (const HidInterfaceInfo& unit : units)
-        if (IsKnownAs(unit, wanted))
-            return &unit;
-    const std::string named = CUnitNames().KeyNamed(QString::fromStdString(wanted));
-    for (const HidInterfaceInfo& unit : units)
-        if (!named.empty() && IsKnownAs(unit, named))
-            return &unit;
-    return nullptr;
-}
-
 bool NothingPending(const CUnit& unit)
 {
     CommandSlot pending[1];
@@ -82,6 +69,13 @@ bool NothingPending(const CUnit& unit)
 }
 
 }  // namespace
+
+QString SharedNameText(const QString& name, const std::vector<HidInterfaceInfo>& units)
+{
+    return QStringLiteral("%1 attached units have the name %2; choose one with --device SERIAL|PATH:%3")
+        .arg(units.size())
+        .arg(name, UnitLines(units));
+}
 
 CCommandRunner::CCommandRunner(CUnitAdapter& unit, const CommandLineOptions& options, QTextStream& out,
                                QTextStream& err)
@@ -141,24 +135,26 @@ void CCommandRunner::PrintUnits()
         QJsonArray array;
         for (const HidInterfaceInfo& unit : units)
             array.append(UnitObject(unit));
-        m_out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        m_out << QJsonDocument(array).toJson(units.empty() ? QJsonDocument::Compact : QJsonDocument::Indented);
+        if (units.empty())
+            m_out << '\n';
     } else {
         for (const HidInterfaceInfo& unit : units)
             m_out << UnitLine(unit) << '\n';
     }
     m_out.flush();
-    Done(QString());
+    // an empty list is an answer too, so scripts get exit code 0; people get a word
+    Done(units.empty() && !m_options.json ? QStringLiteral("no unit attached") : QString());
 }
 
 // With several units attached a command is told which one; a unit asked for
-// that is not attached is refused. Both name the units there are.
+// that is not attached, or by a name several have, is refused. Each names the units.
 bool CCommandRunner::ChooseUnit()
 {
     std::vector<HidInterfaceInfo> units;
     if (!ListUnits(units))
         return false;
-    const std::string wanted = m_options.device.toStdString();
-    if (wanted.empty()) {
+    if (m_options.device.isEmpty()) {
         if (units.size() <= 1)
             return true;
         Fail(kExitUsage, QStringLiteral("%1 units are attached; choose one with --device SERIAL|PATH|NAME:%2")
@@ -166,13 +162,17 @@ bool CCommandRunner::ChooseUnit()
                              .arg(UnitLines(units)));
         return false;
     }
-    const HidInterfaceInfo* unit = FindUnit(units, wanted);
-    if (unit == nullptr) {
+    const std::vector<HidInterfaceInfo> matching = UnitsKnownAs(units, m_options.device);
+    if (matching.empty()) {
         Fail(kExitUsage, QStringLiteral("no attached unit has the serial number, path or name %1; attached units:%2")
                              .arg(m_options.device, UnitLines(units)));
         return false;
     }
-    m_unit.Unit().Link().ChooseUnit(UnitKey(*unit));
+    if (matching.size() > 1) {
+        Fail(kExitUsage, SharedNameText(m_options.device, matching));
+        return false;
+    }
+    m_unit.Unit().Link().ChooseUnit(UnitKey(matching.front()));
     return true;
 }
 
@@ -239,10 +239,18 @@ bool CCommandRunner::ChooseSection()
 
 void CCommandRunner::PrintFileNotes()
 {
+    std::vector<FilterNote> notes;
     for (const FilterTextItem& item : m_filters.items) {
         if (item.kind == FilterTextItem::Kind::Note && AppliesToSection(m_filters, item, m_section))
-            m_err << "quenda: " << m_options.file << ": " << FilterNoteLine(item.note) << '\n';
+            notes.push_back(item.note);
     }
+    PrintNotes(notes);
+}
+
+void CCommandRunner::PrintNotes(const std::vector<FilterNote>& notes)
+{
+    for (const QString& line : FilterNoteLines(notes))
+        m_err << "quenda: " << m_options.file << ": " << line << '\n';
     m_err.flush();
 }
 
@@ -360,9 +368,8 @@ void CCommandRunner::SendFilters()
     CUnit& unit = m_unit.Unit();
     const ChannelBlock block = unit.Image().Channel(channel);
     const FilterImport import = ImportFilters(m_filters, m_section, ChannelBandsOf(block), block.gain.Get());
-    for (const FilterNote& note : import.notes)
-        m_err << "quenda: " << m_options.file << ": " << FilterNoteLine(note) << '\n';
-    m_err << "quenda: " << FilterImportSummary(import, channel) << '\n';
+    PrintNotes(import.notes);
+    m_err << "quenda: " << FilterImportSummary(import, settings_file::ChannelName(channel)) << '\n';
     m_err << "quenda: " << FilterDifferenceLine(import) << '\n';
     m_err.flush();
     const CSettingsEdit edit = unit.Edit([&](CSettingsEdit& e) {

@@ -30,6 +30,10 @@ enum QuendaExit {
     kExitCannotListen = 7,   // serve cannot listen; pair finds no serve
 };
 
+// "2 attached units have the name Hall; choose one with --device SERIAL|PATH:"
+// and the units, one a line.
+QString SharedNameText(const QString& name, const std::vector<HidInterfaceInfo>& units);
+
 class CCommandRunner : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +61,7 @@ private:
     bool ReadFilters();
     bool ChooseSection();
     void PrintFileNotes();
+    void PrintNotes(const std::vector<FilterNote>& notes);
     bool Connect();
     void OnCommandFinished(const CommandSlot& command, CommandOutcome outcome);
     void OnConnectionChanged(const ConnectionEvent& event);

@@ -359,6 +359,7 @@ void CMainWindow::OnInitDialog()
     connect(&m_unit, &CUnitAdapter::commandFinished, this, &CMainWindow::OnCommandFinished);
     connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CMainWindow::OnConnectionChanged);
     connect(&m_unit, &CUnitAdapter::meterLampsShown, this, &CMainWindow::OnMeterLamps);
+    connect(&m_unit, &CUnitAdapter::attachedUnitsChanged, this, &CMainWindow::UpdateTitle);
     SettingsChange everything;
     everything.everything = true;
     ShowSettings(everything);   // the window starts in the system's language, whatever the image's byte says

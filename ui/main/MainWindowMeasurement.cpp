@@ -4,10 +4,10 @@
 // neither is a step of the undo history.
 #include "ui/main/MainWindow.h"
 
+#include "ui/common/Language.h"
 #include "ui/common/MessageBox.h"
 #include "ui/graph/EqualizerGraph.h"
 #include "ui/settings/MeasurementFile.h"
-#include "ui/settings/SettingsFileFields.h"
 
 #include <QDir>
 #include <QMenu>
@@ -35,7 +35,7 @@ void CMainWindow::ShowMeasurement(int channel)
     const QStringList notes = MeasurementNotes(measurement);
     if (notes.isEmpty())
         return;
-    QStringList lines{tr("%1 is shown on %2.").arg(QDir::toNativeSeparators(fileName), settings_file::ChannelName(channel))};
+    QStringList lines{tr("%1 is shown on %2.").arg(QDir::toNativeSeparators(fileName), ShownChannelName(channel))};
     lines << notes;
     ShowMessageBox(this, lines.join(QLatin1Char('\n')), tr("Show measurement"));
 }

@@ -11,11 +11,10 @@
 #include "ui/common/UnitNames.h"
 #include "ui/controls/ControlId.h"
 #include "ui/main/MainWindowControls.h"
+#include "ui/main/UnitNameDialog.h"
 #include "ui/settings/SettingsFiles.h"
 
 #include <QLabel>
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -98,6 +97,26 @@ QString UnitMenuText(const HidInterfaceInfo& unit)
     return name.isEmpty() ? known : QStringLiteral("%1 (%2)").arg(name, known);
 }
 
+bool SeveralUnitsAttached(CHidLink& link)
+{
+    try {
+        return link.AttachedUnits().size() > 1;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// The connected unit as the title names it: by its name; with several units
+// attached, else by its serial number, else its path; with one, not at all.
+QString TitleUnitText(CHidLink& link)
+{
+    const std::string key = UnitKey(link.OpenUnit());
+    const QString name = CUnitNames().Name(key);
+    if (!name.isEmpty() || !SeveralUnitsAttached(link))
+        return name;
+    return QString::fromStdString(key);
+}
+
 }  // namespace
 
 void CMainWindow::OnConnectClicked()
@@ -136,25 +155,21 @@ void CMainWindow::NameThisUnit()
     if (!m_unit.Unit().IsConnected())
         return;
     const std::string key = UnitKey(m_unit.Unit().Link().OpenUnit());
-    CUnitNames names;
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, tr("Name this unit"),
-                                               tr("Name of the unit %1:").arg(QString::fromStdString(key)),
-                                               QLineEdit::Normal, names.Name(key), &ok);
-    if (!ok)
+    CUnitNameDialog dialog(key, this);
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    names.SetName(key, name);
+    CUnitNames().SetName(key, dialog.Name());
     UpdateTitle();
 }
 
-// The version, and the connected unit's name when it has one.
+// The version, and which unit is connected when that is not plain.
 void CMainWindow::UpdateTitle()
 {
-    QString title = QStringLiteral("V2.0.3");
+    QString title = QStringLiteral("V" QUENDA_VERSION);
     if (m_unit.Unit().IsConnected()) {
-        const QString name = CUnitNames().Name(UnitKey(m_unit.Unit().Link().OpenUnit()));
-        if (!name.isEmpty())
-            title += QStringLiteral(" — ") + name;
+        const QString unit = TitleUnitText(m_unit.Unit().Link());
+        if (!unit.isEmpty())
+            title += QStringLiteral(" — ") + unit;
     }
     if (windowTitle() != title)
         setWindowTitle(title);

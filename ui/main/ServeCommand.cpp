@@ -139,13 +139,25 @@ bool CServeCommand::Wanted(const HidInterfaceInfo& info) const
 {
     if (m_options.devices.isEmpty())
         return true;
-    const CUnitNames names;
     for (const QString& device : m_options.devices) {
-        const std::string named = names.KeyNamed(device);
-        if (IsKnownAs(info, named.empty() ? device.toStdString() : named))
+        if (!UnitsKnownAs({info}, device).empty())
             return true;
     }
     return false;
+}
+
+// A name several attached units have chooses none of them, as for every command.
+bool CServeCommand::NamesAreUnique(const std::vector<HidInterfaceInfo>& attached)
+{
+    for (const QString& device : m_options.devices) {
+        const std::vector<HidInterfaceInfo> matching = UnitsKnownAs(attached, device);
+        if (matching.size() > 1) {
+            m_err << "quenda: " << SharedNameText(device, matching) << '\n';
+            m_err.flush();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CServeCommand::LookForUnits(bool starting, int& exitCode)
@@ -155,6 +167,10 @@ bool CServeCommand::LookForUnits(bool starting, int& exitCode)
         attached = m_backend.Enumerate();
     } catch (const std::bad_alloc&) {
         return true;   // looked for again on a later tick
+    }
+    if (starting && !NamesAreUnique(attached)) {
+        exitCode = kExitUsage;
+        return false;
     }
     bool inUse = false;
     for (const HidInterfaceInfo& info : attached) {

@@ -51,6 +51,7 @@ private:
     // Serves the wanted units attached now; false with the exit code when one at start is another program's.
     bool LookForUnits(bool starting, int& exitCode);
     bool Wanted(const HidInterfaceInfo& info) const;
+    bool NamesAreUnique(const std::vector<HidInterfaceInfo>& attached);
     bool Serve(const HidInterfaceInfo& info, bool starting, int& exitCode);
     QByteArray FreshPairingAnswer();
     void PrintPairing();

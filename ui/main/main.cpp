@@ -18,6 +18,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -76,11 +77,38 @@ int RunPair(int& argc, char** argv)
 int Answer(const CommandLineOptions& options)
 {
     if (!options.error.isEmpty()) {
-        QTextStream(stderr) << "quenda: " << options.error << "\n\n" << UsageText();
+        QTextStream(stderr) << RefusalText(options.error);
         return kExitUsage;
     }
     QTextStream(stdout) << (options.help ? UsageText() : VersionText() + QLatin1Char('\n'));
     return kExitDone;
+}
+
+// The unit --device names for the window: an attached one by serial number,
+// path or name, else the one unit given that name, else the serial number or
+// path as written (the unit may be plugged in later). A name several attached
+// units have is refused as a command refuses it.
+bool ChooseWindowUnit(CUnitAdapter& unit, const QString& device)
+{
+    std::vector<HidInterfaceInfo> attached;
+    try {
+        attached = unit.Unit().Link().AttachedUnits();
+    } catch (const std::bad_alloc&) {
+        attached.clear();   // connecting tells it
+    }
+    const std::vector<HidInterfaceInfo> matching = UnitsKnownAs(attached, device);
+    if (matching.size() > 1) {
+        QTextStream(stderr) << "quenda: " << SharedNameText(device, matching) << '\n';
+        return false;
+    }
+    const std::vector<std::string> named = CUnitNames().KeysNamed(device);
+    std::string key = device.toStdString();
+    if (!matching.empty())
+        key = UnitKey(matching.front());
+    else if (named.size() == 1)
+        key = named.front();
+    unit.Unit().Link().ChooseUnit(key);
+    return true;
 }
 
 // The window's result is ignored: when it closes, the program ends.
@@ -90,12 +118,11 @@ int RunWindow(int& argc, char** argv, const CommandLineOptions& options)
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options), options.demoUnits);
     CUnitAdapter unit(*backend);
     KeepOthersOff(unit, options);
+    if (!options.device.isEmpty() && !ChooseWindowUnit(unit, options.device))
+        return kExitUsage;
     CMainWindow window(unit);
-    if (!options.device.isEmpty()) {
-        const std::string named = CUnitNames().KeyNamed(options.device);
-        unit.Unit().Link().ChooseUnit(named.empty() ? options.device.toStdString() : named);
+    if (!options.device.isEmpty())
         window.KeepToTheUnitChosen();
-    }
     window.exec();
     return kExitDone;
 }

@@ -26,6 +26,13 @@ SettingsError TooLarge(const QString& fileName, qint64 bytes)
                                             c.formattedDataSize(kMaxFilterFileBytes, 0, QLocale::DataSizeSIFormat))};
 }
 
+SettingsError TooManyFilters(const QString& fileName, int lines)
+{
+    return SettingsError{fileName, Words::tr("%1 filter lines are more than a filter file may have (at most %2)")
+                                       .arg(lines)
+                                       .arg(kMaxFilterLines)};
+}
+
 QString KindText(FilterNoteKind kind)
 {
     switch (kind) {
@@ -95,6 +102,11 @@ bool ReadFilterFile(const QString& fileName, FilterText& out, SettingsError& err
     if (!ReadBoundedFile(fileName, kMaxFilterFileBytes, tooLarge, bytes, error))
         return false;
     out = ParseFilterText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (out.filterLines > kMaxFilterLines) {
+        error = TooManyFilters(fileName, out.filterLines);
+        out = FilterText{};
+        return false;
+    }
     return true;
 }
 
@@ -144,9 +156,23 @@ QString FilterNoteLine(const FilterNote& note)
         .arg(KindText(note.kind), ReasonText(note));
 }
 
-QString FilterImportSummary(const FilterImport& import, int channel)
+QStringList FilterNoteLines(const std::vector<FilterNote>& notes)
 {
-    QString text = Words::tr("took %1 of the file's filters into %2").arg(import.taken).arg(settings_file::ChannelName(channel));
+    QStringList lines;
+    int skipped = 0;
+    for (const FilterNote& note : notes) {
+        if (note.kind != FilterNoteKind::Adjusted && ++skipped > kNamedSkippedLines)
+            continue;
+        lines << FilterNoteLine(note);
+    }
+    if (skipped > kNamedSkippedLines)
+        lines << Words::tr("… and %1 more").arg(skipped - kNamedSkippedLines);
+    return lines;
+}
+
+QString FilterImportSummary(const FilterImport& import, const QString& channelName)
+{
+    QString text = Words::tr("took %1 of the file's filters into %2").arg(import.taken).arg(channelName);
     if (import.taken < kBandCount - 1)
         text += Words::tr(", bands %1..%2 flat").arg(import.taken + 1).arg(kBandCount);
     else if (import.taken == kBandCount - 1)

@@ -1,6 +1,7 @@
 #include "ui/settings/FilterFiles.h"
 
 #include "model/FilterExport.h"
+#include "ui/common/Language.h"
 #include "ui/common/LinkTexts.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/UnitAdapter.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr char kLastFolderKey[] = "files/lastFilterFolder";
-constexpr int kNotesShown = 20;   // a longer report ends with how many more there are
 
 FilterPrompts& Hook()
 {
@@ -62,12 +62,9 @@ QStringList SectionNames(const FilterText& text)
 
 QString Report(const FilterImport& import, int channel)
 {
-    QStringList lines{FilterImportSummary(import, channel), FilterDifferenceLine(import)};
-    const int notes = static_cast<int>(import.notes.size());
-    for (int n = 0; n < std::min(notes, kNotesShown); ++n)
-        lines << FilterNoteLine(import.notes[n]);
-    if (notes > kNotesShown)
-        lines << CFilterFiles::tr("… and %1 more lines").arg(notes - kNotesShown);
+    const QStringList lines = QStringList{FilterImportSummary(import, ShownChannelName(channel)),
+                                          FilterDifferenceLine(import)} +
+                              FilterNoteLines(import.notes);
     return lines.join(QLatin1Char('\n'));
 }
 
