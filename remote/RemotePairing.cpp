@@ -85,6 +85,11 @@ PairingOffer CRemotePairing::FreshOffer()
     return *m_offer;
 }
 
+qint64 CRemotePairing::OfferLeftMs() const
+{
+    return OfferValid() ? m_offer->expiresAtMs - m_clock.NowMs() : 0;
+}
+
 qint64 CRemotePairing::LockedForMs() const
 {
     return std::max<qint64>(0, m_lockedUntilMs - m_clock.NowMs());

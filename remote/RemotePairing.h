@@ -58,6 +58,8 @@ public:
     PairingOffer CurrentOffer();
     // A new offer in place of the one in force.
     PairingOffer FreshOffer();
+    // Milliseconds the offer in force stays valid; 0 when there is none.
+    qint64 OfferLeftMs() const;
 
     // Pairs a device with the code or the link's secret. On success token holds
     // the device's token (shown to it once, never stored) and the offer is used up.

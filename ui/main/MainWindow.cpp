@@ -354,6 +354,7 @@ void CMainWindow::OnInitDialog()
     SetupLamps();
     SetupAccessibility();
     m_settingsFiles = new CSettingsFiles(this, m_unit);
+    CreateRemoteControl();
     m_filterFiles = new CFilterFiles(this, m_unit);
     connect(&m_unit, &CUnitAdapter::settingsChanged, this, &CMainWindow::OnSettingsChanged);
     connect(&m_unit, &CUnitAdapter::commandFinished, this, &CMainWindow::OnCommandFinished);
@@ -462,6 +463,7 @@ void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
     AddUnitEntries(menu);
     QAction* name = menu.addAction(tr("Name this unit…"), this, &CMainWindow::NameThisUnit);
     name->setEnabled(m_unit.Unit().IsConnected());
+    menu.addAction(tr("Remote control…"), this, &CMainWindow::OpenRemoteDialog);
     menu.addAction(AboutMenuText(), this, &CMainWindow::ShowAboutBox);
     menu.exec(event->globalPos());
 }

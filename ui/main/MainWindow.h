@@ -34,6 +34,7 @@ class CEqualizerGraph;
 class CFilterFiles;
 class CSettingsFiles;
 class CUnitAdapter;
+class CRemoteService;
 struct ControlSpec;
 
 class CMainWindow : public QDialog {
@@ -109,6 +110,10 @@ public:
     // The status line: what has not reached the unit yet, or why it cannot.
     void UpdateStatusText();
     StatusLine CurrentStatus() const;
+    // "Remote control…": paired devices reach the unit through it (MainWindowRemote.cpp).
+    void OpenRemoteDialog();
+    CRemoteService& RemoteControl() { return *m_remote; }
+
     // The warning that the unit is gone, while it is shown.
     QMessageBox* LostWarning() const { return m_lostWarning; }
 
@@ -216,6 +221,9 @@ private:
     // The graph's measurement entries of the context menu (MainWindowMeasurement.cpp).
     void AddMeasurementActions(QMenu& menu, int channel);
 
+    void CreateRemoteControl();
+    QString RemoteStatusText() const;
+
     // The link as the user sees it (MainWindowStatus.cpp).
     void ShowConnectFailure(const ConnectionEvent& event);
     void WarnWhenStillLost();
@@ -230,6 +238,7 @@ private:
     QLabel* m_statusText = nullptr;
     CSettingsFiles* m_settingsFiles = nullptr;
     CFilterFiles* m_filterFiles = nullptr;
+    CRemoteService* m_remote = nullptr;
     QAction* m_compareAction = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;

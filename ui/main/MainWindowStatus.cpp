@@ -242,7 +242,7 @@ void CMainWindow::UpdateStatusText()
     if (connected && !m_wasConnected)
         m_note = {std::exchange(m_reconnected, false) ? StatusKind::Reconnected : StatusKind::Connected};
     m_wasConnected = connected;
-    const QString text = StatusText(CurrentStatus());
+    const QString text = StatusText(CurrentStatus()) + RemoteStatusText();
     if (m_statusText->text() != text)
         m_statusText->setText(text);
 }
