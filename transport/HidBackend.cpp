@@ -44,10 +44,10 @@ void ReportPathChanges(const std::set<std::string>& before, const std::set<std::
 {
     for (const std::string& path : before)
         if (!now.contains(path))
-            callback(DBT_DEVICEREMOVECOMPLETE, path);
+            callback(HidDeviceChange::Removed, path);
     for (const std::string& path : now)
         if (!before.contains(path))
-            callback(DBT_DEVICEARRIVAL, path);
+            callback(HidDeviceChange::Arrived, path);
 }
 
 void NormaliseInputReport(const std::uint8_t* data, int n, std::uint8_t* out65)

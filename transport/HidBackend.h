@@ -72,11 +72,10 @@ constexpr std::size_t kOutputReportSize = kReportSize + 1;
 constexpr std::uint8_t kReportIdNone = 0x00;   // the unit numbers no reports
 constexpr int kReadBufferSize = 512;
 
-// Device change events, numbered as the window's device broadcasts.
-constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
-constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
+// A HID interface came or went.
+enum class HidDeviceChange : std::uint8_t { Arrived, Removed };
 
-using DeviceChangeCallback = std::function<void(std::uint32_t event, const std::string& path)>;
+using DeviceChangeCallback = std::function<void(HidDeviceChange change, const std::string& path)>;
 
 // Tells the paths in before that are gone from now as removed, and the new ones
 // as arrived: what a watcher that compares two looks at the devices can know.

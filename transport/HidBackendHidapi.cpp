@@ -147,9 +147,9 @@ private:
         const char* node = udev_device_get_devnode(device);
         if (action != nullptr && node != nullptr) {
             if (std::strcmp(action, "add") == 0)
-                m_callback(DBT_DEVICEARRIVAL, node);
+                m_callback(HidDeviceChange::Arrived, node);
             else if (std::strcmp(action, "remove") == 0)
-                m_callback(DBT_DEVICEREMOVECOMPLETE, node);
+                m_callback(HidDeviceChange::Removed, node);
         }
         udev_device_unref(device);
     }

@@ -207,7 +207,7 @@ void CSimulatedHidBackend::SetPresent(int index, bool present)
         if (m_comparePeriodTicks > 0)
             return;
     }
-    Notify(present ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, path);
+    Notify(present ? HidDeviceChange::Arrived : HidDeviceChange::Removed, path);
 }
 
 void CSimulatedHidBackend::WatchByComparing(int periodTicks)
@@ -247,11 +247,11 @@ void CSimulatedHidBackend::LookForChanges()
         now = AttachedPaths();
         before = std::exchange(m_lastLook, now);
     }
-    ReportPathChanges(before, now, [this](std::uint32_t event, const std::string& path) { Notify(event, path); });
+    ReportPathChanges(before, now, [this](HidDeviceChange change, const std::string& path) { Notify(change, path); });
 }
 
 // Watchers are called without the lock: they may call back into the back-end.
-void CSimulatedHidBackend::Notify(std::uint32_t event, const std::string& path)
+void CSimulatedHidBackend::Notify(HidDeviceChange change, const std::string& path)
 {
     std::vector<DeviceChangeCallback> watchers;
     {
@@ -260,7 +260,7 @@ void CSimulatedHidBackend::Notify(std::uint32_t event, const std::string& path)
             watchers.push_back(callback);
     }
     for (const auto& callback : watchers)
-        callback(event, path);
+        callback(change, path);
 }
 
 void CSimulatedHidBackend::MarkActivity()

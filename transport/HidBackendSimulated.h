@@ -106,7 +106,7 @@ private:
     using Lock = std::unique_lock<std::mutex>;
 
     void SetPresent(int device, bool present);
-    void Notify(std::uint32_t event, const std::string& path);
+    void Notify(HidDeviceChange change, const std::string& path);
     std::set<std::string> AttachedPaths() const;
     void LookForChanges();
     void MarkActivity();

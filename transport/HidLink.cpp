@@ -68,7 +68,7 @@ void CHidLink::StartLink()
     m_writeDone = std::thread([this] { WriteDoneThread(); });
     m_reader = std::thread([this] { ReaderThread(); });
     m_watch = m_backend.WatchDevices(
-        [this](std::uint32_t event, const std::string& path) { PostDeviceChange(event, path); });
+        [this](HidDeviceChange change, const std::string& path) { PostDeviceChange(change, path); });
 }
 
 bool CHidLink::OpenDevice()
@@ -350,19 +350,19 @@ void CHidLink::DeviceLost(HidHandle handle)
         m_deviceOpen.store(false);
         path = m_openPath;
     }
-    PostDeviceChange(DBT_DEVICEREMOVECOMPLETE, path);
+    PostDeviceChange(HidDeviceChange::Removed, path);
 }
 
-void CHidLink::PostDeviceChange(std::uint32_t event, const std::string& path)
+void CHidLink::PostDeviceChange(HidDeviceChange change, const std::string& path)
 {
     {
         std::lock_guard lock(m_eventMutex);
-        auto [it, added] = m_lastEvent.try_emplace(Lowered(path), event);
-        if (!added && it->second == event)
+        auto [it, added] = m_lastEvent.try_emplace(Lowered(path), change);
+        if (!added && it->second == change)
             return;
-        it->second = event;
+        it->second = change;
     }
-    m_events.PostDeviceChange(event, path);
+    m_events.PostDeviceChange(change, path);
 }
 
 void CHidLink::ForgetDeviceEvents(const std::string& path)
@@ -371,15 +371,15 @@ void CHidLink::ForgetDeviceEvents(const std::string& path)
     m_lastEvent.erase(Lowered(path));
 }
 
-void CHidLink::OnDeviceChange(std::uint32_t event, const std::string& path)
+void CHidLink::OnDeviceChange(HidDeviceChange change, const std::string& path)
 {
-    if (event == DBT_DEVICEARRIVAL) {
+    if (change == HidDeviceChange::Arrived) {
         // A node that is not ready to open yet (its access rights come a moment later) is tried again.
         if (m_lost && !m_connected.load() && !TryReconnect())
             m_reconnectTicks = kReconnectTicks;
         return;
     }
-    if (event == DBT_DEVICEREMOVECOMPLETE && SamePath(path, m_devicePath)) {
+    if (change == HidDeviceChange::Removed && SamePath(path, m_devicePath)) {
         Log(LogLevel::Warning, "the unit at " + path + " was removed");
         CloseDevice();
         Lose(LossCause::Removed);

@@ -69,7 +69,7 @@ public:
     virtual void InputReport(const std::uint8_t* report65) = 0;
     // Watcher, reader and write threads: a device change, for the owner's thread
     // to hand to OnDeviceChange.
-    virtual void PostDeviceChange(std::uint32_t event, const std::string& path) = 0;
+    virtual void PostDeviceChange(HidDeviceChange change, const std::string& path) = 0;
     // Any thread.
     virtual void Note(LinkNote note) = 0;
     // The owner's thread, after the state changed.
@@ -120,7 +120,7 @@ public:
 
     // The owner's handler of device arrival and removal. A unit that was lost
     // by removal is connected again when one arrives, or when a tick finds it.
-    void OnDeviceChange(std::uint32_t event, const std::string& path);
+    void OnDeviceChange(HidDeviceChange change, const std::string& path);
     // Connects, or disconnects while connected.
     void OnConnectButton();
     // The owner's 100 ms tick: looking for a lost unit, retries of a reconnect.
@@ -147,7 +147,7 @@ private:
     void CloseOrphan(HidHandle handle);
     void FailPendingWrite();
     void DeviceLost(HidHandle handle);
-    void PostDeviceChange(std::uint32_t event, const std::string& path);
+    void PostDeviceChange(HidDeviceChange change, const std::string& path);
     void ForgetDeviceEvents(const std::string& path);
     void Lose(LossCause cause);
     bool TryReconnect();
@@ -202,5 +202,5 @@ private:
     // The last event passed on per path, so that a removal seen both by the
     // watcher and by a failing read is told once.
     std::mutex m_eventMutex;
-    std::map<std::string, std::uint32_t> m_lastEvent;
+    std::map<std::string, HidDeviceChange> m_lastEvent;
 };

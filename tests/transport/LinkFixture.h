@@ -5,7 +5,7 @@
 #pragma once
 
 #include "transport/HidBackendSimulated.h"
-#include "transport/Unit.h"
+#include "unit/Unit.h"
 
 #include <gtest/gtest.h>
 

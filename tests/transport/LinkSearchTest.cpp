@@ -125,12 +125,12 @@ TEST_F(LinkSearch, DeviceChangeComparesPathsWithoutRegardToCase)
     Start();
     Link().OnConnectButton();
 
-    Link().OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, "\\\\?\\HID#VID_0483&PID_5750#7&1A2C");
-    Link().OnDeviceChange(0x8001, "\\\\?\\HID#VID_0483&PID_5750#7&1A2B");
+    Link().OnDeviceChange(HidDeviceChange::Removed, "\\\\?\\HID#VID_0483&PID_5750#7&1A2C");
+    Link().OnDeviceChange(HidDeviceChange::Arrived, "\\\\?\\HID#VID_0483&PID_5750#7&1A2B");
     EXPECT_EQ(Events(), std::vector<ConnectionEvent>{kConnectedEvent});
     EXPECT_TRUE(IsConnected());
 
-    Link().OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, "\\\\?\\HID#VID_0483&PID_5750#7&1A2B");
+    Link().OnDeviceChange(HidDeviceChange::Removed, "\\\\?\\HID#VID_0483&PID_5750#7&1A2B");
     EXPECT_EQ(Events(), (std::vector<ConnectionEvent>{kConnectedEvent, kRemovedEvent}));
     EXPECT_FALSE(IsConnected());
     EXPECT_EQ(m_sim.OpenHandles(0), 0);

@@ -1,6 +1,6 @@
 #include "ui/common/UndoStep.h"
 
-#include "transport/Unit.h"
+#include "unit/Unit.h"
 
 #include <utility>
 

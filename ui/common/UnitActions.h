@@ -7,7 +7,7 @@
 #pragma once
 
 #include "model/SettingsCompare.h"
-#include "transport/Unit.h"
+#include "unit/Unit.h"
 
 #include <QObject>
 #include <QUndoGroup>

@@ -4,7 +4,7 @@
 // and the remote server are handed the adapter and listen to its signals.
 #pragma once
 
-#include "transport/Unit.h"
+#include "unit/Unit.h"
 
 #include <QObject>
 

@@ -5,7 +5,7 @@
 
 #include "model/SettingsCompare.h"
 #include "model/SettingsEdit.h"
-#include "transport/Unit.h"
+#include "unit/Unit.h"
 #include "ui/common/UnitActions.h"
 #include "ui/main/StatusLine.h"
 

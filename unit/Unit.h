@@ -102,7 +102,7 @@ public:
 
 private:
     struct DeviceChange {
-        std::uint32_t event;
+        HidDeviceChange change;
         std::string path;
     };
 
@@ -114,7 +114,7 @@ private:
     void Log(LogCategory category, LogLevel level, const std::string& text) override;
     void ReadingStarts() override;
     void InputReport(const std::uint8_t* report65) override;
-    void PostDeviceChange(std::uint32_t event, const std::string& path) override;
+    void PostDeviceChange(HidDeviceChange change, const std::string& path) override;
     void Note(LinkNote note) override;
     void ConnectionChanged(const ConnectionEvent& event) override;
 

@@ -1,4 +1,4 @@
-#include "transport/Unit.h"
+#include "unit/Unit.h"
 
 #include <cstring>
 #include <utility>
@@ -100,7 +100,7 @@ void CUnit::DeliverEvents()
         m_observer.SettingsChanged(change);
     }
     for (const DeviceChange& change : deviceChanges)
-        m_link.OnDeviceChange(change.event, change.path);
+        m_link.OnDeviceChange(change.change, change.path);
     if (!deviceChanges.empty())
         m_observer.AttachedUnitsChanged();
     for (LinkNote note : notes)
@@ -269,11 +269,11 @@ void CUnit::InputReport(const std::uint8_t* report65)
     m_protocol.Replies().FeedInputReport(report65);
 }
 
-void CUnit::PostDeviceChange(std::uint32_t event, const std::string& path)
+void CUnit::PostDeviceChange(HidDeviceChange change, const std::string& path)
 {
     {
         std::lock_guard lock(m_eventMutex);
-        m_deviceChanges.push_back({event, path});
+        m_deviceChanges.push_back({change, path});
     }
     Wake();
 }
