@@ -288,7 +288,7 @@ TEST_F(Undo, TheContextMenuOffersUndoAndRedoWithTheirKeysInBothLanguages)
 TEST_F(Undo, TheHistoryKeepsTheLastTwoHundredSteps)
 {
     for (int i = 0; i < kUndoLimit + 20; ++i)
-        emit qobject_cast<CSpinButton*>(m_dlg->Control(kIdGainSpin))->Stepped(i % 2 == 0 ? 1 : -1);
+        emit qobject_cast<CSpinButton*>(m_dlg->Control(kIdGainSpin))->stepped(i % 2 == 0 ? 1 : -1);
     EXPECT_EQ(m_dlg->UndoStack().count(), kUndoLimit);
 }
 

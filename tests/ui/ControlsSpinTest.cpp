@@ -47,7 +47,7 @@ TEST_F(SpinButtonTest, SitsAtTheEditsRightEdgeWithinItsOldRectangle)
 
 TEST_F(SpinButtonTest, ArrowsStepUpAndDown)
 {
-    QSignalSpy spy(m_spin, &CSpinButton::Stepped);
+    QSignalSpy spy(m_spin, &CSpinButton::stepped);
     QTest::mouseClick(m_spin->UpButton(), Qt::LeftButton);
     QTest::mouseClick(m_spin->DownButton(), Qt::LeftButton);
     QTest::mouseClick(m_spin->UpButton(), Qt::LeftButton);
@@ -56,7 +56,7 @@ TEST_F(SpinButtonTest, ArrowsStepUpAndDown)
 
 TEST_F(SpinButtonTest, UpAndDownKeysInTheEditStepAndOtherKeysType)
 {
-    QSignalSpy spy(m_spin, &CSpinButton::Stepped);
+    QSignalSpy spy(m_spin, &CSpinButton::stepped);
     QTest::keyClick(m_edit, Qt::Key_Up);
     QTest::keyClick(m_edit, Qt::Key_Down);
     QTest::keyClick(m_edit, Qt::Key_Down);

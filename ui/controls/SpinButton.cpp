@@ -26,8 +26,8 @@ CSpinButton::CSpinButton(QWidget* parent)
       m_up(MakeArrowButton(this, Qt::UpArrow)),
       m_down(MakeArrowButton(this, Qt::DownArrow))
 {
-    connect(m_up, &QToolButton::clicked, this, [this] { emit Stepped(+1); });
-    connect(m_down, &QToolButton::clicked, this, [this] { emit Stepped(-1); });
+    connect(m_up, &QToolButton::clicked, this, [this] { emit stepped(+1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { emit stepped(-1); });
     resize(kWidth, 20);
     LayOutButtons();
 }
@@ -75,7 +75,7 @@ bool CSpinButton::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            emit Stepped(key == Qt::Key_Up ? +1 : -1);
+            emit stepped(key == Qt::Key_Up ? +1 : -1);
             return true;
         }
         break;

@@ -26,7 +26,7 @@ public:
     QToolButton* DownButton() const { return m_down; }
 
 signals:
-    void Stepped(int delta);   // +1 up, -1 down
+    void stepped(int delta);   // +1 up, -1 down
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

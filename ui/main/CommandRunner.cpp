@@ -83,8 +83,8 @@ CCommandRunner::CCommandRunner(CUnitAdapter& unit, const CommandLineOptions& opt
 {
     connect(&m_unit, &CUnitAdapter::commandFinished, this, &CCommandRunner::OnCommandFinished);
     connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CCommandRunner::OnConnectionChanged);
-    connect(&m_transfer, &CSettingsTransfer::PresetStarted, this, &CCommandRunner::OnProgress);
-    connect(&m_transfer, &CSettingsTransfer::Finished, this, &CCommandRunner::OnTransferFinished);
+    connect(&m_transfer, &CSettingsTransfer::presetStarted, this, &CCommandRunner::OnProgress);
+    connect(&m_transfer, &CSettingsTransfer::finished, this, &CCommandRunner::OnTransferFinished);
 }
 
 void CCommandRunner::Start()

@@ -208,11 +208,11 @@ void CMainWindow::ConnectChannelControls(int c)
 {
     const ChannelControlIds& ids = kChannelControls[c];
     auto* gainSpin = qobject_cast<CSpinButton*>(Control(ids.gainSpin));
-    connect(gainSpin, &CSpinButton::Stepped, this, [this, c](int step) { AsOneStep([=, this] { StepGain(c, step); }); });
+    connect(gainSpin, &CSpinButton::stepped, this, [this, c](int step) { AsOneStep([=, this] { StepGain(c, step); }); });
     for (int f = 0; f < kCompFieldCount; ++f) {
         const ChannelField field = kCompFields[f];
         auto* spin = qobject_cast<CSpinButton*>(Control(ids.compSpins[f]));
-        connect(spin, &CSpinButton::Stepped, this,
+        connect(spin, &CSpinButton::stepped, this,
                 [this, c, field](int step) { AsOneStep([=, this] { StepCompressor(c, field, step); }); });
         m_editCommits.insert(Edit(ids.compEdits[f]), [this, c, field] { CommitCompressorEdit(c, field); });
     }

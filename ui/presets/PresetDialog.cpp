@@ -39,7 +39,7 @@ CPresetDialog::CPresetDialog(QWidget* parent, CUnitAdapter& unit, const PresetDi
 
     connect(m_pOk, &QPushButton::clicked, this, &CPresetDialog::OnOK);
     connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_pList, &CPresetList::Clicked, this, &CPresetDialog::OnClickList);
+    connect(m_pList, &CPresetList::rowClicked, this, &CPresetDialog::OnClickList);
     // The keyboard moves the selection too, so it is followed the same way.
     connect(m_pList, &QTableWidget::itemSelectionChanged, this, &CPresetDialog::OnClickList);
     connect(&m_unit, &CUnitAdapter::commandFinished, this, &CPresetDialog::OnCommandFinished);

@@ -97,12 +97,12 @@ void CPresetList::mouseReleaseEvent(QMouseEvent* event)
 {
     QTableWidget::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
-        emit Clicked();
+        emit rowClicked();
 }
 
 void CPresetList::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableWidget::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
-        emit DoubleClicked();
+        emit rowDoubleClicked();
 }

@@ -31,8 +31,8 @@ public:
     void SetRowName(int n, const QString& name);
 
 signals:
-    void Clicked();
-    void DoubleClicked();
+    void rowClicked();
+    void rowDoubleClicked();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

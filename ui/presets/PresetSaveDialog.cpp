@@ -20,7 +20,7 @@ constexpr PresetDialogTexts kSaveTexts{
 CPresetSaveDialog::CPresetSaveDialog(QWidget* parent, CUnitAdapter& unit)
     : CPresetDialog(parent, unit, kSaveTexts, CMD_STORE_PRESET)
 {
-    connect(List(), &CPresetList::DoubleClicked, this, &CPresetSaveDialog::OnDblClickList);
+    connect(List(), &CPresetList::rowDoubleClicked, this, &CPresetSaveDialog::OnDblClickList);
 }
 
 // The name goes to the unit even if this dialog is cancelled afterwards; while

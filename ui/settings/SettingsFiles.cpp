@@ -81,8 +81,8 @@ void SetSettingsPromptsHook(SettingsPrompts prompts)
 CSettingsFiles::CSettingsFiles(QWidget* window, CUnitAdapter& unit)
     : QObject(window), m_window(window), m_unit(unit), m_transfer(unit)
 {
-    connect(&m_transfer, &CSettingsTransfer::PresetStarted, this, &CSettingsFiles::ShowProgress);
-    connect(&m_transfer, &CSettingsTransfer::Finished, this, &CSettingsFiles::OnFinished);
+    connect(&m_transfer, &CSettingsTransfer::presetStarted, this, &CSettingsFiles::ShowProgress);
+    connect(&m_transfer, &CSettingsTransfer::finished, this, &CSettingsFiles::OnFinished);
 }
 
 void CSettingsFiles::Export()

@@ -81,7 +81,7 @@ void CSettingsTransfer::NextPreset()
         return;
     }
     ++m_preset;
-    emit PresetStarted(m_preset);
+    emit presetStarted(m_preset);
     if (m_kind == Kind::Backup)
         ReadPreset(m_preset);
     else
@@ -153,5 +153,5 @@ void CSettingsTransfer::OnCommandFinished(const CommandSlot& command, CommandOut
 void CSettingsTransfer::Finish(Result result)
 {
     m_kind = Kind::None;
-    emit Finished(result);
+    emit finished(result);
 }

@@ -46,8 +46,8 @@ public:
     const SettingsFile& Backup() const { return m_backup; }
 
 signals:
-    void PresetStarted(int n);   // preset n of 20 is under way
-    void Finished(CSettingsTransfer::Result result);
+    void presetStarted(int n);   // preset n of 20 is under way
+    void finished(CSettingsTransfer::Result result);
 
 private:
     enum class Kind { None, Backup, Restore, Import };
