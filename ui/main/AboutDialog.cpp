@@ -2,26 +2,18 @@
 
 #include "ui/controls/ControlId.h"
 #include "ui/controls/ResourceImage.h"
+#include "ui/main/DialogLayout.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 
-#include <cmath>
-
 namespace {
 
-constexpr double kPixelsPerDialogUnit = 1.7;
 constexpr int kFontPixels = 12;
 constexpr int kIconPixels = 32;
 constexpr int kIconId = 128;
-
-QRect DialogRect(int x, int y, int cx, int cy)
-{
-    auto px = [](int du) { return static_cast<int>(std::lround(du * kPixelsPerDialogUnit)); };
-    return QRect(px(x), px(y), px(cx), px(cy));
-}
 
 }  // namespace
 
@@ -33,26 +25,26 @@ CAboutDialog::CAboutDialog(QWidget* parent)
                       QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(kFontPixels);
     setFont(font);
-    setFixedSize(DialogRect(0, 0, 235, 55).size());
+    setFixedSize(DialogUnitsRect(0, 0, 235, 55).size());
 
     auto* icon = new QLabel(this);
     const QImage image = LoadResourceImage(kIconId);
     icon->setPixmap(QPixmap::fromImage(image).scaled(kIconPixels, kIconPixels, Qt::KeepAspectRatio,
                                                      Qt::SmoothTransformation));
-    icon->setGeometry(QRect(DialogRect(11, 17, 0, 0).topLeft(), QSize(kIconPixels, kIconPixels)));
+    icon->setGeometry(QRect(DialogUnitsRect(11, 17, 0, 0).topLeft(), QSize(kIconPixels, kIconPixels)));
 
     m_name = new QLabel(this);
-    m_name->setGeometry(DialogRect(40, 10, 134, 8).adjusted(0, -2, 0, 2));
+    m_name->setGeometry(DialogUnitsRect(40, 10, 134, 8).adjusted(0, -2, 0, 2));
     // the second line may take two where the words are long
     m_summary = new QLabel(this);
     m_summary->setWordWrap(true);
     m_summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_summary->setGeometry(DialogRect(40, 25, 134, 22).adjusted(0, -2, 0, 0));
+    m_summary->setGeometry(DialogUnitsRect(40, 25, 134, 22).adjusted(0, -2, 0, 0));
 
     m_ok = new QPushButton(this);
     SetControlId(m_ok, 1);
     m_ok->setDefault(true);
-    m_ok->setGeometry(DialogRect(178, 7, 50, 14));
+    m_ok->setGeometry(DialogUnitsRect(178, 7, 50, 14));
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     ApplyLanguage();
 }
