@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-l10n-tools libhidapi-dev libudev-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth dbus-daemon python3-pyatspi
     fonts-wqy-microhei qt6-translations-l10n
 )
 packages+=("$@")

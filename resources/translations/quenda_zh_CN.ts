@@ -64,6 +64,121 @@
     </message>
 </context>
 <context>
+    <name>CChannelPanel</name>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>%1 PEQ bypass</source>
+        <translation>%1 PEQ 旁通</translation>
+    </message>
+    <message>
+        <source>%1 notch bypass</source>
+        <translation>%1 陷波旁通</translation>
+    </message>
+    <message>
+        <source>%1 notch clear</source>
+        <translation>%1 清除陷波</translation>
+    </message>
+    <message>
+        <source>Static Notch</source>
+        <translation>  静态滤波器</translation>
+    </message>
+    <message>
+        <source>%1 static notch</source>
+        <translation>%1 静态滤波器</translation>
+    </message>
+    <message>
+        <source>FBX</source>
+        <translation>移频</translation>
+    </message>
+    <message>
+        <source>%1 FBX</source>
+        <translation>%1 移频</translation>
+    </message>
+    <message>
+        <source>NoiseGate</source>
+        <translation>  噪声门</translation>
+    </message>
+    <message>
+        <source>%1 noise gate</source>
+        <translation>%1 噪声门</translation>
+    </message>
+    <message>
+        <source>GAIN</source>
+        <translation>增益</translation>
+    </message>
+    <message>
+        <source>%1 mute</source>
+        <translation>%1 静音</translation>
+    </message>
+    <message>
+        <source>%1 gain</source>
+        <translation>%1 增益</translation>
+    </message>
+    <message>
+        <source>%1 gain in dB</source>
+        <translation>%1 增益（dB）</translation>
+    </message>
+    <message>
+        <source>COMPRESS</source>
+        <translation>压缩器</translation>
+    </message>
+    <message>
+        <source>Threshold</source>
+        <translation>启动阀值</translation>
+    </message>
+    <message>
+        <source>%1 threshold</source>
+        <translation>%1 启动阀值</translation>
+    </message>
+    <message>
+        <source> Attack</source>
+        <translation>启动时间</translation>
+    </message>
+    <message>
+        <source>%1 attack</source>
+        <translation>%1 启动时间</translation>
+    </message>
+    <message>
+        <source> Release</source>
+        <translation>释放时间</translation>
+    </message>
+    <message>
+        <source>%1 release</source>
+        <translation>%1 释放时间</translation>
+    </message>
+    <message>
+        <source>  Raito</source>
+        <translation>压缩比例</translation>
+    </message>
+    <message>
+        <source>%1 ratio</source>
+        <translation>%1 压缩比例</translation>
+    </message>
+    <message>
+        <source>%1, up</source>
+        <translation>%1，增大</translation>
+    </message>
+    <message>
+        <source>%1, down</source>
+        <translation>%1，减小</translation>
+    </message>
+    <message>
+        <source>%1 level</source>
+        <translation>%1 电平</translation>
+    </message>
+    <message>
+        <source>%1 level lamp %2</source>
+        <translation>%1 电平灯 %2</translation>
+    </message>
+    <message>
+        <source>%1 overload lamp</source>
+        <translation>%1 过载灯</translation>
+    </message>
+</context>
+<context>
     <name>CEqualizerGraph</name>
     <message>
         <source>%1 kHz</source>
@@ -168,15 +283,18 @@ Home：0 dB
     </message>
 </context>
 <context>
+    <name>CLevelMeter</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1/%2</translation>
+    </message>
+    <message>
+        <source>%1, overload</source>
+        <translation>%1，过载</translation>
+    </message>
+</context>
+<context>
     <name>CMainWindow</name>
-    <message>
-        <source>CH A</source>
-        <translation>通道 A</translation>
-    </message>
-    <message>
-        <source>CH B</source>
-        <translation>通道 B</translation>
-    </message>
     <message>
         <source>  Rate</source>
         <translation>检测速度</translation>
@@ -196,42 +314,6 @@ Home：0 dB
     <message>
         <source>Export settings to a file</source>
         <translation>将设置导出到文件</translation>
-    </message>
-    <message>
-        <source>Static Notch</source>
-        <translation>  静态滤波器</translation>
-    </message>
-    <message>
-        <source>FBX</source>
-        <translation>移频</translation>
-    </message>
-    <message>
-        <source>NoiseGate</source>
-        <translation>  噪声门</translation>
-    </message>
-    <message>
-        <source>GAIN</source>
-        <translation>增益</translation>
-    </message>
-    <message>
-        <source>COMPRESS</source>
-        <translation>压缩器</translation>
-    </message>
-    <message>
-        <source>Threshold</source>
-        <translation>启动阀值</translation>
-    </message>
-    <message>
-        <source> Attack</source>
-        <translation>启动时间</translation>
-    </message>
-    <message>
-        <source> Release</source>
-        <translation>释放时间</translation>
-    </message>
-    <message>
-        <source>  Raito</source>
-        <translation>压缩比例</translation>
     </message>
     <message>
         <source>Fast</source>
@@ -330,66 +412,6 @@ Home：0 dB
         <translation>切换语言</translation>
     </message>
     <message>
-        <source>CH A mute</source>
-        <translation>通道 A 静音</translation>
-    </message>
-    <message>
-        <source>CH B mute</source>
-        <translation>通道 B 静音</translation>
-    </message>
-    <message>
-        <source>CH A gain</source>
-        <translation>通道 A 增益</translation>
-    </message>
-    <message>
-        <source>CH B gain</source>
-        <translation>通道 B 增益</translation>
-    </message>
-    <message>
-        <source>CH A PEQ bypass</source>
-        <translation>通道 A PEQ 旁通</translation>
-    </message>
-    <message>
-        <source>CH B PEQ bypass</source>
-        <translation>通道 B PEQ 旁通</translation>
-    </message>
-    <message>
-        <source>CH A notch bypass</source>
-        <translation>通道 A 陷波旁通</translation>
-    </message>
-    <message>
-        <source>CH B notch bypass</source>
-        <translation>通道 B 陷波旁通</translation>
-    </message>
-    <message>
-        <source>CH A notch clear</source>
-        <translation>通道 A 清除陷波</translation>
-    </message>
-    <message>
-        <source>CH B notch clear</source>
-        <translation>通道 B 清除陷波</translation>
-    </message>
-    <message>
-        <source>%1 dB</source>
-        <translation>%1 dB</translation>
-    </message>
-    <message>
-        <source>CH A level lamp %1</source>
-        <translation>通道 A 电平灯 %1</translation>
-    </message>
-    <message>
-        <source>CH B level lamp %1</source>
-        <translation>通道 B 电平灯 %1</translation>
-    </message>
-    <message>
-        <source>CH A overload lamp</source>
-        <translation>通道 A 过载灯</translation>
-    </message>
-    <message>
-        <source>CH B overload lamp</source>
-        <translation>通道 B 过载灯</translation>
-    </message>
-    <message>
         <source>A/B compare</source>
         <translation>A/B 比较</translation>
     </message>
@@ -428,6 +450,24 @@ Home：0 dB
     <message>
         <source>Save a preset…</source>
         <translation>保存预设…</translation>
+    </message>
+    <message>
+        <source>Remote control…</source>
+        <translation>远程控制…</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Rate</source>
+        <translation>检测速度</translation>
+    </message>
+    <message numerus="yes">
+        <source> — %n remote device(s) connected</source>
+        <translation>
+            <numerusform> — 已连接 %n 台远程设备</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -503,6 +543,113 @@ Home：0 dB
     <message>
         <source>Name</source>
         <translation>组名</translation>
+    </message>
+</context>
+<context>
+    <name>CRemoteDialog</name>
+    <message>
+        <source>HTTPS certificate</source>
+        <translation>HTTPS 证书</translation>
+    </message>
+    <message>
+        <source>Key of the certificate</source>
+        <translation>证书的密钥</translation>
+    </message>
+    <message>
+        <source>Remote control</source>
+        <translation>远程控制</translation>
+    </message>
+    <message>
+        <source>Let paired phones, tablets and scripts control the unit</source>
+        <translation>允许已配对的手机、平板电脑和脚本控制设备</translation>
+    </message>
+    <message>
+        <source>Only this computer</source>
+        <translation>仅本机</translation>
+    </message>
+    <message>
+        <source>This network</source>
+        <translation>本网络</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <source>HTTPS certificate:</source>
+        <translation>HTTPS 证书：</translation>
+    </message>
+    <message>
+        <source>Key:</source>
+        <translation>密钥：</translation>
+    </message>
+    <message>
+        <source>HTTPS (optional)</source>
+        <translation>HTTPS（可选）</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>选择…</translation>
+    </message>
+    <message>
+        <source>Choose the HTTPS certificate</source>
+        <translation>选择 HTTPS 证书</translation>
+    </message>
+    <message>
+        <source>Choose the key of the certificate</source>
+        <translation>选择证书的密钥</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>地址：</translation>
+    </message>
+    <message>
+        <source>Pairing code:</source>
+        <translation>配对码：</translation>
+    </message>
+    <message>
+        <source>New code</source>
+        <translation>新配对码</translation>
+    </message>
+    <message>
+        <source>Paired devices:</source>
+        <translation>已配对的设备：</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Last use</source>
+        <translation>上次使用</translation>
+    </message>
+    <message>
+        <source>Forget</source>
+        <translation>忘记</translation>
+    </message>
+    <message>
+        <source>Forget all</source>
+        <translation>全部忘记</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>QR code of the pairing link</source>
+        <translation>配对链接的二维码</translation>
+    </message>
+    <message>
+        <source>Remote control is off</source>
+        <translation>远程控制已关闭</translation>
+    </message>
+    <message>
+        <source>Valid for %1:%2 and one device</source>
+        <translation>有效期 %1:%2，限一台设备</translation>
+    </message>
+    <message>
+        <source>PEM files (*.pem *.crt *.key);;All files (*)</source>
+        <translation>PEM 文件 (*.pem *.crt *.key);;所有文件 (*)</translation>
     </message>
 </context>
 <context>

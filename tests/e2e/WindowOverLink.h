@@ -75,7 +75,7 @@ protected:
         return shown;
     }
 
-    QPoint GraphCentre(int channel) const { return m_dlg->Control(kIdGraph + channel)->geometry().center(); }
+    QPoint GraphCentre(int channel) const { return WindowRect(m_dlg->Control(kIdGraph + channel)).center(); }
 
     // A failed read on the link's reader thread tells the window of the loss,
     // with or without a watcher. Waits for that thread, at most two seconds.

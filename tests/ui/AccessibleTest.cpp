@@ -6,8 +6,10 @@
 #include "ui/common/Accessibility.h"
 #include "ui/common/Language.h"
 #include "ui/controls/GainFader.h"
+#include "ui/controls/LevelMeter.h"
 #include "ui/controls/MeterLamp.h"
 #include "ui/controls/SkinnedButton.h"
+#include "ui/main/ChannelPanel.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
@@ -288,6 +290,121 @@ TEST_F(ControlsSpoken, ALampSaysLitOrDarkAndIsHeardWhenItChanges)
     EXPECT_EQ(heard.back(), (Heard{lamp, QAccessible::ValueChanged, "lit"}));
     SetCurrentLanguage(kChinese);
     EXPECT_EQ(iface->text(QAccessible::Value), "亮");
+}
+
+// The window as a screen reader walks it: what each node is, what it is called and what it reads.
+struct SpokenNode {
+    QAccessible::Role role;
+    QString name;
+    QString value;
+};
+
+void Walk(QAccessibleInterface* iface, std::vector<SpokenNode>& nodes)
+{
+    nodes.push_back({iface->role(), iface->text(QAccessible::Name), iface->text(QAccessible::Value)});
+    for (int i = 0; i < iface->childCount(); ++i) {
+        if (QAccessibleInterface* child = iface->child(i))
+            Walk(child, nodes);
+    }
+}
+
+bool IsOperated(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Button:
+    case QAccessible::CheckBox:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::Slider:
+    case QAccessible::SpinBox:
+    case QAccessible::Chart:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct LanguageNames {
+    int language;
+    std::vector<const char*> names;   // names the walk must meet
+    const char* levelA;
+    const char* levelB;
+};
+
+// No control a user operates goes without a name of its own, no list is called by the entry it
+// shows, and each channel's ten lamps read as one level.
+TEST_F(ControlsSpoken, EveryControlOfTheWindowHasANameOfItsOwnInBothLanguages)
+{
+    const LanguageNames cases[] = {
+        {kEnglish,
+         {"CH A attack, up", "CH A attack, down", "CH B gain in dB, up", "CH B ratio, down", "CH A gain in dB",
+          "CH B threshold", "CH A release", "CH A ratio", "Rate", "Panel Lock", "Channel Link", "CH A static notch",
+          "CH B FBX", "CH A noise gate", "CH B mute", "Settings"},
+         "CH A level", "CH B level"},
+        {kChinese,
+         {"通道 A 启动时间，增大", "通道 A 启动时间，减小", "通道 B 增益（dB），增大", "通道 A 增益（dB）", "检测速度", "面板锁",
+          "通道联调", "通道 A 静态滤波器", "通道 B 移频", "通道 A 噪声门", "通道 B 静音", "设置"},
+         "通道 A 电平", "通道 B 电平"},
+    };
+    for (const LanguageNames& c : cases) {
+        SetCurrentLanguage(c.language);
+        FollowLanguage();
+        std::vector<SpokenNode> nodes;
+        Walk(QAccessible::queryAccessibleInterface(m_dlg.get()), nodes);
+        QStringList names;
+        int levels = 0;
+        for (const SpokenNode& node : nodes) {
+            names << node.name;
+            EXPECT_NE(node.role, QAccessible::Indicator) << "a lamp of its own: " << node.name.toStdString();
+            if (node.role == QAccessible::ProgressBar)
+                ++levels;
+            if (!IsOperated(node.role))
+                continue;
+            EXPECT_FALSE(node.name.trimmed().isEmpty()) << "a control of role " << node.role << " reading "
+                                                         << node.value.toStdString();
+            if (node.role == QAccessible::ComboBox || node.role == QAccessible::EditableText)
+                EXPECT_NE(node.name, node.value) << "called by what it shows: " << node.name.toStdString();
+        }
+        for (const char* name : c.names)
+            EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
+        EXPECT_EQ(levels, 2);
+        EXPECT_TRUE(names.contains(QString::fromUtf8(c.levelA)));
+        EXPECT_TRUE(names.contains(QString::fromUtf8(c.levelB)));
+    }
+}
+
+// A channel's level meter reads how many level lamps are lit, and an overload.
+TEST_F(ControlsSpoken, TheLevelMeterReadsTheLampsLitAsOneLevel)
+{
+    QAccessibleInterface* meter = QAccessible::queryAccessibleInterface(m_dlg->Panel(1).Meter());
+    ASSERT_NE(meter, nullptr);
+    EXPECT_EQ(meter->childCount(), 0);
+    Image().meterBytes[1] = 0;
+    m_dlg->OnTimer();
+    EXPECT_EQ(meter->text(QAccessible::Value), "0 of 9");
+    Image().meterBytes[1] = 0x80;
+    m_dlg->OnTimer();
+    EXPECT_EQ(meter->text(QAccessible::Value), "0 of 9, overload");
+    Image().meterBytes[1] = 0x15;   // above the first two thresholds, below the third
+    m_dlg->OnTimer();
+    EXPECT_EQ(meter->valueInterface()->currentValue().toInt(), m_dlg->Panel(1).Meter()->LitLevels());
+    EXPECT_EQ(meter->valueInterface()->maximumValue().toInt(), 9);
+    SetCurrentLanguage(kChinese);
+    EXPECT_EQ(meter->text(QAccessible::Value), QString::fromUtf8("%1/9").arg(m_dlg->Panel(1).Meter()->LitLevels()));
+}
+
+// A list is called by its name and reads the entry it shows, or the number of a code without one.
+TEST_F(ControlsSpoken, AListReadsTheEntryItShows)
+{
+    QAccessibleInterface* gate = QAccessible::queryAccessibleInterface(m_dlg->Control(kIdGateB));
+    ASSERT_NE(gate, nullptr);
+    EXPECT_EQ(gate->role(), QAccessible::ComboBox);
+    EXPECT_EQ(gate->text(QAccessible::Name), "CH B noise gate");
+    EXPECT_EQ(gate->text(QAccessible::Value), "-99dB");
+    EXPECT_EQ(gate->childCount(), 1) << "the list it drops down";
+    Image().channels[1].gateThreshold = 99;
+    m_dlg->ShowUnitSettings();
+    EXPECT_EQ(gate->text(QAccessible::Value), "99");
 }
 
 }  // namespace

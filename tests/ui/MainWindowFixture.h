@@ -3,6 +3,7 @@
 #pragma once
 
 #include "UnitFixture.h"
+#include "WindowControlSpecs.h"
 
 #include "ui/common/MessageBox.h"
 #include "ui/controls/ResourceImage.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -45,6 +47,12 @@ enum CompField { kThreshold = 0, kAttack = 1, kRelease = 2, kRatio = 3 };
 constexpr int CompEdit(int channel, CompField field) { return kIdCompEdit + 4 * channel + field; }
 constexpr int CompSpin(int channel, CompField field) { return kIdCompSpin + 4 * channel + field; }
 
+// A control's rectangle in its window's coordinates, however deep the layouts hold it.
+inline QRect WindowRect(const QWidget* control)
+{
+    return QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size());
+}
+
 struct ShownMessage {
     QString text;
     QString caption;
@@ -52,9 +60,11 @@ struct ShownMessage {
 
 class MainWindowFixture : public UnitFixture {
 protected:
+    // Every window opens where a first start opens it, whatever an earlier test's window left.
     void SetUp() override
     {
         UnitFixture::SetUp();
+        QSettings().remove(QLatin1String(CMainWindow::kGeometryKey));
         SetMessageBoxHook([this](const QString& text, const QString& caption) {
             m_messages.push_back({text, caption});
         });

@@ -129,19 +129,19 @@ TEST_F(MainDlg, WindowIsTheTemplateScaledIntoTwelveHundredBySevenTwentyFive)
     EXPECT_EQ(dlg.pos(), QPoint(0, 0));
     EXPECT_FALSE(dlg.windowIcon().isNull());
     EXPECT_TRUE(dlg.IsTimerRunning());
-    for (const ControlSpec& item : MainWindowControls()) {
+    for (const ControlSpec& item : AllControlSpecs()) {
         QWidget* control = dlg.Control(item.id);
         ASSERT_NE(control, nullptr) << item.id;
         EXPECT_EQ(control->isVisible(), !(item.flags & kItemHidden)) << item.id;
         if (control->isVisible()) {
-            EXPECT_TRUE(dlg.rect().contains(control->geometry())) << item.id;
+            EXPECT_TRUE(dlg.rect().contains(WindowRect(control))) << item.id;
         }
     }
     EXPECT_TRUE(dlg.Edit(CompEdit(0, kRelease))->isReadOnly());
     EXPECT_TRUE(dlg.Edit(CompEdit(1, kRatio))->isReadOnly());
     EXPECT_FALSE(dlg.Edit(CompEdit(0, kAttack))->isReadOnly());
     EXPECT_FALSE(dlg.Control(kIdLampA + 4)->isEnabled());
-    EXPECT_EQ(dlg.Control(kIdMute)->geometry(), QRect(945, 92, 66, 34));
+    EXPECT_EQ(WindowRect(dlg.Control(kIdMute)), QRect(945, 92, 66, 34));
 }
 
 struct LanguageCase {

@@ -1,3 +1,5 @@
+#include "WindowControlSpecs.h"
+
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
 
@@ -147,7 +149,7 @@ TEST(MainWindowControls, GivesEveryControlOneIdAndFitsTheVisibleOnesInTheWindow)
 {
     std::set<int> ids;
     int right = 0, bottom = 0;
-    for (const ControlSpec& item : MainWindowControls()) {
+    for (const ControlSpec& item : AllControlSpecs()) {
         EXPECT_TRUE(ids.insert(item.id).second) << item.id;
         if (item.flags & kItemHidden)
             continue;

@@ -33,6 +33,12 @@ void CSkinnedButton::SetImages(int normalId, int downId, int overId)
     update();
 }
 
+void CSkinnedButton::ShowSwitch(int imageId, bool on)
+{
+    SetImages(imageId, imageId, imageId);
+    setChecked(on);
+}
+
 QString CSkinnedButton::SpokenState() const
 {
     if (!isCheckable())

@@ -20,6 +20,8 @@ public:
 
     // Ids of 0 leave that face empty; the normal face also serves as the disabled face.
     void SetImages(int normalId, int downId = 0, int overId = 0);
+    // A switch shows its state in one face for all three, and says it to a screen reader.
+    void ShowSwitch(int imageId, bool on);
 
     bool IsOver() const { return m_bOver; }
     bool IsPressed() const { return m_bPressed; }

@@ -3,14 +3,16 @@
 #include "model/ChannelEqualizer.h"
 #include "ui/common/Language.h"
 #include "ui/common/UnitAdapter.h"
+#include "ui/controls/ChoiceList.h"
 #include "ui/controls/ControlId.h"
 #include "ui/controls/GainFader.h"
 #include "ui/controls/MeterLamp.h"
 #include "ui/controls/ResourceImage.h"
 #include "ui/controls/SkinnedButton.h"
-#include "ui/controls/SpinButton.h"
 #include "ui/graph/EqualizerGraph.h"
 #include "ui/main/AboutDialog.h"
+#include "ui/main/ChannelPanel.h"
+#include "ui/main/DialogLayout.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/NumberEdit.h"
@@ -19,49 +21,18 @@
 
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
+#include <QSettings>
 #include <QTimerEvent>
-
-#include <cmath>
 
 namespace {
 
-constexpr int kComboHeightDu = 13;     // the visible field of a drop-down list
-constexpr int kListItemPixels = 18;
 constexpr int kFontPixels = 12;
 constexpr int kIconId = 128;
-
-// The fader: a scale marked +10 .. -80 dB and a knob that darkens while dragged;
-// the knob runs to the right of the scale's 33-pixel marking column.
-constexpr int kFaderScaleImage = 135;
-constexpr int kKnobImage = 136;
-constexpr int kKnobDraggedImage = 137;
-constexpr int kKnobLeftMargin = 33;
-
-// Meter lamps, lit and dark: eight green level lamps, a yellow one, a red overload lamp.
-constexpr int kGreenLampLit = 178, kGreenLampDark = 180;
-constexpr int kYellowLampLit = 179, kYellowLampDark = 181;
-constexpr int kRedLampLit = 177, kRedLampDark = 182;
-constexpr int kGreenLamps = 8;
-
-int ToPixels(int dialogUnits)
-{
-    return static_cast<int>(std::lround(dialogUnits * CMainWindow::kPixelsPerDialogUnit));
-}
-
-QRect ItemRect(const ControlSpec& item)
-{
-    const int cy = item.kind == ItemKind::DropDown ? kComboHeightDu : item.cy;
-    return QRect(ToPixels(item.x), ToPixels(item.y), ToPixels(item.cx), ToPixels(cy));
-}
-
-constexpr ChannelField kCompFields[kCompFieldCount] = {ChannelField::CompThreshold, ChannelField::CompAttack,
-                                                       ChannelField::CompRelease, ChannelField::CompRatio};
 
 // Typing is limited to signed decimal numbers: digits, ".", "-" and backspace. Of the
 // Ctrl+letters only a number edit's own editing shortcuts get through.
@@ -88,12 +59,14 @@ bool IsEnterOrEscape(int key)
 
 }  // namespace
 
+// The language comes first, so that every control is made in it.
 CMainWindow::CMainWindow(CUnitAdapter& unit, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_unit(unit),
       m_hIcon(QPixmap::fromImage(LoadResourceImage(kIconId)))
 {
+    SetCurrentLanguage(SystemLanguage());
     CreateControls();
     OnInitDialog();
 }
@@ -107,7 +80,13 @@ CMainWindow::~CMainWindow()
 
 QWidget* CMainWindow::Control(int id) const
 {
-    return m_controls.value(id, nullptr);
+    if (QWidget* own = m_controls.value(id, nullptr))
+        return own;
+    for (const CChannelPanel* panel : m_panels) {
+        if (QWidget* control = panel ? panel->Control(id) : nullptr)
+            return control;
+    }
+    return nullptr;
 }
 
 QComboBox* CMainWindow::List(int id) const
@@ -132,12 +111,12 @@ CMeterLamp* CMainWindow::Lamp(int id) const
 
 CGainFader* CMainWindow::Fader(int channel) const
 {
-    return qobject_cast<CGainFader*>(Control(kIdFader + channel));
+    return m_panels[channel]->Fader();
 }
 
 CEqualizerGraph* CMainWindow::Graph(int channel) const
 {
-    return qobject_cast<CEqualizerGraph*>(Control(kIdGraph + channel));
+    return m_panels[channel]->Graph();
 }
 
 void CMainWindow::CreateControls()
@@ -147,80 +126,95 @@ void CMainWindow::CreateControls()
                       QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(kFontPixels);
     setFont(font);
+    // the channels first: the keyboard starts on CH A's graph
+    for (int c = 0; c < kChannelCount; ++c)
+        m_panels[c] = new CChannelPanel(c, this);
     for (const ControlSpec& item : MainWindowControls()) {
         QWidget* control = CreateControl(item);
         SetControlId(control, item.id);
         m_controls.insert(item.id, control);
-        control->setGeometry(ItemRect(item));
+        control->setGeometry(PixelRect(item));
         control->setVisible(!(item.flags & kItemHidden));
-        if (item.flags & kItemDisabled)
-            control->setEnabled(false);
     }
     CreateStatusText();
+    LayOut();
     ConnectControls();
     InstallKeyFilter();
 }
 
 QWidget* CMainWindow::CreateControl(const ControlSpec& item)
 {
-    const QString text = QString::fromUtf8(item.text);
     switch (item.kind) {
-    case ItemKind::GroupBox:
-        return new QGroupBox(text, this);
     case ItemKind::Label:
-        return new QLabel(text, this);
+        return new QLabel(this);
     case ItemKind::DropDown: {
-        auto* list = new QComboBox(this);
-        list->setMaxVisibleItems(std::max(5, ToPixels(item.cy - kComboHeightDu) / kListItemPixels));
+        auto* list = new CChoiceList(this);
+        list->setMaxVisibleItems(VisibleListEntries(item));
         return list;
     }
-    case ItemKind::Edit: {
-        auto* edit = new CNumberEdit(this);
-        edit->setAlignment(Qt::AlignCenter);
-        edit->setReadOnly(item.flags & kItemReadOnly);
-        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-        edit->setAcceptDrops(false);
-        return edit;
-    }
-    case ItemKind::Spin:
-        return new CSpinButton(this);
-    case ItemKind::SkinButton:
+    default:
         return new CSkinnedButton(this);
-    case ItemKind::Lamp:
-        return new CMeterLamp(this);
-    case ItemKind::Fader:
-        return new CGainFader(this);
-    case ItemKind::Graph:
-        return new CEqualizerGraph(this);
     }
-    return new QWidget(this);
+}
+
+// The top row and the two channel panels, as the template places them at 1200 x 725; larger,
+// the panels share the room and the buttons from Load on keep to the right edge.
+void CMainWindow::LayOut()
+{
+    std::vector<DesignedChild> children;
+    for (const ControlSpec& item : MainWindowControls()) {
+        if (!(item.flags & kItemHidden)) {
+            QWidget* control = Control(item.id);
+            children.push_back({control, control->geometry(), item.flags & kItemKeepsRight ? kKeepsToTheRight : kGrowsNot});
+        }
+    }
+    children.push_back({m_statusText, m_statusText->geometry(), kGrowsNot});
+    for (CChannelPanel* panel : m_panels)
+        children.push_back({panel, CChannelPanel::DesignRect(panel->Channel()), kGrowsBoth});
+    LayOutAsDesigned(*this, children, QSize(kWindowWidth, kWindowHeight));
 }
 
 void CMainWindow::ConnectControls()
 {
-    for (int c = 0; c < kChannelCount; ++c)
-        ConnectChannelControls(c);
-    ConnectLists();
-    ConnectButtons();
+    for (const CChannelPanel* panel : m_panels)
+        ConnectPanel(*panel);
+    ConnectList(kIdDetectSpeed, [this](int index) { SetDetectSpeed(index); });
+    ConnectList(kIdPanelLock, [this](int index) { SetPanelLock(index); });
+    ConnectList(kIdChannelLink, [this](int index) { SetChannelLink(index); });
+    ConnectButton(kIdLanguage, [this] { ToggleLanguage(); }, true);
+    ConnectButton(kIdConnect, [this] { OnConnectClicked(); }, false);
+    ConnectButton(kIdLoad, [this] { OpenLoadDialog(); }, false);
+    ConnectButton(kIdSave, [this] { OpenSaveDialog(); }, false);
+    ConnectButton(kIdImport, [this] { m_settingsFiles->Import(); }, false);
+    ConnectButton(kIdExport, [this] { m_settingsFiles->Export(); }, false);
 }
 
-void CMainWindow::ConnectChannelControls(int c)
+// What the user does in a channel panel is one step of the history, made on that channel; a drag
+// of the fader or of a band is one from its first move to its release.
+void CMainWindow::ConnectPanel(const CChannelPanel& panel)
 {
-    const ChannelControlIds& ids = kChannelControls[c];
-    auto* gainSpin = qobject_cast<CSpinButton*>(Control(ids.gainSpin));
-    connect(gainSpin, &CSpinButton::stepped, this, [this, c](int step) { AsOneStep([=, this] { StepGain(c, step); }); });
-    for (int f = 0; f < kCompFieldCount; ++f) {
-        const ChannelField field = kCompFields[f];
-        auto* spin = qobject_cast<CSpinButton*>(Control(ids.compSpins[f]));
-        connect(spin, &CSpinButton::stepped, this,
-                [this, c, field](int step) { AsOneStep([=, this] { StepCompressor(c, field, step); }); });
-        m_editCommits.insert(Edit(ids.compEdits[f]), [this, c, field] { CommitCompressorEdit(c, field); });
-    }
-    m_editCommits.insert(Edit(ids.gainEdit), [this, c] { CommitGainEdit(c); });
-    connect(Fader(c), &CGainFader::faderMoving, this, [this, c] { OnFaderMoved(c, false); });
-    connect(Fader(c), &CGainFader::faderMoved, this, [this, c] { OnFaderMoved(c, true); });
-    connect(Graph(c), &CEqualizerGraph::bandChanged, this, &CMainWindow::OnGraphBandChanged);
-    connect(Graph(c), &CEqualizerGraph::dragFinished, this, [this] { EndEdit(); });
+    const int c = panel.Channel();
+    connect(&panel, &CChannelPanel::muteClicked, this, [=, this] { AsOneStep([&] { ToggleMute(c); }); });
+    connect(&panel, &CChannelPanel::peqBypassClicked, this, [=, this] { AsOneStep([&] { TogglePeqBypass(c); }); });
+    connect(&panel, &CChannelPanel::notchBypassClicked, this, [=, this] { AsOneStep([&] { ToggleNotchBypass(c); }); });
+    connect(&panel, &CChannelPanel::notchClearClicked, this, [=, this] { AsOneStep([&] { ClearNotches(c); }); });
+    connect(&panel, &CChannelPanel::gainStepped, this, [=, this](int step) { AsOneStep([&] { StepGain(c, step); }); });
+    connect(&panel, &CChannelPanel::compressorStepped, this,
+            [=, this](ChannelField field, int step) { AsOneStep([&] { StepCompressor(c, field, step); }); });
+    connect(&panel, &CChannelPanel::gainTyped, this,
+            [=, this](const QString& text) { AsOneStep([&] { CommitGainEdit(c, text); }); });
+    connect(&panel, &CChannelPanel::compressorTyped, this,
+            [=, this](ChannelField field, const QString& text) { AsOneStep([&] { CommitCompressorEdit(c, field, text); }); });
+    connect(&panel, &CChannelPanel::frequencyShiftPicked, this,
+            [=, this](int index) { AsOneStep([&] { SetFreqShift(c, index); }); });
+    connect(&panel, &CChannelPanel::noiseGatePicked, this,
+            [=, this](int index) { AsOneStep([&] { SetGateThreshold(c, index); }); });
+    connect(&panel, &CChannelPanel::staticNotchCountPicked, this,
+            [=, this](int index) { AsOneStep([&] { SetStaticNotchCount(c, index); }); });
+    connect(&panel, &CChannelPanel::faderMoved, this,
+            [=, this](int gainCode, bool ended) { OnFaderMoved(c, gainCode, ended); });
+    connect(&panel, &CChannelPanel::bandChanged, this, &CMainWindow::OnGraphBandChanged);
+    connect(&panel, &CChannelPanel::bandDragFinished, this, [this] { EndEdit(); });
 }
 
 // A list choice is one step of the history, also when it picks the entry shown.
@@ -230,19 +224,6 @@ void CMainWindow::ConnectList(int id, const std::function<void(int)>& pick)
         if (index >= 0)
             AsOneStep([&] { pick(index); });
     });
-}
-
-void CMainWindow::ConnectLists()
-{
-    for (int c = 0; c < kChannelCount; ++c) {
-        const ChannelControlIds& ids = kChannelControls[c];
-        ConnectList(ids.frequencyShift, [this, c](int index) { SetFreqShift(c, index); });
-        ConnectList(ids.noiseGate, [this, c](int index) { SetGateThreshold(c, index); });
-        ConnectList(ids.staticNotchCount, [this, c](int index) { SetStaticNotchCount(c, index); });
-    }
-    ConnectList(kIdDetectSpeed, [this](int index) { SetDetectSpeed(index); });
-    ConnectList(kIdPanelLock, [this](int index) { SetPanelLock(index); });
-    ConnectList(kIdChannelLink, [this](int index) { SetChannelLink(index); });
 }
 
 // A button that changes the unit's settings is one step of the history.
@@ -256,23 +237,6 @@ void CMainWindow::ConnectButton(int id, const std::function<void()>& press, bool
     });
 }
 
-void CMainWindow::ConnectButtons()
-{
-    for (int c = 0; c < kChannelCount; ++c) {
-        const ChannelControlIds& ids = kChannelControls[c];
-        ConnectButton(ids.mute, [this, c] { ToggleMute(c); }, true);
-        ConnectButton(ids.peqBypass, [this, c] { TogglePeqBypass(c); }, true);
-        ConnectButton(ids.notchBypass, [this, c] { ToggleNotchBypass(c); }, true);
-        ConnectButton(ids.notchClear, [this, c] { ClearNotches(c); }, true);
-    }
-    ConnectButton(kIdLanguage, [this] { ToggleLanguage(); }, true);
-    ConnectButton(kIdConnect, [this] { OnConnectClicked(); }, false);
-    ConnectButton(kIdLoad, [this] { OpenLoadDialog(); }, false);
-    ConnectButton(kIdSave, [this] { OpenSaveDialog(); }, false);
-    ConnectButton(kIdImport, [this] { m_settingsFiles->Import(); }, false);
-    ConnectButton(kIdExport, [this] { m_settingsFiles->Export(); }, false);
-}
-
 void CMainWindow::InstallKeyFilter()
 {
     installEventFilter(this);
@@ -283,25 +247,16 @@ void CMainWindow::InstallKeyFilter()
 bool CMainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
+    if (!widget || widget->window() != this || event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (IsEnterOrEscape(key->key()))
-            setFocus(Qt::OtherFocusReason);
-        if (qobject_cast<CEqualizerGraph*>(watched))
-            return false;   // every key of a graph is its own, Tab too
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            return watched != this;
-        return IsCharacterRejected(watched, key);
-    }
-    // An edit's own context menu leaves the focus where it is.
-    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        const auto commit = m_editCommits.constFind(watched);
-        if (commit != m_editCommits.constEnd())
-            AsOneStep(*commit);
-    }
-    return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (IsEnterOrEscape(key->key()))
+        setFocus(Qt::OtherFocusReason);
+    if (qobject_cast<CEqualizerGraph*>(watched))
+        return false;   // every key of a graph is its own, Tab too
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return watched != this;
+    return IsCharacterRejected(watched, key);
 }
 
 // Tab reaches only the graphs: from the window into one, from one graph to the other. Every
@@ -342,16 +297,10 @@ void CMainWindow::OnInitDialog()
     UpdateTitle();
     setWindowIcon(m_hIcon);
     setFocusPolicy(Qt::ClickFocus);
-    move(0, 0);
-    resize(kWindowWidth, kWindowHeight);
-    SetCurrentLanguage(SystemLanguage());
+    PlaceWindow();
     CreateUndoActions();
     CreateCompareAction();
-    SetupGraphs();
-    SetupFaders();
-    AttachSpins();
-    FillFixedLists();
-    SetupLamps();
+    AttachGraphs();
     SetupAccessibility();
     m_settingsFiles = new CSettingsFiles(this, m_unit);
     CreateRemoteControl();
@@ -368,51 +317,25 @@ void CMainWindow::OnInitDialog()
     m_timer.start(kTimerPeriodMs, this);
 }
 
-void CMainWindow::SetupGraphs()
+// Where the window was when it last closed, else at the screen's top-left corner at its design size.
+void CMainWindow::PlaceWindow()
+{
+    if (restoreGeometry(QSettings().value(QLatin1String(kGeometryKey)).toByteArray()))
+        return;
+    move(0, 0);
+    resize(kWindowWidth, kWindowHeight);
+}
+
+void CMainWindow::done(int result)
+{
+    QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
+    QDialog::done(result);
+}
+
+void CMainWindow::AttachGraphs()
 {
     for (int c = 0; c < kChannelCount; ++c)
         Graph(c)->Attach(m_unit.Unit().Equalizers().Channel(c), c);
-}
-
-void CMainWindow::SetupFaders()
-{
-    for (int c = 0; c < kChannelCount; ++c) {
-        CGainFader* fader = Fader(c);
-        fader->SetChannelImages(kFaderScaleImage, kFaderScaleImage, true, CGainFader::kColourFromPixel, 0, 0);
-        fader->SetThumbImages(kKnobImage, kKnobDraggedImage, true, CGainFader::kColourFromPixel, 0, 0);
-        fader->SetMargins(kKnobLeftMargin, 0, 0, 1);
-        fader->SetVertical(true);
-        fader->SetRange(0, kGainCodeMax, false);
-    }
-}
-
-// Each spin steps the edit of its field.
-void CMainWindow::AttachSpins()
-{
-    for (const ChannelControlIds& ids : kChannelControls) {
-        qobject_cast<CSpinButton*>(Control(ids.gainSpin))->SetBuddy(Edit(ids.gainEdit));
-        for (int f = 0; f < kCompFieldCount; ++f)
-            qobject_cast<CSpinButton*>(Control(ids.compSpins[f]))->SetBuddy(Edit(ids.compEdits[f]));
-    }
-}
-
-void CMainWindow::FillFixedLists()
-{
-    for (const ChannelControlIds& ids : kChannelControls) {
-        FillList(ids.staticNotchCount, StaticNotchEntries());
-        FillList(ids.noiseGate, NoiseGateEntries());
-        FillList(ids.frequencyShift, FreqShiftEntries());
-    }
-}
-
-void CMainWindow::SetupLamps()
-{
-    for (const ChannelControlIds& ids : kChannelControls) {
-        for (int j = 0; j < kGreenLamps; ++j)
-            Lamp(ids.firstLamp + j)->SetLampImages(kGreenLampLit, kGreenLampDark);
-        Lamp(ids.firstLamp + kGreenLamps)->SetLampImages(kYellowLampLit, kYellowLampDark);
-        Lamp(ids.firstLamp + kGreenLamps + 1)->SetLampImages(kRedLampLit, kRedLampDark);
-    }
 }
 
 void CMainWindow::showEvent(QShowEvent* event)
@@ -446,7 +369,7 @@ void CMainWindow::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     int graph = -1;
     for (int c = 0; c < kChannelCount; ++c) {
-        if (!Graph(c)->geometry().contains(event->pos()))
+        if (!Graph(c)->rect().contains(Graph(c)->mapFrom(this, event->pos())))
             continue;
         graph = c;
         menu.addAction(tr("Import filters…"), this, [this, c] { ImportFilters(c); });

@@ -1,13 +1,14 @@
-// The main window: every control of the window's control table, bound to one
-// unit's settings; it shows what the unit holds, turns the user's actions into
-// edits of the unit's settings, and says what has not reached the unit yet.
+// The main window: the unit's global controls and the status line along the top, one channel
+// panel per channel below them, in layouts that give the graphs the room of a larger window.
+// It shows what the unit holds, turns what the user does into edits of the unit's settings,
+// and says what has not reached the unit yet.
 #pragma once
 
 #include "model/SettingsCompare.h"
 #include "model/SettingsEdit.h"
-#include "unit/Unit.h"
 #include "ui/common/UnitActions.h"
 #include "ui/main/StatusLine.h"
+#include "unit/Unit.h"
 
 #include <QBasicTimer>
 #include <QDialog>
@@ -20,13 +21,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 
 class QAction;
 class QMenu;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class CChannelPanel;
 class CSkinnedButton;
 class CMeterLamp;
 class CGainFader;
@@ -41,18 +42,21 @@ class CMainWindow : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kTimerPeriodMs = 100;
-    static constexpr double kPixelsPerDialogUnit = 1.7;
+    // The size the window opens at the first time and goes no smaller than: its controls are
+    // designed for it.
     static constexpr int kWindowWidth = 1200;
     static constexpr int kWindowHeight = 725;
     // Ticks a lost unit has to come back before the warning shows: a loose
     // cable that drops the unit for a moment raises no box.
     static constexpr int kLostWarningTicks = 10;
+    // The window's size and place as it last closed, in the user's settings.
+    static constexpr char kGeometryKey[] = "window/geometry";
 
     // The window of the unit; the unit outlives it.
     explicit CMainWindow(CUnitAdapter& unit, QWidget* parent = nullptr);
     ~CMainWindow() override;
 
-    // The child with the control table's id, or nullptr.
+    // The control with the control table's id, the window's own or a channel panel's, or nullptr.
     QWidget* Control(int id) const;
     QComboBox* List(int id) const;
     QLineEdit* Edit(int id) const;
@@ -60,6 +64,7 @@ public:
     CMeterLamp* Lamp(int id) const;
     CGainFader* Fader(int channel) const;
     CEqualizerGraph* Graph(int channel) const;
+    CChannelPanel& Panel(int channel) const { return *m_panels[channel]; }
 
     // Shows what changed in the unit's settings (as the unit reports it), or
     // everything they hold now.
@@ -117,6 +122,9 @@ public:
     // The warning that the unit is gone, while it is shown.
     QMessageBox* LostWarning() const { return m_lostWarning; }
 
+    // Closing keeps the window's size and place for the next start.
+    void done(int result) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
@@ -131,19 +139,15 @@ private:
     // Creating the window (MainWindow.cpp).
     void CreateControls();
     QWidget* CreateControl(const ControlSpec& item);
+    void LayOut();
+    void PlaceWindow();
     void ConnectControls();
-    void ConnectChannelControls(int channel);
+    void ConnectPanel(const CChannelPanel& panel);
     void ConnectList(int id, const std::function<void(int)>& pick);
-    void ConnectLists();
     void ConnectButton(int id, const std::function<void()>& press, bool editing);
-    void ConnectButtons();
     void InstallKeyFilter();
     void OnInitDialog();
-    void SetupGraphs();
-    void SetupFaders();
-    void AttachSpins();
-    void FillFixedLists();
-    void SetupLamps();
+    void AttachGraphs();
     void CreateStatusText();
     void CreateUndoActions();
     void CreateCompareAction();
@@ -166,12 +170,12 @@ private:
     void EndEdit();
     void ChangeSettings(const CUnit::Action& action);
     void ForgetPresetNote();
-    void OnFaderMoved(int channel, bool dragEnded);
+    void OnFaderMoved(int channel, int gainCode, bool dragEnded);
     void OnGraphBandChanged(int channel, int band);
     void StepGain(int channel, int step);
     void StepCompressor(int channel, ChannelField field, int step);
-    void CommitGainEdit(int channel);
-    void CommitCompressorEdit(int channel, ChannelField field);
+    void CommitGainEdit(int channel, const QString& text);
+    void CommitCompressorEdit(int channel, ChannelField field, const QString& text);
     bool ParseGain(int channel, const QString& text);
     bool ParseThreshold(int channel, const QString& text);
     bool ParseAttack(int channel, const QString& text);
@@ -192,22 +196,14 @@ private:
 
     // Showing the settings (MainWindowDisplay.cpp).
     void ShowSettings(const SettingsChange& change);
-    void ShowGain(int channel);
-    void ShowCompressorField(int channel, ChannelField field);
-    void ShowMuteButton(int channel);
-    void ShowNotchBypassButton(int channel);
-    void ShowPeqBypassButton(int channel);
-    void ShowChannelLists(int channel);
+    void ShowDetectSpeed(const ChannelBlock& channelA);
     void ShowGlobalLists();
-    void ShowBands(const SettingsChange& change);
-    void SelectEntry(int id, int index, int rawCode);
-    void FillList(int id, const QStringList& entries);
+    void ShowBands(const SettingsChange& change, const std::array<ChannelBlock, kChannelCount>& blocks);
     void ApplyLanguage();
     void ApplyLanguageLists();
-    void ApplyLanguageImages();
     void ApplyLanguageLabels();
     void ApplyLanguageUndo();
-    // What a screen reader calls the drawn controls and how it reads them (MainWindowAccessible.cpp).
+    // What a screen reader calls the window's own drawn controls and lists (MainWindowAccessible.cpp).
     void SetupAccessibility();
     void ApplyAccessibleNames();
     void FollowUnitLanguage();
@@ -230,8 +226,8 @@ private:
     void ForgetLoss();
 
     CUnitAdapter& m_unit;
-    QHash<int, QWidget*> m_controls;
-    QHash<const QObject*, std::function<void()>> m_editCommits;   // what leaving each number edit commits
+    QHash<int, QWidget*> m_controls;   // the window's own
+    std::array<CChannelPanel*, kChannelCount> m_panels{};
     QIcon m_hIcon;
     QBasicTimer m_timer;
     bool m_linkStarted = false;

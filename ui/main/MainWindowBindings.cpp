@@ -6,14 +6,10 @@
 #include "ui/common/Language.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/UnitAdapter.h"
-#include "ui/controls/GainFader.h"
-#include "ui/graph/EqualizerGraph.h"
-#include "ui/main/MainWindowControls.h"
+#include "ui/main/ChannelPanel.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/presets/PresetLoadDialog.h"
 #include "ui/presets/PresetSaveDialog.h"
-
-#include <QLineEdit>
 
 #include <algorithm>
 
@@ -83,11 +79,10 @@ void CMainWindow::StepCompressor(int channel, ChannelField field, int step)
 }
 
 // A drag is one step of the history from its first move to its release.
-void CMainWindow::OnFaderMoved(int channel, bool dragEnded)
+void CMainWindow::OnFaderMoved(int channel, int gainCode, bool dragEnded)
 {
     BeginEditIfNone();
-    const int gain = Fader(channel)->GetInvertedPos();
-    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::Gain, gain); });
+    ChangeSettings([&](CSettingsEdit& edit) { edit.Set(channel, ChannelField::Gain, gainCode); });
     if (dragEnded)
         EndEdit();
 }
@@ -101,22 +96,16 @@ void CMainWindow::OnGraphBandChanged(int channel, int band)
     ChangeSettings([&](CSettingsEdit& edit) { edit.SetBand(channel, band, record); });
 }
 
-void CMainWindow::CommitGainEdit(int channel)
+void CMainWindow::CommitGainEdit(int channel, const QString& text)
 {
-    QLineEdit* edit = Edit(kChannelControls[channel].gainEdit);
-    if (!ParseGain(channel, edit->text()))
+    if (!ParseGain(channel, text))
         ShowRangeMessage(channel, ChannelField::Gain);
 }
 
 // Only the threshold and the attack are typed; release and ratio are read-only.
-void CMainWindow::CommitCompressorEdit(int channel, ChannelField field)
+void CMainWindow::CommitCompressorEdit(int channel, ChannelField field, const QString& text)
 {
-    const int index = field == ChannelField::CompThreshold ? 0 : 1;
-    QLineEdit* edit = Edit(kChannelControls[channel].compEdits[index]);
-    if (edit->isReadOnly())
-        return;
-    const bool valid = field == ChannelField::CompThreshold ? ParseThreshold(channel, edit->text())
-                                                            : ParseAttack(channel, edit->text());
+    const bool valid = field == ChannelField::CompThreshold ? ParseThreshold(channel, text) : ParseAttack(channel, text);
     if (!valid)
         ShowRangeMessage(channel, field);
 }
@@ -160,13 +149,15 @@ bool CMainWindow::ParseAttack(int channel, const QString& text)
     return true;
 }
 
+// The edit shows the unit's value again.
 void CMainWindow::ShowRangeMessage(int channel, ChannelField field)
 {
     ShowMessageBox(this, RangeMessage(), ApplicationName());
+    const ChannelBlock block = m_unit.Unit().Image().Channel(channel);
     if (field == ChannelField::Gain)
-        ShowGain(channel);
+        m_panels[channel]->ShowGain(block);
     else
-        ShowCompressorField(channel, field);
+        m_panels[channel]->ShowCompressorField(block, field);
 }
 
 // The preset dialogs work on the unit themselves; their result is ignored.

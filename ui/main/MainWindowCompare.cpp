@@ -6,6 +6,7 @@
 #include "ui/common/Language.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/controls/SkinnedButton.h"
+#include "ui/main/ChannelPanel.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
 
@@ -36,9 +37,8 @@ void CMainWindow::CreateCompareAction()
 // What is being typed ends in the side it began in.
 void CMainWindow::CommitTypedText()
 {
-    const auto commit = m_editCommits.constFind(focusWidget());
-    if (commit != m_editCommits.constEnd())
-        AsOneStep(*commit);
+    for (CChannelPanel* panel : m_panels)
+        panel->CommitTypedText();
 }
 
 void CMainWindow::SwitchCompareSide()

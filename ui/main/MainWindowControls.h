@@ -1,7 +1,10 @@
-// The main window's control table: its controls, their ids, kinds, texts,
-// tooltips and rectangles in dialog units. The window creates every child from this table;
-// the ids name the controls for tests and tools.
+// The main window's control table: the ids of every control of the window, and the window's
+// own controls along the top with their kinds, texts, tooltips and rectangles in dialog units.
+// The window creates them from this table, the channel panels theirs from the channel's
+// description (ChannelPanelControls.h); the ids name the controls for tests and tools.
 #pragma once
+
+#include <QRect>
 
 #include <span>
 
@@ -22,6 +25,9 @@ enum ItemFlag : unsigned {
     kItemReadOnly = 2,
     kItemCentred = 4,
     kItemDisabled = 8,
+    kItemGrows = 16,          // takes the room of a window larger than its design
+    kItemNamesChannel = 32,   // its text is the channel's name
+    kItemKeepsRight = 64,     // it, and what follows it in its row, keep to the window's right edge
 };
 
 struct ControlSpec {
@@ -46,6 +52,7 @@ constexpr int kIdLoad = 1050;
 constexpr int kIdSave = 1051;
 constexpr int kIdImport = 1052;
 constexpr int kIdExport = 1053;
+constexpr int kIdSetting = 1054;        // hidden
 constexpr int kIdLanguage = 1055;
 constexpr int kIdLampA = 1056;          // + lamp, 0 at the bottom
 constexpr int kIdLampB = 1066;
@@ -63,9 +70,6 @@ constexpr int kIdGraph = 2050;          // + c
 constexpr int kIdCompSpin = 2092;       // + 4c + field
 constexpr int kIdGainSpin = 2100;       // + c
 constexpr int kIdStatusText = 1200;     // the status line, created beside the template's controls
-
-constexpr int kMainWindowWidthDu = 746;   // client size in dialog units
-constexpr int kMainWindowHeightDu = 435;
 
 // The compressor's fields in the order of their edits and spins.
 constexpr int kCompFieldCount = 4;   // threshold, attack, release, ratio
@@ -104,10 +108,12 @@ constexpr ChannelControlIds ControlIdsOf(int c)
             c == 0 ? kIdGateA : kIdGateB,
             c == 0 ? kIdLampA : kIdLampB};
 }
-inline constexpr ChannelControlIds kChannelControls[2] = {ControlIdsOf(0), ControlIdsOf(1)};
 
-// The controls in creation (and tab) order.
+// The window's own controls in creation order; a label names the control after it.
 std::span<const ControlSpec> MainWindowControls();
 
-// The entry for id, or nullptr.
-const ControlSpec* FindControlSpec(int id);
+// A control's rectangle in pixels; a drop-down list's is its field, the template's height
+// being that of the list it drops down.
+QRect PixelRect(const ControlSpec& item);
+// How many entries a drop-down list shows at once: as many as its template's height holds.
+int VisibleListEntries(const ControlSpec& item);

@@ -10,6 +10,7 @@
 #include "ui/common/UnitAdapter.h"
 #include "ui/common/UnitNames.h"
 #include "ui/controls/ControlId.h"
+#include "ui/main/DialogLayout.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/UnitNameDialog.h"
 #include "ui/settings/SettingsFiles.h"
@@ -18,7 +19,6 @@
 #include <QMenu>
 #include <QMessageBox>
 
-#include <cmath>
 #include <new>
 #include <utility>
 
@@ -27,11 +27,6 @@ namespace {
 // Dialog units: the empty left part of the top row, up to the import button;
 // two lines, so that the longest text fits.
 constexpr int kStatusX = 8, kStatusY = 4, kStatusWidth = 155, kStatusHeight = 22;
-
-int Pixels(int dialogUnits)
-{
-    return static_cast<int>(std::lround(dialogUnits * CMainWindow::kPixelsPerDialogUnit));
-}
 
 // The user's loads and saves; the recall of the current memory belongs to connecting.
 bool IsPresetCommand(const CommandSlot& command)
@@ -45,7 +40,7 @@ void CMainWindow::CreateStatusText()
 {
     m_statusText = new QLabel(this);
     SetControlId(m_statusText, kIdStatusText);
-    m_statusText->setGeometry(Pixels(kStatusX), Pixels(kStatusY), Pixels(kStatusWidth), Pixels(kStatusHeight));
+    m_statusText->setGeometry(DialogUnitsRect(kStatusX, kStatusY, kStatusWidth, kStatusHeight));
     m_statusText->setWordWrap(true);
     m_controls.insert(kIdStatusText, m_statusText);
 }

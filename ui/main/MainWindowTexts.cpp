@@ -1,7 +1,9 @@
 #include "ui/main/MainWindowTexts.h"
 
 #include "model/SettingFields.h"
+#include "ui/controls/SkinnedButton.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -80,9 +82,32 @@ QStringList FreqShiftEntries()
             QStringLiteral("6Hz"), QStringLiteral("8Hz")};
 }
 
+void FillListEntries(QComboBox& list, const QStringList& entries)
+{
+    list.clear();
+    list.addItems(entries);
+}
+
+void ShowListEntry(QComboBox& list, int index, int rawCode)
+{
+    const bool valid = index >= 0 && index < list.count();
+    list.setPlaceholderText(valid ? QString() : QString::number(rawCode));
+    list.setCurrentIndex(valid ? index : -1);
+}
+
 std::span<const LanguageButton> LanguageButtons()
 {
     return kLanguageButtons;
+}
+
+void ShowLanguageImages(const std::function<CSkinnedButton*(int id)>& find, int language)
+{
+    for (const LanguageButton& button : kLanguageButtons) {
+        if (CSkinnedButton* found = find(button.id)) {
+            const ButtonImages& images = button.images[Clamp01(language)];
+            found->SetImages(images.normal, images.down, images.over);
+        }
+    }
 }
 
 int NotchBypassImage(int language, bool on)

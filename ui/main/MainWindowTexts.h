@@ -1,6 +1,6 @@
 // The main window's list entries in the interface language, its fixed list
-// entries, the button images by language and the display formats of the
-// channel fields.
+// entries, how a list shows a code, the button images by language and the
+// display formats of the channel fields.
 #pragma once
 
 #include "ui/common/Language.h"
@@ -10,7 +10,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
+
+class QComboBox;
+class CSkinnedButton;
 
 // Entries of the lists whose words are translated, index 0 first.
 QStringList DetectSpeedEntries();
@@ -22,6 +26,11 @@ QStringList StaticNotchEntries();   // "0" .. "8"
 QStringList NoiseGateEntries();     // "-30dB" .. "-99dB", "OFF"
 QStringList FreqShiftEntries();     // "OFF", "2Hz" .. "8Hz"
 
+// A list's entries replaced by these.
+void FillListEntries(QComboBox& list, const QStringList& entries);
+// Selects the entry; a code without an entry shows as its number and selects nothing.
+void ShowListEntry(QComboBox& list, int index, int rawCode);
+
 struct ButtonImages {
     int normal, down, over;
 };
@@ -31,6 +40,9 @@ struct LanguageButton {
 };
 // Load, save, import, export, setting, language and both Notch Clear buttons.
 std::span<const LanguageButton> LanguageButtons();
+// Gives each of these buttons that find finds (a window its own, a channel panel its own) the
+// images of the language.
+void ShowLanguageImages(const std::function<CSkinnedButton*(int id)>& find, int language);
 
 int NotchBypassImage(int language, bool on);
 int PeqBypassImage(int language, bool on);
