@@ -8,6 +8,7 @@
 #include <QBasicTimer>
 #include <QCursor>
 #include <QImage>
+#include <QRect>
 #include <QWidget>
 
 #include <cstdint>
@@ -67,6 +68,12 @@ public:
     QString SpokenName() const;
     QString SpokenBand() const;
 
+    // Where a parametric band's number is drawn, whole inside the plot and clear of the numbers
+    // of the bands before it; empty for a band without one. A number moved off its handle picks
+    // its band too. The selected band's readout, its background with it; empty without one.
+    QRect BandLabelRect(int band) const;
+    QRect ReadoutRect() const;
+
 signals:
     // A drag step or a key changed band (0..11) of the channel; its record holds the new values.
     void bandChanged(int channel, int band);
@@ -114,8 +121,17 @@ private:
     void DrawPlot(QPainter& painter);
     const QImage& GridOverlay();
     void DrawCurves(QPainter& painter, const CChannelEqualizer& eq) const;
-    void DrawBandLabels(QPainter& painter, CChannelEqualizer& eq) const;
+    void DrawBandLabels(QPainter& painter) const;
     void DrawSelectedBand(QPainter& painter, CFilter& band) const;
+    // The graph's words over the plot (EqualizerGraphLabels.cpp).
+    void DrawReadout(QPainter& painter, CFilter& band) const;
+    struct BandLabel {
+        QRect box;    // the rectangle the number is aligned in
+        int flags;    // its alignment
+        QRect text;   // what the number covers
+    };
+    std::vector<BandLabel> PlaceBandLabels() const;
+    int BandAtLabel(PlotPoint p) const;
 
     CChannelEqualizer* m_pEq = nullptr;
     CFilter* m_pSelBand = nullptr;

@@ -28,8 +28,9 @@ struct DbLabel {
     int twelfths;   // y = (H div 12) * twelfths + offset
     int offset;
 };
+// Every label starts at the same x: a blank before one would push its end under the plot.
 constexpr DbLabel kDbLabels[] = {
-    {"  +6", 2, 3}, {"0dB", 4, 3}, {"  -6dB", 6, 5}, {"-12", 8, 2}, {"-18", 10, 2},
+    {"+6", 2, 3}, {"0dB", 4, 3}, {"-6dB", 6, 5}, {"-12", 8, 2}, {"-18", 10, 2},
 };
 constexpr int kDbLabelX = 6;
 constexpr int kTopLabelY = 5;
@@ -44,11 +45,6 @@ constexpr FreqLabel kFreqLabels[] = {
     {"2K", 2000, 8}, {"5K", 5000, 8}, {"10K", 10000, 10}, {"20K", 20000, 15},
 };
 constexpr int kFirstFreqLabelX = 30;   // "20", whatever the plot's width
-
-QRect ToQRect(const PlotRect& r)
-{
-    return QRect(r.left, r.top, r.Width(), r.Height());
-}
 
 // A 1-pixel outline on the rectangle's own pixels (right and bottom edges excluded).
 QRect OutlineRect(const PlotRect& r)
@@ -67,18 +63,6 @@ void DrawTextAt(QPainter& painter, int x, int y, const char* text)
                      QString::fromLatin1(text));
 }
 
-int BandLabelAlignment(CFilter& band, const PlotRect& plot)
-{
-    if (band.HandleRect().right == plot.right)
-        return Qt::AlignLeft;
-    const int hz = band.CurrentFreq();
-    if (hz <= kMinFreqHz)
-        return Qt::AlignRight;
-    if (hz >= kMaxFreqHz)
-        return Qt::AlignLeft;
-    return Qt::AlignHCenter;
-}
-
 void DrawCurve(QPainter& painter, const std::array<PlotPointF, kGridSize>& curve, std::uint32_t argb)
 {
     std::array<QPointF, kGridSize> points;
@@ -89,6 +73,11 @@ void DrawCurve(QPainter& painter, const std::array<PlotPointF, kGridSize>& curve
 }
 
 }  // namespace
+
+QRect ToQRect(const PlotRect& r)
+{
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 QFont GraphFont()
 {
@@ -176,7 +165,7 @@ void CEqualizerGraph::DrawPlot(QPainter& painter)
         DrawMeasurement(painter);
         painter.setFont(GraphFont());
         painter.setBackgroundMode(Qt::TransparentMode);
-        DrawBandLabels(painter, *m_pEq);
+        DrawBandLabels(painter);
         if (m_pSelBand != nullptr)
             DrawSelectedBand(painter, *m_pSelBand);
     }
@@ -221,18 +210,6 @@ void CEqualizerGraph::DrawCurves(QPainter& painter, const CChannelEqualizer& eq)
     painter.restore();
 }
 
-// From band 12 down to band 1, so that the lower number ends on top.
-void CEqualizerGraph::DrawBandLabels(QPainter& painter, CChannelEqualizer& eq) const
-{
-    painter.setPen(Qt::white);
-    const int last = std::min(kLastParametricBand, eq.GetSize() - 1);
-    for (int i = last; i >= 0; --i) {
-        CFilter& band = eq.GetAt(i);
-        painter.drawText(ToQRect(band.HandleRect()), Qt::AlignTop | BandLabelAlignment(band, m_rcPlot),
-                         QString::number(i + 1));
-    }
-}
-
 void CEqualizerGraph::DrawSelectedBand(QPainter& painter, CFilter& band) const
 {
     if (band.GetType() == FILTER_PEAK) {
@@ -241,7 +218,5 @@ void CEqualizerGraph::DrawSelectedBand(QPainter& painter, CFilter& band) const
         painter.drawRect(OutlineRect(band.WidthRectL()));
         painter.drawRect(OutlineRect(band.WidthRectR()));
     }
-    painter.setPen(Qt::white);
-    painter.drawText(ToQRect(band.TextRect()), Qt::AlignTop | Qt::AlignHCenter,
-                     QString::fromStdString(band.Describe()));
+    DrawReadout(painter, band);
 }

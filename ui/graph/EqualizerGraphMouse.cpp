@@ -103,22 +103,26 @@ void CEqualizerGraph::HoverHandle(BandHandle handle, PlotPoint p)
         StepDrag(p);
 }
 
-// Only the parametric bands can be picked; the lowest band number wins where handles overlap.
-// A pick happens only while nothing is dragged, so the new band starts with its centre hovered.
+// Only the parametric bands can be picked; the lowest band number wins where handles overlap,
+// and off every handle a number that moved away from its own picks its band. A pick happens
+// only while nothing is dragged, so the new band starts with its centre hovered.
 bool CEqualizerGraph::PickBandAt(PlotPoint p)
 {
     const int last = LastPickableBand();
-    for (int i = 0; i <= last; ++i) {
-        CFilter& band = m_pEq->GetAt(i);
-        if (!band.HandleRect().Contains(p))
-            continue;
-        m_pSelBand = &band;
-        m_hovered = BandHandle::Centre;
-        m_nSelIndex = i;
-        Redraw();
-        return true;
+    int picked = -1;
+    for (int i = 0; i <= last && picked < 0; ++i) {
+        if (m_pEq->GetAt(i).HandleRect().Contains(p))
+            picked = i;
     }
-    return false;
+    if (picked < 0 && last >= 0)
+        picked = BandAtLabel(p);
+    if (picked < 0 || picked > last)
+        return false;
+    m_pSelBand = &m_pEq->GetAt(picked);
+    m_hovered = BandHandle::Centre;
+    m_nSelIndex = picked;
+    Redraw();
+    return true;
 }
 
 void CEqualizerGraph::StepDrag(PlotPoint p)
