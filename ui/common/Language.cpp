@@ -9,45 +9,69 @@
 namespace {
 
 int g_language = kEnglish;
-// The translators installed into the application (the program's own, and Qt's
-// for its standard buttons and dialogs); the application only borrows them.
-std::unique_ptr<QTranslator> g_translator;
-std::unique_ptr<QTranslator> g_qtTranslator;
+
+// The translators of a language: the program's own, and Qt's for its standard buttons and
+// dialogs (Chinese only; Qt's own texts are English without one). Each is loaded the first time
+// its language is used and kept; the application only borrows the ones installed.
+struct LanguageTranslators {
+    std::unique_ptr<QTranslator> program;
+    std::unique_ptr<QTranslator> qt;
+};
+LanguageTranslators g_translators[2];
+int g_installed = -1;   // the language whose translators the application has
 
 QString TranslationFile(int language)
 {
     return language == kChinese ? QStringLiteral(":/i18n/quenda_zh_CN.qm") : QStringLiteral(":/i18n/quenda_en.qm");
 }
 
-void InstallTranslator(int language)
+std::unique_ptr<QTranslator> LoadProgramTranslator(int language)
 {
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(TranslationFile(language)))
         qWarning("The translation %s is missing", qPrintable(TranslationFile(language)));
-    if (g_translator)
-        QCoreApplication::removeTranslator(g_translator.get());
-    QCoreApplication::installTranslator(translator.get());
-    g_translator = std::move(translator);
+    return translator;
 }
 
-// Qt's own texts are English without a translator; Chinese ones come with the
-// system's Qt translations (Debian: qt6-translations-l10n).
-void InstallQtTranslator(int language)
+// Qt's Chinese texts come with the system's Qt translations (Debian: qt6-translations-l10n).
+std::unique_ptr<QTranslator> LoadQtTranslator(int language)
 {
-    if (g_qtTranslator) {
-        QCoreApplication::removeTranslator(g_qtTranslator.get());
-        g_qtTranslator.reset();
-    }
     if (language != kChinese)
-        return;
+        return nullptr;
     auto translator = std::make_unique<QTranslator>();
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
         qWarning("Qt's Chinese texts are missing in %s: standard buttons stay English", qPrintable(folder));
-        return;
+        return nullptr;
     }
-    QCoreApplication::installTranslator(translator.get());
-    g_qtTranslator = std::move(translator);
+    return translator;
+}
+
+const LanguageTranslators& TranslatorsOf(int language)
+{
+    LanguageTranslators& translators = g_translators[language];
+    if (!translators.program) {
+        translators.program = LoadProgramTranslator(language);
+        translators.qt = LoadQtTranslator(language);
+    }
+    return translators;
+}
+
+void Install(int language)
+{
+    if (g_installed == language)
+        return;
+    if (g_installed >= 0) {
+        const LanguageTranslators& old = g_translators[g_installed];
+        if (old.qt)
+            QCoreApplication::removeTranslator(old.qt.get());
+        QCoreApplication::removeTranslator(old.program.get());
+    }
+    const LanguageTranslators& now = TranslatorsOf(language);
+    if (now.qt)
+        QCoreApplication::installTranslator(now.qt.get());
+    QCoreApplication::installTranslator(now.program.get());
+    g_installed = language;
 }
 
 }  // namespace
@@ -84,8 +108,7 @@ int CurrentLanguage()
 void SetCurrentLanguage(int language)
 {
     g_language = language != 0 ? kChinese : kEnglish;
-    InstallQtTranslator(g_language);
-    InstallTranslator(g_language);
+    Install(g_language);
 }
 
 QString ShownChannelName(int channel)

@@ -2,8 +2,11 @@
 
 #include "ui/common/LinkTexts.h"
 
+#include <QElapsedTimer>
+
 Q_LOGGING_CATEGORY(lcLink, "quenda.link", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcScheduler, "quenda.scheduler", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcStartup, "quenda.startup", QtWarningMsg)
 
 void LogUnitEvent(LogCategory category, LogLevel level, const std::string& text)
 {
@@ -18,4 +21,15 @@ void LogUnitEvent(LogCategory category, LogLevel level, const std::string& text)
 void LogLinkNote(LinkNote note)
 {
     qCInfo(lcLink).noquote() << LinkNoteText(note);
+}
+
+void StartupMark(const char* step)
+{
+    static QElapsedTimer sinceFirst;
+    static qint64 lastNs = 0;
+    if (!sinceFirst.isValid())
+        sinceFirst.start();
+    const qint64 nowNs = sinceFirst.nsecsElapsed();
+    qCDebug(lcStartup, "%7.2f ms  %+7.2f ms  %s", nowNs / 1e6, (nowNs - lastNs) / 1e6, step);
+    lastNs = nowNs;
 }

@@ -1,6 +1,7 @@
 // The program's logging categories: quenda.link (opens, write and read errors,
-// what the link found) and quenda.scheduler (commands not answered, given up,
-// refused). QT_LOGGING_RULES="quenda.*=true" shows them all.
+// what the link found), quenda.scheduler (commands not answered, given up,
+// refused) and quenda.startup (how long each step of the start took).
+// QT_LOGGING_RULES="quenda.*=true" shows them all.
 #pragma once
 
 #include "protocol/EventLog.h"
@@ -12,9 +13,14 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 Q_DECLARE_LOGGING_CATEGORY(lcScheduler)
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 // One of a unit's log events, into its category.
 void LogUnitEvent(LogCategory category, LogLevel level, const std::string& text);
 
 // What the link found, in the interface's words, into quenda.link.
 void LogLinkNote(LinkNote note);
+
+// A step of the start has been taken: its time since the first step, and since the step
+// before, into quenda.startup (debug messages).
+void StartupMark(const char* step);

@@ -3,6 +3,7 @@
 #include "ui/controls/AccessibleControls.h"
 #include "ui/controls/ResourceImage.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -38,7 +41,7 @@ bool FindKeyColour(const QImage& image, std::uint32_t colour, int pixelX, int pi
     return true;
 }
 
-QImage LoadKeyedImage(int id, bool transparent, std::uint32_t colour, int pixelX, int pixelY)
+QImage KeyImage(int id, bool transparent, std::uint32_t colour, int pixelX, int pixelY)
 {
     const QImage loaded = LoadResourceImage(id);
     if (loaded.isNull())
@@ -50,6 +53,17 @@ QImage LoadKeyedImage(int id, bool transparent, std::uint32_t colour, int pixelX
     image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(loaded.devicePixelRatio());
     return image;
+}
+
+// Both faders show the same images, keyed alike: each is keyed once and shared.
+QImage LoadKeyedImage(int id, bool transparent, std::uint32_t colour, int pixelX, int pixelY)
+{
+    static std::map<std::tuple<int, bool, std::uint32_t, int, int, qreal>, QImage> keyed;
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    auto [found, added] = keyed.try_emplace({id, transparent, colour, pixelX, pixelY, ratio});
+    if (added)
+        found->second = KeyImage(id, transparent, colour, pixelX, pixelY);
+    return found->second;
 }
 
 // Loads an image and, unless activeId is 0, its active variant; false when either fails.

@@ -21,8 +21,7 @@ void CMeterLamp::SetLampImages(int litId, int darkId)
 {
     m_idLit = litId;
     m_idDark = darkId;
-    m_imgLit = LoadResourceImage(litId);
-    m_imgDark = LoadResourceImage(darkId);
+    m_decoded = {};
     FitAndRedraw();
 }
 
@@ -50,7 +49,12 @@ QSize CMeterLamp::sizeHint() const
 
 const QImage& CMeterLamp::CurrentImage() const
 {
-    return m_bLit ? m_imgLit : m_imgDark;
+    const int state = m_bLit ? 1 : 0;
+    if (!m_decoded[state]) {
+        m_faces[state] = LoadResourceImage(m_bLit ? m_idLit : m_idDark);
+        m_decoded[state] = true;
+    }
+    return m_faces[state];
 }
 
 void CMeterLamp::FitAndRedraw()

@@ -1,10 +1,12 @@
 // A meter lamp: a button that shows one of two bitmaps, lit or dark, and takes no input
-// once the window disables it.
+// once the window disables it. A bitmap is decoded when the lamp first shows it.
 #pragma once
 
 #include <QAbstractButton>
 #include <QImage>
 #include <QString>
+
+#include <array>
 
 class CMeterLamp : public QAbstractButton {
     Q_OBJECT
@@ -30,6 +32,6 @@ private:
     int m_idLit = 0;
     int m_idDark = 0;
     bool m_bLit = true;
-    QImage m_imgLit;
-    QImage m_imgDark;
+    mutable std::array<QImage, 2> m_faces;   // dark, lit: as decoded
+    mutable std::array<bool, 2> m_decoded{};
 };

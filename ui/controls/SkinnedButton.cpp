@@ -26,10 +26,7 @@ void CSkinnedButton::SetImages(int normalId, int downId, int overId)
     if (ids == m_imageIds)
         return;
     m_imageIds = ids;
-    m_imgNormal = LoadResourceImage(normalId);
-    m_imgDown = LoadResourceImage(downId);
-    m_imgOver = LoadResourceImage(overId);
-    m_imgDisabled = m_imgNormal;
+    m_decoded = {};
     update();
 }
 
@@ -48,18 +45,29 @@ QString CSkinnedButton::SpokenState() const
 
 QSize CSkinnedButton::sizeHint() const
 {
-    return m_imgNormal.isNull() ? kDefaultFaceSize : m_imgNormal.deviceIndependentSize().toSize();
+    const QImage& normal = FaceImage(kNormal);
+    return normal.isNull() ? kDefaultFaceSize : normal.deviceIndependentSize().toSize();
 }
 
+const QImage& CSkinnedButton::FaceImage(Face face) const
+{
+    if (!m_decoded[face]) {
+        m_faces[face] = LoadResourceImage(m_imageIds[face]);
+        m_decoded[face] = true;
+    }
+    return m_faces[face];
+}
+
+// The normal face also serves as the disabled one.
 const QImage& CSkinnedButton::FaceToDraw() const
 {
     if (!isEnabled())
-        return m_imgDisabled;
+        return FaceImage(kNormal);
     if (isDown())
-        return m_imgDown;
-    if (m_bOver && !m_imgOver.isNull())
-        return m_imgOver;
-    return m_imgNormal;
+        return FaceImage(kDown);
+    if (m_bOver && !FaceImage(kOver).isNull())
+        return FaceImage(kOver);
+    return FaceImage(kNormal);
 }
 
 void CSkinnedButton::paintEvent(QPaintEvent*)

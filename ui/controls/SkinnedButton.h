@@ -1,5 +1,6 @@
 // A push button drawn entirely from bitmaps: normal, down, over and disabled faces,
-// and the program's pointing-hand cursor.
+// and the program's pointing-hand cursor. A face is decoded when it is first drawn, so a
+// button never pressed, or never shown, decodes no more than it needs.
 #pragma once
 
 #include <QAbstractButton>
@@ -42,6 +43,8 @@ protected:
     void nextCheckState() override {}
 
 private:
+    enum Face { kNormal, kDown, kOver };
+    const QImage& FaceImage(Face face) const;
     const QImage& FaceToDraw() const;
 
     QCursor m_hHandCursor;
@@ -49,8 +52,6 @@ private:
     bool m_bOver = false;
     bool m_bPressed = false;
     std::array<int, 3> m_imageIds{};   // normal, down, over; 0 = none yet
-    QImage m_imgNormal;
-    QImage m_imgDown;
-    QImage m_imgOver;
-    QImage m_imgDisabled;
+    mutable std::array<QImage, 3> m_faces;          // as decoded
+    mutable std::array<bool, 3> m_decoded{};
 };

@@ -2,6 +2,7 @@
 
 #include "model/ChannelEqualizer.h"
 #include "ui/graph/EqualizerGraphAccessible.h"
+#include "ui/graph/EqualizerGraphPainting.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -50,8 +51,6 @@ void CEqualizerGraph::SetPlotLayout()
         m_gridX[i] = FreqToPlotX(kGraphGridHz[i], m_rcPlot.Width()) + kPlotInsetX;
     if (m_pEq != nullptr)
         m_pEq->SetPlotRect(m_rcPlot);
-    m_frame = QImage();
-    m_gridOverlay = QImage();
     update();
 }
 
@@ -74,10 +73,12 @@ void CEqualizerGraph::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
 }
 
-void CEqualizerGraph::paintEvent(QPaintEvent*)
+// A drag step repaints the plot alone; the frame around it is drawn when the paint reaches it.
+void CEqualizerGraph::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), Frame());
+    if (!ToQRect(m_rcPlot).contains(event->rect()))
+        DrawFrame(painter);
     DrawPlot(painter);
     if (hasFocus())
         DrawFocusFrame(painter);

@@ -115,11 +115,9 @@ private:
     void TellSelectedBand();
 
     // Drawing (EqualizerGraphDraw.cpp).
-    QSize DeviceSize() const;
-    const QImage& Frame();
     void DrawFrame(QPainter& painter) const;
     void DrawPlot(QPainter& painter);
-    const QImage& GridOverlay();
+    void DrawGrid(QPainter& painter) const;
     void DrawCurves(QPainter& painter, const CChannelEqualizer& eq) const;
     void DrawBandLabels(QPainter& painter) const;
     void DrawSelectedBand(QPainter& painter, CFilter& band) const;
@@ -146,9 +144,6 @@ private:
     int m_nSelIndex = 0;
     int m_bActive = 0;
     int m_nChannel = 0;
-
-    QImage m_frame;         // the control outside the plot: its frame and labels
-    QImage m_gridOverlay;   // the plot's grid on a transparent plot-sized image
 
     // Keyboard.
     QBasicTimer m_keyBurst;

@@ -96,27 +96,10 @@ void DrawPolylineInPieces(QPainter& painter, const QPointF* points, int count)
         painter.drawPolyline(points + first, std::min(kCurvePieceSegments, count - 1 - first) + 1);
 }
 
-QSize CEqualizerGraph::DeviceSize() const
-{
-    return size() * devicePixelRatioF();
-}
-
-// The frame and the labels change only with the size: drawn once per size.
-const QImage& CEqualizerGraph::Frame()
-{
-    if (m_frame.size() == DeviceSize())
-        return m_frame;
-    m_frame = QImage(DeviceSize(), QImage::Format_RGB32);
-    m_frame.setDevicePixelRatio(devicePixelRatioF());
-    m_frame.fill(Qt::black);
-    m_gridOverlay = QImage();
-    QPainter painter(&m_frame);
-    DrawFrame(painter);
-    return m_frame;
-}
-
+// The control outside the plot: black, its frame and the axes' labels.
 void CEqualizerGraph::DrawFrame(QPainter& painter) const
 {
+    painter.fillRect(rect(), Qt::black);
     painter.setPen(kFrameColour);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(OutlineRect(m_rcClient));
@@ -158,7 +141,7 @@ void CEqualizerGraph::DrawPlot(QPainter& painter)
             points[i] = QPoint(poly[i].x, poly[i].y);
         painter.drawPolygon(points.data(), static_cast<int>(points.size()));
     }
-    painter.drawImage(QPoint(m_rcPlot.left, m_rcPlot.top), GridOverlay());
+    DrawGrid(painter);
     if (m_pEq != nullptr) {
         m_pEq->ComputeCurves();
         DrawCurves(painter, *m_pEq);
@@ -172,30 +155,20 @@ void CEqualizerGraph::DrawPlot(QPainter& painter)
     painter.restore();
 }
 
-// The grid never changes with the bands: it is drawn once per size onto a transparent image.
-const QImage& CEqualizerGraph::GridOverlay()
+// Thirty-eight lines: drawing them costs less than keeping them in an image and blending it in.
+void CEqualizerGraph::DrawGrid(QPainter& painter) const
 {
-    if (!m_gridOverlay.isNull())
-        return m_gridOverlay;
-    const qreal ratio = devicePixelRatioF();
     const int w = m_rcPlot.Width();
     const int h = m_rcPlot.Height();
-    m_gridOverlay = QImage(QSize(w, h) * ratio, QImage::Format_ARGB32_Premultiplied);
-    m_gridOverlay.setDevicePixelRatio(ratio);
-    m_gridOverlay.fill(Qt::transparent);
-    QPainter painter(&m_gridOverlay);
     painter.setPen(kGridColour);
     // entry 0 (20 Hz) is the plot's left edge
-    for (int i = 1; i < kGraphGridCount; ++i) {
-        const int x = m_gridX[i] - m_rcPlot.left;
-        painter.drawLine(x, 0, x, h - 1);
-    }
+    for (int i = 1; i < kGraphGridCount; ++i)
+        painter.drawLine(m_gridX[i], m_rcPlot.top, m_gridX[i], m_rcPlot.top + h - 1);
     // the last division falls on the plot's bottom edge, just outside the plot's pixels
-    for (int i = 1; i <= kGainDivisions; ++i) {
-        const int y = static_cast<int>(static_cast<double>(h) / kGainDivisions * i);
-        painter.drawLine(0, y, w - 1, y);
+    for (int i = 1; i < kGainDivisions; ++i) {
+        const int y = m_rcPlot.top + static_cast<int>(static_cast<double>(h) / kGainDivisions * i);
+        painter.drawLine(m_rcPlot.left, y, m_rcPlot.left + w - 1, y);
     }
-    return m_gridOverlay;
 }
 
 void CEqualizerGraph::DrawCurves(QPainter& painter, const CChannelEqualizer& eq) const

@@ -2,6 +2,7 @@
 
 #include "model/ChannelEqualizer.h"
 #include "ui/common/Language.h"
+#include "ui/common/Logging.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/controls/ChoiceList.h"
 #include "ui/controls/ControlId.h"
@@ -67,8 +68,10 @@ CMainWindow::CMainWindow(CUnitAdapter& unit, QWidget* parent)
       m_hIcon(QPixmap::fromImage(LoadResourceImage(kIconId)))
 {
     SetCurrentLanguage(SystemLanguage());
+    StartupMark("language");
     CreateControls();
     OnInitDialog();
+    StartupMark("window made");
 }
 
 // The window hides while its members are still there: a graph that loses the focus as it goes
@@ -129,6 +132,7 @@ void CMainWindow::CreateControls()
     // the channels first: the keyboard starts on CH A's graph
     for (int c = 0; c < kChannelCount; ++c)
         m_panels[c] = new CChannelPanel(c, this);
+    StartupMark("channel panels made");
     for (const ControlSpec& item : MainWindowControls()) {
         QWidget* control = CreateControl(item);
         SetControlId(control, item.id);
@@ -140,6 +144,7 @@ void CMainWindow::CreateControls()
     LayOut();
     ConnectControls();
     InstallKeyFilter();
+    StartupMark("window's controls made and laid out");
 }
 
 QWidget* CMainWindow::CreateControl(const ControlSpec& item)
@@ -302,9 +307,11 @@ void CMainWindow::OnInitDialog()
     CreateCompareAction();
     AttachGraphs();
     SetupAccessibility();
+    StartupMark("graphs attached");
     m_settingsFiles = new CSettingsFiles(this, m_unit);
     CreateRemoteControl();
     m_filterFiles = new CFilterFiles(this, m_unit);
+    StartupMark("files and remote control made");
     connect(&m_unit, &CUnitAdapter::settingsChanged, this, &CMainWindow::OnSettingsChanged);
     connect(&m_unit, &CUnitAdapter::commandFinished, this, &CMainWindow::OnCommandFinished);
     connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CMainWindow::OnConnectionChanged);
@@ -315,6 +322,7 @@ void CMainWindow::OnInitDialog()
     ShowSettings(everything);   // the window starts in the system's language, whatever the image's byte says
     ApplyLanguage();
     m_timer.start(kTimerPeriodMs, this);
+    StartupMark("settings shown");
 }
 
 // Where the window was when it last closed, else at the screen's top-left corner at its design size.
@@ -344,6 +352,7 @@ void CMainWindow::showEvent(QShowEvent* event)
     if (!m_linkStarted) {
         m_linkStarted = true;
         m_unit.Unit().Start();
+        StartupMark("link started");
     }
 }
 

@@ -5,6 +5,7 @@
 // simulated unit where the USB devices would be.
 #include "remote/PairingControl.h"
 #include "transport/HidBackend.h"
+#include "ui/common/Logging.h"
 #include "ui/common/UnitAdapter.h"
 #include "ui/common/UnitLocks.h"
 #include "ui/common/UnitNames.h"
@@ -115,9 +116,11 @@ bool ChooseWindowUnit(CUnitAdapter& unit, const QString& device)
 int RunWindow(int& argc, char** argv, const CommandLineOptions& options)
 {
     QApplication app(argc, argv);
+    StartupMark("application made");
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(BackendKind(options), options.demoUnits);
     CUnitAdapter unit(*backend);
     KeepOthersOff(unit, options);
+    StartupMark("unit made");
     if (!options.device.isEmpty() && !ChooseWindowUnit(unit, options.device))
         return kExitUsage;
     CMainWindow window(unit);
@@ -131,6 +134,7 @@ int RunWindow(int& argc, char** argv, const CommandLineOptions& options)
 
 int main(int argc, char** argv)
 {
+    StartupMark("main");
     QCoreApplication::setOrganizationName(QStringLiteral("Quenda"));
     QCoreApplication::setApplicationName(QStringLiteral("quenda"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUENDA_VERSION));
