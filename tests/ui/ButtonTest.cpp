@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -61,6 +62,40 @@ TEST_F(SkinButtonTest, ReleaseOnTheButtonClicksOnce)
     Release(kInside);
     EXPECT_EQ(m_clicks, 1);
     EXPECT_FALSE(m_button->IsPressed());
+}
+
+// A click is told before anything is painted: the button is up already, released told first,
+// and the paint of its normal face waits for the event loop instead of holding the click.
+TEST_F(SkinButtonTest, AClickIsToldWithTheButtonUpBeforeItIsPainted)
+{
+    QCoreApplication::sendPostedEvents();
+    int paints = 0;
+    std::vector<const char*> told;
+    class CPaintCounter : public QObject {
+    public:
+        explicit CPaintCounter(int& paints) : m_paints(paints) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            m_paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+        int& m_paints;
+    } counter(paints);
+    m_button->installEventFilter(&counter);
+    QObject::connect(m_button, &QAbstractButton::released, [&] { told.push_back("released"); });
+    QObject::connect(m_button, &QAbstractButton::clicked, [&] {
+        told.push_back("clicked");
+        EXPECT_FALSE(m_button->isDown());
+        EXPECT_EQ(paints, 0) << "painted before the click was told";
+    });
+    Press(kInside);
+    paints = 0;
+    Release(kInside);
+    EXPECT_EQ(told, (std::vector<const char*>{"released", "clicked"}));
+    EXPECT_EQ(m_clicks, 1);
+    QCoreApplication::sendPostedEvents();
+    QTest::qWait(0);
+    EXPECT_TRUE(IsWhiteFace(Face(), kFacePixel)) << "drawn up afterwards";
 }
 
 TEST_F(SkinButtonTest, DragOffShowsNormalDragBackShowsDownAndReleaseOffDoesNotClick)

@@ -107,13 +107,25 @@ void CSkinnedButton::mouseMoveEvent(QMouseEvent* event)
     event->ignore();
 }
 
+// A click is told before the button is drawn released: QAbstractButton draws it at once, a round
+// trip to the display server, and only then tells the click, which the unit's frame waited for.
 void CSkinnedButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        m_bPressed = false;
-        update();
+    if (event->button() != Qt::LeftButton) {
+        QAbstractButton::mouseReleaseEvent(event);
+        return;
     }
+    m_bPressed = false;
+    const bool clicking = isDown() && hitButton(event->position().toPoint());
+    if (clicking)
+        setDown(false);   // the base class now ends the press and draws nothing at once
+    update();
     QAbstractButton::mouseReleaseEvent(event);
+    if (!clicking)
+        return;
+    event->accept();
+    emit released();
+    emit clicked(isChecked());
 }
 
 void CSkinnedButton::mouseDoubleClickEvent(QMouseEvent* event)
