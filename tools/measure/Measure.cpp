@@ -1,14 +1,17 @@
 // Measures the program as it runs in demo mode, with the real window, the real
 // timers and the simulated unit on its own clock:
 //   quenda_measure startup LAUNCH_NS   start-up to the first painted window
-//   quenda_measure run                 memory, idle CPU and frames, change-to-frame latency, a burst, drag steps
+//   quenda_measure run                 memory, idle CPU and frames, change-to-frame latency, clicks, a burst, drag steps
 // LAUNCH_NS is CLOCK_REALTIME in nanoseconds taken just before this process was started.
+#include "PointerClicks.h"
+
 #include "model/ChannelEqualizer.h"
 #include "transport/HidBackend.h"
 #include "ui/controls/GainFader.h"
 #include "ui/graph/EqualizerGraph.h"
-#include "ui/main/MainWindow.h"
+#include "ui/common/Logging.h"
 #include "ui/common/UnitAdapter.h"
+#include "ui/main/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -41,6 +44,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kConnectButton = 1048;
+constexpr int kMuteButtonA = 1046;
+constexpr int kClicks = 12;
+constexpr int kTickMs = 100;
 constexpr int kSettleMs = 3000;        // connect, read the setup and the current memory, then poll
 constexpr int kIdleMs = 10000;
 constexpr int kChanges = 50;
@@ -240,6 +246,7 @@ protected:
     {
         if (watched == &m_dlg && event->type() == QEvent::Paint && !m_painted) {
             m_painted = true;
+            StartupMark("first paint");
             QTimer::singleShot(0, &m_dlg, [this] { Report(); });
         }
         return false;
@@ -249,6 +256,7 @@ private:
     void Report()
     {
         const double now = RealtimeNs();
+        StartupMark("first paint done");
         std::printf("startup_ms %.1f in_process_ms %.1f\n", (now - m_launchNs) / 1e6, (now - m_mainNs) / 1e6);
         m_dlg.done(0);
     }
@@ -264,6 +272,7 @@ int MeasureStartup(double launchNs, double mainNs)
 {
     const std::unique_ptr<CHidBackend> backend = MakeHidBackend(HidBackendKind::Simulated);
     CUnitAdapter unit(*backend);
+    StartupMark("unit made");
     CMainWindow dlg(unit);
     CFirstPaint firstPaint(dlg, launchNs, mainNs);
     dlg.installEventFilter(&firstPaint);
@@ -274,7 +283,7 @@ int MeasureStartup(double launchNs, double mainNs)
 void PrintLatency(const char* name, const std::vector<double>& ms, int lost)
 {
     const Stats s = Summarise(ms);
-    std::printf("%s_ms median %.1f max %.1f (n=%zu, lost %d)\n", name, s.median, s.max, ms.size(), lost);
+    std::printf("%s_ms median %.2f max %.2f (n=%zu, lost %d)\n", name, s.median, s.max, ms.size(), lost);
 }
 
 // Waits a little longer each time, so that the changes fall on every phase of the 100 ms timers.
@@ -347,6 +356,68 @@ void MeasureGraphLatency(CMainWindow& dlg, CUnit& unit, CTimedBackend& backend)
         SendMouse(graph, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
     }
     PrintLatency("graph_to_frame", ms, lost);
+}
+
+// Notes when the program first gets a release of the mouse button: what the X server and Qt's
+// reading of its events take, before anything of the program's own runs.
+class CReleaseArrival : public QObject {
+public:
+    std::optional<Clock::time_point> Arrived() const { return m_arrived; }
+    void Forget() { m_arrived.reset(); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease && !m_arrived)
+            m_arrived = Clock::now();
+        return false;
+    }
+
+private:
+    std::optional<Clock::time_point> m_arrived;
+};
+
+// CH A's Mute clicked through the X server as a mouse clicks it: the time runs from the release
+// leaving for the X server to CH A's group-0 frame leaving for the unit, and is split where the
+// release reaches the program. The releases fall on every phase of the window's 100 ms tick;
+// each second click unmutes again.
+void MeasureClickLatency(CMainWindow& dlg, CTimedBackend& backend)
+{
+    CXTestPointer pointer;
+    if (!pointer.IsAvailable()) {
+        std::printf("click_to_frame_ms: no X server with XTest\n");
+        return;
+    }
+    CReleaseArrival arrival;
+    qApp->installEventFilter(&arrival);
+    const QWidget* mute = dlg.Control(kMuteButtonA);
+    pointer.MoveTo(mute->mapToGlobal(mute->rect().center()));
+    WaitMs(GapMs(0));
+    std::vector<double> ms;
+    std::vector<double> delivery;
+    std::vector<double> handling;
+    int lost = 0;
+    for (int i = 0; i < kClicks; ++i) {
+        pointer.Press();
+        WaitMs(300 + i * kTickMs / kClicks);
+        backend.Watch(0, kGroupGain);
+        arrival.Forget();
+        const Clock::time_point released = Clock::now();
+        pointer.Release();
+        if (!TimeFrame(backend, released, ms)) {
+            ++lost;
+        } else if (arrival.Arrived()) {
+            delivery.push_back(Ms(*arrival.Arrived() - released));
+            handling.push_back(ms.back() - delivery.back());
+        }
+    }
+    qApp->removeEventFilter(&arrival);
+    PrintLatency("click_to_frame", ms, lost);
+    const Stats x = Summarise(delivery);
+    const Stats own = Summarise(handling);
+    std::printf("  of which the X server and Qt to the release's arrival: median %.2f ms; the program from there: "
+                "median %.2f max %.2f ms\n",
+                x.median, own.median, own.max);
 }
 
 // Every band of both channels changed at once, 24 different groups: they leave
@@ -438,6 +509,7 @@ int MeasureRun()
 
     MeasureFaderLatency(dlg, backend);
     MeasureGraphLatency(dlg, unit, backend);
+    MeasureClickLatency(dlg, backend);
     MeasureBurst(unit, backend);
     MeasureDragSteps(dlg, unit);
     std::printf("rss_at_end_kb %ld peak_kb %ld\n", StatusKb("VmRSS"), StatusKb("VmHWM"));
@@ -450,7 +522,9 @@ int MeasureRun()
 int main(int argc, char** argv)
 {
     const double mainNs = RealtimeNs();
+    StartupMark("main");
     QApplication app(argc, argv);
+    StartupMark("application made");
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "startup" && argc > 2)
         return MeasureStartup(std::strtod(argv[2], nullptr), mainNs);
