@@ -1,8 +1,9 @@
 // Runs the program against a simulated unit with some settings made, connects
 // as a user would, lets it run for a few seconds and saves the window as a PNG;
 // with a measurement file, CH A's bands are set against it and its graph shows
-// it as "Show measurement…" does.
-//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT]
+// it as "Show measurement…" does ("-" for none); with a size, the window is
+// made that large first.
+//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT|-] [WIDTHxHEIGHT]
 #include "transport/HidBackendSimulated.h"
 #include "ui/controls/ControlId.h"
 #include "ui/common/UnitAdapter.h"
@@ -11,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -84,12 +86,15 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUT.png [english|chinese] [MEASUREMENT]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUT.png [english|chinese] [MEASUREMENT|-] [WIDTHxHEIGHT]\n", argv[0]);
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const bool chinese = argc > 2 && QString::fromLatin1(argv[2]) == QStringLiteral("chinese");
-    const QString measurement = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const QString measurement = argc > 3 && QString::fromLatin1(argv[3]) != QStringLiteral("-")
+                                    ? QString::fromLocal8Bit(argv[3])
+                                    : QString();
+    const QStringList size = argc > 4 ? QString::fromLatin1(argv[4]).split(QLatin1Char('x')) : QStringList();
 
     CSimulatedHidBackend backend;
     CSimulatedUnit& simulated = backend.Unit(backend.AddDevice(SimulatedDeviceSpec{}));
@@ -98,8 +103,11 @@ int main(int argc, char** argv)
         PrepareCorrection(simulated);
     backend.StartClock();
     CUnitAdapter unit(backend);
+    QSettings().remove(QLatin1String(CMainWindow::kGeometryKey));   // the window opens at its design size
     CMainWindow dlg(unit);
     dlg.show();
+    if (size.size() == 2)
+        dlg.resize(size[0].toInt(), size[1].toInt());
 
     QTimer::singleShot(kConnectAfterMs, &dlg, [&dlg] { ClickControl(dlg, 1048); });
     if (chinese)

@@ -290,9 +290,10 @@ void CMainWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+// The translator installed while the window was being made tells it too: what it applied then stays.
 void CMainWindow::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange && CurrentLanguage() != m_appliedLanguage)
         ApplyLanguage();
     QDialog::changeEvent(event);
 }
@@ -309,9 +310,9 @@ void CMainWindow::OnInitDialog()
     SetupAccessibility();
     StartupMark("graphs attached");
     m_settingsFiles = new CSettingsFiles(this, m_unit);
-    CreateRemoteControl();
+    QMetaObject::invokeMethod(this, [this] { RemoteControl(); }, Qt::QueuedConnection);
     m_filterFiles = new CFilterFiles(this, m_unit);
-    StartupMark("files and remote control made");
+    StartupMark("settings files made");
     connect(&m_unit, &CUnitAdapter::settingsChanged, this, &CMainWindow::OnSettingsChanged);
     connect(&m_unit, &CUnitAdapter::commandFinished, this, &CMainWindow::OnCommandFinished);
     connect(&m_unit, &CUnitAdapter::connectionChanged, this, &CMainWindow::OnConnectionChanged);

@@ -115,9 +115,11 @@ public:
     // The status line: what has not reached the unit yet, or why it cannot.
     void UpdateStatusText();
     StatusLine CurrentStatus() const;
-    // "Remote control…": paired devices reach the unit through it (MainWindowRemote.cpp).
+    // "Remote control…": paired devices reach the unit through it (MainWindowRemote.cpp). It is
+    // made as the window's first events are handled, so that the window shows without waiting
+    // for it, or when it is asked for before.
     void OpenRemoteDialog();
-    CRemoteService& RemoteControl() { return *m_remote; }
+    CRemoteService& RemoteControl();
 
     // The warning that the unit is gone, while it is shown.
     QMessageBox* LostWarning() const { return m_lostWarning; }
@@ -242,6 +244,7 @@ private:
     bool m_wasConnected = false;
     bool m_reconnected = false;
     bool m_unitChosen = false;   // on the command line: the USB button offers no menu
+    int m_appliedLanguage = -1;  // the language the window's texts are in
     StatusLine m_note{StatusKind::Connected};   // the last preset outcome until the next change, shown while nothing else is due
     LossCause m_lossCause = LossCause::Removed;  // of the warning due or shown
     int m_warningInTicks = 0;                    // until the lost warning shows; 0 when none is due

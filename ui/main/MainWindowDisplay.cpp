@@ -105,6 +105,7 @@ void CMainWindow::FollowUnitLanguage()
 
 void CMainWindow::ApplyLanguage()
 {
+    m_appliedLanguage = CurrentLanguage();
     ApplyLanguageLists();
     ShowLanguageImages([this](int id) { return qobject_cast<CSkinnedButton*>(m_controls.value(id)); }, CurrentLanguage());
     ApplyLanguageLabels();

@@ -13,9 +13,16 @@ void CMainWindow::CreateRemoteControl()
     m_remote->Resume();
 }
 
+CRemoteService& CMainWindow::RemoteControl()
+{
+    if (m_remote == nullptr)
+        CreateRemoteControl();
+    return *m_remote;
+}
+
 void CMainWindow::OpenRemoteDialog()
 {
-    CRemoteDialog dialog(*m_remote, this);
+    CRemoteDialog dialog(RemoteControl(), this);
     dialog.exec();
 }
 
