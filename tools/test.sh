@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs all tests, in this order:
 #   1. the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer;
-#   2. the threaded tests (HID link, loopback, two units, end-to-end, command line) under ThreadSanitizer;
+#   2. the threaded tests (HID link, loopback, two units, end-to-end, command line, remote
+#      server) under ThreadSanitizer;
 #   3. the program built with clang, whose thread-safety analysis refuses any
 #      access to the parameter image without its lock;
 #   4. a normal build, whose tests run;
@@ -34,7 +35,7 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/to
 
 if [ "${1:-}" != "--quick" ]; then
     run_suite build-asan "" -DQUENDA_SANITIZE=address,undefined -DQUENDA_BUILD_BENCH=OFF
-    run_suite build-tsan "Link|Loopback|EndToEnd|Reconnect|Soak|CommandLine|Program|SettingsFilesE2e|Undo|TwoUnits" \
+    run_suite build-tsan "Link|Loopback|EndToEnd|Reconnect|Soak|CommandLine|Program|SettingsFilesE2e|Undo|TwoUnits|Remote|Serve" \
         -DQUENDA_SANITIZE=thread -DQUENDA_BUILD_BENCH=OFF
     echo "== build-clang (locking of the image checked by the compiler)"
     CC=clang CXX=clang++ configure build-clang -DQUENDA_BUILD_BENCH=OFF
