@@ -117,6 +117,7 @@ CRemoteServer::CRemoteServer(CRemotePairing& pairing, const CRemoteClock& clock,
 // The streams name the units: they go first, those that ended and wait for deletion too.
 CRemoteServer::~CRemoteServer()
 {
+    blockSignals(true);   // whoever listens may be going too
     Close();
     m_streams.clear();
     m_connections.clear();

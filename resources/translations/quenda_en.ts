@@ -2,6 +2,16 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CMainWindow</name>
+    <message numerus="yes">
+        <source> — %n remote device(s) connected</source>
+        <translation>
+            <numerusform> — %n remote device connected</numerusform>
+            <numerusform> — %n remote devices connected</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>MeasurementFile</name>
     <message numerus="yes">
         <source>%n line(s) without a point skipped</source>

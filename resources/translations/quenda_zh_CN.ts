@@ -429,6 +429,16 @@ Home：0 dB
         <source>Save a preset…</source>
         <translation>保存预设…</translation>
     </message>
+    <message>
+        <source>Remote control…</source>
+        <translation>远程控制…</translation>
+    </message>
+    <message numerus="yes">
+        <source> — %n remote device(s) connected</source>
+        <translation>
+            <numerusform> — 已连接 %n 台远程设备</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CMeterLamp</name>
@@ -503,6 +513,113 @@ Home：0 dB
     <message>
         <source>Name</source>
         <translation>组名</translation>
+    </message>
+</context>
+<context>
+    <name>CRemoteDialog</name>
+    <message>
+        <source>HTTPS certificate</source>
+        <translation>HTTPS 证书</translation>
+    </message>
+    <message>
+        <source>Key of the certificate</source>
+        <translation>证书的密钥</translation>
+    </message>
+    <message>
+        <source>Remote control</source>
+        <translation>远程控制</translation>
+    </message>
+    <message>
+        <source>Let paired phones, tablets and scripts control the unit</source>
+        <translation>允许已配对的手机、平板和脚本控制设备</translation>
+    </message>
+    <message>
+        <source>Only this computer</source>
+        <translation>仅本机</translation>
+    </message>
+    <message>
+        <source>This network</source>
+        <translation>本网络</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <source>HTTPS certificate:</source>
+        <translation>HTTPS 证书：</translation>
+    </message>
+    <message>
+        <source>Key:</source>
+        <translation>密钥：</translation>
+    </message>
+    <message>
+        <source>HTTPS (optional)</source>
+        <translation>HTTPS（可选）</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>选择…</translation>
+    </message>
+    <message>
+        <source>Choose the HTTPS certificate</source>
+        <translation>选择 HTTPS 证书</translation>
+    </message>
+    <message>
+        <source>Choose the key of the certificate</source>
+        <translation>选择证书的密钥</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>地址：</translation>
+    </message>
+    <message>
+        <source>Pairing code:</source>
+        <translation>配对码：</translation>
+    </message>
+    <message>
+        <source>New code</source>
+        <translation>新配对码</translation>
+    </message>
+    <message>
+        <source>Paired devices:</source>
+        <translation>已配对的设备：</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Last use</source>
+        <translation>最近使用</translation>
+    </message>
+    <message>
+        <source>Forget</source>
+        <translation>忘记</translation>
+    </message>
+    <message>
+        <source>Forget all</source>
+        <translation>全部忘记</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>QR code of the pairing link</source>
+        <translation>配对链接的二维码</translation>
+    </message>
+    <message>
+        <source>Remote control is off</source>
+        <translation>远程控制已关闭</translation>
+    </message>
+    <message>
+        <source>Valid for %1:%2 and one device</source>
+        <translation>有效期 %1:%2，限一台设备</translation>
+    </message>
+    <message>
+        <source>PEM files (*.pem *.crt *.key);;All files (*)</source>
+        <translation>PEM 文件 (*.pem *.crt *.key);;所有文件 (*)</translation>
     </message>
 </context>
 <context>
