@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh clang
+tools/install-deps.sh clang openssl
 
 configure() {
     local dir=$1

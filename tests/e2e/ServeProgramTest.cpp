@@ -1,0 +1,202 @@
+// quenda serve and quenda pair as the user runs them: the real program over
+// the demo's simulated unit, reached with real sockets on 127.0.0.1, stopped
+// with SIGTERM; its own settings and runtime folders are the test's.
+#include "RunProgram.h"
+
+#include "remote/RemoteClients.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
+    return probe.serverPort();
+}
+
+class ServeProgram : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_folder.filePath(QStringLiteral("run")));
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
+        QDir().mkpath(m_folder.filePath(QStringLiteral("run")));
+        QFile::setPermissions(m_folder.filePath(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        m_port = FreePort();
+    }
+
+    void TearDown() override
+    {
+        if (m_serve.state() != QProcess::NotRunning) {
+            m_serve.kill();
+            m_serve.waitForFinished();
+        }
+    }
+
+    // Starts serve and waits for its pairing lines.
+    bool StartServe(QStringList arguments)
+    {
+        m_serve.setProcessEnvironment(m_environment);
+        arguments << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:%1").arg(m_port);
+        m_serve.start(QStringLiteral(QUENDA_EXECUTABLE), arguments);
+        return QTest::qWaitFor([&] {
+            m_err += m_serve.readAllStandardError();
+            return m_err.contains("or enter the code") || m_serve.state() == QProcess::NotRunning;
+        }, 20000) && m_serve.state() == QProcess::Running;
+    }
+
+    static QString Code(const QByteArray& text)
+    {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("enter the code ([0-9]{6}) ")).match(QString::fromUtf8(text));
+        return m.captured(1);
+    }
+
+    QTemporaryDir m_folder;
+    QProcessEnvironment m_environment;
+    quint16 m_port = 0;
+    QProcess m_serve;
+    QByteArray m_err;
+};
+
+TEST_F(ServeProgram, PrintsThePairingServesAndStopsOnSigterm)
+{
+    ASSERT_TRUE(StartServe({QStringLiteral("--demo"), QStringLiteral("serve")})) << m_err.constData();
+    const QString address = QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+    EXPECT_TRUE(m_err.contains(("quenda serve: serving /dev/hidraw-sim0\n")));
+    EXPECT_TRUE(m_err.contains(("remote control at " + address + "\n").toUtf8()));
+    EXPECT_TRUE(m_err.contains(("pair a device by opening this link (or scanning the code) within 5 minutes:\n" + address + "/#pair=").toUtf8()));
+    EXPECT_TRUE(m_err.contains("\u2588\u2588\u2588\u2588"));   // the QR code's quiet zone
+    const QString first = Code(m_err);
+    ASSERT_EQ(first.size(), 6);
+
+    // quenda pair asks the running serve for a fresh offer
+    const Ran pair = RunProgram({QStringLiteral("pair")}, m_environment);
+    EXPECT_EQ(pair.exit, 0);
+    const QString fresh = Code(QByteArray::fromStdString(pair.out));
+    ASSERT_EQ(fresh.size(), 6) << pair.out;
+    EXPECT_NE(pair.out.find(("remote control at " + address + "\n").toStdString()), std::string::npos);
+
+    // the fresh code pairs; the first one is given up
+    RawClient client(m_port);
+    const auto refused = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"},
+                                                     R"({"code":")" + first.toLatin1() + R"(","name":"Old"})"));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, fresh == first ? 200 : 403);
+    const auto paired = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"},
+                                                    R"({"code":")" + fresh.toLatin1() + R"(","name":"Script"})"));
+    ASSERT_TRUE(paired);
+    ASSERT_EQ(paired->status, 200);
+    const QByteArray token = paired->Json().value(QStringLiteral("token")).toString().toLatin1();
+    const auto units = client.Request(RequestBytes("GET", "/api/v1/units", {"Authorization: Bearer " + token}));
+    ASSERT_TRUE(units);
+    EXPECT_EQ(units->status, 200);
+    EXPECT_EQ(units->Json().value(QStringLiteral("units"))[0][QStringLiteral("path")].toString(), QStringLiteral("/dev/hidraw-sim0"));
+
+    m_serve.terminate();   // SIGTERM
+    ASSERT_TRUE(m_serve.waitForFinished(10000));
+    EXPECT_EQ(m_serve.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_serve.exitCode(), 0);
+    m_err += m_serve.readAllStandardError();
+    EXPECT_TRUE(m_err.endsWith("quenda serve: stopping on SIGTERM\nquenda serve: stopped\n")) << m_err.constData();
+
+    const Ran none = RunProgram({QStringLiteral("pair")}, m_environment);
+    EXPECT_EQ(none.exit, 7);
+    EXPECT_EQ(none.err.rfind("quenda: no quenda serve answers at " +
+                                 m_folder.filePath(QStringLiteral("run/quenda-serve")).toStdString(), 0),
+              0u)
+        << none.err;
+}
+
+TEST_F(ServeProgram, AnAddressInUseEndsItWithExit7)
+{
+    QTcpServer squatter;
+    ASSERT_TRUE(squatter.listen(QHostAddress(QHostAddress::LocalHost), m_port));
+    const Ran run = RunProgram({QStringLiteral("--demo"), QStringLiteral("serve"), QStringLiteral("--listen"),
+                                QStringLiteral("127.0.0.1:%1").arg(m_port)},
+                               m_environment);
+    EXPECT_EQ(run.exit, 7);
+    EXPECT_NE(run.err.find(QStringLiteral("quenda: cannot listen on 127.0.0.1:%1: The bound address is already in use\n")
+                               .arg(m_port)
+                               .toStdString()),
+              std::string::npos)
+        << run.err;
+}
+
+TEST_F(ServeProgram, ServesHttpsWithTheCertificateGiven)
+{
+    const QString certificate = m_folder.filePath(QStringLiteral("cert.pem"));
+    const QString key = m_folder.filePath(QStringLiteral("key.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"), {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                                              QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                                              QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                                              QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
+    ASSERT_TRUE(openssl.waitForFinished(60000));
+    ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().constData();
+    ASSERT_TRUE(StartServe({QStringLiteral("--demo"), QStringLiteral("serve"), QStringLiteral("--tls-cert"), certificate,
+                            QStringLiteral("--tls-key"), key}))
+        << m_err.constData();
+    EXPECT_TRUE(m_err.contains(QStringLiteral("remote control at https://127.0.0.1:%1\n").arg(m_port).toUtf8()));
+    QSslSocket client;
+    client.setPeerVerifyMode(QSslSocket::VerifyNone);
+    client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), m_port);
+    ASSERT_TRUE(client.waitForEncrypted(10000)) << client.errorString().toStdString();
+    client.write("GET /api/v1/units HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }, kAnswerWaitMs));
+    EXPECT_EQ(client.readLine(), "HTTP/1.1 401 Unauthorized\r\n");
+}
+
+TEST_F(ServeProgram, ACertificateThatCannotBeReadEndsItWithExit5)
+{
+    const Ran run = RunProgram({QStringLiteral("--demo"), QStringLiteral("serve"), QStringLiteral("--listen"),
+                                QStringLiteral("127.0.0.1:%1").arg(m_port), QStringLiteral("--tls-cert"), QStringLiteral("/"),
+                                QStringLiteral("--tls-key"), QStringLiteral("/nonexistent.pem")},
+                               m_environment);
+    EXPECT_EQ(run.exit, 5);
+    EXPECT_NE(run.err.find("quenda: /: not a regular file\n"), std::string::npos) << run.err;
+}
+
+struct ServeRefusal {
+    QStringList arguments;
+    const char* reason;
+};
+
+class ServeArguments : public testing::TestWithParam<ServeRefusal> {};
+
+TEST_P(ServeArguments, AreRefusedInOneLine)
+{
+    const Ran run = RunProgram(GetParam().arguments);
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.err, std::string("quenda: ") + GetParam().reason + "\nTry 'quenda --help'.\n");
+    EXPECT_EQ(run.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, ServeArguments,
+    testing::Values(
+        ServeRefusal{{QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1")},
+                     "--listen takes ADDRESS:PORT, such as 127.0.0.1:8710 or 0.0.0.0:8710, not 127.0.0.1"},
+        ServeRefusal{{QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("localhost:80000")},
+                     "--listen takes ADDRESS:PORT, such as 127.0.0.1:8710 or 0.0.0.0:8710, not localhost:80000"},
+        ServeRefusal{{QStringLiteral("serve"), QStringLiteral("--tls-cert"), QStringLiteral("c.pem")},
+                     "--tls-cert and --tls-key go together"},
+        ServeRefusal{{QStringLiteral("info"), QStringLiteral("--listen"), QStringLiteral("0.0.0.0:8710")},
+                     "--listen, --tls-cert and --tls-key belong to serve"},
+        ServeRefusal{{QStringLiteral("info"), QStringLiteral("--device"), QStringLiteral("A"), QStringLiteral("--device"),
+                      QStringLiteral("B")},
+                     "--device is given once, but to serve"},
+        ServeRefusal{{QStringLiteral("--demo"), QStringLiteral("pair")}, "pair asks the running serve: it takes no options"},
+        ServeRefusal{{QStringLiteral("serve"), QStringLiteral("now")}, "unexpected argument: now"}),
+    [](const testing::TestParamInfo<ServeRefusal>& info) { return std::to_string(info.index); });
+
+}  // namespace
