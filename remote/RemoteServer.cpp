@@ -27,6 +27,7 @@ constexpr qint64 kMaxTlsFileBytes = 1024 * 1024;
 constexpr qint64 kTlsHandshakeMs = 10'000;
 // A device's request count is forgotten after this long without requests.
 constexpr qint64 kRateMemoryMs = 10'000;
+constexpr int kSocketSendBufferBytes = 64 * 1024;
 // The close code of a forgotten device's stream: the client reads the reason.
 constexpr auto kForgottenCloseCode = QWebSocketProtocol::CloseCodePolicyViolated;
 
@@ -231,6 +232,8 @@ void CRemoteServer::Accept(QTcpSocket* socket)
         QTimer::singleShot(static_cast<int>(CHttpConnection::kRequestLimitMs), socket, &QTcpSocket::abort);
         return;
     }
+    // the system holds no more than this for a client that does not read: the rest waits here, counted
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSocketSendBufferBytes);
     auto* connection = new CHttpConnection(socket, m_clock, this);
     m_connections.append(connection);
     connect(connection, &CHttpConnection::finished, this, [this](CHttpConnection* c) { m_connections.removeOne(c); });

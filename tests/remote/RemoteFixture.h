@@ -19,6 +19,7 @@
 class CManualClock : public CRemoteClock {
 public:
     qint64 NowMs() const override { return m_now; }
+    QDateTime NowUtc() const override { return QDateTime(QDate(2026, 12, 11), QTime(9, 0), Qt::UTC).addMSecs(m_now); }
     void Advance(qint64 ms) { m_now += ms; }
 
 private:
