@@ -2,6 +2,7 @@
 
 #include "model/SettingFields.h"
 #include "protocol/ParameterImage.h"
+#include "remote/MqttBridge.h"
 #include "remote/RemoteServer.h"
 #include "transport/HidBackend.h"
 
@@ -89,6 +90,11 @@ const QString kSection = QStringLiteral("section");
 const QString kListen = QStringLiteral("listen");
 const QString kTlsCert = QStringLiteral("tls-cert");
 const QString kTlsKey = QStringLiteral("tls-key");
+const QString kMqtt = QStringLiteral("mqtt");
+const QString kMqttUser = QStringLiteral("mqtt-user");
+const QString kMqttPasswordFile = QStringLiteral("mqtt-password-file");
+const QString kMqttPrefix = QStringLiteral("mqtt-prefix");
+const QString kMqttBase = QStringLiteral("mqtt-base");
 
 // The one parser behind both the usage text and the reading of arguments.
 void Describe(QCommandLineParser& parser)
@@ -134,10 +140,20 @@ void Describe(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(
         kListen,
         QStringLiteral("serve: the address and port to listen on (default 127.0.0.1:%1, this computer only; "
-                       "0.0.0.0:%1 lets the network in).").arg(kDefaultRemotePort),
+                       "0.0.0.0:%1 lets the network in; none serves MQTT alone).").arg(kDefaultRemotePort),
         QStringLiteral("ADDR:PORT")));
     parser.addOption(QCommandLineOption(kTlsCert, QStringLiteral("serve: HTTPS with this PEM certificate."), QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kTlsKey, QStringLiteral("serve: the PEM key of the certificate."), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(
+        kMqtt, QStringLiteral("serve: publish the units on this MQTT broker for Home Assistant (mqtt://HOST[:PORT] or mqtts://...)."),
+        QStringLiteral("URL")));
+    parser.addOption(QCommandLineOption(kMqttUser, QStringLiteral("serve: the broker's user name."), QStringLiteral("NAME")));
+    parser.addOption(QCommandLineOption(
+        kMqttPasswordFile, QStringLiteral("serve: a file whose first line is the broker's password."), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(
+        kMqttPrefix, QStringLiteral("serve: Home Assistant's discovery prefix (default homeassistant)."), QStringLiteral("PREFIX")));
+    parser.addOption(QCommandLineOption(
+        kMqttBase, QStringLiteral("serve: where the units' topics go (default quenda)."), QStringLiteral("BASE")));
     parser.addOption(QCommandLineOption(
         kSection, QStringLiteral("The channel of a filter file with Channel: lines to import (filters-import)."),
         QStringLiteral("NAME")));
@@ -228,22 +244,53 @@ bool ReadListen(const QString& text, CommandLineOptions& options)
     return true;
 }
 
+// --mqtt and its companions; the URL and the prefixes are checked when serve starts.
+void CheckMqttOptions(const QCommandLineParser& parser, CommandLineOptions& options)
+{
+    options.mqttUrl = parser.value(kMqtt);
+    options.mqttUser = parser.value(kMqttUser);
+    options.mqttPasswordFile = parser.value(kMqttPasswordFile);
+    if (parser.isSet(kMqttPrefix))
+        options.mqttPrefix = parser.value(kMqttPrefix);
+    if (parser.isSet(kMqttBase))
+        options.mqttBase = parser.value(kMqttBase);
+    const bool companions = parser.isSet(kMqttUser) || parser.isSet(kMqttPasswordFile) || parser.isSet(kMqttPrefix) ||
+                            parser.isSet(kMqttBase);
+    if (companions && !parser.isSet(kMqtt))
+        options.error = QStringLiteral("--mqtt-user, --mqtt-password-file, --mqtt-prefix and --mqtt-base go with --mqtt");
+    else if (parser.isSet(kMqttPasswordFile) && !parser.isSet(kMqttUser))
+        options.error = QStringLiteral("--mqtt-password-file goes with --mqtt-user");
+    else if (!options.http && !parser.isSet(kMqtt))
+        options.error = QStringLiteral("--listen none serves nothing without --mqtt");
+    if (!options.error.isEmpty() || !parser.isSet(kMqtt))
+        return;
+    MqttSettings settings;
+    if (ReadMqttUrl(options.mqttUrl, settings, options.error) && IsTopicPrefix(options.mqttPrefix, options.error))
+        IsTopicPrefix(options.mqttBase, options.error);
+}
+
 // The options only serve takes; several --device name several units there.
 void CheckServeOptions(const QCommandLineParser& parser, CommandLineOptions& options)
 {
     const bool serve = options.command == QuendaCommand::Serve;
-    if (!serve && (parser.isSet(kListen) || parser.isSet(kTlsCert) || parser.isSet(kTlsKey)))
-        options.error = QStringLiteral("--listen, --tls-cert and --tls-key belong to serve");
+    const bool mqtt = parser.isSet(kMqtt) || parser.isSet(kMqttUser) || parser.isSet(kMqttPasswordFile) ||
+                      parser.isSet(kMqttPrefix) || parser.isSet(kMqttBase);
+    if (!serve && (parser.isSet(kListen) || parser.isSet(kTlsCert) || parser.isSet(kTlsKey) || mqtt))
+        options.error = QStringLiteral("--listen, --tls-cert, --tls-key and the --mqtt options belong to serve");
     else if (!serve && options.devices.size() > 1)
         options.error = QStringLiteral("--device is given once, but to serve");
     else if (serve && parser.isSet(kTlsCert) != parser.isSet(kTlsKey))
         options.error = QStringLiteral("--tls-cert and --tls-key go together");
+    else if (serve && parser.value(kListen) == QLatin1String("none"))
+        options.http = false;
     else if (serve && parser.isSet(kListen))
         ReadListen(parser.value(kListen), options);
     else if (options.command == QuendaCommand::Pair && (parser.isSet(kDevice) || options.demo))
         options.error = QStringLiteral("pair asks the running serve: it takes no options");
     options.tlsCertificate = parser.value(kTlsCert);
     options.tlsKey = parser.value(kTlsKey);
+    if (serve && options.error.isEmpty())
+        CheckMqttOptions(parser, options);
 }
 
 // --json is list's and info's, --section filters-import's; list shows every unit, so

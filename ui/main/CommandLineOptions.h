@@ -6,7 +6,8 @@
 //   quenda [--demo] [--device UNIT] [--section NAME] filters-import A|B FILE | filters-export A|B FILE
 //   quenda [--demo] [--device UNIT] recall N | store N | gain A|B DB | mute A|B on|off
 //   quenda [--demo] [--device UNIT] info --json
-//   quenda [--demo] serve [--listen ADDR:PORT] [--device UNIT]... [--tls-cert FILE --tls-key FILE]
+//   quenda [--demo] serve [--listen ADDR:PORT|none] [--device UNIT]... [--tls-cert FILE --tls-key FILE]
+//                         [--mqtt URL [--mqtt-user NAME --mqtt-password-file FILE] [--mqtt-prefix P] [--mqtt-base B]]
 //   quenda pair
 #pragma once
 
@@ -28,6 +29,12 @@ struct CommandLineOptions {
     quint16 listenPort = 0;      // serve: 0 = the remote server's own port
     QString tlsCertificate;      // serve: HTTPS with this certificate and key
     QString tlsKey;
+    bool http = true;            // serve: --listen none serves MQTT alone
+    QString mqttUrl;             // serve: the broker; empty: no MQTT
+    QString mqttUser;
+    QString mqttPasswordFile;
+    QString mqttPrefix = QStringLiteral("homeassistant");
+    QString mqttBase = QStringLiteral("quenda");
     bool json = false;
     int preset = 0;       // recall and store: 1..20
     int gainCode = 0;     // gain: the channel gain's code

@@ -28,6 +28,7 @@ enum QuendaExit {
     kExitFile = 5,
     kExitInUse = 6,   // another program has the unit
     kExitCannotListen = 7,   // serve cannot listen; pair finds no serve
+    kExitBrokerRefused = 8,  // the MQTT broker refused serve's user name or password
 };
 
 // "2 attached units have the name Hall; choose one with --device SERIAL|PATH:"
