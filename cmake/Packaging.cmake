@@ -34,7 +34,7 @@ set(quenda_doc ${CMAKE_INSTALL_DATADIR}/doc/quenda)
 string(TIMESTAMP quenda_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(cmake/debian/changelog.in ${quenda_packed}/changelog @ONLY)
 quenda_install_gzipped(${quenda_packed}/changelog ${quenda_doc})
-install(FILES cmake/debian/copyright docs/settings-file.md docs/command-line-json.md docs/remote-api.md DESTINATION ${quenda_doc})
+install(FILES cmake/debian/copyright docs/settings-file.md docs/command-line-json.md docs/remote-api.md docs/home-assistant.md DESTINATION ${quenda_doc})
 
 set(CPACK_PACKAGE_NAME quenda)
 set(CPACK_PACKAGE_VENDOR "Quenda developers")
@@ -55,7 +55,9 @@ rule lets the user logged in at the seat open the unit.
 .
 Remote control lets paired phones, tablets and scripts reach the units over
 HTTP and WebSocket, from the window or from `quenda serve` (a systemd user
-unit is included); it listens on this computer only unless told otherwise.]])
+unit is included); it listens on this computer only unless told otherwise.
+`quenda serve --mqtt` publishes the units on an MQTT broker for Home
+Assistant's discovery.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

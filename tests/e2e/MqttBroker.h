@@ -17,6 +17,7 @@
 
 #include <mosquitto.h>
 
+#include <atomic>
 #include <mutex>
 #include <unistd.h>
 
@@ -127,6 +128,11 @@ public:
     }
 
     bool WaitSubscribed() { return QTest::qWaitFor([this] { return m_subscribed.load(); }, 10000); }
+
+    void Publish(const QString& topic, const QByteArray& payload)
+    {
+        mosquitto_publish(m_client, nullptr, topic.toUtf8().constData(), static_cast<int>(payload.size()), payload.constData(), 1, false);
+    }
 
     QList<MqttMessage> Messages()
     {
