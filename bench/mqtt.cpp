@@ -5,6 +5,7 @@
 // - a change made in the program to its state message at a subscriber;
 // - 8 units with their level sensors publishing for 10 s: the program's CPU,
 //   beside the same 8 units served without a broker.
+#include "BenchSupport.h"
 #include "e2e/MqttBroker.h"
 
 #include "transport/HidBackendSimulated.h"
@@ -13,15 +14,9 @@
 #include "ui/main/ServeCommand.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
-#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -30,51 +25,6 @@ namespace {
 
 constexpr int kMeterSeconds = 10;
 constexpr int kUnits = 8;
-
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "bench_mqtt";
-    static char* argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv);
-}
-
-void RunFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-template <class Predicate>
-bool RunUntil(Predicate done, int limitMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
-
-double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void Report(benchmark::State& state, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    state.counters["median_ms"] = ms[ms.size() / 2];
-    state.counters["p90_ms"] = ms[ms.size() * 9 / 10];
-    state.counters["max_ms"] = ms.back();
-}
 
 // quenda serve with units units and, when broker is given, the MQTT bridge on it.
 struct Served {
@@ -132,7 +82,7 @@ void CommandToFrame(benchmark::State& state)
         state.SetIterationTime(elapsed);
         ms.push_back(elapsed * 1000.0);
     }
-    Report(state, ms);
+    ReportQuantiles(state, ms);
 }
 BENCHMARK(CommandToFrame)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 
@@ -154,18 +104,9 @@ void ChangeToStateMessage(benchmark::State& state)
         state.SetIterationTime(elapsed);
         ms.push_back(elapsed * 1000.0);
     }
-    Report(state, ms);
+    ReportQuantiles(state, ms);
 }
 BENCHMARK(ChangeToStateMessage)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
-
-double CpuPercentOver(int seconds)
-{
-    const double before = CpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    RunFor(seconds * 1000);
-    return 100.0 * (CpuSeconds() - before) / (wall.elapsed() / 1000.0);
-}
 
 void EightUnitsWithMeters(benchmark::State& state)
 {

@@ -5,6 +5,8 @@
 // - 20 streams with the meters on for 10 s: the server's CPU (the clients run
 //   in a child process, so that their share is not counted).
 // bench_remote --clients PORT UNIT TOKEN N is that child.
+#include "BenchSupport.h"
+
 #include "remote/RemotePairing.h"
 #include "remote/RemoteServer.h"
 #include "remote/RemoteUnit.h"
@@ -13,7 +15,6 @@
 #include "ui/common/UnitAdapter.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -26,8 +27,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -38,61 +37,8 @@
 namespace {
 
 constexpr int kStreams = 20;
-constexpr int kWaitMs = 5000;
 constexpr int kMeterSeconds = 10;
 constexpr int kPatchGapMs = 25;
-
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "bench_remote";
-    static char* argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv);
-}
-
-template <class Predicate>
-bool RunUntil(Predicate done, int limitMs = kWaitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
-
-// Runs the event loop for ms milliseconds, sleeping while nothing happens.
-void RunFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-struct Quantiles {
-    double median = 0;
-    double p90 = 0;
-    double max = 0;
-};
-
-Quantiles QuantilesOf(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    if (values.empty())
-        return {};
-    return {values[values.size() / 2], values[values.size() * 9 / 10], values.back()};
-}
 
 // The unit connected and served, its clock and the program's 100 ms tick running.
 struct ServedUnit {
@@ -194,10 +140,7 @@ void PatchToFrame(benchmark::State& state)
         });
         RunFor(kPatchGapMs);   // within the 50 requests a second a device may make
     }
-    const Quantiles q = QuantilesOf(ms);
-    state.counters["median_ms"] = q.median;
-    state.counters["p90_ms"] = q.p90;
-    state.counters["max_ms"] = q.max;
+    ReportQuantiles(state, ms);
 }
 BENCHMARK(PatchToFrame)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
@@ -226,10 +169,7 @@ void FanOutTo20Streams(benchmark::State& state)
         state.SetIterationTime(elapsed);
         ms.push_back(elapsed * 1000.0);
     }
-    const Quantiles q = QuantilesOf(ms);
-    state.counters["median_ms"] = q.median;
-    state.counters["p90_ms"] = q.p90;
-    state.counters["max_ms"] = q.max;
+    ReportQuantiles(state, ms);
     state.counters["tick_ms"] = 100;
 }
 BENCHMARK(FanOutTo20Streams)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
@@ -244,12 +184,7 @@ void MetersTo20Streams(benchmark::State& state)
     RunUntil([&] { return served.server->OpenConnections() == kStreams; }, 20000);
     RunFor(1000);   // the streams have their state and asked for the meters
     for (auto _ : state) {
-        const double cpuBefore = CpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        RunFor(kMeterSeconds * 1000);
-        const double cpu = CpuSeconds() - cpuBefore;
-        state.counters["cpu_percent_of_a_core"] = 100.0 * cpu / (wall.elapsed() / 1000.0);
+        state.counters["cpu_percent_of_a_core"] = CpuPercentOver(kMeterSeconds);
     }
     clients.write("\n");
     clients.closeWriteChannel();

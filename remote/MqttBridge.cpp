@@ -2,10 +2,9 @@
 
 #include "remote/MqttUnit.h"
 #include "remote/RemoteLog.h"
+#include "ui/settings/BoundedFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <QSysInfo>
 #include <QUrl>
@@ -64,22 +63,16 @@ bool IsTopicPrefix(const QString& prefix, QString& error)
 
 bool ReadPasswordFile(const QString& fileName, QString& password, QString& error)
 {
-    const QFileInfo info(fileName);
-    if (!info.isFile()) {
-        error = QStringLiteral("%1: not a regular file").arg(fileName);
+    QByteArray bytes;
+    SettingsError refusal;
+    const auto tooLarge = [&](qint64) { return SettingsError{fileName, QStringLiteral("larger than 4 KiB, not a password file")}; };
+    if (!ReadBoundedFile(fileName, kMaxPasswordFileBytes, tooLarge, bytes, refusal)) {
+        error = refusal.Text();
         return false;
     }
-    if (info.size() > kMaxPasswordFileBytes) {
-        error = QStringLiteral("%1: larger than 4 KiB, not a password file").arg(fileName);
-        return false;
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    QByteArray line = file.readLine(kMaxPasswordFileBytes);
-    while (line.endsWith('\n') || line.endsWith('\r'))
+    const qsizetype end = bytes.indexOf('\n');
+    QByteArray line = end < 0 ? bytes : bytes.left(end);
+    if (line.endsWith('\r'))
         line.chop(1);
     password = QString::fromUtf8(line);
     return true;

@@ -5,9 +5,8 @@
 #include "remote/RemoteLog.h"
 #include "remote/RemotePairing.h"
 #include "remote/RemoteUnit.h"
+#include "ui/settings/BoundedFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QNetworkInterface>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -38,22 +37,12 @@ QString PeerKey(const QHostAddress& address, quint16 port)
 
 bool ReadSmallFile(const QString& fileName, QByteArray& data, QString& error)
 {
-    const QFileInfo info(fileName);
-    if (!info.isFile()) {
-        error = QStringLiteral("%1: not a regular file").arg(fileName);
-        return false;
-    }
-    if (info.size() > kMaxTlsFileBytes) {
-        error = QStringLiteral("%1: larger than 1 MiB, not a certificate or key").arg(fileName);
-        return false;
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    data = file.read(kMaxTlsFileBytes);
-    return true;
+    SettingsError refusal;
+    const auto tooLarge = [&](qint64) { return SettingsError{fileName, QStringLiteral("larger than 1 MiB, not a certificate or key")}; };
+    if (ReadBoundedFile(fileName, kMaxTlsFileBytes, tooLarge, data, refusal))
+        return true;
+    error = refusal.Text();
+    return false;
 }
 
 bool TlsConfiguration(const RemoteListen& listen, QSslConfiguration& configuration, QString& error)

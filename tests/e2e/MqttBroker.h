@@ -4,13 +4,14 @@
 // the program does). Waiting runs the test thread's event loop.
 #pragma once
 
+#include "remote/RemoteClients.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QList>
 #include <QProcess>
 #include <QString>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,10 +35,7 @@ public:
 
     MqttTestBroker()
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
-        port = probe.serverPort();
-        probe.close();
+        port = FreeLocalPort();
         QProcess passwd;
         passwd.start(QStringLiteral("mosquitto_passwd"),
                      {QStringLiteral("-c"), QStringLiteral("-b"), Path(QStringLiteral("passwd")), QLatin1String(kUser),

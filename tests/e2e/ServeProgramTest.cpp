@@ -16,13 +16,6 @@
 
 namespace {
 
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
-    return probe.serverPort();
-}
-
 class ServeProgram : public testing::Test {
 protected:
     void SetUp() override
@@ -32,7 +25,7 @@ protected:
         m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.filePath(QStringLiteral("config")));
         QDir().mkpath(m_folder.filePath(QStringLiteral("run")));
         QFile::setPermissions(m_folder.filePath(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        m_port = FreePort();
+        m_port = FreeLocalPort();
     }
 
     void TearDown() override

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkRequest>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QUrl>
@@ -16,6 +17,14 @@
 #include <optional>
 
 constexpr int kAnswerWaitMs = 5000;
+
+// A port of 127.0.0.1 that nothing listens on now.
+inline quint16 FreeLocalPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
+    return probe.serverPort();
+}
 
 struct HttpAnswer {
     int status = 0;

@@ -3,6 +3,7 @@
 #include "UnitFixture.h"
 
 #include "remote/QrCode.h"
+#include "remote/RemoteClients.h"
 #include "remote/RemoteService.h"
 #include "ui/main/RemoteDialog.h"
 
@@ -15,13 +16,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
-    return probe.serverPort();
-}
 
 QPushButton* Button(QDialog& dialog, const QString& text)
 {
@@ -39,7 +33,7 @@ protected:
         UnitFixture::SetUp();
         m_service = std::make_unique<CRemoteService>(*m_adapter);
         RemoteChoices off;
-        off.port = FreePort();
+        off.port = FreeLocalPort();
         m_service->Apply(off);
         m_port = off.port;
     }

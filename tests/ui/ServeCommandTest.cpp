@@ -2,6 +2,7 @@
 // program has, units that arrive later; ticks are driven by hand.
 #include "ui/main/ServeCommand.h"
 
+#include "remote/RemoteClients.h"
 #include "remote/RemoteUnit.h"
 #include "transport/HidBackendSimulated.h"
 #include "ui/common/UnitNames.h"
@@ -24,13 +25,6 @@ SimulatedDeviceSpec Device(const char* path, const char* serial)
     return spec;
 }
 
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
-    return probe.serverPort();
-}
-
 class ServeCommand : public testing::Test {
 protected:
     void SetUp() override
@@ -39,7 +33,7 @@ protected:
         m_runtime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", m_folder.path().toLocal8Bit());
         m_options.command = QuendaCommand::Serve;
-        m_options.listenPort = FreePort();
+        m_options.listenPort = FreeLocalPort();
     }
 
     void TearDown() override
