@@ -12,6 +12,11 @@ const double kHalfCell = std::exp2(1.0 / 48.0);
 
 bool IsWithin(double value, double low, double high) { return value >= low && value <= high; }
 
+bool IsAudioRange(const FitRange& range)
+{
+    return range.lowHz >= kMinFreqHz && range.highHz <= kMaxFreqHz && range.lowHz < range.highHz;
+}
+
 // The grid indices within the range (none when first > last).
 void GridSpan(const FitRange& range, int& first, int& last)
 {
@@ -125,21 +130,33 @@ FitRange FitRangeOf(const CMeasurementCurve& measurement, const FitOptions& opti
                     std::min<double>(kMaxFreqHz, measurement.LastHz())};
 }
 
-FitProblem CheckFit(const CMeasurementCurve& measurement, const FitOptions& options)
+FitProblem CheckFitOptions(const FitOptions& options)
 {
     if (!IsWithin(options.bands, kMinFitBands, kMaxFitBands))
         return FitProblem::BandsOutOfRange;
     if (!IsWithin(options.maxBoostDb, 0.0, kMaxFitBoostDb))
         return FitProblem::BoostOutOfRange;
-    const FitRange range = FitRangeOf(measurement, options);
-    if (!(range.lowHz >= kMinFreqHz && range.highHz <= kMaxFreqHz && range.lowHz < range.highHz))
+    if (!options.range)
+        return FitProblem::None;
+    if (!IsAudioRange(*options.range))
         return FitProblem::RangeOutsideAudio;
+    int first = 0, last = 0;
+    GridSpan(*options.range, first, last);
+    return last - first + 1 < kMinFitGridPoints ? FitProblem::RangeTooNarrow : FitProblem::None;
+}
+
+FitProblem CheckFit(const CMeasurementCurve& measurement, const FitOptions& options)
+{
+    const FitProblem problem = CheckFitOptions(options);
+    if (problem != FitProblem::None)
+        return problem;
+    const FitRange range = FitRangeOf(measurement, options);
     if (measurement.IsEmpty() || range.lowHz < measurement.FirstHz() || range.highHz > measurement.LastHz())
         return FitProblem::RangeOutsideMeasurement;
     int first = 0, last = 0;
     GridSpan(range, first, last);
-    if (last - first + 1 < kMinFitGridPoints)
-        return FitProblem::RangeTooNarrow;
+    if (!IsAudioRange(range) || last - first + 1 < kMinFitGridPoints)
+        return FitProblem::RangeTooNarrow;   // a measurement that spans next to nothing
     if (measurement.PointsBetween(range.lowHz, range.highHz) < kMinFitMeasurementPoints)
         return FitProblem::TooFewPoints;
     return FitProblem::None;

@@ -64,7 +64,9 @@ struct EqualizerFit {
 
 // The range a fit uses: the one asked for, or the measurement's span within 20 Hz .. 20 kHz.
 FitRange FitRangeOf(const CMeasurementCurve& measurement, const FitOptions& options);
-// Why the fit cannot be made, or FitProblem::None.
+// Why the fit cannot be made, or FitProblem::None: first what the options alone tell
+// (CheckFitOptions), then what the measurement does.
+FitProblem CheckFitOptions(const FitOptions& options);
 FitProblem CheckFit(const CMeasurementCurve& measurement, const FitOptions& options);
 
 // The channel's bands and gain fitted to the measurement (levels in dB, as the graph shows it)

@@ -303,6 +303,8 @@ TEST_P(FitRefusal, IsTheProblemAndChangesNothing)
     const RefusalCase& c = GetParam();
     const CMeasurementCurve measured(c.points);
     EXPECT_EQ(CheckFit(measured, c.options), c.problem);
+    const bool measurementsProblem = c.problem == FitProblem::RangeOutsideMeasurement || c.problem == FitProblem::TooFewPoints;
+    EXPECT_EQ(CheckFitOptions(c.options), measurementsProblem ? FitProblem::None : c.problem) << "the options alone";
     const ChannelBands before = FlatBands();
     const EqualizerFit fit = FitBands(measured, CMeasurementCurve(), c.options, before, 50);
     EXPECT_EQ(fit.problem, c.problem);
