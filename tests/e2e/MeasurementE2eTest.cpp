@@ -83,7 +83,8 @@ TEST_F(MeasurementE2e, TheGraphsMenuOffersToShowAndOnceShownToHide)
     EXPECT_EQ(m_picks, 1);
     EXPECT_TRUE(GraphOf(1).HasMeasurement());
     EXPECT_FALSE(GraphOf(0).HasMeasurement());
-    EXPECT_EQ(MenuAt(GraphCentre(1)).mid(6, 3), (QStringList{"Show measurement…", "Hide measurement", ""}));
+    EXPECT_EQ(MenuAt(GraphCentre(1)).mid(6, 4),
+              (QStringList{"Show measurement…", "Hide measurement", "Fit bands to the measurement…", ""}));
     EXPECT_EQ(MenuAt(GraphCentre(0)).mid(6, 2), (QStringList{"Show measurement…", ""}));
 
     Click(kIdLanguage);
