@@ -212,6 +212,10 @@ Home：0 dB
             <numerusform>使用了 %n 个频段</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
 </context>
 <context>
     <name>CMainWindow</name>

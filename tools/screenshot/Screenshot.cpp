@@ -3,7 +3,8 @@
 // with a measurement file, CH A's bands are set against it and its graph shows
 // it as "Show measurement…" does; with "fit" after it, CH A's graph shows it
 // with the bands as they were, "Fit bands to the measurement…" is open with a
-// boost of 3 dB allowed, and the shot is of the screen around the window and
+// boost of 3 dB allowed above 40 Hz (the speaker's own roll-off left alone),
+// and the shot is of the screen around the window and
 // the dialog (give Xvfb a screen large enough: xvfb-run -s "-screen 0 1400x1200x24").
 //   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT [fit]]
 #include "transport/HidBackendSimulated.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -28,6 +30,7 @@ constexpr int kMeasurementAfterMs = 1500;
 constexpr int kFitAfterMs = 2000;
 constexpr int kShotAfterMs = 4000;
 constexpr double kFitBoostDb = 3.0;
+constexpr int kFitLowHz = 40;
 constexpr int kShotMargin = 8;
 
 // A unit someone has been working on: a few bands boosted and cut, some gain and compression.
@@ -133,6 +136,8 @@ int main(int argc, char** argv)
             dlg.FitBandsToMeasurement(0);
             if (auto* boost = dlg.findChild<QDoubleSpinBox*>(QStringLiteral("maxBoost")))
                 boost->setValue(kFitBoostDb);
+            if (auto* low = dlg.findChild<QSpinBox*>(QStringLiteral("lowHz")))
+                low->setValue(kFitLowHz);
         });
     }
     int result = 0;

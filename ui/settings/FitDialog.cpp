@@ -20,7 +20,8 @@ namespace {
 
 constexpr double kBoostStepDb = 0.5;
 constexpr int kFlatTarget = 0;   // the target list's first entry; a file's is the second
-constexpr int kReportWidth = 420;
+constexpr int kReportWidth = 480;
+constexpr int kReportLines = 5;   // bands used, RMS, largest difference, the gain's two lines
 
 }  // namespace
 
@@ -84,10 +85,12 @@ void CFitDialog::CreateOptions()
     m_report->setObjectName(QStringLiteral("report"));
     m_report->setWordWrap(true);
     m_report->setMinimumWidth(kReportWidth);
+    m_report->setMinimumHeight(m_report->fontMetrics().lineSpacing() * kReportLines);
+    m_report->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_buttons = new QDialogButtonBox(this);
     m_buttons->addButton(tr("Apply"), QDialogButtonBox::AcceptRole);
-    m_buttons->addButton(QDialogButtonBox::Cancel);
+    m_buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

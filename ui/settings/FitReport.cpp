@@ -1,6 +1,6 @@
 #include "ui/settings/FitReport.h"
 
-#include "ui/settings/SettingsFileFields.h"
+#include "ui/common/Language.h"
 
 #include <QCoreApplication>
 
@@ -77,7 +77,7 @@ QString FitGainLine(const EqualizerFit& fit, int channel)
     if (fit.gainLoweredDb == 0)
         return QString();
     return Words::tr("the gain of %1 goes down %2 dB, to %3 dB, for the bands' largest boost of +%4 dB")
-        .arg(settings_file::ChannelName(channel))
+        .arg(ShownChannelName(channel))
         .arg(fit.gainLoweredDb)
         .arg(static_cast<int>(ChannelGainDb(fit.gainCode)))
         .arg(fit.largestBoostDb, 0, 'f', 1);
@@ -87,6 +87,6 @@ QString FitAlreadyWithinLine(int channel)
 {
     return Words::tr("the measurement with the bands of %1 is already within %2 dB RMS of the target: the bands stay "
                      "as they are")
-        .arg(settings_file::ChannelName(channel))
+        .arg(ShownChannelName(channel))
         .arg(kFitAlreadyWithinDb);
 }
