@@ -38,15 +38,10 @@ constexpr FitCase kCases[] = {
     {"headphone/target/boost6/6bands", "headphone.txt", "headphone-target.txt", 6.0, 6},
 };
 
-// The unit's defaults: twelve flat peaking bands, the gain at 0 dB.
+// The unit's defaults: twelve flat peaking bands.
 ChannelBands FlatBands()
 {
-    ChannelBands bands{};
-    const ChannelBlock block = DefaultChannelBlock();
-    std::copy(std::begin(block.bands), std::end(block.bands), bands.begin());
-    for (BandParams& band : bands)
-        band.gainCode.Set(kFlatGainCode);
-    return bands;
+    return ChannelBandsOf(DefaultChannelBlock());
 }
 
 struct Inputs {

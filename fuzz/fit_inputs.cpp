@@ -39,14 +39,6 @@ bool Finite(const FitDifference& d)
     return std::isfinite(d.rmsDb) && std::isfinite(d.largestDb) && std::isfinite(d.largestHz) && d.rmsDb >= 0.0;
 }
 
-ChannelBands StartBands()
-{
-    ChannelBands bands{};
-    const ChannelBlock block = DefaultChannelBlock();
-    std::memcpy(bands.data(), block.bands, sizeof bands);
-    return bands;
-}
-
 void CheckBands(const EqualizerFit& fit, const FitOptions& options)
 {
     const int highestGain = DbToGainCode(options.maxBoostDb);
@@ -84,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Measurement target = nul == std::string_view::npos ? Measurement{} : ParseMeasurementText(text.substr(nul + 1));
     const CMeasurementCurve measurement(measured.points);
     const CMeasurementCurve targetCurve(target.points);
-    const ChannelBands start = StartBands();
+    const ChannelBands start = ChannelBandsOf(DefaultChannelBlock());
 
     const EqualizerFit fit = FitBands(measurement, targetCurve, options, start, kStartGainCode);
     if (fit.problem != CheckFit(measurement, options))

@@ -136,6 +136,13 @@ double LargestOf(const DescribedCurve& file, const FilterImport& import, double&
 
 }  // namespace
 
+ChannelBands ChannelBandsOf(const ChannelBlock& block)
+{
+    ChannelBands bands{};
+    std::copy(std::begin(block.bands), std::end(block.bands), bands.begin());
+    return bands;
+}
+
 double DifferenceGridHz(int i)
 {
     const double span = std::log(kDifferenceHighHz / kDifferenceLowHz);

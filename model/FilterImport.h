@@ -26,6 +26,9 @@ struct FilterImport {
     double largestDifferenceHz = 0.0;   // where
 };
 
+// The twelve bands of a channel block.
+ChannelBands ChannelBandsOf(const ChannelBlock& block);
+
 // The point of the difference grid: i = 0 .. kDifferencePoints - 1.
 double DifferenceGridHz(int i);
 

@@ -4,21 +4,16 @@
 // prediction, its report in both languages, a target curve chosen, Apply as one
 // undo step on the side of the A/B compare the unit has, and Cancel changing
 // nothing.
-#include "WindowOverLink.h"
+#include "MeasurementWindow.h"
 
-#include "ui/common/Language.h"
-#include "ui/graph/EqualizerGraph.h"
 #include "ui/settings/FitDialog.h"
 #include "ui/settings/FitReport.h"
-#include "ui/settings/MeasurementFile.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstring>
@@ -53,39 +48,13 @@ bool SameBand(const BandParams& a, const BandParams& b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-class FitE2e : public WindowOverLinkTest {
+class FitE2e : public MeasurementWindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowOverLinkTest::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        SetMeasurementFileHook([this] { return m_fileName; });
-        OpenWindow();
-        Connect();
-        m_messages.clear();
-    }
-
-    void TearDown() override
-    {
-        SetMeasurementFileHook({});
-        SetCurrentLanguage(kEnglish);
-        WindowOverLinkTest::TearDown();
-    }
-
-    QString Write(const char* name, const std::string& text)
-    {
-        m_fileName = m_dir.filePath(QString::fromLatin1(name));
-        QFile file(m_fileName);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text.data(), static_cast<qint64>(text.size()));
-        return m_fileName;
-    }
-
     void ShowRoom(int channel)
     {
-        Write("room.txt", RoomText());
+        Pick("room.txt", RoomText());
         m_dlg->ShowMeasurement(channel);
-        ASSERT_TRUE(Graph(channel).HasMeasurement());
+        ASSERT_TRUE(GraphOf(channel).HasMeasurement());
     }
 
     // The dialog the menu entry opened, its first fit made.
@@ -106,24 +75,19 @@ protected:
 
     static QString Report(CFitDialog& dialog) { return Option<QLabel>(dialog, "report").text(); }
 
-    CEqualizerGraph& Graph(int channel) { return *m_dlg->Graph(channel); }
-
     // The graph's prediction is the measurement through the dialog's fit.
     void ExpectPredictionOf(CFitDialog& dialog, int channel)
     {
-        ASSERT_TRUE(Graph(channel).IsShowingPrediction());
-        const std::vector<double>& measured = Graph(channel).MeasuredColumns();
-        const std::vector<double> predicted = Graph(channel).PredictedColumns();
-        const std::vector<double> bands = GridColumns(BandsResponse(dialog.Fit().bands), Graph(channel).PlotArea().Width());
+        ASSERT_TRUE(GraphOf(channel).IsShowingPrediction());
+        const std::vector<double>& measured = GraphOf(channel).MeasuredColumns();
+        const std::vector<double> predicted = GraphOf(channel).PredictedColumns();
+        const std::vector<double> bands = GridColumns(BandsResponse(dialog.Fit().bands), GraphOf(channel).PlotArea().Width());
         for (std::size_t x = 0; x < predicted.size(); ++x) {
             if (!std::isnan(measured[x])) {
                 ASSERT_DOUBLE_EQ(predicted[x], measured[x] + bands[x]) << "column " << x;
             }
         }
     }
-
-    QTemporaryDir m_dir;
-    QString m_fileName;
 };
 
 TEST_F(FitE2e, TheMenuOffersTheFitWhileAMeasurementIsShown)
@@ -182,7 +146,7 @@ TEST_F(FitE2e, EveryOptionFitsAgainAndThePredictionFollows)
 
     dialog->reject();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(Graph(1).IsShowingPrediction());
+    EXPECT_FALSE(GraphOf(1).IsShowingPrediction());
     Tick(5);
     EXPECT_TRUE(SameGroups(m_unit.Current(1), before)) << "Cancel sends nothing";
     EXPECT_EQ(m_dlg->UndoStack().count(), 0);
@@ -202,7 +166,7 @@ TEST_F(FitE2e, ApplyIsOneUndoStepAndTheUnitFollows)
     EXPECT_TRUE(Report(*dialog).endsWith("\n" + FitGainLine(fit, 0)));
     QTest::mouseClick(dialog->ApplyButton(), Qt::LeftButton);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(Graph(0).IsShowingPrediction());
+    EXPECT_FALSE(GraphOf(0).IsShowingPrediction());
     EXPECT_EQ(m_dlg->findChild<CFitDialog*>(), nullptr) << "the dialog is gone";
     Tick(5);
 
@@ -254,7 +218,7 @@ TEST_F(FitE2e, ATargetCurveFromAFile)
     CFitDialog* dialog = OpenFit(0);
     ASSERT_NE(dialog, nullptr);
     const double flatBefore = dialog->Fit().before.rmsDb;
-    Write("house.txt", "20 6\n100 6\n300 0\n20000 -3\n");
+    Pick("house.txt", "20 6\n100 6\n300 0\n20000 -3\n");
     QTest::mouseClick(&Option<QPushButton>(*dialog, "chooseTarget"), Qt::LeftButton);
     QCoreApplication::processEvents();
     const QComboBox& target = Option<QComboBox>(*dialog, "target");
@@ -267,7 +231,7 @@ TEST_F(FitE2e, ATargetCurveFromAFile)
     Option<QComboBox>(*dialog, "target").setCurrentIndex(0);
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog->Fit().before.rmsDb, flatBefore);
-    Write("empty.txt", "no curve here\n");
+    Pick("empty.txt", "no curve here\n");
     QTest::mouseClick(&Option<QPushButton>(*dialog, "chooseTarget"), Qt::LeftButton);
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text.left(33), "The target curve cannot be used: ");

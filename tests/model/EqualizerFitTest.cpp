@@ -26,14 +26,10 @@ BandParams Band(int hz, int gainCode, int bwCode, int type = FILTER_PEAK, int sl
     return band;
 }
 
+// The unit's defaults: twelve flat peaking bands.
 ChannelBands FlatBands()
 {
-    ChannelBands bands{};
-    const ChannelBlock block = DefaultChannelBlock();
-    std::copy(std::begin(block.bands), std::end(block.bands), bands.begin());
-    for (BandParams& band : bands)
-        band.gainCode.Set(kFlatGainCode);
-    return bands;
+    return ChannelBandsOf(DefaultChannelBlock());
 }
 
 // 1,000 points from 20 Hz to 20 kHz, evenly spaced in log frequency, of level(hz).
