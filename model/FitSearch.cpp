@@ -138,11 +138,10 @@ public:
     explicit Search(const FitGoal& goal)
         : m_goal(goal),
           m_maxGain(std::min(goal.maxBoostDb, kMaxGainDb)),
-          // bands that only cut never rise above 0 dB (but for the shelves' slight overshoot):
-          // their sum needs no looking at beyond the range
-          m_guarded(goal.maxBoostDb > 0.0),
-          m_from(m_guarded ? kFirstBandGridIndex : goal.first),
-          m_to(m_guarded ? kLastBandGridIndex : goal.last),
+          // the sum is watched over the whole grid, outside the range too: a boost, or the slight
+          // overshoot of many steep shelves, must not rise above what is allowed anywhere
+          m_from(kFirstBandGridIndex),
+          m_to(kLastBandGridIndex),
           m_lowU(std::log2(std::max<double>(kMinFreqHz, kFreqGrid[goal.first]))),
           m_highU(std::log2(std::min<double>(kMaxFreqHz, kFreqGrid[goal.last])))
     {
@@ -207,15 +206,14 @@ private:
     double Cost(const Response& sum) const
     {
         double cost = Spread(sum);
-        if (m_guarded)
-            for (int i = m_from; i <= m_to; ++i)
-                cost += kBoostPenalty * Excess(sum[i]) * Excess(sum[i]);
+        for (int i = m_from; i <= m_to; ++i)
+            cost += kBoostPenalty * Excess(sum[i]) * Excess(sum[i]);
         return cost;
     }
 
     bool WithinBoost(const Response& sum) const
     {
-        for (int i = m_from; i <= m_to && m_guarded; ++i)
+        for (int i = m_from; i <= m_to; ++i)
             if (sum[i] > m_goal.maxBoostDb + kFitBoostSlackDb)
                 return false;
         return true;
@@ -371,7 +369,7 @@ private:
     std::vector<int> Above(const Response& sum) const
     {
         std::vector<int> above;
-        for (int i = m_from; i <= m_to && m_guarded; ++i)
+        for (int i = m_from; i <= m_to; ++i)
             if (sum[i] > m_goal.maxBoostDb)
                 above.push_back(i);
         return above;
@@ -553,21 +551,37 @@ private:
         return sum;
     }
 
-    // Rounding may lift overlapping boosts above the boost allowed: the band boosting most
-    // where the sum is highest comes down a step at a time.
+    // Rounding may lift overlapping boosts above the boost allowed, and many steep shelves add up
+    // their overshoot: where the sum is highest, the band rising most there comes down a gain step,
+    // or a steep shelf that only cuts takes the gentle slope, which never overshoots.
     void KeepWithinBoost(std::vector<CodedBand>& bands) const
     {
         for (Response sum = SumOf(bands); !WithinBoost(sum); sum = SumOf(bands)) {
             const int top = static_cast<int>(std::max_element(sum.begin() + m_from, sum.begin() + m_to + 1) - sum.begin());
             CodedBand* highest = nullptr;
             for (CodedBand& b : bands)
-                if (b.band.gainCode.Get() > kFlatGainCode && (!highest || b.response[top] > highest->response[top]))
+                if (CanComeDown(b.band) && (!highest || b.response[top] > highest->response[top]))
                     highest = &b;
             if (highest == nullptr)
                 return;
-            highest->band.gainCode.Set(static_cast<std::int16_t>(highest->band.gainCode.Get() - 1));
+            BringDown(highest->band);
             highest->response = ResponseOf(BandSection(highest->band));
         }
+    }
+
+    static bool CanComeDown(const BandParams& band)
+    {
+        const int gain = band.gainCode.Get();
+        const bool steepCut = band.type != FILTER_PEAK && gain < kFlatGainCode && band.slope == kSlope12dBPerOct;
+        return gain > kFlatGainCode || steepCut;
+    }
+
+    static void BringDown(BandParams& band)
+    {
+        if (band.gainCode.Get() > kFlatGainCode)
+            band.gainCode.Set(static_cast<std::int16_t>(band.gainCode.Get() - 1));
+        else
+            band.slope = kSlope6dBPerOct;
     }
 
     // The codes one step away from a band's, that are codes the unit holds.
@@ -652,7 +666,6 @@ private:
 
     const FitGoal& m_goal;
     const double m_maxGain;
-    const bool m_guarded;
     const int m_from;
     const int m_to;
     const double m_lowU;

@@ -117,6 +117,25 @@ TEST(EqualizerFit, CutsOnlyLeavesNoBandAboveZeroAndTheGainAsItWas)
     EXPECT_LE(fit.after.largestDb, fit.before.largestDb);
 }
 
+// A 12 dB/Oct shelf overshoots its cut by up to 0.01 dB; twelve of them stacked would rise above
+// 0 dB where nothing may: the fit gives some of them the gentle slope instead.
+TEST(EqualizerFit, StackedSteepShelvesDoNotRiseAboveTheBoostAllowed)
+{
+    const CMeasurementCurve step(Measured([](double hz) { return hz < 200.0 ? 600.0 : 0.0; }));
+    const EqualizerFit fit = FitBands(step, CMeasurementCurve(), FitOptions{}, FlatBands(), 70);
+    ASSERT_EQ(fit.used, kBandCount);
+    int steep = 0;
+    for (const BandParams& band : fit.bands) {
+        EXPECT_EQ(band.type, FILTER_LOW_SHELF);
+        EXPECT_EQ(band.gainCode.Get(), kMinGainCode);
+        steep += band.slope == kSlope12dBPerOct;
+    }
+    EXPECT_GT(steep, 0);
+    const Response response = BandsResponse(fit.bands);
+    EXPECT_LE(*std::max_element(response.begin() + 1, response.end()), kFitBoostSlackDb);
+    EXPECT_EQ(fit.gainCode, 70);
+}
+
 // A boost allowed: no band above it, their sum nowhere above it, and the channel's gain down
 // by the sum's highest rise in whole dB, so that nothing is louder than before.
 TEST(EqualizerFit, ABoostLowersTheGainByTheLargestRise)
