@@ -34,7 +34,8 @@ set(quenda_doc ${CMAKE_INSTALL_DATADIR}/doc/quenda)
 string(TIMESTAMP quenda_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(cmake/debian/changelog.in ${quenda_packed}/changelog @ONLY)
 quenda_install_gzipped(${quenda_packed}/changelog ${quenda_doc})
-install(FILES cmake/debian/copyright docs/settings-file.md docs/command-line-json.md docs/remote-api.md docs/home-assistant.md DESTINATION ${quenda_doc})
+install(FILES cmake/debian/copyright docs/settings-file.md docs/command-line-json.md docs/filter-files.md
+        docs/remote-api.md docs/home-assistant.md DESTINATION ${quenda_doc})
 
 set(CPACK_PACKAGE_NAME quenda)
 set(CPACK_PACKAGE_VENDOR "Quenda developers")

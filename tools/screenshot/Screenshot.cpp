@@ -1,8 +1,12 @@
 // Runs the program against a simulated unit with some settings made, connects
 // as a user would, lets it run for a few seconds and saves the window as a PNG;
 // with a measurement file, CH A's bands are set against it and its graph shows
-// it as "Show measurement…" does.
-//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT]
+// it as "Show measurement…" does; with "fit" after it, CH A's graph shows it
+// with the bands as they were, "Fit bands to the measurement…" is open with a
+// boost of 3 dB allowed above 40 Hz (the speaker's own roll-off left alone),
+// and the shot is of the screen around the window and
+// the dialog (give Xvfb a screen large enough: xvfb-run -s "-screen 0 1400x1200x24").
+//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT [fit]]
 #include "transport/HidBackendSimulated.h"
 #include "ui/controls/ControlId.h"
 #include "ui/common/UnitAdapter.h"
@@ -11,6 +15,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDoubleSpinBox>
+#include <QScreen>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,7 +27,11 @@ namespace {
 constexpr int kConnectAfterMs = 300;
 constexpr int kLanguageAfterMs = 1200;
 constexpr int kMeasurementAfterMs = 1500;
+constexpr int kFitAfterMs = 2000;
 constexpr int kShotAfterMs = 4000;
+constexpr double kFitBoostDb = 3.0;
+constexpr int kFitLowHz = 40;
+constexpr int kShotMargin = 8;
 
 // A unit someone has been working on: a few bands boosted and cut, some gain and compression.
 void PrepareUnit(CSimulatedUnit& unit)
@@ -72,6 +83,17 @@ void PrepareCorrection(CSimulatedUnit& unit)
     unit.SetCurrent(0, block);
 }
 
+// The screen around the window and its open dialog.
+bool SaveScreenAround(CMainWindow& dlg, const QString& out)
+{
+    QRect area = dlg.frameGeometry();
+    for (QWidget* child : dlg.findChildren<QDialog*>())
+        if (child->isVisible())
+            area |= child->frameGeometry();
+    area.adjust(-kShotMargin, -kShotMargin, kShotMargin, kShotMargin);
+    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(out);
+}
+
 void ClickControl(CMainWindow& dlg, int id)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(dlg.Control(id)))
@@ -90,11 +112,12 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[1]);
     const bool chinese = argc > 2 && QString::fromLatin1(argv[2]) == QStringLiteral("chinese");
     const QString measurement = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const bool fit = argc > 4 && QString::fromLatin1(argv[4]) == QStringLiteral("fit");
 
     CSimulatedHidBackend backend;
     CSimulatedUnit& simulated = backend.Unit(backend.AddDevice(SimulatedDeviceSpec{}));
     PrepareUnit(simulated);
-    if (!measurement.isEmpty())
+    if (!measurement.isEmpty() && !fit)
         PrepareCorrection(simulated);
     backend.StartClock();
     CUnitAdapter unit(backend);
@@ -108,9 +131,20 @@ int main(int argc, char** argv)
         SetMeasurementFileHook([measurement] { return measurement; });
         QTimer::singleShot(kMeasurementAfterMs, &dlg, [&dlg] { dlg.ShowMeasurement(0); });
     }
+    if (fit) {
+        QTimer::singleShot(kFitAfterMs, &dlg, [&dlg] {
+            dlg.FitBandsToMeasurement(0);
+            if (auto* boost = dlg.findChild<QDoubleSpinBox*>(QStringLiteral("maxBoost")))
+                boost->setValue(kFitBoostDb);
+            if (auto* low = dlg.findChild<QSpinBox*>(QStringLiteral("lowHz")))
+                low->setValue(kFitLowHz);
+        });
+    }
     int result = 0;
     QTimer::singleShot(kShotAfterMs, &dlg, [&] {
-        result = dlg.grab().save(out) ? 0 : 1;
+        result = (fit ? SaveScreenAround(dlg, out) : dlg.grab().save(out)) ? 0 : 1;
+        for (QDialog* child : dlg.findChildren<QDialog*>())
+            child->close();
         dlg.close();
     });
     dlg.exec();
