@@ -8,7 +8,11 @@ packages=(
     qt6-base-dev qt6-tools-dev qt6-l10n-tools libhidapi-dev libudev-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wqy-microhei qt6-translations-l10n
+    chromium nodejs
 )
+# The phone page's tests: Chromium driven by playwright-core from npm. A Node.js
+# that brings its own npm (as NodeSource's does) conflicts with Debian's npm.
+command -v npm >/dev/null || packages+=(npm)
 packages+=("$@")
 
 missing=()

@@ -4,7 +4,7 @@
 #   2. the threaded tests (HID link, loopback, two units, end-to-end, command line) under ThreadSanitizer;
 #   3. the program built with clang, whose thread-safety analysis refuses any
 #      access to the parameter image without its lock;
-#   4. a normal build, whose tests run;
+#   4. a normal build, whose tests run, then the phone page's tests in Chromium (tools/test-page.sh);
 #   5. the Debian package, built, checked, installed and removed again (tools/test-package.sh).
 # `tools/test.sh --quick` runs the normal build only.
 set -euo pipefail
@@ -41,6 +41,7 @@ if [ "${1:-}" != "--quick" ]; then
     cmake --build build-clang -j2 --target quenda
 fi
 run_suite build ""
+tools/test-page.sh build
 if [ "${1:-}" != "--quick" ]; then
     echo "== build-package (the Debian package, installed and removed again)"
     tools/test-package.sh

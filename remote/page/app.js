@@ -477,6 +477,7 @@ function buildChannel(section, c) {
     }
     const typed = (input, key, parse, low, high) => input.addEventListener('change', () => {
         const value = parse(input.value);
+        delete input.dataset.typing;
         if (ui.picked < 0)
             return;
         if (!Number.isFinite(value) || value < low || value > high) {
@@ -598,7 +599,7 @@ function renderHistory() {
     $('redo').disabled = !history.canRedo;
     const side = history.side === 'B' ? 'B' : 'A';
     const compare = $('compare');
-    compare.setAttribute('aria-label', t('compareLabel', side, side === 'A' ? 'B' : 'A'));
+    setText($('compare-text'), t('compareLabel', side, side === 'A' ? 'B' : 'A'));
     for (const mark of compare.querySelectorAll('.side'))
         mark.classList.toggle('active', mark.dataset.side === side);
 }

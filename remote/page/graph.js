@@ -15,6 +15,9 @@ const kMaxBandDb = 12;
 const kMinWidth = 0.05;
 const kMaxWidth = 3;
 const kShiftSteps = 10;
+// How far from a handle's centre a finger or the mouse still takes it, in CSS pixels.
+const kFingerReach = 24;
+const kMouseReach = 14;
 const kInset = { left: 34, top: 10, right: 8, bottom: 18 };
 const kGridHz = [30, 40, 50, 60, 70, 80, 90, 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000,
     2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000];
@@ -245,14 +248,29 @@ export class EqualizerGraph {
         return { x: event.clientX - box.left, y: event.clientY - box.top };
     }
 
+    // The band whose handle is nearest to a point, within reach of a finger or the mouse; -1 for none.
+    nearestBand(at, reach) {
+        const plot = this.plot();
+        let best = -1;
+        let bestDistance = reach;
+        (this.curve?.handles || []).forEach((handle, i) => {
+            const distance = Math.hypot(at.x - this.x(plot, handle.frequencyHz), at.y - this.y(plot, handle.gainDb));
+            if (distance <= bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        });
+        return best;
+    }
+
     onPointerDown(event) {
-        this.pointers.set(event.pointerId, this.local(event));
-        const band = this.bandOf(event.target);
-        if (!this.drag && band >= 0) {
+        const at = this.local(event);
+        this.pointers.set(event.pointerId, at);
+        const band = this.drag ? -1 : this.nearestBand(at, event.pointerType === 'mouse' ? kMouseReach : kFingerReach);
+        if (band >= 0) {
             event.preventDefault();
             const handle = this.curve.handles[band];
             const plot = this.plot();
-            const at = this.local(event);
             this.drag = {
                 pointerId: event.pointerId, band,
                 dx: at.x - this.x(plot, handle.frequencyHz), dy: at.y - this.y(plot, handle.gainDb),

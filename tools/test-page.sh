@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The phone page in a real browser: tests/page/ drives Debian's Chromium with
+# playwright-core (from npm, which downloads no browser) against the quenda of
+# a build folder (build/ unless one is given), started as `quenda --demo serve`.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+if ! command -v chromium >/dev/null; then
+    echo "chromium is missing: tools/install-deps.sh installs it" >&2
+    exit 1
+fi
+echo "== the phone page in Chromium ($build/quenda)"
+(cd tests/page && npm ci --no-audit --no-fund --loglevel=error)
+QUENDA="$PWD/$build/quenda" node --test tests/page/page.test.js
