@@ -140,14 +140,21 @@ async function onPairSubmit(event) {
 
 // The unit -------------------------------------------------------------------
 
-// Signed in: the units, then the chosen one's event stream; the sign-in page without a known token.
+// Signed in: the units, and the chosen one's event stream; the sign-in page without a known token.
+// The unit followed last time is followed at once, while the units are asked for.
 async function enter() {
+    const remembered = localStorage.getItem(kUnitKey);
+    if (!page.socket && remembered) {
+        page.unitId = remembered;
+        follow();
+    }
     const answer = await request('GET', '/units');
     if (answer.status === 401) {
         showSignIn(localStorage.getItem(kPairedKey) ? t('notPaired') : '');
         return;
     }
     if (answer.status !== 200) {
+        stopFollowing();
         showBanner(t(page.state ? 'reconnecting' : 'noServer'));
         retryLater(enter);
         return;
@@ -156,16 +163,19 @@ async function enter() {
     page.units = answer.body.units || [];
     showUnitView();
     if (page.units.length === 0) {
+        stopFollowing();
         showBanner(t('noUnit'));
         retryLater(enter);
         return;
     }
-    const remembered = localStorage.getItem(kUnitKey);
-    const known = page.units.some(unit => unit.id === page.unitId) ? page.unitId
-        : page.units.some(unit => unit.id === remembered) ? remembered : page.units[0].id;
-    page.unitId = known;
-    fillUnitPicker();
-    follow();
+    const chosen = page.units.some(unit => unit.id === page.unitId) ? page.unitId : page.units[0].id;
+    localStorage.setItem(kUnitKey, chosen);
+    fillUnitPicker(chosen);
+    if (chosen !== page.unitId || !page.socket) {
+        page.unitId = chosen;
+        page.state = null;
+        follow();
+    }
 }
 
 function showUnitView() {
@@ -173,10 +183,10 @@ function showUnitView() {
     $('unit').hidden = false;
 }
 
-function fillUnitPicker() {
+function fillUnitPicker(chosen) {
     const picker = $('unit-picker');
     $('unit-picker-box').hidden = page.units.length < 2;
-    picker.replaceChildren(...page.units.map(unit => new Option(unit.name || unit.id, unit.id, false, unit.id === page.unitId)));
+    picker.replaceChildren(...page.units.map(unit => new Option(unit.name || unit.id, unit.id, false, unit.id === chosen)));
 }
 
 function onUnitPicked() {
