@@ -6,7 +6,7 @@
 #      access to the parameter image without its lock;
 #   4. a normal build, whose tests run, then the phone page's tests in Chromium (tools/test-page.sh);
 #   5. the Debian package, built, checked, installed and removed again (tools/test-package.sh).
-# `tools/test.sh --quick` runs the normal build only.
+# `tools/test.sh --quick` runs the normal build and the page's tests only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -3,7 +3,8 @@
 // tests/page: node bench/page/measure.mjs [path/to/quenda]):
 //   - the page's weight as served: its files, and the API's data of a first visit;
 //   - first paint of the signed-in page, and the unit shown (its state drawn), over 15 loads;
-//   - a touch move on band 3 to its frame at the simulated unit, over 60 moves.
+//   - a touch move on band 3 to its frame at the simulated unit, over 60 moves,
+//     and the part of it from when the page's handler got the move.
 // Frame times come from the program's quenda.frames log, touch times from the
 // pointer events' own time stamps; both are the machine's wall clock.
 import { loadavg } from 'node:os';
@@ -77,7 +78,9 @@ async function touchToFrame(context, page, server) {
     await page.locator('.handle').first().waitFor();
     await page.evaluate(() => {
         window.moves = [];
-        document.addEventListener('pointermove', e => window.moves.push(performance.timeOrigin + e.timeStamp), true);
+        // when the browser took the touch, and when the page got its event
+        document.addEventListener('pointermove', e => window.moves.push([performance.timeOrigin + e.timeStamp,
+            performance.timeOrigin + performance.now()]), true);
     });
     const band3 = page.locator('[data-channel="0"] .handle[data-band="2"]');
     const from = await centreOf(band3);
@@ -85,17 +88,20 @@ async function touchToFrame(context, page, server) {
     const finger = x => [{ id: 1, x, y: from.y, radiusX: 4, radiusY: 4, force: 1 }];
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: finger(from.x) });
     const latencies = [];
+    const inPage = [];
     for (let i = 1; i <= kMoves; ++i) {
         const count = server.framesOf('channel 0 group 5').length;
         const moved = await page.evaluate(() => window.moves.length);
         await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: finger(from.x + i * kStepPx) });
         const frame = await waitFor(() => server.framesOf('channel 0 group 5')[count], 5000, 'the frame');
         const movedAt = await waitFor(() => page.evaluate(n => window.moves[n], moved), 5000, 'the move');
-        latencies.push(frame.at - movedAt);
+        latencies.push(frame.at - movedAt[0]);
+        inPage.push(frame.at - movedAt[1]);
         await nextFrame(page);
     }
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
     console.log(`touch move to its frame at the simulated unit: ${summary(latencies)}`);
+    console.log(`  of which from the page's pointermove handler on: ${summary(inPage)}`);
 }
 
 const server = await Server.start();
