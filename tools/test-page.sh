@@ -12,4 +12,4 @@ if ! command -v chromium >/dev/null; then
 fi
 echo "== the phone page in Chromium ($build/quenda)"
 (cd tests/page && npm ci --no-audit --no-fund --loglevel=error)
-QUENDA="$PWD/$build/quenda" node --test tests/page/page.test.js
+QUENDA="$PWD/$build/quenda" node --test tests/page/state.test.js tests/page/page.test.js

@@ -624,8 +624,9 @@ function render() {
         applyTexts();
     }
     setText($('unit-name'), state.name || state.id || t('title'));
+    // while the server is away, nothing is known of the unit's connection
     const stateText = $('unit-state');
-    setText(stateText, state.connected ? t('connected') : t('notConnected'));
+    setText(stateText, !page.online ? '' : state.connected ? t('connected') : t('notConnected'));
     stateText.classList.toggle('away', !state.connected);
     const option = [...$('unit-picker').options].find(o => o.value === page.unitId);
     if (option && state.name)

@@ -59,6 +59,7 @@ export class EqualizerGraph {
             handle.className = 'handle';
             handle.textContent = String(i + 1);
             handle.dataset.band = String(i);
+            handle.hidden = true;   // until the unit's state places it
             handle.style.zIndex = String(20 - i);   // lower numbers on top, as in the window
             box.append(handle);
             this.handles.push(handle);

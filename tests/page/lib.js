@@ -88,6 +88,7 @@ export class Server {
     }
 
     async run(units) {
+        this.units = units;
         await mkdir(join(this.home, 'runtime'), { recursive: true, mode: 0o700 });
         const args = ['--demo', 'serve', '--listen', `127.0.0.1:${this.port}`];
         if (units > 1)
@@ -122,7 +123,7 @@ export class Server {
 
     async restart() {
         await this.stop();
-        await this.run(1);
+        await this.run(this.units);
     }
 
     // A fresh code from `quenda pair`, as a second device gets one.

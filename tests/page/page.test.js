@@ -35,16 +35,22 @@ const chA = page => page.locator('[data-channel="0"]');
 const chB = page => page.locator('[data-channel="1"]');
 const handle = (section, band) => section.locator(`.handle[data-band="${band}"]`);
 
+// A fresh context's page at url, once the element shown (#signin or #unit) is there.
+async function visit(url, shown, options = phone) {
+    const context = await browser.newContext(options);
+    const page = await context.newPage();
+    await page.goto(url);
+    await page.locator(shown).waitFor();
+    return { context, page };
+}
+
 async function gainShown(section) {
     return section.locator('.gain-value').textContent();
 }
 
 test('pairing with the code: a wrong code is refused, the right one signs in with the name the browser suggests', async () => {
     server = await Server.start();
-    const context = await browser.newContext(phone);
-    const page = await context.newPage();
-    await page.goto(server.url);
-    await page.locator('#signin').waitFor();
+    const { context, page } = await visit(server.url, '#signin');
     assert.equal(await page.locator('#pair-name').inputValue(), 'Phone');
     assert.equal(await page.locator('#signin-why').textContent(), '');
     const wrong = server.code === '000000' ? '111111' : '000000';
@@ -54,7 +60,7 @@ test('pairing with the code: a wrong code is refused, the right one signs in wit
     await page.locator('#pair-code').fill(server.code);
     await page.locator('#pair-name').fill('Listening seat');
     await page.locator('#pair-button').click();
-    await page.locator('#unit').waitFor();
+    await page.locator('.handle').first().waitFor();
     assert.equal(await page.locator('#unit-name').textContent(), '/dev/hidraw-sim0');
     assert.equal(await page.locator('#unit-state').textContent(), 'Connected');
     assert.equal(await page.locator('#unit-picker-box').isHidden(), true);
@@ -62,24 +68,18 @@ test('pairing with the code: a wrong code is refused, the right one signs in wit
     // the cookie is remembered: a new visit goes straight to the unit
     const again = await context.newPage();
     await again.goto(server.url);
-    await again.locator('#unit').waitFor();
+    await again.locator('.handle').first().waitFor();
     assert.equal(await again.locator('#signin').isHidden(), true);
     await context.close();
 });
 
 test('the pairing link signs the phone in and leaves the address without its secret', async () => {
     server = await Server.start();
-    const context = await browser.newContext(phone);
-    const page = await context.newPage();
-    await page.goto(server.link);
-    await page.locator('#unit').waitFor();
+    const { context, page } = await visit(server.link, '#unit');
     assert.equal(new URL(page.url()).hash, '');
     await waitFor(() => server.log.includes('Phone follows'), 5000, 'the stream');
     // a used link leads to the sign-in page, saying why
-    const other = await browser.newContext(phone);
-    const late = await other.newPage();
-    await late.goto(server.link);
-    await late.locator('#signin').waitFor();
+    const { context: other, page: late } = await visit(server.link, '#signin');
     assert.equal(await late.locator('#signin-why').textContent(), 'The pairing link is used or expired. Enter a fresh code.');
     await other.close();
     await context.close();
@@ -261,7 +261,7 @@ test('a wrong token leads to the sign-in page, a forgotten one with a sentence s
     // forgotten while the server was away: its token is refused when the page comes back
     const later = await context.newPage();
     await later.goto(server.url);
-    await later.locator('#unit').waitFor();
+    await later.locator('.handle').first().waitFor();
     await server.stop();
     await rm(join(server.home, 'config'), { recursive: true, force: true });
     await server.restart();
@@ -340,6 +340,30 @@ test('with a keyboard on a desktop browser: bands picked and edited, channels si
     await context.close();
 });
 
+test('several units: a picker chooses the one the page follows, and the page remembers it', async () => {
+    server = await Server.start({ units: 2 });
+    const { context, page } = await signedIn(browser, server);
+    const picker = page.locator('#unit-picker');
+    assert.equal(await page.locator('#unit-picker-box').isVisible(), true);
+    assert.deepEqual(await picker.locator('option').allTextContents(), ['QD-DEMO-1', 'QD-DEMO-2']);
+    assert.equal(await page.locator('#unit-name').textContent(), 'QD-DEMO-1');
+    await picker.selectOption('QD-DEMO-2');
+    await waitFor(async () => (await page.locator('#unit-name').textContent()) === 'QD-DEMO-2', 5000, 'the second unit');
+    const mark = server.frames.length;
+    await chA(page).locator('.mute').tap();
+    await waitFor(async () => (await chA(page).locator('.mute').getAttribute('aria-pressed')) === 'true', 2000, 'the mute');
+    const api = await Api.of(server, context);
+    const second = (await api.call('GET', '/units/QD-DEMO-2')).body;
+    const first = (await api.call('GET', '/units/QD-DEMO-1')).body;
+    assert.equal(second.current.channels[0].mute, true);
+    assert.equal(first.current.channels[0].mute, false);
+    assert.equal(server.framesOf('channel 0 group 0', mark).length, 1);
+    await page.reload();
+    await waitFor(async () => (await page.locator('#unit-name').textContent()) === 'QD-DEMO-2', 5000, 'the remembered unit');
+    assert.equal(await picker.inputValue(), 'QD-DEMO-2');
+    await context.close();
+});
+
 async function seriousViolations(page) {
     await page.evaluate(axeSource);
     const results = await page.evaluate(() => window.axe.run(document, { resultTypes: ['violations'] }));
@@ -349,10 +373,7 @@ async function seriousViolations(page) {
 
 test('axe finds no serious or critical violation on the sign-in page and the signed-in page', async () => {
     server = await Server.start();
-    const context = await browser.newContext(phone);
-    const signIn = await context.newPage();
-    await signIn.goto(server.url);
-    await signIn.locator('#signin').waitFor();
+    const { context, page: signIn } = await visit(server.url, '#signin');
     assert.deepEqual(await seriousViolations(signIn), []);
     await context.close();
     const { context: paired, page } = await signedIn(browser, server);
