@@ -109,6 +109,13 @@ test('a preset is stored after its confirmation and recalled with a tap', async 
     await waitFor(async () => (await gainShown(chA(page))) === '-30 dB', 2000, 'the recalled gain');
     assert.equal(server.framesOf('recall of preset 4', mark).length, 1);
     assert.equal((await api.state()).current.channels[0].gainDb, -30);
+    // renamed: the unit has the name, and the list shows it
+    await row.locator('.rename').click();
+    await page.locator('#rename-input').fill('Movie');
+    await page.locator('#rename-dialog button[value="ok"]').click();
+    await waitFor(async () => (await row.locator('.name').textContent()) === 'Movie', 2000, 'the new name');
+    assert.equal((await api.state()).presetNames[3], 'Movie');
+    assert.equal(server.framesOf('name of preset 4').length, 1);
     // a store that is cancelled sends nothing
     await page.locator('#preset-list li').nth(5).locator('.store').click();
     await page.locator('#store-dialog button[value="cancel"]').click();
