@@ -397,18 +397,30 @@ void CRemoteUnit::ExpireWaits()
     }
 }
 
-void CRemoteUnit::PatchSettings(const QJsonObject& patch, const RemoteReply& reply)
+void CRemoteUnit::PatchSettings(const QJsonObject& patch, bool partOfDrag, const RemoteReply& reply)
 {
-    if (Refuses(reply))
+    CUnitActions& actions = m_unit.Actions();
+    // the drag ends whatever its last change gets: the step holds what was applied
+    const auto endDrag = [&] {
+        if (!partOfDrag && std::exchange(m_dragOpen, false))
+            actions.EndEdit();
+    };
+    if (Refuses(reply)) {
+        endDrag();
         return;
+    }
     CUnit& unit = m_unit.Unit();
     UnitSettings patched;
     SettingsError error;
     if (!ApplySettingsPatch(unit.Settings(), CaptureCurrentSettings(unit.Image()), patch, patched, error)) {
+        endDrag();
         reply(422, {{QStringLiteral("error"), error.Text()}, {QStringLiteral("field"), error.path}});
         return;
     }
-    const CSettingsEdit edit = m_unit.Actions().Change([&](CSettingsEdit& e) {
+    if (!m_dragOpen || !actions.IsEditOpen())
+        actions.BeginEdit();
+    m_dragOpen = partOfDrag;
+    const CSettingsEdit edit = actions.Edit([&](CSettingsEdit& e) {
         const UnitSettings before = e.Before();
         e.SetAll(patched);
         for (int c = 0; c < kChannelCount; ++c) {
@@ -416,6 +428,8 @@ void CRemoteUnit::PatchSettings(const QJsonObject& patch, const RemoteReply& rep
                 e.EmptyNotches(c);   // as the window's list does
         }
     });
+    if (!partOfDrag)
+        actions.EndEdit();
     if (edit.Sends().Empty()) {
         reply(200, {{QStringLiteral("applied"), true}, {QStringLiteral("changed"), false}});
         return;

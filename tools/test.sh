@@ -5,9 +5,9 @@
 #      server, MQTT against a real Mosquitto broker) under ThreadSanitizer;
 #   3. the program built with clang, whose thread-safety analysis refuses any
 #      access to the parameter image without its lock;
-#   4. a normal build, whose tests run;
+#   4. a normal build, whose tests run, then the phone page's tests in Chromium (tools/test-page.sh);
 #   5. the Debian package, built, checked, installed and removed again (tools/test-package.sh).
-# `tools/test.sh --quick` runs the normal build only.
+# `tools/test.sh --quick` runs the normal build and the page's tests only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,6 +42,7 @@ if [ "${1:-}" != "--quick" ]; then
     cmake --build build-clang -j2 --target quenda
 fi
 run_suite build ""
+tools/test-page.sh build
 if [ "${1:-}" != "--quick" ]; then
     echo "== build-package (the Debian package, installed and removed again)"
     tools/test-package.sh

@@ -688,3 +688,31 @@ TEST_F(RemoteServer, AClientThatFallsBehindGetsTheStateAgainInsteadOfABacklog)
 }
 
 }  // namespace
+
+namespace {
+
+// A finger on a band sends a change per frame; the drag is one undo step, as a drag in the window is.
+TEST_F(RemoteServer, TheChangesOfADragAreOneUndoStep)
+{
+    const QByteArray token = Pair();
+    m_adapter->Actions().Change([](CSettingsEdit& edit) { edit.Set(1, ChannelField::Mute, 1); });   // a step before
+    for (const char* gain : {"-10", "-20", "-30"}) {
+        const auto answer = Call("PATCH", UnitPath() + "/settings?drag=1", token,
+                                 QByteArray(R"({"channels": [{"gainDb": )") + gain + "}]}");
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, 200);
+    }
+    EXPECT_EQ(m_adapter->Actions().ActiveHistory().count(), 1);   // the drag's step is still open
+    EXPECT_TRUE(m_adapter->Actions().IsEditOpen());
+    const auto end = Call("PATCH", UnitPath() + "/settings", token, "{}");
+    ASSERT_TRUE(end);
+    EXPECT_EQ(end->Json().value(QStringLiteral("changed")).toBool(), false);
+    EXPECT_FALSE(m_adapter->Actions().IsEditOpen());
+    EXPECT_EQ(m_adapter->Actions().ActiveHistory().count(), 2);
+    EXPECT_EQ(m_backend.Unit(0).Current(0).gain.Get(), 50);
+    m_adapter->Actions().Undo();
+    EXPECT_EQ(Block(0).gain.Get(), 80);   // the whole drag undone at once
+    EXPECT_EQ(Block(1).mute, 1);          // and nothing before it
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The program's logging categories: quenda.link (opens, write and read errors,
-// what the link found) and quenda.scheduler (commands not answered, given up,
-// refused). QT_LOGGING_RULES="quenda.*=true" shows them all.
+// what the link found), quenda.scheduler (commands not answered, given up,
+// refused) and quenda.frames (every command's frame as it left for the unit,
+// with its bytes). QT_LOGGING_RULES="quenda.*=true" shows them all.
 #pragma once
 
 #include "protocol/EventLog.h"
@@ -12,6 +13,7 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 Q_DECLARE_LOGGING_CATEGORY(lcScheduler)
+Q_DECLARE_LOGGING_CATEGORY(lcFrames)
 
 // One of a unit's log events, into its category.
 void LogUnitEvent(LogCategory category, LogLevel level, const std::string& text);
