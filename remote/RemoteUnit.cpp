@@ -220,9 +220,11 @@ QJsonObject CRemoteUnit::State() const
     return state;
 }
 
+// While others listen and nothing changed since they were told, the state told is the state.
 QByteArray CRemoteUnit::StateMessage() const
 {
-    return Message(QStringLiteral("state"), Id(), State());
+    const bool toldIsNow = m_listeners > 0 && !m_flush.isActive() && !m_told.isEmpty();
+    return Message(QStringLiteral("state"), Id(), toldIsNow ? m_told : State());
 }
 
 void CRemoteUnit::AddListener()

@@ -81,10 +81,10 @@ TEST_F(ServeProgram, PrintsThePairingServesAndStopsOnSigterm)
 
     // the fresh code pairs; the first one is given up
     RawClient client(m_port);
-    const auto refused = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"},
-                                                     R"({"code":")" + first.toLatin1() + R"(","name":"Old"})"));
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->status, fresh == first ? 200 : 403);
+    const auto old = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"},
+                                                 R"({"code":")" + first.toLatin1() + R"(","name":"Old"})"));
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->status, fresh == first ? 200 : 403);
     const auto paired = client.Request(RequestBytes("POST", "/api/v1/pair", {"Content-Type: application/json"},
                                                     R"({"code":")" + fresh.toLatin1() + R"(","name":"Script"})"));
     ASSERT_TRUE(paired);
@@ -94,6 +94,17 @@ TEST_F(ServeProgram, PrintsThePairingServesAndStopsOnSigterm)
     ASSERT_TRUE(units);
     EXPECT_EQ(units->status, 200);
     EXPECT_EQ(units->Json().value(QStringLiteral("units"))[0][QStringLiteral("path")].toString(), QStringLiteral("/dev/hidraw-sim0"));
+
+    // a headless serve lists its devices and forgets one: its token stops working at once
+    const Ran listed = RunProgram({QStringLiteral("pair"), QStringLiteral("--list")}, m_environment);
+    EXPECT_EQ(listed.exit, 0);
+    EXPECT_EQ(listed.out.rfind("Script  paired ", 0), 0u) << listed.out;
+    const Ran forgot = RunProgram({QStringLiteral("pair"), QStringLiteral("--forget"), QStringLiteral("Script")}, m_environment);
+    EXPECT_EQ(forgot.exit, 0);
+    EXPECT_EQ(forgot.out, "forgot 1 device(s)\nno device is paired\n");
+    const auto refused = client.Request(RequestBytes("GET", "/api/v1/units", {"Authorization: Bearer " + token}));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 401);
 
     m_serve.terminate();   // SIGTERM
     ASSERT_TRUE(m_serve.waitForFinished(10000));
@@ -202,7 +213,12 @@ INSTANTIATE_TEST_SUITE_P(
         ServeRefusal{{QStringLiteral("info"), QStringLiteral("--device"), QStringLiteral("A"), QStringLiteral("--device"),
                       QStringLiteral("B")},
                      "--device is given once, but to serve"},
-        ServeRefusal{{QStringLiteral("--demo"), QStringLiteral("pair")}, "pair asks the running serve: it takes no options"},
+        ServeRefusal{{QStringLiteral("--demo"), QStringLiteral("pair")}, "pair asks the running serve: it takes no --device or --demo"},
+        ServeRefusal{{QStringLiteral("serve"), QStringLiteral("--list")}, "--list, --forget and --forget-all belong to pair"},
+        ServeRefusal{{QStringLiteral("pair"), QStringLiteral("--list"), QStringLiteral("--forget-all")},
+                     "pair takes one of --list, --forget and --forget-all"},
+        ServeRefusal{{QStringLiteral("pair"), QStringLiteral("--forget"), QStringLiteral(" ")},
+                     "--forget needs a device's name (see pair --list)"},
         ServeRefusal{{QStringLiteral("serve"), QStringLiteral("now")}, "unexpected argument: now"}),
     [](const testing::TestParamInfo<ServeRefusal>& info) { return std::to_string(info.index); });
 

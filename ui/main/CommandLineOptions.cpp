@@ -98,6 +98,9 @@ const QString kMqttUser = QStringLiteral("mqtt-user");
 const QString kMqttPasswordFile = QStringLiteral("mqtt-password-file");
 const QString kMqttPrefix = QStringLiteral("mqtt-prefix");
 const QString kMqttBase = QStringLiteral("mqtt-base");
+const QString kList = QStringLiteral("list");
+const QString kForget = QStringLiteral("forget");
+const QString kForgetAll = QStringLiteral("forget-all");
 const QString kTarget = QStringLiteral("target");
 const QString kRange = QStringLiteral("range");
 const QString kMaxBoost = QStringLiteral("max-boost");
@@ -133,7 +136,8 @@ void Describe(QCommandLineParser& parser)
         "                sends only what changes\n"
         "  serve         serves the attached units (or those --device names) to paired phones,\n"
         "                tablets and scripts over HTTP until stopped; prints the pairing link\n"
-        "  pair          prints a fresh pairing link and code of the running serve\n"
+        "  pair          prints a fresh pairing link and code of the running serve; with --list\n"
+        "                its paired devices, with --forget NAME or --forget-all forgets them\n"
         "Each command waits for the unit's answer. --json makes list, info and fit print JSON.\n"
         "With --demo each command starts from a fresh simulated unit: what one command changed\n"
         "is gone for the next.\n\n"
@@ -168,6 +172,10 @@ void Describe(QCommandLineParser& parser)
         kMqttPrefix, QStringLiteral("serve: Home Assistant's discovery prefix (default homeassistant)."), QStringLiteral("PREFIX")));
     parser.addOption(QCommandLineOption(
         kMqttBase, QStringLiteral("serve: where the units' topics go (default quenda)."), QStringLiteral("BASE")));
+    parser.addOption(QCommandLineOption(kList, QStringLiteral("pair: list the devices paired with the running serve.")));
+    parser.addOption(QCommandLineOption(
+        kForget, QStringLiteral("pair: forget the devices of that name; their tokens stop working at once."), QStringLiteral("NAME")));
+    parser.addOption(QCommandLineOption(kForgetAll, QStringLiteral("pair: forget every paired device.")));
     parser.addOption(QCommandLineOption(
         kSection, QStringLiteral("The channel of a filter file with Channel: lines to import (filters-import)."),
         QStringLiteral("NAME")));
@@ -313,7 +321,19 @@ void CheckServeOptions(const QCommandLineParser& parser, CommandLineOptions& opt
     else if (serve && parser.isSet(kListen))
         ReadListen(parser.value(kListen), options);
     else if (options.command == QuendaCommand::Pair && (parser.isSet(kDevice) || options.demo))
-        options.error = QStringLiteral("pair asks the running serve: it takes no options");
+        options.error = QStringLiteral("pair asks the running serve: it takes no --device or --demo");
+    else if (options.command != QuendaCommand::Pair && (parser.isSet(kList) || parser.isSet(kForget) || parser.isSet(kForgetAll)))
+        options.error = QStringLiteral("--list, --forget and --forget-all belong to pair");
+    else if (parser.isSet(kList) + parser.isSet(kForget) + parser.isSet(kForgetAll) > 1)
+        options.error = QStringLiteral("pair takes one of --list, --forget and --forget-all");
+    else if (parser.isSet(kForget) && parser.value(kForget).trimmed().isEmpty())
+        options.error = QStringLiteral("--forget needs a device's name (see pair --list)");
+    else if (parser.isSet(kList))
+        options.pairRequest = QStringLiteral("list");
+    else if (parser.isSet(kForget))
+        options.pairRequest = QStringLiteral("forget ") + parser.value(kForget).trimmed();
+    else if (parser.isSet(kForgetAll))
+        options.pairRequest = QStringLiteral("forget-all");
     options.tlsCertificate = parser.value(kTlsCert);
     options.tlsKey = parser.value(kTlsKey);
     if (serve && options.error.isEmpty())

@@ -10,7 +10,7 @@
 //   quenda [--demo] [--device UNIT] info --json
 //   quenda [--demo] serve [--listen ADDR:PORT|none] [--device UNIT]... [--tls-cert FILE --tls-key FILE]
 //                         [--mqtt URL [--mqtt-user NAME --mqtt-password-file FILE] [--mqtt-prefix P] [--mqtt-base B]]
-//   quenda pair
+//   quenda pair [--list | --forget NAME | --forget-all]
 #pragma once
 
 #include "model/EqualizerFit.h"
@@ -39,6 +39,7 @@ struct CommandLineOptions {
     QString mqttPasswordFile;
     QString mqttPrefix = QStringLiteral("homeassistant");
     QString mqttBase = QStringLiteral("quenda");
+    QString pairRequest = QStringLiteral("pair");   // pair: what it asks the running serve
     bool json = false;
     int preset = 0;       // recall and store: 1..20
     int gainCode = 0;     // gain: the channel gain's code

@@ -77,7 +77,7 @@ QString UnitText(const HidInterfaceInfo& info)
 
 CServeCommand::CServeCommand(CHidBackend& backend, bool claimUnits, const CommandLineOptions& options, QTextStream& err)
     : m_backend(backend), m_claimUnits(claimUnits), m_options(options), m_err(err), m_pairing(m_clock, m_settings),
-      m_server(m_pairing, m_clock), m_control([this] { return FreshPairingAnswer(); })
+      m_server(m_pairing, m_clock), m_control([this](const QString& request) { return AnswerControl(request); })
 {
     m_tick.setInterval(kTickMs);
     connect(&m_tick, &QTimer::timeout, this, &CServeCommand::Tick);
@@ -281,6 +281,30 @@ QByteArray CServeCommand::FreshPairingAnswer()
     qCInfo(lcRemote) << "a fresh pairing offer was asked for";
     return PairingAnswer(m_server.BaseUrl(), m_server.PairingLink(offer), offer.code,
                          static_cast<int>(CRemotePairing::kOfferLifetimeMs / 1000));
+}
+
+// What quenda pair asks: a fresh offer, the devices, or devices to forget.
+QByteArray CServeCommand::AnswerControl(const QString& request)
+{
+    if (request == QLatin1String("list"))
+        return DevicesAnswer(m_pairing.Devices());
+    if (request == QLatin1String("forget-all")) {
+        const int n = static_cast<int>(m_pairing.Devices().size());
+        m_pairing.ForgetAll();
+        return DevicesAnswer(m_pairing.Devices(), n);
+    }
+    if (request.startsWith(QLatin1String("forget "))) {
+        const QString name = request.mid(7);
+        int n = 0;
+        for (const PairedDevice& device : m_pairing.Devices()) {
+            if (device.name == name) {
+                m_pairing.Forget(device.id);
+                ++n;
+            }
+        }
+        return DevicesAnswer(m_pairing.Devices(), n);
+    }
+    return FreshPairingAnswer();
 }
 
 void CServeCommand::PrintPairing()

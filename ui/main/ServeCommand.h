@@ -4,7 +4,8 @@
 // claimed, connected and ticked as the window does; a unit unplugged comes
 // back by itself, and units that arrive later are served as they come. At
 // start the address, the pairing link with its QR code and the code go to the
-// error stream; `quenda pair` asks for a fresh offer through a local socket.
+// error stream; `quenda pair` asks for a fresh offer (or lists and forgets the
+// paired devices) through a local socket.
 #pragma once
 
 #include "remote/MqttBridge.h"
@@ -58,6 +59,7 @@ private:
     bool NamesAreUnique(const std::vector<HidInterfaceInfo>& attached);
     bool Serve(const HidInterfaceInfo& info, bool starting, int& exitCode);
     QByteArray FreshPairingAnswer();
+    QByteArray AnswerControl(const QString& request);
     void PrintPairing();
     int StartHttp();
     int StartMqtt();
