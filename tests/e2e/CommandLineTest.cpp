@@ -1247,7 +1247,9 @@ TEST(Program, HelpAndVersion)
     EXPECT_NE(help.out.find("6 another program has the unit, 7 serve cannot listen or pair finds no serve,\n"
                             "8 the MQTT broker refused serve's user or password.\n"),
               std::string::npos);
-    EXPECT_NE(help.out.find("  pair          prints a fresh pairing link and code of the running serve\n"), std::string::npos);
+    EXPECT_NE(help.out.find("  pair          prints a fresh pairing link and code of the running serve; with --list\n"
+                            "                its paired devices, with --forget NAME or --forget-all forgets them\n"),
+              std::string::npos);
     EXPECT_NE(help.out.find("  --listen <ADDR:PORT>"), std::string::npos);
     EXPECT_NE(help.out.find("  backup FILE   writes all 20 presets and the current settings to FILE\n"),
               std::string::npos);
