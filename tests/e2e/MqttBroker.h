@@ -5,12 +5,12 @@
 #pragma once
 
 #include "remote/RemoteClients.h"
+#include "support/ChildProcess.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QList>
-#include <QProcess>
 #include <QString>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -36,11 +36,10 @@ public:
     MqttTestBroker()
     {
         port = FreeLocalPort();
-        QProcess passwd;
-        passwd.start(QStringLiteral("mosquitto_passwd"),
-                     {QStringLiteral("-c"), QStringLiteral("-b"), Path(QStringLiteral("passwd")), QLatin1String(kUser),
-                      QLatin1String(kPassword)});
-        passwd.waitForFinished();
+        CChildProcess passwd;
+        if (passwd.Start(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-c"), QStringLiteral("-b"), Path(QStringLiteral("passwd")),
+                                                               QLatin1String(kUser), QLatin1String(kPassword)}))
+            passwd.WaitForExit(10000);
         QFile config(Path(QStringLiteral("mosquitto.conf")));
         config.open(QIODevice::WriteOnly);
         config.write("listener " + QByteArray::number(port) + " 127.0.0.1\nallow_anonymous false\npassword_file " +
@@ -60,9 +59,8 @@ public:
 
     bool Start()
     {
-        m_broker.setProcessChannelMode(QProcess::MergedChannels);
-        m_broker.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), Path(QStringLiteral("mosquitto.conf"))});
-        if (!m_broker.waitForStarted())
+        if (!m_broker.Start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), Path(QStringLiteral("mosquitto.conf"))},
+                            CChildProcess::Output::Merged))
             return false;
         const bool listening = QTest::qWaitFor([this] {
             QTcpSocket probe;
@@ -75,21 +73,17 @@ public:
 
     void Stop()
     {
-        if (m_broker.state() == QProcess::NotRunning)
-            return;
-        m_broker.terminate();
-        m_broker.waitForFinished(5000);
+        m_broker.Stop();
     }
 
     // What the broker logged (connections refused, ...).
-    QByteArray Log() { return m_log += m_broker.readAll(); }
+    QByteArray Log() { return m_broker.Out(); }
 
     quint16 port = 0;
 
 private:
     QTemporaryDir m_folder;
-    QProcess m_broker;
-    QByteArray m_log;
+    CChildProcess m_broker;
 };
 
 class MqttSubscriber {
@@ -132,10 +126,12 @@ public:
         mosquitto_publish(m_client, nullptr, topic.toUtf8().constData(), static_cast<int>(payload.size()), payload.constData(), 1, false);
     }
 
+    // A list of the test thread's own: a shared copy would let the loop's appends
+    // move the elements under a reader.
     QList<MqttMessage> Messages()
     {
         std::lock_guard lock(m_mutex);
-        return m_messages;
+        return QList<MqttMessage>(m_messages.cbegin(), m_messages.cend());
     }
 
     // The messages on topic since message index from, in order.
@@ -175,12 +171,13 @@ private:
 // mosquitto_pub, as a user's script sends a command.
 inline bool PublishWithTool(quint16 port, const QString& topic, const QByteArray& payload)
 {
-    QProcess pub;
-    pub.start(QStringLiteral("mosquitto_pub"),
-              {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port), QStringLiteral("-u"),
-               QLatin1String(MqttTestBroker::kUser), QStringLiteral("-P"), QLatin1String(MqttTestBroker::kPassword),
-               QStringLiteral("-t"), topic, QStringLiteral("-s")});
-    pub.write(payload);
-    pub.closeWriteChannel();
-    return pub.waitForFinished(10000) && pub.exitCode() == 0;
+    CChildProcess pub;
+    if (!pub.Start(QStringLiteral("mosquitto_pub"),
+                   {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port), QStringLiteral("-u"),
+                    QLatin1String(MqttTestBroker::kUser), QStringLiteral("-P"), QLatin1String(MqttTestBroker::kPassword),
+                    QStringLiteral("-t"), topic, QStringLiteral("-s")}))
+        return false;
+    const bool written = pub.WriteInput(payload);
+    pub.CloseInput();
+    return written && pub.WaitForExit(10000) == 0;
 }

@@ -52,6 +52,12 @@ protected:
         m_previousHandler = qInstallMessageHandler(KeepRemoteLog);
         m_serve = std::make_unique<CServeCommand>(m_backend, false, m_options, m_err);
         ASSERT_EQ(m_serve->Start(), kExitDone) << m_errText.toStdString();
+        ASSERT_EQ(m_serve->UnitsServed(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QObject::connect(&Served(i), &CUnitAdapter::settingsChanged, &Served(i), [this, i](const SettingsChange& change) {
+                m_settingsRead[i] = m_settingsRead[i] || change.cause == SettingsChange::Cause::Replaced;
+            });
+        }
         ASSERT_TRUE(QTest::qWaitFor([this] { return Settled() && m_serve->Mqtt()->IsConnected(); }, 10000));
         ASSERT_TRUE(m_subscriber->WaitFor(QStringLiteral("quenda/QD-0002/b/level/state")));
     }
@@ -63,13 +69,14 @@ protected:
         m_subscriber.reset();
     }
 
-    // Both units connected with nothing waiting to go out.
+    // Both units connected, their settings read (which starts their histories
+    // afresh) and nothing waiting to go out.
     bool Settled()
     {
         for (int i = 0; i < m_serve->UnitsServed(); ++i) {
             CUnit& unit = m_serve->ServedUnit(i).Unit();
             CommandSlot pending[kPendingCapacity];
-            if (!unit.IsConnected() || unit.Scheduler().Pending(pending, kPendingCapacity) > 0)
+            if (!unit.IsConnected() || !m_settingsRead[i] || unit.Scheduler().Pending(pending, kPendingCapacity) > 0)
                 return false;
         }
         return m_serve->UnitsServed() == 2;
@@ -96,6 +103,7 @@ protected:
     QString m_errText;
     QTextStream m_err{&m_errText};
     std::unique_ptr<CServeCommand> m_serve;
+    bool m_settingsRead[2] = {false, false};
     QtMessageHandler m_previousHandler = nullptr;
 };
 
@@ -337,13 +345,12 @@ TEST_F(MqttProgram, KilledItIsOfflineThroughItsLastWill)
 {
     MqttSubscriber subscriber(m_broker.port, "quenda/bridge/availability");
     ASSERT_TRUE(subscriber.WaitSubscribed());
-    QProcess serve;
-    serve.setProcessEnvironment(m_environment);
-    serve.start(QStringLiteral(QUENDA_EXECUTABLE), Arguments(m_broker.Path(QStringLiteral("password"))));
+    CChildProcess serve;
+    ASSERT_TRUE(serve.Start(QStringLiteral(QUENDA_EXECUTABLE), Arguments(m_broker.Path(QStringLiteral("password"))),
+                            CChildProcess::Output::Separate, m_environment));
     ASSERT_TRUE(subscriber.WaitFor(QStringLiteral("quenda/bridge/availability"), "online"));
     const qsizetype before = subscriber.Count();
-    ::kill(static_cast<pid_t>(serve.processId()), SIGKILL);
-    serve.waitForFinished();
+    serve.Stop(SIGKILL);
     // the broker notices the socket closed and tells the will
     EXPECT_TRUE(subscriber.WaitFor(QStringLiteral("quenda/bridge/availability"), "offline", before, 20000));
 }

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -28,24 +27,14 @@ protected:
         m_port = FreeLocalPort();
     }
 
-    void TearDown() override
-    {
-        if (m_serve.state() != QProcess::NotRunning) {
-            m_serve.kill();
-            m_serve.waitForFinished();
-        }
-    }
-
     // Starts serve and waits for its pairing lines.
     bool StartServe(QStringList arguments)
     {
-        m_serve.setProcessEnvironment(m_environment);
         arguments << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:%1").arg(m_port);
-        m_serve.start(QStringLiteral(QUENDA_EXECUTABLE), arguments);
-        return QTest::qWaitFor([&] {
-            m_err += m_serve.readAllStandardError();
-            return m_err.contains("or enter the code") || m_serve.state() == QProcess::NotRunning;
-        }, 20000) && m_serve.state() == QProcess::Running;
+        if (!m_serve.Start(QStringLiteral(QUENDA_EXECUTABLE), arguments, CChildProcess::Output::Separate, m_environment))
+            return false;
+        return QTest::qWaitFor([&] { return m_serve.Err().contains("or enter the code") || !m_serve.IsRunning(); }, 20000) &&
+               m_serve.IsRunning();
     }
 
     static QString Code(const QByteArray& text)
@@ -57,19 +46,18 @@ protected:
     QTemporaryDir m_folder;
     QProcessEnvironment m_environment;
     quint16 m_port = 0;
-    QProcess m_serve;
-    QByteArray m_err;
+    CChildProcess m_serve;
 };
 
 TEST_F(ServeProgram, PrintsThePairingServesAndStopsOnSigterm)
 {
-    ASSERT_TRUE(StartServe({QStringLiteral("--demo"), QStringLiteral("serve")})) << m_err.constData();
+    ASSERT_TRUE(StartServe({QStringLiteral("--demo"), QStringLiteral("serve")})) << m_serve.Err().constData();
     const QString address = QStringLiteral("http://127.0.0.1:%1").arg(m_port);
-    EXPECT_TRUE(m_err.contains(("quenda serve: serving /dev/hidraw-sim0\n")));
-    EXPECT_TRUE(m_err.contains(("remote control at " + address + "\n").toUtf8()));
-    EXPECT_TRUE(m_err.contains(("pair a device by opening this link (or scanning the code) within 5 minutes:\n" + address + "/#pair=").toUtf8()));
-    EXPECT_TRUE(m_err.contains("\u2588\u2588\u2588\u2588"));   // the QR code's quiet zone
-    const QString first = Code(m_err);
+    EXPECT_TRUE(m_serve.Err().contains(("quenda serve: serving /dev/hidraw-sim0\n")));
+    EXPECT_TRUE(m_serve.Err().contains(("remote control at " + address + "\n").toUtf8()));
+    EXPECT_TRUE(m_serve.Err().contains(("pair a device by opening this link (or scanning the code) within 5 minutes:\n" + address + "/#pair=").toUtf8()));
+    EXPECT_TRUE(m_serve.Err().contains("\u2588\u2588\u2588\u2588"));   // the QR code's quiet zone
+    const QString first = Code(m_serve.Err());
     ASSERT_EQ(first.size(), 6);
 
     // quenda pair asks the running serve for a fresh offer
@@ -106,12 +94,9 @@ TEST_F(ServeProgram, PrintsThePairingServesAndStopsOnSigterm)
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->status, 401);
 
-    m_serve.terminate();   // SIGTERM
-    ASSERT_TRUE(m_serve.waitForFinished(10000));
-    EXPECT_EQ(m_serve.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(m_serve.exitCode(), 0);
-    m_err += m_serve.readAllStandardError();
-    EXPECT_TRUE(m_err.endsWith("quenda serve: stopping on SIGTERM\nquenda serve: stopped\n")) << m_err.constData();
+    ::kill(static_cast<pid_t>(m_serve.ProcessId()), SIGTERM);
+    EXPECT_EQ(m_serve.WaitForExit(10000), 0);
+    EXPECT_TRUE(m_serve.Err().endsWith("quenda serve: stopping on SIGTERM\nquenda serve: stopped\n")) << m_serve.Err().constData();
 
     const Ran none = RunProgram({QStringLiteral("pair")}, m_environment);
     EXPECT_EQ(none.exit, 7);
@@ -140,17 +125,16 @@ TEST_F(ServeProgram, ServesHttpsWithTheCertificateGiven)
 {
     const QString certificate = m_folder.filePath(QStringLiteral("cert.pem"));
     const QString key = m_folder.filePath(QStringLiteral("key.pem"));
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"), {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+    CChildProcess openssl;
+    ASSERT_TRUE(openssl.Start(QStringLiteral("openssl"), {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
                                               QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
                                               QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                                              QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
-    ASSERT_TRUE(openssl.waitForFinished(60000));
-    ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().constData();
+                                              QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate}));
+    ASSERT_EQ(openssl.WaitForExit(60000), 0) << openssl.Err().constData();
     ASSERT_TRUE(StartServe({QStringLiteral("--demo"), QStringLiteral("serve"), QStringLiteral("--tls-cert"), certificate,
                             QStringLiteral("--tls-key"), key}))
-        << m_err.constData();
-    EXPECT_TRUE(m_err.contains(QStringLiteral("remote control at https://127.0.0.1:%1\n").arg(m_port).toUtf8()));
+        << m_serve.Err().constData();
+    EXPECT_TRUE(m_serve.Err().contains(QStringLiteral("remote control at https://127.0.0.1:%1\n").arg(m_port).toUtf8()));
     QSslSocket client;
     client.setPeerVerifyMode(QSslSocket::VerifyNone);
     client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), m_port);

@@ -4,11 +4,11 @@
 
 #include "remote/RemoteClients.h"
 #include "remote/RemoteUnit.h"
+#include "support/ChildProcess.h"
 #include "transport/HidBackendSimulated.h"
 #include "ui/common/UnitNames.h"
 #include "ui/main/CommandRunner.h"
 
-#include <QProcess>
 #include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -38,10 +38,9 @@ protected:
 
     void TearDown() override
     {
-        for (QProcess* holder : m_holders) {
-            holder->closeWriteChannel();
-            holder->waitForFinished();
-            delete holder;
+        for (const auto& holder : m_holders) {
+            holder->CloseInput();
+            holder->WaitForExit(10000);
         }
         qputenv("XDG_RUNTIME_DIR", m_runtime);
     }
@@ -49,11 +48,10 @@ protected:
     // Another program that holds the unit known by key.
     void HoldElsewhere(const std::string& key)
     {
-        auto* holder = new QProcess;
-        m_holders.push_back(holder);
-        holder->start(QStringLiteral(HOLD_UNIT_LOCK_EXECUTABLE), {m_folder.path(), QString::fromStdString(key)});
-        ASSERT_TRUE(holder->waitForReadyRead(10000));
-        ASSERT_EQ(holder->readAll(), "held\n");
+        CChildProcess& holder = *m_holders.emplace_back(std::make_unique<CChildProcess>());
+        ASSERT_TRUE(holder.Start(QStringLiteral(HOLD_UNIT_LOCK_EXECUTABLE), {m_folder.path(), QString::fromStdString(key)}));
+        ASSERT_TRUE(holder.WaitForOutput("\n", 10000));
+        ASSERT_EQ(holder.Out(), "held\n");
     }
 
     std::unique_ptr<CServeCommand> Serve()
@@ -67,7 +65,7 @@ protected:
     CommandLineOptions m_options;
     QString m_errText;
     QTextStream m_err{&m_errText};
-    std::vector<QProcess*> m_holders;
+    std::vector<std::unique_ptr<CChildProcess>> m_holders;
 };
 
 TEST_F(ServeCommand, ServesEveryUnitAttached)
@@ -101,7 +99,7 @@ TEST_F(ServeCommand, AUnitNamedThatAnotherProgramHasEndsItWithExit6)
     const auto serve = Serve();
     EXPECT_EQ(serve->Start(), kExitInUse);
     EXPECT_TRUE(m_errText.startsWith(QStringLiteral("quenda: another program (process %1) has QD-0001\n")
-                                         .arg(m_holders[0]->processId())))
+                                         .arg(m_holders[0]->ProcessId())))
         << m_errText.toStdString();
     EXPECT_FALSE(serve->Server().IsListening());
 }
@@ -115,7 +113,7 @@ TEST_F(ServeCommand, ServingAllLeavesAUnitAnotherProgramHasToIt)
     ASSERT_EQ(serve->Start(), kExitDone);
     EXPECT_EQ(serve->UnitsServed(), 1);
     EXPECT_TRUE(m_errText.contains(QStringLiteral("quenda: another program (process %1) has QD-0001\n")
-                                       .arg(m_holders[0]->processId())));
+                                       .arg(m_holders[0]->ProcessId())));
 }
 
 TEST_F(ServeCommand, EveryUnitAnotherProgramsEndsItWithExit6)
