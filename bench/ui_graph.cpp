@@ -1,13 +1,17 @@
 // Painting the equalizer graph of the main window's size, and one band drag
 // step (move, recompute, paint) as the mouse delivers it; both also with a
-// measurement of 100,000 points and its predicted result shown.
+// measurement of 100,000 points and its predicted result shown; and an option
+// of the fit dialog changed, to the graph painted with the new fit's prediction.
 #include "model/ChannelEqualizer.h"
 #include "model/Measurement.h"
 #include "ui/graph/EqualizerGraph.h"
+#include "ui/settings/FilterFile.h"
+#include "ui/settings/FitDialog.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QSpinBox>
 
 #include <benchmark/benchmark.h>
 
@@ -182,5 +186,25 @@ void BM_LayoutAndRedrawWithMeasurement(benchmark::State& state)
     LayoutsAndRedraws(state, bench);
 }
 BENCHMARK(BM_LayoutAndRedrawWithMeasurement)->Unit(benchmark::kMicrosecond);
+
+// The bands to use changed between 11 and 12: the fit made again over the 100,000 points, the
+// prediction handed to the graph and painted, as the dialog does on the next turn of the events.
+void BM_FitOptionToPrediction(benchmark::State& state)
+{
+    GraphBench bench;
+    bench.ShowMeasurement();
+    const ChannelBlock block = DefaultChannelBlock();
+    CFitDialog dialog(bench.graph->Measured(), ChannelBandsOf(block), block.gain.Get(), 0);
+    QObject::connect(&dialog, &CFitDialog::predictionChanged, bench.graph.get(), &CEqualizerGraph::ShowPrediction);
+    auto* bands = dialog.findChild<QSpinBox*>(QStringLiteral("bands"));
+    int count = kBandCount;
+    for (auto _ : state) {
+        count = count == kBandCount ? kBandCount - 1 : kBandCount;
+        bands->setValue(count);
+        dialog.FitNow();
+        bench.Paint();
+    }
+}
+BENCHMARK(BM_FitOptionToPrediction)->Unit(benchmark::kMillisecond);
 
 }  // namespace

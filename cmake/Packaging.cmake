@@ -1,7 +1,9 @@
 # The Debian package: `cpack -G DEB` in a Release build tree after building
 # quenda (tools/package.sh does both); it installs under /usr whatever
-# CMAKE_INSTALL_PREFIX says. Besides the program, its menu entry, icons and
-# udev rule, the package holds the man page and the bash completion.
+# CMAKE_INSTALL_PREFIX says. Besides the program, its menu entry, icons, udev
+# rule and systemd user unit, the package holds the man page and the bash
+# completion. Its Depends come from the libraries the program links (Qt
+# Widgets, Network and WebSockets, hidapi, libqrencode).
 if(NOT QUENDA_BUILD_UI)
     return()
 endif()
@@ -32,7 +34,8 @@ set(quenda_doc ${CMAKE_INSTALL_DATADIR}/doc/quenda)
 string(TIMESTAMP quenda_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(cmake/debian/changelog.in ${quenda_packed}/changelog @ONLY)
 quenda_install_gzipped(${quenda_packed}/changelog ${quenda_doc})
-install(FILES cmake/debian/copyright docs/settings-file.md docs/command-line-json.md DESTINATION ${quenda_doc})
+install(FILES cmake/debian/copyright docs/settings-file.md docs/command-line-json.md docs/filter-files.md
+        docs/remote-api.md docs/home-assistant.md DESTINATION ${quenda_doc})
 
 set(CPACK_PACKAGE_NAME quenda)
 set(CPACK_PACKAGE_VENDOR "Quenda developers")
@@ -49,7 +52,13 @@ names the unit's 20 presets, in English or Chinese.
 Commands do the same work without a window, for scripts: list and choose the
 attached units, info, recall, store, gain and mute, settings files (export,
 import, backup, restore) and REW / Equalizer APO / AutoEQ filter files. A udev
-rule lets the user logged in at the seat open the unit.]])
+rule lets the user logged in at the seat open the unit.
+.
+Remote control lets paired phones, tablets and scripts reach the units over
+HTTP and WebSocket, from the window or from `quenda serve` (a systemd user
+unit is included); it listens on this computer only unless told otherwise.
+`quenda serve --mqtt` publishes the units on an MQTT broker for Home
+Assistant's discovery.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -36,6 +36,9 @@ struct BiquadSection {
 };
 
 double SectionDb(const BiquadSection& section, int i);
+// SectionDb at grid points first..last into out[first..last]: the same values to the last
+// few bits, in one logarithm a point, for code that evaluates many sections.
+void SectionDbSpan(const BiquadSection& section, int first, int last, double* out);
 // The section's magnitude in dB at any frequency, the section running at sampleRate
 // (the angle taken with the model's kTwoPi), and at the angle whose cosine and sine are given.
 double SectionDbAt(const BiquadSection& section, double hz, double sampleRate);
@@ -46,6 +49,8 @@ BiquadSection RbjPeakSection(double w0, double A, double alpha);
 BiquadSection RbjShelfSection(bool high, double w0, double A, double alpha);
 // The sections behind the two responses below.
 BiquadSection PeakSection(double hz, double gainDb, double octaves);
+// The peaking design centred on f0 itself, not snapped to the grid.
+BiquadSection PeakSectionAt(double f0, double gainDb, double octaves);
 BiquadSection ShelfSection(int type, int option, double hz, double gainDb);
 // The section a band record stands for, with the limits CFilter draws it with:
 // flat at gain code 120, an unknown type as a peaking band, codes clamped to their ranges.

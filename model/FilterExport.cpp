@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kFewestDecimals = 2;
 constexpr int kMostDecimals = 6;
+constexpr int kMostDigits = 17;   // a double's value in full
 // A file's filters lie below half its sample rate; a shelf whose corner the unit puts higher is written here.
 constexpr double kHighestCornerHz = kMaxFileFreqHz - 1.0;
 
@@ -26,22 +27,30 @@ double ReadBack(const std::string& text)
     return value;
 }
 
-// The shortest text of value (from kFewestDecimals on) that reads back into the same code.
+std::string Digits(double value, int digits)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    return text;
+}
+
+// The shortest text of value (from kFewestDecimals on) that reads back into the same code; a
+// value so small that decimals do not tell it (a wide band's Q near the top) in significant digits.
 template <typename CodeOf>
 std::string ShortestText(double value, int fewest, CodeOf codeOf)
 {
     const auto wanted = codeOf(value);
-    for (int decimals = fewest; decimals < kMostDecimals; ++decimals) {
+    for (int decimals = fewest; decimals <= kMostDecimals; ++decimals) {
         const std::string text = Fixed(value, decimals);
         if (codeOf(ReadBack(text)) == wanted)
             return text;
     }
-    return Fixed(value, kMostDecimals);
-}
-
-long WidthCodeOfQ(double q)
-{
-    return std::lround((QToOctaves(q) - kMinBwOct) * 100.0);
+    for (int digits = 1; digits < kMostDigits; ++digits) {
+        const std::string text = Digits(value, digits);
+        if (codeOf(ReadBack(text)) == wanted)
+            return text;
+    }
+    return Digits(value, kMostDigits);
 }
 
 int BandFreq(const BandParams& band)
@@ -54,12 +63,15 @@ double BandGainDb(const BandParams& band)
     return GainCodeToDb(std::clamp<int>(band.gainCode.Get(), kMinGainCode, kMaxGainCode));
 }
 
+// The Q whose curve in the file's design is the unit's band: the unit's octaves are half its bandwidth.
 std::string PeakLine(const BandParams& band)
 {
+    const int hz = BandFreq(band);
     const int code = std::clamp<int>(band.bwCode.Get(), kMinBwCode, kMaxBwCode);
-    const double q = OctavesToExactQ(BwCodeToOctaves(code));
-    return "PK Fc " + std::to_string(BandFreq(band)) + " Hz Gain " + Fixed(BandGainDb(band), 1) + " dB Q " +
-           ShortestText(q, kFewestDecimals, WidthCodeOfQ);
+    const double q = FileQOfUnitOctaves(BwCodeToOctaves(code), hz);
+    const auto widthCodeOf = [hz](double q) { return std::lround((UnitOctavesOfFileQ(q, hz) - kMinBwOct) * 100.0); };
+    return "PK Fc " + std::to_string(hz) + " Hz Gain " + Fixed(BandGainDb(band), 1) + " dB Q " +
+           ShortestText(q, kFewestDecimals, widthCodeOf);
 }
 
 // The unit draws a shelf of an unknown slope option as 6 dB/Oct. A low shelf

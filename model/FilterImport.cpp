@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr double kExactTwoPi = 6.283185307179586;
-
 const Linear& GainScale() { return *codecs::kGain.linear; }
 
 struct DescribedCurve {
@@ -74,9 +72,9 @@ std::int16_t GainCode(double db, int line, std::vector<FilterNote>& notes)
     return static_cast<std::int16_t>(std::clamp(DbToGainCode(limited), kMinGainCode, kMaxGainCode));
 }
 
-std::int16_t WidthCode(double q, int line, std::vector<FilterNote>& notes)
+std::int16_t WidthCode(double q, double hz, int line, std::vector<FilterNote>& notes)
 {
-    const long rounded = std::lround((QToOctaves(q) - kMinBwOct) * 100.0);
+    const long rounded = std::lround((UnitOctavesOfFileQ(q, hz) - kMinBwOct) * 100.0);
     const long code = std::clamp<long>(rounded, kMinBwCode, kMaxBwCode);
     if (code != rounded)
         notes.push_back(Adjusted(line, FilterReason::WidthLimited, BwCodeToOctaves(static_cast<int>(code))));
@@ -100,7 +98,7 @@ BandParams BandOf(const TextFilter& filter, const BandParams& before, int line, 
     if (filter.kind == TextFilterKind::Peak) {
         band.type = FILTER_PEAK;
         band.freqHz.Set(FreqCode(filter.hz, line, notes));
-        band.bwCode.Set(WidthCode(filter.q, line, notes));
+        band.bwCode.Set(WidthCode(filter.q, filter.hz, line, notes));
     } else {
         const int type = filter.kind == TextFilterKind::LowShelf ? FILTER_LOW_SHELF : FILTER_HIGH_SHELF;
         const int option = NearestSlopeOption(filter);
@@ -138,6 +136,13 @@ double LargestOf(const DescribedCurve& file, const FilterImport& import, double&
 
 }  // namespace
 
+ChannelBands ChannelBandsOf(const ChannelBlock& block)
+{
+    ChannelBands bands{};
+    std::copy(std::begin(block.bands), std::end(block.bands), bands.begin());
+    return bands;
+}
+
 double DifferenceGridHz(int i)
 {
     const double span = std::log(kDifferenceHighHz / kDifferenceLowHz);
@@ -152,6 +157,16 @@ BiquadSection FileFilterSection(const TextFilter& filter)
     if (filter.kind == TextFilterKind::Peak)
         return RbjPeakSection(w0, A, alpha);
     return RbjShelfSection(filter.kind == TextFilterKind::HighShelf, w0, A, alpha);
+}
+
+double UnitOctavesOfFileQ(double q, double hz)
+{
+    return FileBandwidthOfQ(q, hz) / 2.0;
+}
+
+double FileQOfUnitOctaves(double octaves, double hz)
+{
+    return FileQOfBandwidth(2.0 * octaves, hz);
 }
 
 double ChannelGainDb(int gainCode)

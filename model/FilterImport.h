@@ -26,11 +26,21 @@ struct FilterImport {
     double largestDifferenceHz = 0.0;   // where
 };
 
+// The twelve bands of a channel block.
+ChannelBands ChannelBandsOf(const ChannelBlock& block);
+
 // The point of the difference grid: i = 0 .. kDifferencePoints - 1.
 double DifferenceGridHz(int i);
 
 // The RBJ biquad of a file's filter at kFileSampleRate.
 BiquadSection FileFilterSection(const TextFilter& filter);
+
+// The unit's peaking design takes ln 2 where the cookbook takes ln 2 / 2: its
+// octaves are half the standard bandwidth, the width from the centre to one
+// band edge. A file's peak of Q at hz is the unit's band of
+// UnitOctavesOfFileQ(Q, hz) = FileBandwidthOfQ(Q, hz) / 2, and back.
+double UnitOctavesOfFileQ(double q, double hz);
+double FileQOfUnitOctaves(double octaves, double hz);
 
 // The file's filters and preamp of one section (an index into text.sections;
 // any value when the file names none) on top of a channel's bands and gain:

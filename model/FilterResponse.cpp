@@ -72,6 +72,21 @@ double SectionDb(const BiquadSection& section, int i)
     return MagnitudeDb(section, trig.cosW[i], trig.sinW[i]);
 }
 
+void SectionDbSpan(const BiquadSection& section, int first, int last, double* out)
+{
+    constexpr double kDbPerNeperOfPower = 4.342944819032518;   // 10 / ln 10
+    const GridTrig& trig = GridAngles();
+    for (int i = first; i <= last; ++i) {
+        const double c = trig.cosW[i];
+        const double s = trig.sinW[i];
+        const double nr = section.b0 * c + section.b1 + section.b2 * c;
+        const double ni = section.b0 * s - section.b2 * s;
+        const double dr = c + section.a1 + section.a2 * c;
+        const double di = s - section.a2 * s;
+        out[i] = kDbPerNeperOfPower * std::log((nr * nr + ni * ni) / (dr * dr + di * di));
+    }
+}
+
 double SectionDbAt(const BiquadSection& section, double hz, double sampleRate)
 {
     const double w = hz * kTwoPi / sampleRate;
@@ -85,7 +100,11 @@ double SectionDbAtAngle(const BiquadSection& section, double cosW, double sinW)
 
 BiquadSection PeakSection(double hz, double gainDb, double octaves)
 {
-    const double f0 = kFreqGrid[FreqToGridIndex(hz)];
+    return PeakSectionAt(kFreqGrid[FreqToGridIndex(hz)], gainDb, octaves);
+}
+
+BiquadSection PeakSectionAt(double f0, double gainDb, double octaves)
+{
     const double w0 = f0 * kTwoPiOverRate;
     const double A = std::pow(10.0, gainDb / 40.0);
     const double sn = std::sin(w0);

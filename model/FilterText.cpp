@@ -280,7 +280,7 @@ FilterLine ReadFilterLine(std::string_view rest)
             return Refused(FilterReason::SlopeTooSteep, NumberText(*values.slopeDb));
         filter.q = *q;
     } else {
-        filter.q = values.q ? *values.q : OctavesToExactQ(*values.octaves);
+        filter.q = values.q ? *values.q : FileQOfBandwidth(*values.octaves, filter.hz);
     }
     return FilterLine{filter, std::nullopt};
 }
@@ -478,14 +478,30 @@ double ShelfSlopeOfQ(double q, double gainDb)
     return 1.0 / inverseSlope;
 }
 
-double QToOctaves(double q)
-{
-    return 2.0 / std::log(2.0) * std::asinh(1.0 / (2.0 * q));
-}
-
 double OctavesToExactQ(double octaves)
 {
     return 1.0 / (2.0 * std::sinh(std::log(2.0) / 2.0 * octaves));
+}
+
+namespace {
+
+// w / sin w of a file's filter at hz: how much wider its digital band is than the analog one.
+double FileWarp(double hz)
+{
+    const double w = kExactTwoPi * hz / kFileSampleRate;
+    return w / std::sin(w);
+}
+
+}  // namespace
+
+double FileBandwidthOfQ(double q, double hz)
+{
+    return 2.0 / std::log(2.0) * std::asinh(1.0 / (2.0 * q)) / FileWarp(hz);
+}
+
+double FileQOfBandwidth(double octaves, double hz)
+{
+    return 1.0 / (2.0 * std::sinh(std::log(2.0) / 2.0 * octaves * FileWarp(hz)));
 }
 
 namespace {

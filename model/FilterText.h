@@ -17,6 +17,8 @@ constexpr std::size_t kMaxFilterTextBytes = 1'000'000;
 // The sample rate the file's own curve is taken at, and the highest centre it may name below it.
 constexpr double kFileSampleRate = 48000.0;
 constexpr double kMaxFileFreqHz = kFileSampleRate / 2.0;
+// A file's filters are designed with 2 pi itself (the unit's model takes kTwoPi).
+constexpr double kExactTwoPi = 6.283185307179586;
 // What a file may ask for at all; beyond these a line is refused, not limited.
 constexpr double kMaxFileGainDb = 60.0;
 constexpr double kMaxFileQ = 100.0;
@@ -115,10 +117,14 @@ double ShelfQOfSlope(double slope, double gainDb);
 // The shelf slope S an RBJ shelf of that Q has at that gain; a very large
 // number where the Q is steeper than any slope.
 double ShelfSlopeOfQ(double q, double gainDb);
-// Q <-> octaves of a peaking band: BW = 2 / ln 2 * asinh(1 / (2 Q)).
-double QToOctaves(double q);
-// Unlike OctavesToQ of the band description, with ln 2 itself.
+// Q <-> octaves of an analog band: BW = 2 / ln 2 * asinh(1 / (2 Q)). Unlike
+// OctavesToQ of the band description, with ln 2 itself.
 double OctavesToExactQ(double octaves);
+// Q <-> bandwidth in octaves of a file's peak at hz, as its kFileSampleRate
+// design has it (the cookbook's digital bandwidth, w = 2 pi hz / rate):
+// BW = 2 / ln 2 * asinh(1 / (2 Q)) * sin w / w.
+double FileBandwidthOfQ(double q, double hz);
+double FileQOfBandwidth(double octaves, double hz);
 
 // The note in one English line, for the command line: "LP filters are not
 // peaking or shelf filters".

@@ -15,6 +15,21 @@ CMeasurementCurve::CMeasurementCurve(std::span<const MeasurementPoint> points) :
 {
     std::transform(points.begin(), points.end(), m_points.begin(),
                    [](const MeasurementPoint& p) { return LogPoint{std::log10(p.hz), p.db}; });
+    if (!points.empty()) {
+        m_firstHz = points.front().hz;
+        m_lastHz = points.back().hz;
+    }
+}
+
+int CMeasurementCurve::PointsBetween(double loHz, double hiHz) const
+{
+    const double a = std::log10(loHz);
+    const double b = std::log10(hiHz);
+    const auto from = std::lower_bound(m_points.begin(), m_points.end(), a,
+                                       [](const LogPoint& p, double u) { return p.u < u; });
+    const auto to = std::upper_bound(m_points.begin(), m_points.end(), b,
+                                     [](double u, const LogPoint& p) { return u < p.u; });
+    return to > from ? static_cast<int>(to - from) : 0;
 }
 
 double CMeasurementCurve::AverageDb(double loHz, double hiHz) const

@@ -72,6 +72,11 @@ public:
     explicit CMeasurementCurve(std::span<const MeasurementPoint> points = {});
 
     bool IsEmpty() const { return m_points.empty(); }
+    // The first and the last point's frequency (0 when there is none), and how many
+    // points lie between loHz and hiHz, both included.
+    double FirstHz() const { return m_firstHz; }
+    double LastHz() const { return m_lastHz; }
+    int PointsBetween(double loHz, double hiHz) const;
     // The average level between loHz and hiHz over log frequency; NaN where the points
     // do not reach.
     double AverageDb(double loHz, double hiHz) const;
@@ -89,6 +94,8 @@ private:
     double ClippedAverage(double a, double b) const;
 
     std::vector<LogPoint> m_points;
+    double m_firstHz = 0.0;
+    double m_lastHz = 0.0;
 };
 
 // Per pixel column, a response on the frequency grid, straight between grid

@@ -148,6 +148,14 @@ void CSettingsEdit::ReplaceBand(int channel, int band, const BandParams& record)
     m_after.channels[channel].bands[band] = record;
 }
 
+void CSettingsEdit::ReplaceChannelBands(int channel, const std::array<BandParams, kBandCount>& bands, int gainCode)
+{
+    for (int k = 0; k < kBandCount; ++k)
+        ReplaceBand(channel, k, bands[k]);
+    if (Get(channel, ChannelField::Gain) != gainCode)
+        Set(channel, ChannelField::Gain, gainCode);
+}
+
 void CSettingsEdit::SetBandGain(int channel, int band, std::int16_t code)
 {
     m_after.channels[channel].bands[band].gainCode.Set(code);

@@ -58,6 +58,9 @@ public:
     // Every code of a band, its type and slope too; its group goes to the unit
     // only when its bytes change.
     void ReplaceBand(int channel, int band, const BandParams& record);
+    // Every band of a channel, and its gain when it differs, as a filter import or a fit gives
+    // them: only what changes goes to the unit.
+    void ReplaceChannelBands(int channel, const std::array<BandParams, kBandCount>& bands, int gainCode);
     // The band gains directly, for actions that change several bands at once.
     void SetBandGain(int channel, int band, std::int16_t code);
     // All twelve bands go to the unit in one band write.

@@ -142,6 +142,20 @@ void CCommandScheduler::Log(LogLevel level, const std::string& text)
     m_events.Log(LogCategory::Scheduler, level, text);
 }
 
+// "sent channel 0 group 5: 64 00 96 00 5f 00 00 00": what the unit was given, byte by byte.
+void CCommandScheduler::LogSent(const Entry& frame)
+{
+    std::string text = "sent " + Describe(frame.command);
+    if (frame.length > 0)
+        text += ':';
+    for (std::uint16_t i = 0; i < frame.length; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02x", frame.payload[i]);
+        text += hex;
+    }
+    m_events.Log(LogCategory::Frames, LogLevel::Info, text);
+}
+
 // The bytes the command's frame carries, as the image holds them now.
 void CCommandScheduler::Capture(Entry& e)
 {
@@ -501,6 +515,8 @@ void CCommandScheduler::SendNext()
     const Entry& frame = *sending;
     const CommandSlot& c = frame.command;
     const bool sent = m_writer.SendFrame(c.code, c.a1, c.a2, c.a3, c.a4, frame.length, frame.payload);
+    if (sent)
+        LogSent(frame);
     Guard guard(*this);
     m_sending = false;
     m_idleTicks = 0;

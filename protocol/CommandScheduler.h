@@ -181,6 +181,7 @@ private:
     TickSend AdvanceTick();
     void SendPoll();
     void Log(LogLevel level, const std::string& text);
+    void LogSent(const Entry& frame);
 
     CParameterImage& m_image;
     CFrameWriter& m_writer;

@@ -1,11 +1,15 @@
 // Link and scheduler events for the program's log: opens and their reasons,
-// write errors, commands given up. The owner of a unit routes them to its
-// logging categories.
+// write errors, commands given up, and each command's frame as it left for the
+// unit. The owner of a unit routes them to its logging categories.
 #pragma once
 
 #include <string>
 
-enum class LogCategory { Link, Scheduler };
+enum class LogCategory {
+    Link,
+    Scheduler,
+    Frames,   // every command's frame written to the unit, with its payload (information only)
+};
 enum class LogLevel { Info, Warning };
 
 class CEventLog {

@@ -1,5 +1,7 @@
 #include "remote/HttpMessage.h"
 
+#include <QUrlQuery>
+
 #include <algorithm>
 
 namespace {
@@ -206,6 +208,14 @@ QByteArray HttpRequest::Cookie(QByteArrayView wanted) const
         }
     }
     return {};
+}
+
+QString HttpRequest::Query(const QString& name) const
+{
+    const qsizetype question = target.indexOf('?');
+    if (question < 0)
+        return {};
+    return QUrlQuery(QString::fromUtf8(target.sliced(question + 1))).queryItemValue(name, QUrl::FullyDecoded);
 }
 
 RequestHead ParseRequestHead(QByteArrayView data)

@@ -37,6 +37,8 @@ struct HttpRequest {
     bool IsWebSocketUpgrade() const;
     // The value of one cookie of the Cookie fields, empty when there is none.
     QByteArray Cookie(QByteArrayView name) const;
+    // The decoded value of a parameter of the target's query, empty when there is none.
+    QString Query(const QString& name) const;
 };
 
 struct RequestHead {

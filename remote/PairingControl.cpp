@@ -1,8 +1,10 @@
 #include "remote/PairingControl.h"
 
 #include "remote/QrCode.h"
+#include "remote/RemotePairing.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
@@ -11,8 +13,7 @@
 
 namespace {
 
-constexpr char kRequest[] = "pair\n";
-constexpr qint64 kMaxRequestBytes = 16;
+constexpr qint64 kMaxRequestBytes = 256;
 constexpr qint64 kMaxAnswerBytes = 4096;
 constexpr int kWaitMs = 2000;
 
@@ -65,14 +66,14 @@ void CPairingControl::OnConnection()
             }
             if (!socket->canReadLine())
                 return;
-            if (socket->readLine(kMaxRequestBytes) == kRequest)
-                socket->write(m_answer() + '\n');
+            const QString request = QString::fromUtf8(socket->readLine(kMaxRequestBytes)).chopped(1);
+            socket->write(m_answer(request) + '\n');
             socket->disconnectFromServer();
         });
     }
 }
 
-bool AskForPairing(QByteArray& answer, QString& error)
+bool AskServe(const QString& request, QByteArray& answer, QString& error)
 {
     const QString path = CPairingControl::SocketPath();
     QLocalSocket socket;
@@ -82,7 +83,7 @@ bool AskForPairing(QByteArray& answer, QString& error)
         error = QStringLiteral("no quenda serve answers at %1: %2").arg(path, socket.errorString());
         return false;
     }
-    socket.write(kRequest);
+    socket.write(request.toUtf8() + '\n');
     while (!socket.canReadLine() && socket.bytesAvailable() < kMaxAnswerBytes) {
         if (!socket.waitForReadyRead(kWaitMs)) {
             error = QStringLiteral("quenda serve did not answer at %1").arg(path);
@@ -120,5 +121,40 @@ bool PairingInstructions(const QByteArray& answer, QString& text, QString& error
                .arg(address)
                .arg(minutes)
                .arg(link, QrForTerminal(*qr), code);
+    return true;
+}
+
+QByteArray DevicesAnswer(const QList<PairedDevice>& devices, int forgotten)
+{
+    QJsonArray list;
+    for (const PairedDevice& device : devices) {
+        list.append(QJsonObject{{QStringLiteral("name"), device.name},
+                                {QStringLiteral("paired"), device.paired.toString(Qt::ISODate)},
+                                {QStringLiteral("lastUse"), device.lastUse.toString(Qt::ISODate)}});
+    }
+    QJsonObject answer{{QStringLiteral("devices"), list}};
+    if (forgotten >= 0)
+        answer.insert(QStringLiteral("forgotten"), forgotten);
+    return QJsonDocument(answer).toJson(QJsonDocument::Compact);
+}
+
+bool DevicesText(const QByteArray& answer, QString& text, QString& error)
+{
+    const QJsonObject object = QJsonDocument::fromJson(answer).object();
+    if (!object.value(QStringLiteral("devices")).isArray()) {
+        error = QStringLiteral("quenda serve gave no list of devices");
+        return false;
+    }
+    text.clear();
+    if (object.contains(QStringLiteral("forgotten")))
+        text += QStringLiteral("forgot %1 device(s)\n").arg(object.value(QStringLiteral("forgotten")).toInt());
+    const QJsonArray devices = object.value(QStringLiteral("devices")).toArray();
+    if (devices.isEmpty())
+        text += QStringLiteral("no device is paired\n");
+    for (const QJsonValue device : devices) {
+        text += QStringLiteral("%1  paired %2, last used %3\n")
+                    .arg(device[QStringLiteral("name")].toString(), device[QStringLiteral("paired")].toString(),
+                         device[QStringLiteral("lastUse")].toString());
+    }
     return true;
 }

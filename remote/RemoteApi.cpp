@@ -1,6 +1,7 @@
 #include "remote/RemoteApi.h"
 
 #include "protocol/ParameterImage.h"
+#include "remote/RemotePage.h"
 #include "remote/RemotePairing.h"
 #include "remote/RemoteUnit.h"
 
@@ -141,6 +142,8 @@ bool CRemoteApi::IsEventsPath(const QStringList& path) const
 
 bool CRemoteApi::HandlePublic(CHttpConnection& connection, const HttpRequest& request)
 {
+    if (ServePage(connection, request))
+        return true;
     const std::optional<QStringList> api = ApiPath(request.path);
     if (!api || *api != QStringList{QStringLiteral("pair")})
         return false;
@@ -246,7 +249,7 @@ void CRemoteApi::HandleUnit(CHttpConnection& connection, const HttpRequest& requ
         if (request.method != "PATCH")
             NotAllowed(connection, "PATCH");
         else if (ReadJsonBody(connection, request, patch))
-            unit.PatchSettings(patch, ReplyTo(connection));
+            unit.PatchSettings(patch, request.Query(QStringLiteral("drag")) == QLatin1String("1"), ReplyTo(connection));
         return;
     }
     const bool undo = rest == QStringList{QStringLiteral("undo")};

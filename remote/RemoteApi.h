@@ -25,7 +25,7 @@ public:
     // Both outlive the API.
     CRemoteApi(const std::vector<std::unique_ptr<CRemoteUnit>>& units, CRemotePairing& pairing);
 
-    // Answers what needs no token (pairing) and returns true; false for anything else.
+    // Answers what needs no token (the phone page, pairing) and returns true; false for anything else.
     bool HandlePublic(CHttpConnection& connection, const HttpRequest& request);
     // Answers a request whose token has been checked.
     void Handle(CHttpConnection& connection, const HttpRequest& request);

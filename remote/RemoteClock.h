@@ -3,6 +3,7 @@
 // of waiting.
 #pragma once
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QtGlobal>
 
@@ -11,6 +12,8 @@ public:
     virtual ~CRemoteClock() = default;
     // Milliseconds on a steady clock.
     virtual qint64 NowMs() const = 0;
+    // The date and time, as a paired device's last use is told.
+    virtual QDateTime NowUtc() const { return QDateTime::currentDateTimeUtc(); }
 };
 
 class CSteadyClock : public CRemoteClock {

@@ -132,7 +132,7 @@ PairOutcome CRemotePairing::Pair(const QString& code, const QString& deviceName,
     m_wrongCodes = 0;
     m_offer.reset();
     token = Base64Url(RandomBytes(kTokenBytes));
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = m_clock.NowUtc();
     if (m_devices.size() >= kMaxDevices) {   // the one unused longest makes room
         const auto oldest = std::min_element(m_devices.begin(), m_devices.end(),
                                              [](const PairedDevice& a, const PairedDevice& b) { return a.lastUse < b.lastUse; });
@@ -161,7 +161,7 @@ std::optional<QByteArray> CRemotePairing::Authenticate(QByteArrayView token)
     if (found < 0)
         return std::nullopt;
     PairedDevice& device = m_devices[found];
-    device.lastUse = QDateTime::currentDateTimeUtc();
+    device.lastUse = m_clock.NowUtc();
     if (m_clock.NowMs() - m_lastUseSavedAtMs[found] >= kLastUseSaveMs) {
         m_lastUseSavedAtMs[found] = m_clock.NowMs();
         Save();

@@ -5,9 +5,8 @@
 #include "remote/RemoteLog.h"
 #include "remote/RemotePairing.h"
 #include "remote/RemoteUnit.h"
+#include "ui/settings/BoundedFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QNetworkInterface>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -27,6 +26,7 @@ constexpr qint64 kMaxTlsFileBytes = 1024 * 1024;
 constexpr qint64 kTlsHandshakeMs = 10'000;
 // A device's request count is forgotten after this long without requests.
 constexpr qint64 kRateMemoryMs = 10'000;
+constexpr int kSocketSendBufferBytes = 64 * 1024;
 // The close code of a forgotten device's stream: the client reads the reason.
 constexpr auto kForgottenCloseCode = QWebSocketProtocol::CloseCodePolicyViolated;
 
@@ -37,22 +37,12 @@ QString PeerKey(const QHostAddress& address, quint16 port)
 
 bool ReadSmallFile(const QString& fileName, QByteArray& data, QString& error)
 {
-    const QFileInfo info(fileName);
-    if (!info.isFile()) {
-        error = QStringLiteral("%1: not a regular file").arg(fileName);
-        return false;
-    }
-    if (info.size() > kMaxTlsFileBytes) {
-        error = QStringLiteral("%1: larger than 1 MiB, not a certificate or key").arg(fileName);
-        return false;
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    data = file.read(kMaxTlsFileBytes);
-    return true;
+    SettingsError refusal;
+    const auto tooLarge = [&](qint64) { return SettingsError{fileName, QStringLiteral("larger than 1 MiB, not a certificate or key")}; };
+    if (ReadBoundedFile(fileName, kMaxTlsFileBytes, tooLarge, data, refusal))
+        return true;
+    error = refusal.Text();
+    return false;
 }
 
 bool TlsConfiguration(const RemoteListen& listen, QSslConfiguration& configuration, QString& error)
@@ -117,6 +107,7 @@ CRemoteServer::CRemoteServer(CRemotePairing& pairing, const CRemoteClock& clock,
 // The streams name the units: they go first, those that ended and wait for deletion too.
 CRemoteServer::~CRemoteServer()
 {
+    blockSignals(true);   // whoever listens may be going too
     Close();
     m_streams.clear();
     m_connections.clear();
@@ -230,6 +221,8 @@ void CRemoteServer::Accept(QTcpSocket* socket)
         QTimer::singleShot(static_cast<int>(CHttpConnection::kRequestLimitMs), socket, &QTcpSocket::abort);
         return;
     }
+    // the system holds no more than this for a client that does not read: the rest waits here, counted
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSocketSendBufferBytes);
     auto* connection = new CHttpConnection(socket, m_clock, this);
     m_connections.append(connection);
     connect(connection, &CHttpConnection::finished, this, [this](CHttpConnection* c) { m_connections.removeOne(c); });

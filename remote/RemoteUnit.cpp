@@ -220,9 +220,11 @@ QJsonObject CRemoteUnit::State() const
     return state;
 }
 
+// While others listen and nothing changed since they were told, the state told is the state.
 QByteArray CRemoteUnit::StateMessage() const
 {
-    return Message(QStringLiteral("state"), Id(), State());
+    const bool toldIsNow = m_listeners > 0 && !m_flush.isActive() && !m_told.isEmpty();
+    return Message(QStringLiteral("state"), Id(), toldIsNow ? m_told : State());
 }
 
 void CRemoteUnit::AddListener()
@@ -397,18 +399,30 @@ void CRemoteUnit::ExpireWaits()
     }
 }
 
-void CRemoteUnit::PatchSettings(const QJsonObject& patch, const RemoteReply& reply)
+void CRemoteUnit::PatchSettings(const QJsonObject& patch, bool partOfDrag, const RemoteReply& reply)
 {
-    if (Refuses(reply))
+    CUnitActions& actions = m_unit.Actions();
+    // the drag ends whatever its last change gets: the step holds what was applied
+    const auto endDrag = [&] {
+        if (!partOfDrag && std::exchange(m_dragOpen, false))
+            actions.EndEdit();
+    };
+    if (Refuses(reply)) {
+        endDrag();
         return;
+    }
     CUnit& unit = m_unit.Unit();
     UnitSettings patched;
     SettingsError error;
     if (!ApplySettingsPatch(unit.Settings(), CaptureCurrentSettings(unit.Image()), patch, patched, error)) {
+        endDrag();
         reply(422, {{QStringLiteral("error"), error.Text()}, {QStringLiteral("field"), error.path}});
         return;
     }
-    const CSettingsEdit edit = m_unit.Actions().Change([&](CSettingsEdit& e) {
+    if (!m_dragOpen || !actions.IsEditOpen())
+        actions.BeginEdit();
+    m_dragOpen = partOfDrag;
+    const CSettingsEdit edit = actions.Edit([&](CSettingsEdit& e) {
         const UnitSettings before = e.Before();
         e.SetAll(patched);
         for (int c = 0; c < kChannelCount; ++c) {
@@ -416,6 +430,8 @@ void CRemoteUnit::PatchSettings(const QJsonObject& patch, const RemoteReply& rep
                 e.EmptyNotches(c);   // as the window's list does
         }
     });
+    if (!partOfDrag)
+        actions.EndEdit();
     if (edit.Sends().Empty()) {
         reply(200, {{QStringLiteral("applied"), true}, {QStringLiteral("changed"), false}});
         return;

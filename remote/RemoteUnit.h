@@ -56,7 +56,10 @@ public:
     QByteArray StateMessage() const;
 
     // The clients' changes and commands; reply is called once, now or when the unit has answered.
-    void PatchSettings(const QJsonObject& patch, const RemoteReply& reply);
+    // A change that is part of a drag leaves its undo step open: the drag's
+    // changes up to the first one that is not part of it are one step, as a
+    // drag in the window is.
+    void PatchSettings(const QJsonObject& patch, bool partOfDrag, const RemoteReply& reply);
     void RecallPreset(int n, const RemoteReply& reply);
     void StorePreset(int n, const RemoteReply& reply);
     void NamePreset(int n, const QString& name, const RemoteReply& reply);
@@ -107,6 +110,7 @@ private:
     const CRemoteClock& m_clock;
     std::unique_ptr<CEqualizerModel> m_model;   // the curves' own, apart from the window's graphs
     QList<Wait> m_waits;
+    bool m_dragOpen = false;   // a client's drag holds the unit's undo step open
     int m_listeners = 0;
     QJsonObject m_told;   // the state the listeners have; empty when nobody listened
     QTimer m_flush;

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-tools-dev qt6-l10n-tools libhidapi-dev libudev-dev
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-websockets-dev libqrencode-dev libmosquitto-dev libhidapi-dev libudev-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth dbus-daemon python3-pyatspi
     fonts-wqy-microhei qt6-translations-l10n

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, checks its contents, control fields and lintian's
-# verdict, installs it, runs the installed program, man page and completion,
-# then removes it again and checks that it left nothing behind.
+# verdict, installs it, runs the installed program (a command, and serve until
+# SIGTERM), man page and completion, then removes it again and checks that it
+# left nothing behind.
 # Installs and removes the package `quenda` on this machine (with sudo when not root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ fail() {
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-tools/install-deps.sh dpkg-dev file lintian man-db
+tools/install-deps.sh dpkg-dev file lintian man-db curl
 
 scratch=$(mktemp -d)
 installed=""
@@ -34,7 +35,8 @@ files=$(awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' <<<"$contents")
 for path in /usr/bin/quenda /usr/share/applications/quenda.desktop \
     /usr/share/icons/hicolor/32x32/apps/quenda.png /usr/share/icons/hicolor/64x64/apps/quenda.png \
     /usr/share/man/man1/quenda.1.gz /usr/share/bash-completion/completions/quenda \
-    /usr/lib/udev/rules.d/70-quenda.rules /usr/share/doc/quenda/copyright /usr/share/doc/quenda/changelog.gz; do
+    /usr/lib/udev/rules.d/70-quenda.rules /usr/lib/systemd/user/quenda-serve.service \
+    /usr/share/doc/quenda/copyright /usr/share/doc/quenda/changelog.gz; do
     grep -qx "$path" <<<"$files" || fail "the package does not hold $path"
 done
 grep -q '^-rwxr-xr-x root/root .* \./usr/bin/quenda$' <<<"$contents" || fail "/usr/bin/quenda is not an executable owned by root"
@@ -45,7 +47,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not $version"
 [ "$(field Architecture)" = "$arch" ] || fail "Architecture is '$(field Architecture)', not $arch"
 depends=$(field Depends)
-for library in libqt6core6 libqt6gui6 libqt6widgets6 libhidapi-hidraw0; do
+for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6websockets6 libqrencode4 libhidapi-hidraw0; do
     grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends does not name $library: $depends"
 done
 [ "$(field Recommends)" = qt6-translations-l10n ] ||
@@ -81,6 +83,22 @@ info=$(QT_QPA_PLATFORM=offscreen /usr/bin/quenda --demo info 2>"$scratch/err") |
 info=$(env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/quenda --demo info 2>"$scratch/err") ||
     fail "quenda --demo info without a display exits with $?: $(tail -n 1 "$scratch/err")"
 [ "$info" = "$expected_info" ] || fail "quenda --demo info without a display prints: ${info//$'\n'/ | }"
+
+# serve starts from the package, listens, and stops cleanly on SIGTERM
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+XDG_RUNTIME_DIR="$scratch" /usr/bin/quenda --demo serve --listen "127.0.0.1:$port" 2>"$scratch/serve" &
+serve=$!
+for _ in $(seq 50); do grep -q "listening at" "$scratch/serve" && break; sleep 0.1; done
+grep -q "listening at http://127.0.0.1:$port" "$scratch/serve" || fail "quenda --demo serve did not listen: $(cat "$scratch/serve")"
+status=$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$port/api/v1/units") || true
+[ "$status" = 401 ] || fail "the installed serve answers a request without a token with $status, not 401"
+kill -TERM "$serve"
+wait "$serve" || fail "quenda serve exits with $? on SIGTERM"
+grep -q "stopping on SIGTERM" "$scratch/serve" || fail "quenda serve did not log its stop: $(tail -n 1 "$scratch/serve")"
+cmp -s /usr/lib/systemd/user/quenda-serve.service tools/quenda-serve.service ||
+    fail "the installed systemd user unit differs from tools/quenda-serve.service"
+grep -qx 'ExecStart=/usr/bin/quenda serve' /usr/lib/systemd/user/quenda-serve.service ||
+    fail "quenda-serve.service does not start /usr/bin/quenda serve"
 
 [ "$(man -w quenda)" = /usr/share/man/man1/quenda.1.gz ] || fail "man -w quenda finds '$(man -w quenda 2>&1)'"
 cmp -s /usr/lib/udev/rules.d/70-quenda.rules tools/70-quenda.rules ||

@@ -2,6 +2,16 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CFitDialog</name>
+    <message numerus="yes">
+        <source>%n band(s) used</source>
+        <translation>
+            <numerusform>%n band used</numerusform>
+            <numerusform>%n bands used</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>CMainWindow</name>
     <message numerus="yes">
         <source> — %n remote device(s) connected</source>

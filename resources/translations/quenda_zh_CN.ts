@@ -283,6 +283,75 @@ Home：0 dB
     </message>
 </context>
 <context>
+    <name>CFitDialog</name>
+    <message>
+        <source>Fit bands to the measurement</source>
+        <translation>将频段拟合到测量曲线</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>平直</translation>
+    </message>
+    <message>
+        <source>Choose a target curve…</source>
+        <translation>选择目标曲线…</translation>
+    </message>
+    <message>
+        <source> Hz</source>
+        <translation> Hz</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>至</translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation> dB</translation>
+    </message>
+    <message>
+        <source>none: cuts only</source>
+        <translation>无:仅衰减</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Target:</source>
+        <translation>目标:</translation>
+    </message>
+    <message>
+        <source>Range:</source>
+        <translation>范围:</translation>
+    </message>
+    <message>
+        <source>Largest boost:</source>
+        <translation>最大提升:</translation>
+    </message>
+    <message>
+        <source>Bands to use:</source>
+        <translation>使用频段数:</translation>
+    </message>
+    <message>
+        <source>Choose a target curve</source>
+        <translation>选择目标曲线</translation>
+    </message>
+    <message>
+        <source>The target curve cannot be used: %1</source>
+        <translation>无法使用该目标曲线:%1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n band(s) used</source>
+        <translation>
+            <numerusform>使用了 %n 个频段</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>CLevelMeter</name>
     <message>
         <source>%1 of %2</source>
@@ -455,6 +524,16 @@ Home：0 dB
         <source>Remote control…</source>
         <translation>远程控制…</translation>
     </message>
+    <message numerus="yes">
+        <source> — %n remote device(s) connected</source>
+        <translation>
+            <numerusform> — 已连接 %n 台远程设备</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Fit bands to the measurement…</source>
+        <translation>将频段拟合到测量曲线…</translation>
+    </message>
     <message>
         <source>Settings</source>
         <translation>设置</translation>
@@ -462,12 +541,6 @@ Home：0 dB
     <message>
         <source>Rate</source>
         <translation>检测速度</translation>
-    </message>
-    <message numerus="yes">
-        <source> — %n remote device(s) connected</source>
-        <translation>
-            <numerusform> — 已连接 %n 台远程设备</numerusform>
-        </translation>
     </message>
 </context>
 <context>
@@ -561,7 +634,7 @@ Home：0 dB
     </message>
     <message>
         <source>Let paired phones, tablets and scripts control the unit</source>
-        <translation>允许已配对的手机、平板电脑和脚本控制设备</translation>
+        <translation>允许已配对的手机、平板和脚本控制设备</translation>
     </message>
     <message>
         <source>Only this computer</source>
@@ -621,7 +694,7 @@ Home：0 dB
     </message>
     <message>
         <source>Last use</source>
-        <translation>上次使用</translation>
+        <translation>最近使用</translation>
     </message>
     <message>
         <source>Forget</source>
@@ -905,6 +978,53 @@ Home：0 dB
     <message>
         <source>… and %1 more</source>
         <translation>…… 另有 %1 行</translation>
+    </message>
+</context>
+<context>
+    <name>FitReport</name>
+    <message>
+        <source>%1–%2 Hz</source>
+        <translation>%1–%2 Hz</translation>
+    </message>
+    <message>
+        <source>a fit uses %1 to %2 bands, not %3</source>
+        <translation>拟合使用 %1 到 %2 个频段,而不是 %3</translation>
+    </message>
+    <message>
+        <source>the largest boost is 0 to %1 dB, not %2</source>
+        <translation>最大提升为 0 到 %1 dB,而不是 %2</translation>
+    </message>
+    <message>
+        <source>the range %1 is not one within %2–%3 Hz</source>
+        <translation>范围 %1 不在 %2–%3 Hz 之内</translation>
+    </message>
+    <message>
+        <source>the range %1 reaches beyond the measurement, which spans %2</source>
+        <translation>范围 %1 超出了测量曲线的范围 %2</translation>
+    </message>
+    <message>
+        <source>the range %1 holds fewer than %2 of the unit&apos;s frequencies (1/24 octave apart)</source>
+        <translation>范围 %1 内的设备频率点(相隔 1/24 倍频程)少于 %2 个</translation>
+    </message>
+    <message>
+        <source>a fit needs at least %1 measured points in %2; the measurement has %3</source>
+        <translation>拟合需要 %2 内至少 %1 个测量点;该测量曲线只有 %3 个</translation>
+    </message>
+    <message>
+        <source>RMS difference from the target: %1 dB → %2 dB</source>
+        <translation>与目标的均方根差异:%1 dB → %2 dB</translation>
+    </message>
+    <message>
+        <source>largest difference: %1 dB at %2 Hz → %3 dB at %4 Hz</source>
+        <translation>最大差异:%2 Hz 处 %1 dB → %4 Hz 处 %3 dB</translation>
+    </message>
+    <message>
+        <source>the gain of %1 goes down %2 dB, to %3 dB, for the bands&apos; largest boost of +%4 dB</source>
+        <translation>%1 的增益降低 %2 dB,降至 %3 dB,以抵消频段的最大提升 +%4 dB</translation>
+    </message>
+    <message>
+        <source>the measurement with the bands of %1 is already within %2 dB RMS of the target: the bands stay as they are</source>
+        <translation>测量曲线加上 %1 的频段与目标的均方根差异已在 %2 dB 以内:频段保持不变</translation>
     </message>
 </context>
 <context>

@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusesInOneLine, testing::Values(
     RefusedArguments{{"--demo", "frobnicate"}, "unknown command: frobnicate"},
     RefusedArguments{{"--bogus", "info"}, "Unknown option 'bogus'."},
     RefusedArguments{{"--demo", "mute", "B"}, "mute needs A or B and on or off"},
-    RefusedArguments{{"--json", "gain", "A", "-6"}, "--json belongs to list and info"},
+    RefusedArguments{{"--json", "gain", "A", "-6"}, "--json belongs to list, info and fit"},
     RefusedArguments{{"--demo-units", "0"}, "--demo-units takes a number from 1 to 8, not 0"}));
 
 // The machine the tests run on has no unit attached (the refusals above count on it too).

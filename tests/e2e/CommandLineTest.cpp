@@ -11,6 +11,8 @@
 #include "ui/main/CommandRunner.h"
 #include "model/FilterExport.h"
 #include "ui/settings/FilterFile.h"
+#include "ui/settings/FitReport.h"
+#include "ui/settings/MeasurementFile.h"
 #include "ui/settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -25,6 +27,11 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <tuple>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -725,7 +732,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FilterImportCommand, testing::Values(
                      "Filter 1: ON PK Fc 40 Hz Gain -3.0 dB Q 4.3\n",
                      {SetGroup(0, kGroupFirstBand)},
                      "quenda: took 1 of the file's filters into CH A, bands 2..12 flat\n"
-                     "quenda: largest difference from the file's curve: 1.08 dB at 47 Hz\n"
+                     "quenda: largest difference from the file's curve: 0.22 dB at 43 Hz\n"
                      "quenda: sent the filters of FILE to CH A\n"},
     FilterImportCase{"a preamp alone", 1, "",
                      "Preamp: -6 dB\n",
@@ -741,14 +748,14 @@ INSTANTIATE_TEST_SUITE_P(Files, FilterImportCommand, testing::Values(
                      {SetGroup(1, kGroupGain), WriteBands(1)},
                      "quenda: FILE: line 4: refused: LP is not a peaking or shelf filter\n"
                      "quenda: took 2 of the file's filters into CH B, bands 3..12 flat, gain -3 dB\n"
-                     "quenda: largest difference from the file's curve: 1.25 dB at 1639 Hz\n"
+                     "quenda: largest difference from the file's curve: 0.01 dB at 127 Hz\n"
                      "quenda: sent the filters of FILE to CH B\n"},
     FilterImportCase{"the channel's own bands", 0, "R",
                      "Channel: L\n"
                      "Filter: ON PK Fc 2000 Hz Gain 4 dB Q 2\n"
                      "Channel: R\n"
-                     "Filter: ON PK Fc 40 Hz Gain 0 dB Q 3.89\n"
-                     "Filter: ON PK Fc 63 Hz Gain 0 dB Q 3.89\n",
+                     "Filter: ON PK Fc 40 Hz Gain 0 dB Q 1.93\n"
+                     "Filter: ON PK Fc 63 Hz Gain 0 dB Q 1.93\n",
                      {},
                      "quenda: took 2 of the file's filters into CH A, bands 3..12 flat\n"
                      "quenda: largest difference from the file's curve: 0.00 dB at 20 Hz\n"
@@ -770,7 +777,7 @@ TEST_F(CommandLine, FiltersImportThenExportWritesTheBandsBack)
     EXPECT_EQ(b.bands[0].gainCode.Get(), 182);
     EXPECT_EQ(b.bands[0].type, FILTER_LOW_SHELF);
     EXPECT_EQ(b.bands[0].slope, kSlope12dBPerOct);
-    EXPECT_EQ(b.bands[1].bwCode.Get(), 253);
+    EXPECT_EQ(b.bands[1].bwCode.Get(), 124);
     EXPECT_EQ(b.bands[2].freqHz.Get(), 13000);
 
     const QString out = File("out.txt");
@@ -782,15 +789,15 @@ TEST_F(CommandLine, FiltersImportThenExportWritesTheBandsBack)
               "Filter 1: ON LSC Fc 106 Hz Gain 6.2 dB Q 0.7257\n"
               "Filter 2: ON PK Fc 160 Hz Gain -2.9 dB Q 0.49\n"
               "Filter 3: ON HSC Fc 10000 Hz Gain 3.1 dB Q 0.7249\n"
-              "Filter 4: ON PK Fc 160 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 5: ON PK Fc 250 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 6: ON PK Fc 400 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 7: ON PK Fc 630 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 8: ON PK Fc 1000 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 9: ON PK Fc 1600 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 10: ON PK Fc 2500 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 11: ON PK Fc 4000 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 12: ON PK Fc 6300 Hz Gain 0.0 dB Q 3.89\n");
+              "Filter 4: ON PK Fc 160 Hz Gain 0.0 dB Q 1.93\n"
+              "Filter 5: ON PK Fc 250 Hz Gain 0.0 dB Q 1.93\n"
+              "Filter 6: ON PK Fc 400 Hz Gain 0.0 dB Q 1.93\n"
+              "Filter 7: ON PK Fc 630 Hz Gain 0.0 dB Q 1.93\n"
+              "Filter 8: ON PK Fc 1000 Hz Gain 0.0 dB Q 1.92\n"
+              "Filter 9: ON PK Fc 1600 Hz Gain 0.0 dB Q 1.91\n"
+              "Filter 10: ON PK Fc 2500 Hz Gain 0.0 dB Q 1.89\n"
+              "Filter 11: ON PK Fc 4000 Hz Gain 0.0 dB Q 1.84\n"
+              "Filter 12: ON PK Fc 6300 Hz Gain 0.0 dB Q 1.71\n");
 
     // the written file brings the same codes into another unit's other channel
     CSimulatedHidBackend fresh;
@@ -820,7 +827,8 @@ TEST_F(CommandLine, FiltersImportArrivesThroughDroppedAndDelayedReplies)
     for (int k = 0; k < kBandCount; ++k) {
         EXPECT_EQ(a.bands[k].freqHz.Get(), 150 * (k + 1)) << "band " << k + 1;
         EXPECT_EQ(a.bands[k].gainCode.Get(), 140) << "band " << k + 1;
-        EXPECT_EQ(a.bands[k].bwCode.Get(), 66) << "band " << k + 1;
+        // Q 2.0 is 0.36 of the unit's octaves, a little less towards the top of a 48 kHz file
+        EXPECT_EQ(a.bands[k].bwCode.Get(), k < 9 ? 31 : 30) << "band " << k + 1;
     }
 }
 
@@ -848,7 +856,7 @@ TEST_F(CommandLine, AFilterImportTheUnitStopsAnsweringEndsTheCommand)
     ASSERT_TRUE(headless.IsFinished());
     EXPECT_EQ(headless.ExitCode(), kExitNotAnswering);
     EXPECT_EQ(err.toStdString(), "quenda: took 1 of the file's filters into CH A, bands 2..12 flat\n"
-                                 "quenda: largest difference from the file's curve: 0.69 dB at 1417 Hz\n"
+                                 "quenda: largest difference from the file's curve: 0.01 dB at 1295 Hz\n"
                                  "quenda: the unit does not answer\n");
 }
 
@@ -939,7 +947,7 @@ TEST_F(CommandLine, TheProgramImportsAndExportsFiltersAgainstTheDemoUnit)
                                      QStringLiteral("filters-import"), QStringLiteral("b"), in});
     EXPECT_EQ(imported.exit, 0);
     EXPECT_EQ(imported.err, "quenda: took 1 of the file's filters into CH B, bands 2..12 flat, gain -2 dB\n"
-                            "quenda: largest difference from the file's curve: 0.94 dB at 4900 Hz\n"
+                            "quenda: largest difference from the file's curve: 0.02 dB at 9680 Hz\n"
                             "quenda: sent the filters of " + in.toStdString() + " to CH B\n");
     EXPECT_TRUE(imported.out.empty());
 
@@ -949,7 +957,7 @@ TEST_F(CommandLine, TheProgramImportsAndExportsFiltersAgainstTheDemoUnit)
     EXPECT_EQ(exported.exit, 0);
     EXPECT_EQ(exported.err, "quenda: wrote the filters of CH A to " + out.toStdString() + "\n");
     EXPECT_EQ(ReadText(out), FilterTextOf(ChannelBandsOf(DefaultChannelBlock()), DefaultChannelBlock().gain.Get()));
-    EXPECT_EQ(ReadText(out).substr(0, 60), "Preamp: 0.0 dB\nFilter 1: ON PK Fc 40 Hz Gain 0.0 dB Q 3.89\nF");
+    EXPECT_EQ(ReadText(out).substr(0, 60), "Preamp: 0.0 dB\nFilter 1: ON PK Fc 40 Hz Gain 0.0 dB Q 1.93\nF");
 }
 
 struct RefusalCase {
@@ -982,7 +990,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
                 "quenda: /nonexistent/quenda.json: cannot open the file: No such file or directory"},
     RefusalCase{{QStringLiteral("info")}, 2, "quenda: no unit found (USB 0483:5750 version 0200)"},
     RefusalCase{{QStringLiteral("--json"), QStringLiteral("export"), QStringLiteral("x.json")}, 1,
-                "quenda: --json belongs to list and info"},
+                "quenda: --json belongs to list, info and fit"},
     RefusalCase{{QStringLiteral("recall")}, 1, "quenda: recall needs a preset number"},
     RefusalCase{{QStringLiteral("store"), QStringLiteral("0")}, 1, "quenda: a preset is a number from 1 to 20, not 0"},
     RefusalCase{{QStringLiteral("gain"), QStringLiteral("A"), QStringLiteral("-6.5")}, 1,
@@ -1019,15 +1027,229 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProgramRefusal, testing::Values(
                  QStringLiteral("/nonexistent/eq.txt")},
                 5, "quenda: /nonexistent/eq.txt: cannot write the file: No such file or directory"}));
 
+// The fit command, over measurements written as REW exports them.
+std::string MeasurementText(const std::function<double(double)>& level, double fromHz = 20.0, double toHz = 20000.0,
+                            int count = 400)
+{
+    std::string text = "* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (int i = 0; i < count; ++i) {
+        const double hz = fromHz * std::pow(toHz / fromHz, i / (count - 1.0));
+        char line[64];
+        std::snprintf(line, sizeof line, "%.4f %.4f 0\n", hz, 75.0 + level(hz));
+        text += line;
+    }
+    return text;
+}
+
+// A room whose response the unit's own cuts undo.
+double RoomOfCuts(double hz)
+{
+    double db = 0.0;
+    for (const auto& [f, gain, width] : {std::tuple{63, 50, 20}, {250, 90, 60}, {2000, 80, 30}}) {
+        BandParams band{};
+        band.freqHz.Set(static_cast<std::int16_t>(f));
+        band.gainCode.Set(static_cast<std::int16_t>(gain));
+        band.bwCode.Set(static_cast<std::int16_t>(width));
+        db -= SectionDbAt(BandSection(band), hz, kSampleRate);
+    }
+    return db;
+}
+
+CommandLineOptions FitOptionsFor(int channel, const QString& file, double maxBoostDb = 0.0, bool dryRun = false)
+{
+    CommandLineOptions options;
+    options.command = QuendaCommand::Fit;
+    options.channel = channel;
+    options.file = file;
+    options.fit.maxBoostDb = maxBoostDb;
+    options.dryRun = dryRun;
+    return options;
+}
+
+// The fit the command makes, made here on the same file and the unit's defaults.
+EqualizerFit ExpectedFit(const QString& file, const CommandLineOptions& options)
+{
+    Measurement measured;
+    SettingsError error;
+    EXPECT_TRUE(ReadMeasurementFile(file, measured, error));
+    const ChannelBlock block = DefaultChannelBlock();
+    return FitBands(CMeasurementCurve(measured.points), CMeasurementCurve(), options.fit, ChannelBandsOf(block),
+                    block.gain.Get());
+}
+
+TEST_F(CommandLine, FitSendsTheBandsAndPrintsThemWithTheReport)
+{
+    const QString file = File("room.txt");
+    WriteText(file, MeasurementText(RoomOfCuts));
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    const ChannelBlock otherBefore = unit.Current(1);
+    std::vector<CommandSlot> answered;
+    const CommandLineOptions options = FitOptionsFor(0, file);
+    const Ran run = RunOptions(sim, options, &answered);
+    ASSERT_EQ(run.exit, kExitDone) << run.err;
+    const EqualizerFit fit = ExpectedFit(file, options);
+    EXPECT_LE(fit.after.rmsDb, 0.1);
+    EXPECT_EQ(run.out, FilterTextOf(fit.bands, fit.gainCode));
+    EXPECT_EQ(run.err, "quenda: fitted 3 of 12 bands of CH A to " + file.toStdString() +
+                           " (target flat, 20–20000 Hz, cuts only)\n"
+                           "quenda: RMS difference from the target: 1.45 dB → 0.00 dB\n"
+                           "quenda: largest difference: 5.77 dB at 63 Hz → 0.03 dB at 63 Hz\n"
+                           "quenda: sent the fit to CH A\n");
+    EXPECT_EQ(answered, (std::vector<CommandSlot>{WriteBands(0)}));
+    const ChannelBlock a = unit.Current(0);
+    for (int k = 0; k < kBandCount; ++k)
+        EXPECT_EQ(std::memcmp(&a.bands[k], &fit.bands[k], sizeof(BandParams)), 0) << "band " << k + 1;
+    EXPECT_EQ(a.gain.Get(), DefaultChannelBlock().gain.Get());
+    EXPECT_TRUE(SameGroups(unit.Current(1), otherBefore)) << "the other channel is left alone";
+
+    // the same measurement again: its bands already undo it
+    std::vector<CommandSlot> again;
+    const Ran second = RunOptions(sim, options, &again);
+    EXPECT_EQ(second.exit, kExitDone);
+    EXPECT_TRUE(again.empty());
+    EXPECT_EQ(second.err.substr(second.err.rfind("quenda: ", second.err.size() - 2)),
+              "quenda: the measurement with the bands of CH A is already within 0.5 dB RMS of the target: the bands "
+              "stay as they are\n");
+}
+
+TEST_F(CommandLine, AFitWithABoostLowersTheGainAndADryRunSendsNothing)
+{
+    const QString file = File("room.txt");
+    WriteText(file, MeasurementText([](double hz) { return -RoomOfCuts(hz); }));
+    CSimulatedHidBackend sim;
+    CSimulatedUnit& unit = sim.Unit(sim.AddDevice(SimulatedDeviceSpec{}));
+    const ChannelBlock before = unit.Current(1);
+
+    std::vector<CommandSlot> answered;
+    const CommandLineOptions dry = FitOptionsFor(1, file, 6.0, true);
+    const Ran dryRun = RunOptions(sim, dry, &answered);
+    EXPECT_EQ(dryRun.exit, kExitDone) << dryRun.err;
+    EXPECT_TRUE(answered.empty());
+    EXPECT_TRUE(SameGroups(unit.Current(1), before));
+    const EqualizerFit fit = ExpectedFit(file, dry);
+    ASSERT_GT(fit.gainLoweredDb, 0) << "the room's dips want a boost";
+    EXPECT_NE(dryRun.err.find("quenda: " + FitGainLine(fit, 1).toStdString() + "\n"), std::string::npos);
+    EXPECT_EQ(dryRun.err.substr(dryRun.err.rfind("quenda: ")), "quenda: a dry run: nothing was sent to CH B\n");
+
+    const Ran sent = RunOptions(sim, FitOptionsFor(1, file, 6.0), &answered);
+    EXPECT_EQ(sent.exit, kExitDone) << sent.err;
+    EXPECT_EQ(answered, (std::vector<CommandSlot>{SetGroup(1, kGroupGain), WriteBands(1)}));
+    EXPECT_EQ(unit.Current(1).gain.Get(), before.gain.Get() - fit.gainLoweredDb);
+    for (const BandParams& band : unit.Current(1).bands)
+        EXPECT_LE(band.gainCode.Get(), kFlatGainCode + 60);
+}
+
+TEST_F(CommandLine, AFitThatCannotBeMadeLeavesTheUnitClosed)
+{
+    const struct {
+        std::string text;   // empty: no such file
+        std::optional<FitRange> range;
+        const char* target;
+        int exit;
+        std::string err;    // FILE stands for the measurement's name
+    } cases[] = {
+        {MeasurementText(RoomOfCuts, 100.0, 1000.0, 9), std::nullopt, nullptr, kExitFile,
+         "quenda: FILE: a fit needs at least 10 measured points in 100–1000 Hz; the measurement has 9\n"},
+        {MeasurementText(RoomOfCuts, 20.0, 20000.0, 40), FitRange{100.0, 300.0}, nullptr, kExitFile,
+         "quenda: FILE: a fit needs at least 10 measured points in 100–300 Hz; the measurement has 6\n"},
+        {MeasurementText(RoomOfCuts, 50.0, 8000.0), FitRange{20.0, 20000.0}, nullptr, kExitFile,
+         "quenda: FILE: the range 20–20000 Hz reaches beyond the measurement, which spans 50–8000 Hz\n"},
+        {"no numbers here\n", std::nullopt, nullptr, kExitFile,
+         "quenda: FILE: holds fewer than 2 points between 20 Hz and 20 kHz\n"},
+        {MeasurementText(RoomOfCuts), std::nullopt, "/nonexistent/house.txt", kExitFile,
+         "quenda: /nonexistent/house.txt: cannot open the file: No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        const QString file = File("room.txt");
+        WriteText(file, c.text);
+        CommandLineOptions options = FitOptionsFor(0, file);
+        options.fit.range = c.range;
+        options.target = c.target ? QString::fromLatin1(c.target) : QString();
+        CSimulatedHidBackend sim;
+        sim.AddDevice(SimulatedDeviceSpec{});
+        const Ran run = RunOptions(sim, options);
+        EXPECT_EQ(run.exit, c.exit) << c.err;
+        EXPECT_EQ(run.err, WithFileName(c.err, file.toStdString()));
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_EQ(sim.OpenHandles(0), 0) << c.err;
+        EXPECT_EQ(sim.WritesStarted(0), 0) << c.err;
+    }
+}
+
+TEST_F(CommandLine, TheProgramFitsAgainstTheDemoUnitAndTellsItAsJson)
+{
+    const QString room = File("room.txt");
+    const QString house = File("house.txt");
+    WriteText(room, MeasurementText(RoomOfCuts));
+    WriteText(house, "20 3\n100 3\n200 0\n20000 -2\n");
+    const Ran run = RunProgram({QStringLiteral("--demo"), QStringLiteral("fit"), QStringLiteral("B"), room,
+                                QStringLiteral("--target"), house, QStringLiteral("--range"), QStringLiteral("30-16000"),
+                                QStringLiteral("--bands"), QStringLiteral("6"), QStringLiteral("--max-boost"),
+                                QStringLiteral("3"), QStringLiteral("--dry-run"), QStringLiteral("--json")});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    const QJsonObject fit = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    EXPECT_EQ(fit.value("channel").toString(), "B");
+    EXPECT_EQ(fit.value("measurement").toString(), room);
+    EXPECT_EQ(fit.value("target").toString(), house);
+    EXPECT_EQ(fit.value("range").toObject().value("lowHz").toDouble(), 30.0);
+    EXPECT_EQ(fit.value("range").toObject().value("highHz").toDouble(), 16000.0);
+    EXPECT_EQ(fit.value("maxBoostDb").toDouble(), 3.0);
+    EXPECT_EQ(fit.value("bandsAllowed").toInt(), 6);
+    EXPECT_LE(fit.value("bandsUsed").toInt(), 6);
+    EXPECT_TRUE(fit.value("dryRun").toBool());
+    EXPECT_FALSE(fit.value("alreadyWithin").toBool());
+    EXPECT_LT(fit.value("after").toObject().value("rmsDb").toDouble(),
+              fit.value("before").toObject().value("rmsDb").toDouble());
+    const QJsonArray bands = fit.value("bands").toArray();
+    ASSERT_EQ(bands.size(), kBandCount);
+    EXPECT_EQ(bands[0].toObject().value("band").toInt(), 1);
+    for (int k = fit.value("bandsUsed").toInt(); k < kBandCount; ++k)
+        EXPECT_EQ(bands[k].toObject().value("gainDb").toDouble(), 0.0) << "band " << k + 1;
+    for (const QJsonValue& band : bands)
+        EXPECT_LE(band.toObject().value("gainDb").toDouble(), 3.0);
+    EXPECT_EQ(run.err.substr(run.err.rfind("quenda: ")), "quenda: a dry run: nothing was sent to CH B\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(FitArguments, ProgramRefusal, testing::Values(
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A")}, 1, "quenda: fit needs A or B and a MEASUREMENT file"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("C"), QStringLiteral("room.txt")}, 1,
+                "quenda: the channel is A or B, not C"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--bands"),
+                 QStringLiteral("0")}, 1, "quenda: --bands takes a number from 1 to 12, not 0"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--bands"),
+                 QStringLiteral("13")}, 1, "quenda: --bands takes a number from 1 to 12, not 13"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--max-boost"),
+                 QStringLiteral("12.5")}, 1, "quenda: --max-boost takes 0 to 12 dB, not 12.5"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--max-boost"),
+                 QStringLiteral("-3")}, 1, "quenda: --max-boost takes 0 to 12 dB, not -3"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--range"),
+                 QStringLiteral("10-1000")}, 1, "quenda: --range 10-1000 is not a range within 20-20000 Hz"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--range"),
+                 QStringLiteral("2000-200")}, 1, "quenda: --range 2000-200 is not a range within 20-20000 Hz"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--range"),
+                 QStringLiteral("1000-1040")}, 1,
+                "quenda: --range 1000-1040 holds fewer than 3 of the unit's frequencies (1/24 octave apart)"},
+    RefusalCase{{QStringLiteral("fit"), QStringLiteral("A"), QStringLiteral("room.txt"), QStringLiteral("--range"),
+                 QStringLiteral("low-high")}, 1, "quenda: --range takes LO-HI in Hz, such as 20-20000, not low-high"},
+    RefusalCase{{QStringLiteral("--dry-run"), QStringLiteral("gain"), QStringLiteral("A"), QStringLiteral("-6")}, 1,
+                "quenda: --target, --range, --max-boost, --bands and --dry-run belong to fit"},
+    RefusalCase{{QStringLiteral("--demo"), QStringLiteral("fit"), QStringLiteral("A"),
+                 QStringLiteral("/nonexistent/room.txt")}, 5,
+                "quenda: /nonexistent/room.txt: cannot open the file: No such file or directory"}));
+
 TEST(Program, HelpAndVersion)
 {
     const Ran help = RunProgram({QStringLiteral("--help")});
     EXPECT_EQ(help.exit, 0);
     EXPECT_EQ(help.out.substr(0, 71), "Usage: quenda [options] [command [A|B] [N|DB|on|off|FILE]]\nControls the");
     EXPECT_NE(help.out.find("  gain A|B DB   sets the gain of CH A or CH B, in whole dB (-80 to 10)\n"), std::string::npos);
-    EXPECT_NE(help.out.find("6 another program has the unit, 7 serve cannot listen or pair finds no serve.\n"),
+    EXPECT_NE(help.out.find("6 another program has the unit, 7 serve cannot listen or pair finds no serve,\n"
+                            "8 the MQTT broker refused serve's user or password.\n"),
               std::string::npos);
-    EXPECT_NE(help.out.find("  pair          prints a fresh pairing link and code of the running serve\n"), std::string::npos);
+    EXPECT_NE(help.out.find("  pair          prints a fresh pairing link and code of the running serve; with --list\n"
+                            "                its paired devices, with --forget NAME or --forget-all forgets them\n"),
+              std::string::npos);
     EXPECT_NE(help.out.find("  --listen <ADDR:PORT>"), std::string::npos);
     EXPECT_NE(help.out.find("  backup FILE   writes all 20 presets and the current settings to FILE\n"),
               std::string::npos);

@@ -3,14 +3,9 @@
 // entries of the context menu, the graph that shows the file, the boxes that
 // tell what a file had to say or why it cannot be shown, and the unit's
 // settings and the undo history left alone.
-#include "WindowOverLink.h"
-
-#include "ui/common/Language.h"
-#include "ui/graph/EqualizerGraph.h"
-#include "ui/settings/MeasurementFile.h"
+#include "MeasurementWindow.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstring>
@@ -31,44 +26,7 @@ const std::string kRoom =
     "2000.0 82.0 10.0\n"
     "12000.0 74.0 80.0\n";
 
-class MeasurementE2e : public WindowOverLinkTest {
-protected:
-    void SetUp() override
-    {
-        WindowOverLinkTest::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        SetMeasurementFileHook([this] {
-            ++m_picks;
-            return m_fileName;
-        });
-        OpenWindow();
-        Connect();
-        m_messages.clear();
-    }
-
-    void TearDown() override
-    {
-        SetMeasurementFileHook({});
-        SetCurrentLanguage(kEnglish);
-        WindowOverLinkTest::TearDown();
-    }
-
-    // The file of that name in the test's folder, holding the text; it is the one the dialog picks.
-    QString Pick(const char* name, const std::string& text)
-    {
-        m_fileName = m_dir.filePath(QString::fromLatin1(name));
-        QFile file(m_fileName);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text.data(), static_cast<qint64>(text.size()));
-        return m_fileName;
-    }
-
-    CEqualizerGraph& GraphOf(int channel) { return *m_dlg->Graph(channel); }
-
-    QTemporaryDir m_dir;
-    QString m_fileName;
-    int m_picks = 0;
-};
+using MeasurementE2e = MeasurementWindowTest;
 
 TEST_F(MeasurementE2e, TheGraphsMenuOffersToShowAndOnceShownToHide)
 {
@@ -83,7 +41,8 @@ TEST_F(MeasurementE2e, TheGraphsMenuOffersToShowAndOnceShownToHide)
     EXPECT_EQ(m_picks, 1);
     EXPECT_TRUE(GraphOf(1).HasMeasurement());
     EXPECT_FALSE(GraphOf(0).HasMeasurement());
-    EXPECT_EQ(MenuAt(GraphCentre(1)).mid(6, 3), (QStringList{"Show measurement…", "Hide measurement", ""}));
+    EXPECT_EQ(MenuAt(GraphCentre(1)).mid(6, 4),
+              (QStringList{"Show measurement…", "Hide measurement", "Fit bands to the measurement…", ""}));
     EXPECT_EQ(MenuAt(GraphCentre(0)).mid(6, 2), (QStringList{"Show measurement…", ""}));
 
     Click(kIdLanguage);

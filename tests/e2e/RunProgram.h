@@ -2,7 +2,8 @@
 // to each stream. Shared by the command-line tests.
 #pragma once
 
-#include <QProcess>
+#include "support/ChildProcess.h"
+
 #include <QProcessEnvironment>
 #include <QStringList>
 
@@ -18,14 +19,12 @@ struct Ran {
 inline Ran RunProgram(const QStringList& arguments,
                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QUENDA_EXECUTABLE), arguments);
+    CChildProcess process;
     Ran run;
-    if (!process.waitForFinished(60000))
+    if (!process.Start(QStringLiteral(QUENDA_EXECUTABLE), arguments, CChildProcess::Output::Separate, environment))
         return run;
-    run.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
+    run.exit = process.WaitForExit(60000);
+    run.out = process.Out().toStdString();
+    run.err = process.Err().toStdString();
     return run;
 }

@@ -46,18 +46,35 @@ TEST(FilterExport, WritesPreampAndEveryBand)
     bands[3] = Band(63, 0, 0, 0, FILTER_PEAK);
     EXPECT_EQ(FilterTextOf(bands, 77),
               "Preamp: -3.0 dB\n"
-              "Filter 1: ON PK Fc 1000 Hz Gain 6.0 dB Q 1.41\n"
+              "Filter 1: ON PK Fc 1000 Hz Gain 6.0 dB Q 0.664\n"
               "Filter 2: ON LSC Fc 127 Hz Gain 3.0 dB Q 0.7248\n"
               "Filter 3: ON HSC Fc 4727.3 Hz Gain -4.5 dB Q 0.4958\n"
-              "Filter 4: ON PK Fc 63 Hz Gain -12.0 dB Q 28.85\n"
-              "Filter 5: ON PK Fc 250 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 6: ON PK Fc 400 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 7: ON PK Fc 630 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 8: ON PK Fc 1000 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 9: ON PK Fc 1600 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 10: ON PK Fc 2500 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 11: ON PK Fc 4000 Hz Gain 0.0 dB Q 3.89\n"
-              "Filter 12: ON PK Fc 6300 Hz Gain 0.0 dB Q 3.89\n");
+              "Filter 4: ON PK Fc 63 Hz Gain -12.0 dB Q 14.42\n"
+              "Filter 5: ON PK Fc 250 Hz Gain 0.0 dB Q 1.93\n"
+              "Filter 6: ON PK Fc 400 Hz Gain 0.0 dB Q 1.93\n"
+              "Filter 7: ON PK Fc 630 Hz Gain 0.0 dB Q 1.93\n"
+              "Filter 8: ON PK Fc 1000 Hz Gain 0.0 dB Q 1.92\n"
+              "Filter 9: ON PK Fc 1600 Hz Gain 0.0 dB Q 1.91\n"
+              "Filter 10: ON PK Fc 2500 Hz Gain 0.0 dB Q 1.89\n"
+              "Filter 11: ON PK Fc 4000 Hz Gain 0.0 dB Q 1.84\n"
+              "Filter 12: ON PK Fc 6300 Hz Gain 0.0 dB Q 1.71\n");
+}
+
+// What other programs read from a written file sounds as the unit does: each peak's Q is the
+// one whose standard curve is the unit's band, twice as wide in standard octaves as the unit counts.
+TEST(FilterExport, TheWrittenFilesCurveIsTheUnits)
+{
+    ChannelBands bands = DefaultBands();
+    bands[0] = Band(125, 60, 12, 0, FILTER_PEAK);     // 0.17 octave, -6 dB
+    bands[1] = Band(250, 150, 45, 0, FILTER_PEAK);    // 0.50 octave, +3 dB
+    bands[2] = Band(1000, 80, 95, 0, FILTER_PEAK);    // 1.00 octave, -4 dB
+    bands[3] = Band(2000, 100, 60, 0, FILTER_PEAK);   // 0.65 octave, -2 dB
+    bands[4] = Band(500, 40, 0, 0, FILTER_PEAK);      // 0.05 octave, -8 dB
+    bands[5] = Band(100, 150, 32, kSlope12dBPerOct, FILTER_LOW_SHELF);
+    const std::string text = FilterTextOf(bands, 80);
+    EXPECT_NE(text.find("Filter 3: ON PK Fc 1000 Hz Gain -4.0 dB Q 0.664\n"), std::string::npos) << text;
+    const FilterImport back = ImportFilters(ParseFilterText(text), 0, bands, 80);
+    EXPECT_LE(back.largestDifferenceDb, 0.05) << "at " << back.largestDifferenceHz << " Hz";
 }
 
 // The highest band frequency whose shelf still has its design corner below

@@ -170,36 +170,36 @@ std::vector<Codes> FourteenFiltersBands()
 {
     std::vector<Codes> bands;
     for (int n = 1; n <= kBandCount; ++n)
-        bands.push_back({100 * n, 110, 66, 0, 0});
+        bands.push_back({100 * n, 110, 31, 0, 0});
     return bands;
 }
 
 const ImportCase kImportCases[] = {
     {"rew with header, padding, None and OFF", kRew, 0,
-     {{63, 70, 31, 0, 0}, {125, 85, 66, 0, 0}, {63, 150, 32, 1, 1}, {48, 40, 17, 0, 0}},
+     {{63, 70, 13, 0, 0}, {125, 85, 31, 0, 0}, {63, 150, 32, 1, 1}, {48, 40, 6, 0, 0}},
      kDefaultGainCode,
      {{13, kLeftOut, FilterReason::SwitchedOff, "PK"}},
-     5.221, 52.8},
+     0.997, 46.0},
     {"apo section L", kApo, 0,
-     {{100, 90, 134, 0, 0}, {2500, 140, 45, 0, 0}, {13000, 100, 32, 1, 2}},
+     {{100, 90, 64, 0, 0}, {2500, 140, 20, 0, 0}, {13000, 100, 32, 1, 2}},
      76,
      {{2, kRefused, FilterReason::CommandNotImported, "Device"}},
-     1.155, 50.0},
+     0.132, 14304.0},
     {"apo section R", kApo, 1,
-     {{120, 80, 66, 0, 0}, {13000, 100, 32, 1, 2}},
+     {{120, 80, 31, 0, 0}, {13000, 100, 32, 1, 2}},
      75,
      {{2, kRefused, FilterReason::CommandNotImported, "Device"}},
-     1.398, 170.4},
+     0.129, 14353.5},
     {"autoeq", kAutoEq, 0,
-     {{83, 182, 32, 1, 1}, {160, 91, 253, 0, 0}, {1380, 138, 100, 0, 0}, {3150, 84, 48, 0, 0},
-      {5600, 164, 31, 0, 0}, {7400, 98, 23, 0, 0}, {9200, 135, 63, 0, 0}, {12000, 108, 74, 0, 0},
-      {45, 129, 122, 0, 0}, {13000, 151, 32, 1, 2}},
-     74, {}, 1.657, 7342.0},
+     {{83, 182, 32, 1, 1}, {160, 91, 124, 0, 0}, {1380, 138, 47, 0, 0}, {3150, 84, 21, 0, 0},
+      {5600, 164, 12, 0, 0}, {7400, 98, 7, 0, 0}, {9200, 135, 21, 0, 0}, {12000, 108, 20, 0, 0},
+      {45, 129, 59, 0, 0}, {13000, 151, 32, 1, 2}},
+     74, {}, 0.672, 6050.2},
     {"comma decimals", kCommaDecimals, 0,
-     {{64, 65, 29, 0, 0}, {13200, 145, 32, 0, 2}},
-     78, {}, 1.490, 74.9},
+     {{64, 65, 12, 0, 0}, {13200, 145, 32, 0, 2}},
+     78, {}, 0.869, 60.0},
     {"every type", kEveryType, 0,
-     {{250, 140, 89, 0, 0}, {30, 160, 32, 0, 1}, {19800, 80, 32, 0, 2}, {47, 160, 32, 1, 1},
+     {{250, 140, 42, 0, 0}, {30, 160, 32, 0, 1}, {19800, 80, 32, 0, 2}, {47, 160, 32, 1, 1},
       {11700, 80, 32, 1, 2}, {157, 90, 32, 1, 1}, {5200, 140, 32, 1, 2}, {31, 140, 32, 1, 1}},
      kDefaultGainCode,
      {{1, kRefused, FilterReason::UnsupportedType, "LP"},
@@ -210,7 +210,7 @@ const ImportCase kImportCases[] = {
       {6, kRefused, FilterReason::UnsupportedType, "NO"},
       {7, kRefused, FilterReason::UnsupportedType, "AP"},
       {8, kRefused, FilterReason::UnsupportedType, "XYZ"}},
-     0.847, 389.2},
+     0.514, 17358.0},
     {"lines that are not filters, values out of range", kNotFilters, 0,
      {{20, 240, 295, 0, 0}, {79, 240, 32, 1, 1}},
      0,
@@ -236,7 +236,7 @@ const ImportCase kImportCases[] = {
      20.430, 152.0},
     {"more than twelve filters", FourteenFilters(), 0, FourteenFiltersBands(), kDefaultGainCode,
      {{13, kLeftOut, FilterReason::BeyondBands, ""}, {14, kLeftOut, FilterReason::BeyondBands, ""}},
-     2.422, 567.2},
+     1.983, 1345.7},
 };
 
 class FilterTextImport : public testing::TestWithParam<ImportCase> {};
@@ -269,6 +269,67 @@ TEST_P(FilterTextImport, GivesTheBandCodesNotesAndDifference)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FilterTextImport, testing::ValuesIn(kImportCases));
+
+// Files whose filters the unit's grid holds (centres on its grid frequencies, gains in
+// 0.1 dB, widths near its 0.01 octave steps, shelves of its two slopes): the unit's curve
+// is the file's.
+struct CurveCase {
+    const char* name;
+    std::string text;
+    double withinDb;
+};
+
+void PrintTo(const CurveCase& c, std::ostream* os) { *os << c.name; }
+
+const CurveCase kCurveCases[] = {
+    {"REW's one-octave peak", "Filter Settings file\nFilter  1: ON  PK       Fc   1000 Hz  Gain  -3.00 dB  Q  1.410\n",
+     0.01},
+    {"peaks by Q",
+     "Filter 1: ON PK Fc 125 Hz Gain -6.0 dB Q 4.32\n"
+     "Filter 2: ON PK Fc 500 Hz Gain 3.5 dB Q 0.7\n"
+     "Filter 3: ON PK Fc 2000 Hz Gain -4.0 dB Q 2.5\n"
+     "Filter 4: ON PK Fc 62.5 Hz Gain -9.0 dB Q 8\n",
+     0.1},
+    {"peaks by BW Oct",
+     "Filter: ON PK Fc 250 Hz Gain -4.5 dB BW Oct 0.5\n"
+     "Filter: ON PK Fc 1000 Hz Gain 2.0 dB BW Oct 2\n"
+     "Filter: ON PK Fc 4000 Hz Gain -3.0 dB BW Oct 1\n",
+     0.1},
+    {"Equalizer APO, comma decimals",
+     "Preamp: -6 dB\nFilter: ON PK Fc 1000 Hz Gain -6,5 dB Q 4,32\nFilter: ON PK Fc 158 Hz Gain 5,5 dB Q 1,2\n",
+     0.1},
+    {"shelves of the unit's slopes",
+     "Filter 1: ON LS 6dB Fc 200 Hz Gain 4.0 dB\n"
+     "Filter 2: ON HSC Fc 3846.15 Hz Gain -3.0 dB Q 0.7248\n"
+     "Filter 3: ON LSC Fc 127.27 Hz Gain -5.0 dB Q 0.7253\n",
+     0.1},
+};
+
+class FilterCurveImport : public testing::TestWithParam<CurveCase> {};
+
+TEST_P(FilterCurveImport, TheUnitsCurveIsTheFiles)
+{
+    const CurveCase& c = GetParam();
+    const FilterImport import = ImportFilters(ParseFilterText(c.text), 0, DefaultBands(), kDefaultGainCode);
+    EXPECT_TRUE(import.notes.empty());
+    EXPECT_GT(import.taken, 0);
+    EXPECT_LE(import.largestDifferenceDb, c.withinDb) << "at " << import.largestDifferenceHz << " Hz";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FilterCurveImport, testing::ValuesIn(kCurveCases));
+
+// A peak's Q becomes half its standard bandwidth in the unit's octaves.
+TEST(FilterImport, APeaksUnitOctavesAreHalfItsStandardBandwidth)
+{
+    const FilterImport rew = ImportFilters(ParseFilterText("Filter 1: ON PK Fc 1000 Hz Gain -3.00 dB Q 1.410\n"), 0,
+                                           DefaultBands(), kDefaultGainCode);
+    EXPECT_EQ(rew.bands[0].bwCode.Get(), 45);   // 0.50 octave: the standard octave halved
+    const FilterImport bw = ImportFilters(ParseFilterText("Filter: ON PK Fc 100 Hz Gain -3 dB BW Oct 1.4\n"), 0,
+                                          DefaultBands(), kDefaultGainCode);
+    EXPECT_EQ(bw.bands[0].bwCode.Get(), 65);    // 0.70 octave
+    EXPECT_NEAR(UnitOctavesOfFileQ(std::sqrt(2.0), 20.0), 0.5, 1e-5);
+    EXPECT_NEAR(FileQOfUnitOctaves(UnitOctavesOfFileQ(4.32, 9000.0), 9000.0), 4.32, 1e-9);
+}
 
 TEST(FilterText, SectionsAreTheChannelsTheFileNames)
 {
@@ -363,16 +424,21 @@ TEST(FilterText, EveryNoteReadsAsOneLine)
         EXPECT_EQ(FilterNoteText(c.note), c.text);
 }
 
-TEST(FilterText, QAndOctavesConvertExactly)
+// Low down a file's band is as wide as the analog one; towards half its sample rate wider.
+TEST(FilterText, QAndBandwidthConvertExactlyAsTheFilesDesignHasThem)
 {
     const struct {
         double q;
+        double hz;
         double octaves;
-    } cases[] = {{std::sqrt(2.0), 1.0}, {2.8709999, 0.5}, {0.6666667, 2.0}, {0.4040610, 3.0}, {28.8524568, 0.05}};
+    } cases[] = {{std::sqrt(2.0), 20.0, 1.0},     {2.8709999, 20.0, 0.5},       {0.6666667, 20.0, 2.0},
+                 {0.4040610, 20.0, 3.0},         {28.8524568, 20.0, 0.05},     {std::sqrt(2.0), 1000.0, 0.9971467},
+                 {std::sqrt(2.0), 12000.0, 0.6366198}, {4.32, 16000.0, 0.1377837}};
     for (const auto& c : cases) {
-        EXPECT_NEAR(QToOctaves(c.q), c.octaves, 1e-6) << "Q " << c.q;
-        EXPECT_NEAR(OctavesToExactQ(c.octaves), c.q, 1e-6) << "BW " << c.octaves;
+        EXPECT_NEAR(FileBandwidthOfQ(c.q, c.hz), c.octaves, 1e-5 * c.octaves) << "Q " << c.q << " at " << c.hz << " Hz";
+        EXPECT_NEAR(FileQOfBandwidth(c.octaves, c.hz), c.q, 1e-5 * c.q) << "BW " << c.octaves << " at " << c.hz << " Hz";
     }
+    EXPECT_NEAR(OctavesToExactQ(1.0), std::sqrt(2.0), 1e-9);
 }
 
 TEST(FilterText, ShelfSlopeAndQConvertBothWays)

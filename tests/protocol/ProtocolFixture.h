@@ -106,13 +106,17 @@ public:
         if (lamps)
             lamps(channel, shown);
     }
-    void Log(LogCategory, LogLevel, const std::string& text) override { logged.push_back(text); }
+    void Log(LogCategory category, LogLevel, const std::string& text) override
+    {
+        (category == LogCategory::Frames ? frames : logged).push_back(text);
+    }
 
     std::atomic<int> wakes{0};
     std::atomic<int> recalls{0};
     std::vector<int> refreshes;   // the reader thread's when it feeds the reports
     std::function<void(int channel, const MeterLamps& lamps)> lamps;
     std::vector<std::string> logged;
+    std::vector<std::string> frames;   // the frames that left, as logged
 };
 
 class ProtocolTest : public ::testing::Test {

@@ -416,6 +416,33 @@ TEST_F(Scheduler, StoreAndRecallWaitForEarlierChangesWhichKeepTheirBytes)
     EXPECT_EQ("A6", Sent());
 }
 
+TEST_F(Scheduler, EveryFrameThatLeftIsLoggedWithItsBytesAndNoPoll)
+{
+    BandParams& band3 = Image().channels[0].bands[2];
+    band3.freqHz.Set(1000);
+    band3.gainCode.Set(150);
+    band3.bwCode.Set(95);
+    band3.slope = 1;
+    band3.type = 2;
+    QueueSetParam(AREA_CHANNEL, 0, 5);
+    QueueRecallPreset(9);
+    SchedulerSendNext();
+    Ack();
+    SchedulerSendNext();
+    Feed(CMD_RECALL_PRESET, 0, 0, {});
+    Transcript(3);   // polls only
+    EXPECT_EQ(m_events.frames,
+              (std::vector<std::string>{"sent channel 0 group 5: e8 03 96 00 5f 00 01 02", "sent recall of preset 9"}));
+}
+
+TEST_F(Scheduler, AFrameThatCouldNotBeWrittenIsNotLoggedAsSent)
+{
+    SetWriteReport([](const std::uint8_t*) { return false; });
+    QueueSetParam(AREA_CHANNEL, 1, 0);
+    SchedulerSendNext();
+    EXPECT_TRUE(m_events.frames.empty());
+}
+
 TEST_F(Scheduler, APresetNameIsACommandLikeTheOthersAndRetried)
 {
     std::memcpy(Image().names.records[4], "Live room 2\0xyzABCDEFG", 22);

@@ -71,6 +71,8 @@ TEST(RequestHead, GivesTheFieldsThePathAndTheHeadLength)
     EXPECT_EQ(request.contentLength, 2);
     EXPECT_EQ(request.Cookie("quenda_token"), "abc");
     EXPECT_EQ(request.Cookie("missing"), "");
+    EXPECT_EQ(request.Query(QStringLiteral("x")), QStringLiteral("1"));
+    EXPECT_EQ(request.Query(QStringLiteral("drag")), QString());
     EXPECT_TRUE(request.KeepAlive());
     EXPECT_FALSE(request.IsWebSocketUpgrade());
 }

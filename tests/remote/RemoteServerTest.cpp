@@ -614,3 +614,105 @@ TEST_F(RemoteServer, TheApiDescribesItselfInOpenApi)
 }
 
 }  // namespace
+
+namespace {
+
+// The text messages of server frames (unmasked; FIN set; lengths of 7, 16 and 64 bits).
+QList<QJsonObject> ServerMessages(const QByteArray& bytes)
+{
+    QList<QJsonObject> messages;
+    qsizetype at = 0;
+    while (at + 2 <= bytes.size()) {
+        const auto b1 = static_cast<quint8>(bytes[at + 1]);
+        qsizetype length = b1 & 0x7f;
+        qsizetype header = 2;
+        if (length == 126) {
+            length = (static_cast<quint8>(bytes[at + 2]) << 8) | static_cast<quint8>(bytes[at + 3]);
+            header = 4;
+        } else if (length == 127) {
+            length = 0;
+            for (int i = 0; i < 8; ++i)
+                length = (length << 8) | static_cast<quint8>(bytes[at + 2 + i]);
+            header = 10;
+        }
+        if (at + header + length > bytes.size())
+            break;
+        if ((static_cast<quint8>(bytes[at]) & 0x0f) == 0x1)
+            messages << QJsonDocument::fromJson(bytes.mid(at + header, length)).object();
+        at += header + length;
+    }
+    return messages;
+}
+
+// A client that stops reading falls behind: the server queues nothing more for it, and once it
+// reads again it gets the whole state instead of the changes it missed.
+TEST_F(RemoteServer, AClientThatFallsBehindGetsTheStateAgainInsteadOfABacklog)
+{
+    const QByteArray token = Pair();
+    RawClient client(Port());
+    client.Socket().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    client.Send(RequestBytes("GET", UnitPath() + "/events",
+                             {"Upgrade: websocket", "Connection: Upgrade", "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==",
+                              "Sec-WebSocket-Version: 13", "Authorization: Bearer " + token}));
+    QByteArray received;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        received += client.Socket().readAll();
+        return received.contains("\r\n\r\n") && ServerMessages(received.mid(received.indexOf("\r\n\r\n") + 4)).size() == 1;
+    }, kAnswerWaitMs));
+    received.clear();
+    client.Socket().setReadBufferSize(1);   // the client reads no more
+    constexpr int kChanges = 400;
+    for (int i = 0; i < kChanges; ++i) {
+        m_adapter->Actions().Change([i](CSettingsEdit& edit) {
+            BandParams band = edit.Band(0, i % kBandCount);
+            band.gainCode.Set(static_cast<std::int16_t>(60 + i % 120));
+            edit.SetBand(0, i % kBandCount, band);
+        });
+        QCoreApplication::processEvents();
+    }
+    Settle();
+    client.Socket().setReadBufferSize(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        received += client.Socket().readAll();
+        const QList<QJsonObject> messages = ServerMessages(received);
+        return !messages.isEmpty() && messages.last().value(QStringLiteral("type")).toString() == QStringLiteral("state");
+    }, 20000));
+    int changes = 0;
+    for (const QJsonObject& message : ServerMessages(received))
+        changes += message.value(QStringLiteral("type")).toString() == QStringLiteral("change");
+    EXPECT_LT(changes, kChanges);   // the backlog was not sent
+    const QJsonObject state = ServerMessages(received).last();
+    EXPECT_EQ(state.value(QStringLiteral("current"))[QStringLiteral("channels")][0][QStringLiteral("bands")][(kChanges - 1) % kBandCount]
+                  [QStringLiteral("gainDb")].toDouble(),
+              codecs::kBandGain.linear->Value(60 + (kChanges - 1) % 120));
+}
+
+}  // namespace
+
+namespace {
+
+// A finger on a band sends a change per frame; the drag is one undo step, as a drag in the window is.
+TEST_F(RemoteServer, TheChangesOfADragAreOneUndoStep)
+{
+    const QByteArray token = Pair();
+    m_adapter->Actions().Change([](CSettingsEdit& edit) { edit.Set(1, ChannelField::Mute, 1); });   // a step before
+    for (const char* gain : {"-10", "-20", "-30"}) {
+        const auto answer = Call("PATCH", UnitPath() + "/settings?drag=1", token,
+                                 QByteArray(R"({"channels": [{"gainDb": )") + gain + "}]}");
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, 200);
+    }
+    EXPECT_EQ(m_adapter->Actions().ActiveHistory().count(), 1);   // the drag's step is still open
+    EXPECT_TRUE(m_adapter->Actions().IsEditOpen());
+    const auto end = Call("PATCH", UnitPath() + "/settings", token, "{}");
+    ASSERT_TRUE(end);
+    EXPECT_EQ(end->Json().value(QStringLiteral("changed")).toBool(), false);
+    EXPECT_FALSE(m_adapter->Actions().IsEditOpen());
+    EXPECT_EQ(m_adapter->Actions().ActiveHistory().count(), 2);
+    EXPECT_EQ(m_backend.Unit(0).Current(0).gain.Get(), 50);
+    m_adapter->Actions().Undo();
+    EXPECT_EQ(Block(0).gain.Get(), 80);   // the whole drag undone at once
+    EXPECT_EQ(Block(1).mute, 1);          // and nothing before it
+}
+
+}  // namespace

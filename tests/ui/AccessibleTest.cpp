@@ -362,8 +362,9 @@ TEST_F(ControlsSpoken, EveryControlOfTheWindowHasANameOfItsOwnInBothLanguages)
                 continue;
             EXPECT_FALSE(node.name.trimmed().isEmpty()) << "a control of role " << node.role << " reading "
                                                          << node.value.toStdString();
-            if (node.role == QAccessible::ComboBox || node.role == QAccessible::EditableText)
+            if (node.role == QAccessible::ComboBox || node.role == QAccessible::EditableText) {
                 EXPECT_NE(node.name, node.value) << "called by what it shows: " << node.name.toStdString();
+            }
         }
         for (const char* name : c.names)
             EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;

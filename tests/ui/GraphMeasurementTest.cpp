@@ -67,8 +67,11 @@ TEST_F(GraphMeasurement, ShowsTheMeasurementAndThePredictionInTheirColours)
     EXPECT_TRUE(ColumnShows(image, kPixelColumn1000Hz, predictedRow - 1, predictedRow + 1, IsPredictedColour));
     EXPECT_FALSE(ColumnShows(image, kPixelColumn1000Hz, 11, predictedRow - 3, IsPredictedColour));
     EXPECT_FALSE(ColumnShows(image, kPixelColumn1000Hz, predictedRow + 3, 265, IsPredictedColour));
-    // away from the band both lie on one row, the prediction drawn over the measurement
-    EXPECT_TRUE(ColumnShows(image, 35 + 40, measuredRow - 1, measuredRow + 1, IsPredictedColour));
+    // away from the band both lie on one row: the measured line stays in sight inside the wider
+    // predicted one, whose edges show on either side of it
+    EXPECT_TRUE(ColumnShows(image, 35 + 40, measuredRow, measuredRow + 1, IsMeasuredColour));
+    EXPECT_TRUE(IsPredictedColour(image.pixel(35 + 40, measuredRow - 1)));
+    EXPECT_TRUE(IsPredictedColour(image.pixel(35 + 40, measuredRow + 2)));
     EXPECT_GT(CountPixels(image, m_legendCorner, IsMeasuredColour), 0) << "the legend's sample";
     EXPECT_GT(CountPixels(image, m_legendCorner, IsPredictedColour), 0) << "the legend's sample";
 }
@@ -109,6 +112,33 @@ TEST_F(GraphMeasurement, ADragStepMovesThePredictionByExactlyTheEqualizersChange
         EXPECT_TRUE(ColumnShows(Shot(), kPixelColumn1000Hz, row - 1, row + 1, IsPredictedColour)) << "step " << step;
     }
     Release(at);
+}
+
+// While bands are fitted the prediction is the measurement through the fit's response, and
+// the channel's own again once the fit ends; the channel's curve stays as it is.
+TEST_F(GraphMeasurement, APredictionOfOtherBandsStandsInForTheChannelsUntilItEnds)
+{
+    SetBand(0, 1000, 180);
+    Graph().ShowMeasurement(kFlatAtMinus10);
+    Response fitted{};
+    for (int i = 0; i < kGridSize; ++i)
+        fitted[i] = i >= kGridIndex1000Hz ? -4.0 : 0.0;
+    Graph().ShowPrediction(fitted);
+    EXPECT_TRUE(Graph().IsShowingPrediction());
+    const std::vector<double> predicted = Graph().PredictedColumns();
+    const std::vector<double> expected = GridColumns(fitted, kPlotWidth);
+    for (int x = 0; x < kPlotWidth; ++x)
+        ASSERT_EQ(predicted[x], -10.0 + expected[x]) << "column " << x;
+    const int row = RowOf(-14.0);
+    EXPECT_TRUE(ColumnShows(Shot(), 35 + 700, row - 1, row + 1, IsPredictedColour));
+    EXPECT_NEAR(m_model.Channel(0).ParametricResponse()[kGridIndex1000Hz], 6.0, 0.01) << "the channel's bands stay";
+
+    Graph().EndPrediction();
+    EXPECT_FALSE(Graph().IsShowingPrediction());
+    const std::vector<double> own = Graph().PredictedColumns();
+    const std::vector<double> equalizer = EqualizerColumns();
+    for (int x = 0; x < kPlotWidth; ++x)
+        ASSERT_EQ(own[x], -10.0 + equalizer[x]) << "column " << x;
 }
 
 TEST_F(GraphMeasurement, HidingRemovesBothLinesAndTheLegend)

@@ -53,6 +53,14 @@ TEST_F(Log, WarningsShowByDefaultInTheirCategory)
                             {QtWarningMsg, "quenda.link", "report write failed: the device is gone"}}));
 }
 
+TEST_F(Log, TheFramesShowOnlyWhenAskedFor)
+{
+    LogUnitEvent(LogCategory::Frames, LogLevel::Info, "sent recall of preset 2");
+    QLoggingCategory::setFilterRules(QStringLiteral("quenda.frames.info=true"));
+    LogUnitEvent(LogCategory::Frames, LogLevel::Info, "sent channel 1 group 0: 00 00 50 00 01 00 00 00");
+    EXPECT_EQ(g_Logged, (std::vector<Logged>{{QtInfoMsg, "quenda.frames", "sent channel 1 group 0: 00 00 50 00 01 00 00 00"}}));
+}
+
 TEST_F(Log, TheRulesShowTheInformationToo)
 {
     QLoggingCategory::setFilterRules(QStringLiteral("quenda.*=true"));

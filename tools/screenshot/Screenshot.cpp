@@ -1,9 +1,13 @@
 // Runs the program against a simulated unit with some settings made, connects
 // as a user would, lets it run for a few seconds and saves the window as a PNG;
 // with a measurement file, CH A's bands are set against it and its graph shows
-// it as "Show measurement…" does ("-" for none); with a size, the window is
-// made that large first.
-//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT|-] [WIDTHxHEIGHT]
+// it as "Show measurement…" does ("-" for none); with "fit" after it, CH A's
+// graph shows it with the bands as they were, "Fit bands to the measurement…"
+// is open with a boost of 3 dB allowed above 40 Hz (the speaker's own roll-off
+// left alone), and the shot is of the screen around the window and the dialog
+// (give Xvfb a screen large enough: xvfb-run -s "-screen 0 1400x1200x24"); with
+// a size instead, the window is made that large first.
+//   quenda_screenshot OUT.png [english|chinese] [MEASUREMENT|- [fit|WIDTHxHEIGHT]]
 #include "transport/HidBackendSimulated.h"
 #include "ui/controls/ControlId.h"
 #include "ui/common/UnitAdapter.h"
@@ -12,7 +16,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDoubleSpinBox>
+#include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -22,7 +29,11 @@ namespace {
 constexpr int kConnectAfterMs = 300;
 constexpr int kLanguageAfterMs = 1200;
 constexpr int kMeasurementAfterMs = 1500;
+constexpr int kFitAfterMs = 2000;
 constexpr int kShotAfterMs = 4000;
+constexpr double kFitBoostDb = 3.0;
+constexpr int kFitLowHz = 40;
+constexpr int kShotMargin = 8;
 
 // A unit someone has been working on: a few bands boosted and cut, some gain and compression.
 void PrepareUnit(CSimulatedUnit& unit)
@@ -74,6 +85,17 @@ void PrepareCorrection(CSimulatedUnit& unit)
     unit.SetCurrent(0, block);
 }
 
+// The screen around the window and its open dialog.
+bool SaveScreenAround(CMainWindow& dlg, const QString& out)
+{
+    QRect area = dlg.frameGeometry();
+    for (QWidget* child : dlg.findChildren<QDialog*>())
+        if (child->isVisible())
+            area |= child->frameGeometry();
+    area.adjust(-kShotMargin, -kShotMargin, kShotMargin, kShotMargin);
+    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(out);
+}
+
 void ClickControl(CMainWindow& dlg, int id)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(dlg.Control(id)))
@@ -86,7 +108,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUT.png [english|chinese] [MEASUREMENT|-] [WIDTHxHEIGHT]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUT.png [english|chinese] [MEASUREMENT|- [fit|WIDTHxHEIGHT]]\n", argv[0]);
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -94,12 +116,13 @@ int main(int argc, char** argv)
     const QString measurement = argc > 3 && QString::fromLatin1(argv[3]) != QStringLiteral("-")
                                     ? QString::fromLocal8Bit(argv[3])
                                     : QString();
-    const QStringList size = argc > 4 ? QString::fromLatin1(argv[4]).split(QLatin1Char('x')) : QStringList();
+    const bool fit = argc > 4 && QString::fromLatin1(argv[4]) == QStringLiteral("fit");
+    const QStringList size = argc > 4 && !fit ? QString::fromLatin1(argv[4]).split(QLatin1Char('x')) : QStringList();
 
     CSimulatedHidBackend backend;
     CSimulatedUnit& simulated = backend.Unit(backend.AddDevice(SimulatedDeviceSpec{}));
     PrepareUnit(simulated);
-    if (!measurement.isEmpty())
+    if (!measurement.isEmpty() && !fit)
         PrepareCorrection(simulated);
     backend.StartClock();
     CUnitAdapter unit(backend);
@@ -116,9 +139,20 @@ int main(int argc, char** argv)
         SetMeasurementFileHook([measurement] { return measurement; });
         QTimer::singleShot(kMeasurementAfterMs, &dlg, [&dlg] { dlg.ShowMeasurement(0); });
     }
+    if (fit) {
+        QTimer::singleShot(kFitAfterMs, &dlg, [&dlg] {
+            dlg.FitBandsToMeasurement(0);
+            if (auto* boost = dlg.findChild<QDoubleSpinBox*>(QStringLiteral("maxBoost")))
+                boost->setValue(kFitBoostDb);
+            if (auto* low = dlg.findChild<QSpinBox*>(QStringLiteral("lowHz")))
+                low->setValue(kFitLowHz);
+        });
+    }
     int result = 0;
     QTimer::singleShot(kShotAfterMs, &dlg, [&] {
-        result = dlg.grab().save(out) ? 0 : 1;
+        result = (fit ? SaveScreenAround(dlg, out) : dlg.grab().save(out)) ? 0 : 1;
+        for (QDialog* child : dlg.findChildren<QDialog*>())
+            child->close();
         dlg.close();
     });
     dlg.exec();

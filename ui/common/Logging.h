@@ -1,6 +1,7 @@
 // The program's logging categories: quenda.link (opens, write and read errors,
 // what the link found), quenda.scheduler (commands not answered, given up,
-// refused) and quenda.startup (how long each step of the start took).
+// refused), quenda.frames (every command's frame as it left for the unit,
+// with its bytes) and quenda.startup (how long each step of the start took).
 // QT_LOGGING_RULES="quenda.*=true" shows them all.
 #pragma once
 
@@ -14,6 +15,7 @@
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 Q_DECLARE_LOGGING_CATEGORY(lcScheduler)
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)
+Q_DECLARE_LOGGING_CATEGORY(lcFrames)
 
 // One of a unit's log events, into its category.
 void LogUnitEvent(LogCategory category, LogLevel level, const std::string& text);

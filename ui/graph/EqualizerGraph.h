@@ -2,6 +2,7 @@
 // and drags the twelve parametric bands.
 #pragma once
 
+#include "model/Filter.h"
 #include "model/Measurement.h"
 #include "model/ValueTables.h"
 
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -159,6 +161,12 @@ public:
     // (resampled once per plot width), and the measurement plus the equalizer's curve.
     const std::vector<double>& MeasuredColumns();
     std::vector<double> PredictedColumns();
+    const CMeasurementCurve& Measured() const { return m_measured; }
+    // While bands are being fitted, the predicted line shows the measurement through the
+    // fit's response instead of the channel's, until EndPrediction.
+    void ShowPrediction(const Response& bands);
+    void EndPrediction();
+    bool IsShowingPrediction() const { return m_prediction.has_value(); }
 
 private:
     void DrawMeasurement(QPainter& painter);
@@ -170,4 +178,5 @@ private:
     std::vector<double> m_measuredColumns;
     int m_measuredWidth = -1;   // of the plot m_measuredColumns is for
     QImage m_measuredOverlay;   // the measurement's line on a transparent plot-sized image
+    std::optional<Response> m_prediction;
 };

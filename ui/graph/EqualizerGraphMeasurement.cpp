@@ -1,7 +1,7 @@
 // A measured response on the graph, and beside it the result the channel's
-// equalizer gives it: one value per pixel column of the plot, the measurement
-// resampled and drawn once per plot width, the equalizer's curve added to it on
-// every redraw.
+// equalizer gives it (or a fit of its bands, while one is made): one value per
+// pixel column of the plot, the measurement resampled and drawn once per plot
+// width, the equalizer's curve added to it on every redraw.
 #include "ui/graph/EqualizerGraph.h"
 
 #include "model/ChannelEqualizer.h"
@@ -20,7 +20,7 @@ const QColor kPredictedColour(255, 200, 0);
 const QColor kLegendBackground(0, 0, 0, 170);
 const QColor kLegendText(220, 220, 220);
 constexpr qreal kMeasuredPenWidth = 1.5;
-constexpr qreal kPredictedPenWidth = 2.0;
+constexpr qreal kPredictedPenWidth = 4.0;   // wider than the measured line it lies under
 constexpr int kLegendInset = 6;      // from the plot's left and bottom edges
 constexpr int kLegendPadding = 4;
 constexpr int kLegendSwatch = 16;    // the length of a line's sample
@@ -79,6 +79,7 @@ void CEqualizerGraph::ShowMeasurement(std::span<const MeasurementPoint> points)
 void CEqualizerGraph::HideMeasurement()
 {
     m_measured = CMeasurementCurve();
+    m_prediction.reset();
     m_measuredColumns.clear();
     m_measuredOverlay = QImage();
     m_measuredWidth = -1;
@@ -115,12 +116,25 @@ const QImage& CEqualizerGraph::MeasuredOverlay()
     return m_measuredOverlay;
 }
 
+void CEqualizerGraph::ShowPrediction(const Response& bands)
+{
+    m_prediction = bands;
+    Redraw();
+}
+
+void CEqualizerGraph::EndPrediction()
+{
+    m_prediction.reset();
+    Redraw();
+}
+
 std::vector<double> CEqualizerGraph::PredictedColumns()
 {
     std::vector<double> predicted = MeasuredColumns();
-    if (m_pEq == nullptr)
+    if (m_pEq == nullptr && !m_prediction)
         return predicted;
-    const std::vector<double> equalizer = GridColumns(m_pEq->ParametricResponse(), m_rcPlot.Width());
+    const Response bands = m_prediction ? *m_prediction : m_pEq->ParametricResponse();
+    const std::vector<double> equalizer = GridColumns(bands, m_rcPlot.Width());
     for (std::size_t x = 0; x < predicted.size(); ++x)
         predicted[x] += equalizer[x];
     return predicted;
@@ -130,13 +144,15 @@ void CEqualizerGraph::DrawMeasurement(QPainter& painter)
 {
     if (!HasMeasurement())
         return;
-    painter.drawImage(QPoint(m_rcPlot.left, m_rcPlot.top), MeasuredOverlay());
+    // the prediction under the measurement: where the bands are flat the two lines are one,
+    // the thinner measured line drawn inside the wider predicted one
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(QRect(m_rcPlot.left, m_rcPlot.top, m_rcPlot.Width(), m_rcPlot.Height()), Qt::ReplaceClip);
     painter.setPen(CurvePen(kPredictedColour, kPredictedPenWidth));
     DrawColumns(painter, PredictedColumns(), QPointF(m_rcPlot.left + 0.5, kPlotInsetY + 0.5));
     painter.restore();
+    painter.drawImage(QPoint(m_rcPlot.left, m_rcPlot.top), MeasuredOverlay());
     DrawMeasurementLegend(painter);
 }
 

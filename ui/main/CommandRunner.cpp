@@ -97,6 +97,8 @@ void CCommandRunner::Start()
         return;
     if (m_options.command == QuendaCommand::FiltersImport && !ReadFilters())
         return;
+    if (m_options.command == QuendaCommand::Fit && !ReadFitFiles())
+        return;
     if (!ChooseUnit())
         return;
     if (!Connect()) {
@@ -319,6 +321,7 @@ void CCommandRunner::RunCommand()
     case QuendaCommand::Store: SendPresetCommand(); break;
     case QuendaCommand::Gain:
     case QuendaCommand::Mute: SetGainOrMute(); break;
+    case QuendaCommand::Fit: SendFit(); break;
     case QuendaCommand::List:
     case QuendaCommand::Serve:   // run by main() themselves
     case QuendaCommand::Pair:
@@ -372,12 +375,8 @@ void CCommandRunner::SendFilters()
     m_err << "quenda: " << FilterImportSummary(import, settings_file::ChannelName(channel)) << '\n';
     m_err << "quenda: " << FilterDifferenceLine(import) << '\n';
     m_err.flush();
-    const CSettingsEdit edit = unit.Edit([&](CSettingsEdit& e) {
-        for (int k = 0; k < kBandCount; ++k)
-            e.ReplaceBand(channel, k, import.bands[k]);
-        if (e.Get(channel, ChannelField::Gain) != import.gainCode)
-            e.Set(channel, ChannelField::Gain, import.gainCode);
-    });
+    const CSettingsEdit edit =
+        unit.Edit([&](CSettingsEdit& e) { e.ReplaceChannelBands(channel, import.bands, import.gainCode); });
     if (edit.Sends().Empty()) {
         Done(QStringLiteral("%1 already has the filters of %2").arg(settings_file::ChannelName(channel), m_options.file));
         return;

@@ -1,12 +1,13 @@
 // One command of the command line, run without a window over the real link
 // and scheduler: list the attached units, or choose one, connect (read the
 // setup, recall the current memory), then info, export, import, backup,
-// restore, filters-import, filters-export, recall, store, gain or mute. Progress, an import's report and
-// the one-line reason of a failure go to the error stream, info's and list's
-// answers to the output stream.
+// restore, filters-import, filters-export, recall, store, gain, mute or fit. Progress, an import's and
+// a fit's report and the one-line reason of a failure go to the error stream, info's and list's
+// answers and a fit's bands to the output stream.
 #pragma once
 
 #include "model/FilterText.h"
+#include "model/Measurement.h"
 #include "transport/HidLink.h"
 #include "ui/main/CommandLineOptions.h"
 #include "ui/settings/SettingsTransfer.h"
@@ -15,6 +16,8 @@
 #include <QTextStream>
 
 #include <optional>
+
+struct EqualizerFit;
 
 class CUnitAdapter;
 
@@ -28,6 +31,7 @@ enum QuendaExit {
     kExitFile = 5,
     kExitInUse = 6,   // another program has the unit
     kExitCannotListen = 7,   // serve cannot listen; pair finds no serve
+    kExitBrokerRefused = 8,  // the MQTT broker refused serve's user name or password
 };
 
 // "2 attached units have the name Hall; choose one with --device SERIAL|PATH:"
@@ -76,6 +80,10 @@ private:
     void SendPresetCommand();
     void OnPresetCommandFinished(const CommandSlot& command, CommandOutcome outcome);
     void ExportFilters();
+    // The fit command (CommandRunnerFit.cpp).
+    bool ReadFitFiles();
+    void SendFit();
+    void PrintFit(const EqualizerFit& fit);
     void WriteFile(const SettingsFile& settings, const QString& done);
     void OnProgress(int preset);
     void OnTransferFinished(CSettingsTransfer::Result result);
@@ -92,6 +100,8 @@ private:
     bool m_connected = false;   // the current memory has been read
     FilterText m_filters;       // filters-import's file
     int m_section = -1;         // its section to import, when it names channels
+    CMeasurementCurve m_measured;   // fit's measurement
+    CMeasurementCurve m_target;     // and its target; empty: flat
     bool m_sendingChanges = false;
     int m_stalledTicks = -1;    // ticks since the changes went unanswered; -1 while the unit answers
     QString m_changesDone;      // what the command says once the unit has its changes

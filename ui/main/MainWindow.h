@@ -103,6 +103,8 @@ public:
     // A graph's "Show measurement…" and "Hide measurement" (MainWindowMeasurement.cpp).
     void ShowMeasurement(int channel);
     void HideMeasurement(int channel);
+    // "Fit bands to the measurement…": the fit dialog, its Apply one undo step (MainWindowFit.cpp).
+    void FitBandsToMeasurement(int channel);
 
     // Several units: the USB button offers the attached ones in a menu, unless
     // the command line chose one. The title shows the unit's name.

@@ -1,7 +1,8 @@
 // A graph's "Show measurement…" and "Hide measurement": a measured response of
 // a room or a microphone on the channel's graph, with the result the channel's
 // equalizer gives it. Only the graph changes, never the unit's settings, so
-// neither is a step of the undo history.
+// neither is a step of the undo history. While one is shown the menu offers to
+// fit the bands to it (MainWindowFit.cpp).
 #include "ui/main/MainWindow.h"
 
 #include "ui/common/Language.h"
@@ -15,8 +16,10 @@
 void CMainWindow::AddMeasurementActions(QMenu& menu, int channel)
 {
     menu.addAction(tr("Show measurement…"), this, [this, channel] { ShowMeasurement(channel); });
-    if (Graph(channel)->HasMeasurement())
+    if (Graph(channel)->HasMeasurement()) {
         menu.addAction(tr("Hide measurement"), this, [this, channel] { HideMeasurement(channel); });
+        menu.addAction(tr("Fit bands to the measurement…"), this, [this, channel] { FitBandsToMeasurement(channel); });
+    }
     menu.addSeparator();
 }
 

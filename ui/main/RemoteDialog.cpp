@@ -2,6 +2,7 @@
 
 #include "remote/QrCode.h"
 #include "remote/RemoteService.h"
+#include "ui/common/Language.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -253,7 +254,7 @@ void CRemoteDialog::ShowValidity()
 void CRemoteDialog::ShowDevices()
 {
     m_devices->clear();
-    const QLocale locale;
+    const QLocale locale = CurrentLanguage() == kChinese ? QLocale(QLocale::Chinese, QLocale::China) : QLocale();
     for (const PairedDevice& device : m_service.Pairing().Devices()) {
         auto* item = new QTreeWidgetItem(m_devices, {device.name, locale.toString(device.lastUse.toLocalTime(), QLocale::ShortFormat)});
         item->setData(0, kDeviceIdRole, device.id);

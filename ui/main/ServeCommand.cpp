@@ -77,16 +77,17 @@ QString UnitText(const HidInterfaceInfo& info)
 
 CServeCommand::CServeCommand(CHidBackend& backend, bool claimUnits, const CommandLineOptions& options, QTextStream& err)
     : m_backend(backend), m_claimUnits(claimUnits), m_options(options), m_err(err), m_pairing(m_clock, m_settings),
-      m_server(m_pairing, m_clock), m_control([this] { return FreshPairingAnswer(); })
+      m_server(m_pairing, m_clock), m_control([this](const QString& request) { return AnswerControl(request); })
 {
     m_tick.setInterval(kTickMs);
     connect(&m_tick, &QTimer::timeout, this, &CServeCommand::Tick);
 }
 
-// The server and its units' remote sides go before the units.
+// The server, the broker and the units' remote sides go before the units.
 CServeCommand::~CServeCommand()
 {
     m_server.Close();
+    m_mqtt.reset();
 }
 
 int CServeCommand::Start()
@@ -94,6 +95,16 @@ int CServeCommand::Start()
     int exitCode = kExitDone;
     if (!LookForUnits(true, exitCode))
         return exitCode;
+    if (m_options.http && (exitCode = StartHttp()) != kExitDone)
+        return exitCode;
+    if (!m_options.mqttUrl.isEmpty() && (exitCode = StartMqtt()) != kExitDone)
+        return exitCode;
+    m_tick.start();
+    return kExitDone;
+}
+
+int CServeCommand::StartHttp()
+{
     RemoteListen listen;
     listen.address = m_options.listenAddress;
     if (m_options.listenPort != 0)
@@ -110,8 +121,40 @@ int CServeCommand::Start()
     if (!m_control.Listen(error))
         qCWarning(lcRemote).noquote() << error;
     PrintPairing();
-    m_tick.start();
     return kExitDone;
+}
+
+// The broker is connected in the background; one that refuses the user ends serve.
+int CServeCommand::StartMqtt()
+{
+    MqttSettings settings;
+    QString error;
+    ReadMqttUrl(m_options.mqttUrl, settings, error);   // checked with the arguments
+    settings.user = m_options.mqttUser;
+    settings.prefix = m_options.mqttPrefix;
+    settings.base = m_options.mqttBase;
+    if (!m_options.mqttPasswordFile.isEmpty() && !ReadPasswordFile(m_options.mqttPasswordFile, settings.password, error)) {
+        m_err << "quenda: " << error << '\n';
+        m_err.flush();
+        return kExitFile;
+    }
+    m_mqtt = std::make_unique<CMqttBridge>(settings, m_clock);
+    connect(m_mqtt.get(), &CMqttBridge::refused, this, &CServeCommand::OnBrokerRefused);
+    for (std::size_t i = 0; i < m_units.size(); ++i)
+        m_mqtt->AddUnit(*m_units[i], m_unitInfos[i]);
+    if (!m_mqtt->Start(error)) {
+        m_err << "quenda: " << error << '\n';
+        m_err.flush();
+        return kExitBrokerRefused;
+    }
+    return kExitDone;
+}
+
+void CServeCommand::OnBrokerRefused(const QString& reason)
+{
+    m_err << "quenda: " << reason << '\n';
+    m_err.flush();
+    QCoreApplication::exit(kExitBrokerRefused);
 }
 
 int CServeCommand::Run()
@@ -120,10 +163,10 @@ int CServeCommand::Run()
     if (started != kExitDone)
         return started;
     CStopSignals stop;
-    QCoreApplication::exec();
+    const int code = QCoreApplication::exec();
     m_pairing.SaveLastUses();
     qCInfo(lcRemote) << "stopped";
-    return kExitDone;
+    return code;
 }
 
 void CServeCommand::Tick()
@@ -223,8 +266,11 @@ bool CServeCommand::Serve(const HidInterfaceInfo& info, bool starting, int& exit
     });
     qCInfo(lcRemote).noquote() << "serving" << text;
     m_server.AddUnit(*adapter, info);
+    if (m_mqtt)
+        m_mqtt->AddUnit(*adapter, info);
     m_served.insert(UnitKey(info));
     m_units.push_back(std::move(adapter));
+    m_unitInfos.push_back(info);
     exitCode = kExitDone;
     return true;
 }
@@ -235,6 +281,30 @@ QByteArray CServeCommand::FreshPairingAnswer()
     qCInfo(lcRemote) << "a fresh pairing offer was asked for";
     return PairingAnswer(m_server.BaseUrl(), m_server.PairingLink(offer), offer.code,
                          static_cast<int>(CRemotePairing::kOfferLifetimeMs / 1000));
+}
+
+// What quenda pair asks: a fresh offer, the devices, or devices to forget.
+QByteArray CServeCommand::AnswerControl(const QString& request)
+{
+    if (request == QLatin1String("list"))
+        return DevicesAnswer(m_pairing.Devices());
+    if (request == QLatin1String("forget-all")) {
+        const int n = static_cast<int>(m_pairing.Devices().size());
+        m_pairing.ForgetAll();
+        return DevicesAnswer(m_pairing.Devices(), n);
+    }
+    if (request.startsWith(QLatin1String("forget "))) {
+        const QString name = request.mid(7);
+        int n = 0;
+        for (const PairedDevice& device : m_pairing.Devices()) {
+            if (device.name == name) {
+                m_pairing.Forget(device.id);
+                ++n;
+            }
+        }
+        return DevicesAnswer(m_pairing.Devices(), n);
+    }
+    return FreshPairingAnswer();
 }
 
 void CServeCommand::PrintPairing()

@@ -1,11 +1,14 @@
 // `quenda serve`: the attached units (or those --device names) served to
-// paired devices without a window, until SIGTERM or SIGINT. Each unit is
+// paired devices without a window, and published on an MQTT broker with
+// --mqtt, until SIGTERM or SIGINT. Each unit is
 // claimed, connected and ticked as the window does; a unit unplugged comes
 // back by itself, and units that arrive later are served as they come. At
 // start the address, the pairing link with its QR code and the code go to the
-// error stream; `quenda pair` asks for a fresh offer through a local socket.
+// error stream; `quenda pair` asks for a fresh offer (or lists and forgets the
+// paired devices) through a local socket.
 #pragma once
 
+#include "remote/MqttBridge.h"
 #include "remote/PairingControl.h"
 #include "remote/RemoteClock.h"
 #include "remote/RemotePairing.h"
@@ -44,8 +47,10 @@ public:
     int Run();
 
     CRemoteServer& Server() { return m_server; }
+    CMqttBridge* Mqtt() { return m_mqtt.get(); }
     CRemotePairing& Pairing() { return m_pairing; }
     int UnitsServed() const { return static_cast<int>(m_units.size()); }
+    CUnitAdapter& ServedUnit(int i) { return *m_units.at(i); }
 
 private:
     // Serves the wanted units attached now; false with the exit code when one at start is another program's.
@@ -54,7 +59,11 @@ private:
     bool NamesAreUnique(const std::vector<HidInterfaceInfo>& attached);
     bool Serve(const HidInterfaceInfo& info, bool starting, int& exitCode);
     QByteArray FreshPairingAnswer();
+    QByteArray AnswerControl(const QString& request);
     void PrintPairing();
+    int StartHttp();
+    int StartMqtt();
+    void OnBrokerRefused(const QString& reason);
 
     CHidBackend& m_backend;
     const bool m_claimUnits;
@@ -65,7 +74,9 @@ private:
     CRemotePairing m_pairing;
     CRemoteServer m_server;
     CPairingControl m_control;
+    std::unique_ptr<CMqttBridge> m_mqtt;
     std::vector<std::unique_ptr<CUnitAdapter>> m_units;
+    std::vector<HidInterfaceInfo> m_unitInfos;   // as each was listed
     std::set<std::string> m_served;        // their keys
     std::set<std::string> m_toldInUse;     // units another program has, told once
     QTimer m_tick;

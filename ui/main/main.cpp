@@ -59,14 +59,16 @@ int RunServe(int& argc, char** argv, const CommandLineOptions& options)
     return serve.Run();
 }
 
-// Asks the running serve for a fresh pairing offer and prints it.
-int RunPair(int& argc, char** argv)
+// Asks the running serve for a fresh pairing offer, or its devices, and prints the answer.
+int RunPair(int& argc, char** argv, const CommandLineOptions& options)
 {
     QCoreApplication app(argc, argv);
     QByteArray answer;
     QString text;
     QString error;
-    if (!AskForPairing(answer, error) || !PairingInstructions(answer, text, error)) {
+    const bool offer = options.pairRequest == QLatin1String("pair");
+    if (!AskServe(options.pairRequest, answer, error) ||
+        !(offer ? PairingInstructions(answer, text, error) : DevicesText(answer, text, error))) {
         QTextStream(stderr) << "quenda: " << error << '\n';
         return kExitCannotListen;
     }
@@ -147,7 +149,7 @@ int main(int argc, char** argv)
     if (options.command == QuendaCommand::Serve)
         return RunServe(argc, argv, options);
     if (options.command == QuendaCommand::Pair)
-        return RunPair(argc, argv);
+        return RunPair(argc, argv, options);
     if (options.command != QuendaCommand::Window)
         return RunHeadless(argc, argv, options);
     return RunWindow(argc, argv, options);

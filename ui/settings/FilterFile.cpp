@@ -142,13 +142,6 @@ QString FilterSectionNames(const FilterText& text)
     return names.join(QStringLiteral(", "));
 }
 
-ChannelBands ChannelBandsOf(const ChannelBlock& block)
-{
-    ChannelBands bands{};
-    std::copy(std::begin(block.bands), std::end(block.bands), bands.begin());
-    return bands;
-}
-
 QString FilterNoteLine(const FilterNote& note)
 {
     return Words::tr("line %1: %2: %3")

@@ -23,8 +23,6 @@ bool WriteFilterFile(const QString& fileName, const std::string& text, SettingsE
 int FindFilterSection(const FilterText& text, const QString& name);
 // "L, R".
 QString FilterSectionNames(const FilterText& text);
-// The twelve bands of a channel block.
-ChannelBands ChannelBandsOf(const ChannelBlock& block);
 
 // "line 13: left out: switched off".
 QString FilterNoteLine(const FilterNote& note);

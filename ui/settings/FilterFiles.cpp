@@ -103,12 +103,7 @@ void CFilterFiles::Import(int channel)
     CUnit& unit = m_unit.Unit();
     const ChannelBlock block = unit.Image().Channel(channel);
     const FilterImport import = ImportFilters(text, section, ChannelBandsOf(block), block.gain.Get());
-    unit.Edit([&](CSettingsEdit& edit) {
-        for (int k = 0; k < kBandCount; ++k)
-            edit.ReplaceBand(channel, k, import.bands[k]);
-        if (edit.Get(channel, ChannelField::Gain) != import.gainCode)
-            edit.Set(channel, ChannelField::Gain, import.gainCode);
-    });
+    unit.Edit([&](CSettingsEdit& edit) { edit.ReplaceChannelBands(channel, import.bands, import.gainCode); });
     Tell(caption, Report(import, channel));
 }
 

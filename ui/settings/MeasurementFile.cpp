@@ -83,13 +83,13 @@ void SetMeasurementFileHook(std::function<QString()> pickFile)
     Hook() = std::move(pickFile);
 }
 
-QString PickMeasurementFile(QWidget* parent)
+QString PickMeasurementFile(QWidget* parent, const QString& title)
 {
     if (Hook())
         return Hook()();
     const QString folder = QSettings().value(QLatin1String(kLastFolderKey), QDir::homePath()).toString();
     const QString fileName = QFileDialog::getOpenFileName(
-        parent, Words::tr("Show measurement"), folder,
+        parent, title.isEmpty() ? Words::tr("Show measurement") : title, folder,
         Words::tr("Measurements (*.txt *.frd *.csv);;All files (*)"));
     if (!fileName.isEmpty())
         QSettings().setValue(QLatin1String(kLastFolderKey), QFileInfo(fileName).absolutePath());

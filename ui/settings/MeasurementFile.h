@@ -26,6 +26,6 @@ QStringList MeasurementNotes(const Measurement& measurement);
 
 // Replaces the file dialog in tests: the hook returns the file, empty for cancelled.
 void SetMeasurementFileHook(std::function<QString()> pickFile);
-// The file the user picks to show, empty when cancelled; the dialog opens in the
-// folder of the last measurement picked.
-QString PickMeasurementFile(QWidget* parent);
+// The file the user picks to show (or, with its own title, as a fit's target curve), empty
+// when cancelled; the dialog opens in the folder of the last measurement picked.
+QString PickMeasurementFile(QWidget* parent, const QString& title = QString());
