@@ -403,8 +403,12 @@ test('axe finds no serious or critical violation on the sign-in page and the sig
     await paired.close();
 });
 
-test('the screenshots: the page in English and in Chinese', async () => {
+test('the screenshots: the page in English and in Chinese, signing in, and with the server away', async () => {
     server = await Server.start();
+    const signin = await visit(server.url, '#signin');
+    await signin.page.locator('#pair-code').fill('12345');
+    await signin.page.screenshot({ path: join(docs, 'remote-phone-signin-english.png') });
+    await signin.context.close();
     const { context, page } = await signedIn(browser, server);
     const api = await Api.of(server, context);
     const bands = [[-3, 1.2], [4.5, 1], [2, 0.8], [-2.5, 1.5], [0, 1], [1.5, 2], [-4, 0.5], [3, 1], [0, 1], [-1.5, 1], [2.5, 1.5], [0, 1]];
@@ -421,5 +425,9 @@ test('the screenshots: the page in English and in Chinese', async () => {
     assert.equal(await chA(page).locator('.channel-name').textContent(), '通道 A');
     assert.equal(await page.locator('#unit-state').textContent(), '已连接');
     await page.screenshot({ path: join(docs, 'remote-phone-chinese.png') });
+    await server.stop();
+    await page.locator('#banner').waitFor();
+    assert.equal(await page.locator('#banner').textContent(), '正在重新连接…');
+    await page.screenshot({ path: join(docs, 'remote-phone-away-chinese.png') });
     await context.close();
 });
