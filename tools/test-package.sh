@@ -86,15 +86,18 @@ info=$(env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/quenda --de
 
 # serve starts from the package, listens, and stops cleanly on SIGTERM
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-XDG_RUNTIME_DIR="$scratch" /usr/bin/quenda --demo serve --listen "127.0.0.1:$port" 2>"$scratch/serve" &
+# its runtime folder and log apart from the files the completion below is to offer
+mkdir -m 700 "$scratch/run"
+log="$scratch/run/serve.log"
+XDG_RUNTIME_DIR="$scratch/run" /usr/bin/quenda --demo serve --listen "127.0.0.1:$port" 2>"$log" &
 serve=$!
-for _ in $(seq 50); do grep -q "listening at" "$scratch/serve" && break; sleep 0.1; done
-grep -q "listening at http://127.0.0.1:$port" "$scratch/serve" || fail "quenda --demo serve did not listen: $(cat "$scratch/serve")"
+for _ in $(seq 50); do grep -q "listening at" "$log" && break; sleep 0.1; done
+grep -q "listening at http://127.0.0.1:$port" "$log" || fail "quenda --demo serve did not listen: $(cat "$log")"
 status=$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$port/api/v1/units") || true
 [ "$status" = 401 ] || fail "the installed serve answers a request without a token with $status, not 401"
 kill -TERM "$serve"
 wait "$serve" || fail "quenda serve exits with $? on SIGTERM"
-grep -q "stopping on SIGTERM" "$scratch/serve" || fail "quenda serve did not log its stop: $(tail -n 1 "$scratch/serve")"
+grep -q "stopping on SIGTERM" "$log" || fail "quenda serve did not log its stop: $(tail -n 1 "$log")"
 cmp -s /usr/lib/systemd/user/quenda-serve.service tools/quenda-serve.service ||
     fail "the installed systemd user unit differs from tools/quenda-serve.service"
 grep -qx 'ExecStart=/usr/bin/quenda serve' /usr/lib/systemd/user/quenda-serve.service ||
