@@ -3,7 +3,7 @@
 #pragma once
 
 #include "UnitFixture.h"
-#include "WindowControlSpecs.h"
+#include "WindowControlPlaces.h"
 
 #include "ui/common/MessageBox.h"
 #include "ui/controls/ResourceImage.h"

@@ -1,4 +1,4 @@
-#include "WindowControlSpecs.h"
+#include "WindowControlPlaces.h"
 
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowTexts.h"
